@@ -1,0 +1,5 @@
+#include "game/AveluneView.h"
+
+void CAveluneView::DrawOutsideView() {}
+void CAveluneView::ComputeRunwayCorners() {}
+void CAveluneView::DrawRunwayOutline() {}

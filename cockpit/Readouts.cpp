@@ -1,0 +1,4 @@
+#include "game/AveluneView.h"
+
+void CAveluneView::DrawReadouts() {}
+void CAveluneView::DrawIlsReadouts() {}

@@ -1,0 +1,49 @@
+#include "game/AveluneView.h"
+
+#include "gfx/Palette.h"
+
+CAveluneView::CAveluneView(GameHost& host, std::unique_ptr<CDibImage> atlas)
+    : host_(host), atlas_(std::move(atlas)) {
+    surfaceOrientation_ = (host_.RecommendedSurfaceOrientation() == kTopDown) ? kTopDown : kBottomUp;
+    // The start sound begins while the palette is built, before the window shows.
+    const auto systemColors = host_.SystemColors();
+    host_.StartSound("AV1.wav");
+    gamePalette_ = BuildGamePalette(systemColors, *atlas_);
+}
+
+CAveluneView::~CAveluneView() = default;
+
+void CAveluneView::OnCreate() { RearmTimer(); }
+
+void CAveluneView::OnDestroy() { KillTimer(); }
+
+void CAveluneView::OnDraw() { RealizeGamePalette(); }
+
+void CAveluneView::Draw(const Sprite& s, int32_t x, int32_t y) {
+    if (s.key == kOpaque) {
+        BlitOpaque(x, y, s.x, s.y, static_cast<uint32_t>(s.width), static_cast<uint32_t>(s.height));
+    } else {
+        BlitKeyed(x, y, s.x, s.y, static_cast<uint32_t>(s.width), static_cast<uint32_t>(s.height), s.key);
+    }
+}
+
+void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
+                             uint32_t width, uint32_t height, int32_t key) {
+    ::BlitKeyed(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height, key);
+}
+
+void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
+                              uint32_t width, uint32_t height) {
+    ::BlitOpaque(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height);
+}
+
+void CAveluneView::RealizeGamePalette() { host_.RealizePalette(gamePalette_); }
+
+void CAveluneView::ShowSurface(int width, int height) {
+    host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
+}
+
+void CAveluneView::Present(int width, int height) {
+    RealizeGamePalette();
+    ShowSurface(width, height);
+}

@@ -1,0 +1,110 @@
+// CAveluneView: the whole game.
+//
+// The view owns the sprite atlas, the game palette, the 640 x 480 off-screen
+// surface and the flight state record (its public base, so every routine
+// reads and writes `gameState`, `airspeed`, ... directly). It reaches the
+// outside only through its GameHost. The handlers are the game:
+//   OnTimer        one tick of the state machine (game/StateMachine.cpp)
+//   OnLButtonDown  presses, OnLButtonUp releases (input/MouseHandlers.cpp)
+//   OnMouseMove    the information page's hover labels (input/HoverLabels.cpp)
+// The work of each state lives with its subsystem: the title and information
+// screens and the result screens in game/, the cockpit picture in cockpit/
+// and gauges/.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "game/FlightState.h"
+#include "game/GameHost.h"
+#include "gfx/AtlasCatalogue.h"
+#include "gfx/Blit.h"
+#include "gfx/DibImage.h"
+
+// The tick's period, and the only period the game ever sets.
+constexpr uint32_t kTickMs = 100;
+
+class CAveluneView : public FlightState {
+public:
+    // Takes an atlas that can serve (AtlasProblem() is empty); builds the
+    // game palette (starting the start sound) and the surface.
+    CAveluneView(GameHost& host, std::unique_ptr<CDibImage> atlas);
+    ~CAveluneView();
+
+    CAveluneView(const CAveluneView&) = delete;
+    CAveluneView& operator=(const CAveluneView&) = delete;
+
+    // ---- Life cycle and handlers ------------------------------------------
+    void OnCreate();    // the window exists: timer 1 starts at 100 ms
+    void OnDestroy();   // the window goes: timer 1 stops before anything is released
+    void OnDraw();      // the window is repainted: realise the palette
+    void OnTimer();     // one tick: the state in gameState does its work
+    void OnLButtonDown(int x, int y);
+    void OnLButtonUp(int x, int y);
+    void OnMouseMove(int x, int y);
+
+    // ---- Graphics ----------------------------------------------------------
+    const uint8_t* surfaceBits() const { return surface_.data(); }
+    uint8_t* surfaceBits() { return surface_.data(); }
+    int surfaceOrientation() const { return surfaceOrientation_; }
+    const PaletteColors& gamePalette() const { return gamePalette_; }
+    const CDibImage& atlas() const { return *atlas_; }
+    GameHost& host() { return host_; }
+
+    // Surface pixel (x, y), whatever the row order.
+    uint8_t PixelAt(int x, int y) const { return SurfacePixel(surface_.data(), surfaceOrientation_, x, y); }
+
+    // A keyed (or, for kOpaque, opaque) copy of a catalogue sprite to (x, y).
+    void Draw(const Sprite& s, int32_t x, int32_t y);
+    void Draw(const Placed& p) { Draw(p.sprite, p.x, p.y); }
+    // The raw blits, for rectangles computed at run time.
+    void BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY, uint32_t width,
+                   uint32_t height, int32_t key);
+    void BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY, uint32_t width,
+                    uint32_t height);
+
+    // Select the game palette for the window.
+    void RealizeGamePalette();
+    // Copy the top-left width x height of the surface to the window.
+    void ShowSurface(int width, int height);
+    // RealizeGamePalette, then ShowSurface.
+    void Present(int width = kSurfaceWidth, int height = kSurfaceHeight);
+
+    // ---- Timer control -----------------------------------------------------
+    void RearmTimer() { host_.RearmTimer(kTickMs); }
+    void KillTimer() { host_.KillTimer(); }
+
+    // ---- Game core (game/) ---------------------------------------------------
+    void NewFlightSetUp();            // every title-animation tick
+    void RestartApproach();           // the cockpit's restart switch
+    void FlyOneSecond();              // state 10: the flight step
+    void JudgeApproach();             // state 6: switch lamps, their effects, the limits
+    void ShowWarningScreen();         // state 8
+    void ShowFailureScreen();         // state 7
+    void ShowArrivalScreen();         // inside the flight step, on arrival
+    void DrawTitlePicture();          // state 0, before the timer re-arm
+    void DrawTitleBackground();       // state 0, after it
+    void DrawTitleFrame();            // state 3, for the new titleFrame
+    void DrawInformationPage();       // state 1
+    void DrawSecondPage();            // state 9
+
+    // ---- Cockpit picture (cockpit/, gauges/) --------------------------------
+    void ComposeCockpit();            // state 4: the whole picture, then gameState 6
+    void DrawAirspeedIndicator();
+    void DrawReadouts();              // readouts 1 to 5
+    void DrawIlsReadouts();           // readouts 6 and 7; stores glideSlopeDeviation
+    void DrawPanelGauges();           // the six gauges, in order
+    void DrawNeedleGauge(int32_t ox, int32_t oy, int32_t value);
+    int32_t GaugeJitter();            // rand() / 10000
+    void DrawOutsideView();           // limits bank, draws the 590 columns
+    void ComputeRunwayCorners();
+    void DrawRunwayOutline();         // on the window only
+
+private:
+    GameHost& host_;
+    std::unique_ptr<CDibImage> atlas_;
+    int surfaceOrientation_ = kTopDown;
+    PaletteColors gamePalette_{};
+    std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
+};

@@ -1,0 +1,55 @@
+// The only way the game core reaches the outside world.
+//
+// The core (gfx/, game/, cockpit/, gauges/, input/) never sees a window, a
+// clock or a sound device. A host implements these few services: the desktop
+// host over SDL2, and the headless host that tests, replays and screenshots
+// use. Every call is made on the one game thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// One palette colour.
+struct Rgb {
+    uint8_t red = 0, green = 0, blue = 0;
+    friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// The 256 colours the window shows palette indices through.
+using PaletteColors = std::array<Rgb, 256>;
+
+class GameHost {
+public:
+    virtual ~GameHost() = default;
+
+    // Kill timer 1, then start it again with the given period: the next tick
+    // falls one full period from now, even where the timer had been stopped.
+    virtual void RearmTimer(uint32_t periodMs) = 0;
+    // Stop timer 1: no tick arrives until something re-arms it.
+    virtual void KillTimer() = 0;
+
+    // The row order the host prefers for the surface: -1 top-down, 1 bottom-up.
+    virtual int RecommendedSurfaceOrientation() = 0;
+    // The display's 20 reserved colours: entries 0..9, then entries 246..255.
+    virtual std::array<Rgb, 20> SystemColors() = 0;
+    // Select the game palette for the window (the palette never changes).
+    virtual void RealizePalette(const PaletteColors& palette) = 0;
+    // Copy the top-left width x height pixels of the surface to the same
+    // place in the window. `surfaceBits` is 640 x 480 bytes, stride 640, rows
+    // top-down when `orientation` is -1, bottom-up otherwise.
+    virtual void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) = 0;
+    // A solid black one-pixel line on the window from (x0, y0) up to but not
+    // including (x1, y1). Never drawn into the surface.
+    virtual void DrawBlackLine(int x0, int y0, int x1, int y1) = 0;
+
+    // Ask the program to end once the current handler returns.
+    virtual void PostQuit() = 0;
+    // A message box with an OK button, captioned with the program's title.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Start a sound file playing without waiting for it; a missing file, or
+    // no audio at all, is silent.
+    virtual void StartSound(const std::string& fileName) = 0;
+    // The runtime library's generator: 0..32767.
+    virtual int Rand() = 0;
+};

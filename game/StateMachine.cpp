@@ -1,0 +1,46 @@
+// The tick: one switch on gameState, one named routine per state.
+#include "game/AveluneView.h"
+
+void CAveluneView::OnTimer() {
+    switch (gameState) {
+    case kStateTitlePicture:
+        DrawTitlePicture();
+        RearmTimer();
+        gameState = kStateTitleAnimation;
+        DrawTitleBackground();
+        break;
+    case kStateInformationPage:
+        pressMode = kModeInformationPage;
+        releaseMode = kModeInformationPage;
+        DrawInformationPage();
+        KillTimer();  // the page stands still until a button re-arms the tick
+        break;
+    case kStateTitleAnimation:
+        pressMode = kModeTitle;
+        releaseMode = kModeTitle;
+        titleFrame = (titleFrame + 1 > 15) ? 0 : titleFrame + 1;
+        DrawTitleFrame();
+        NewFlightSetUp();
+        break;
+    case kStateCockpit:
+        ComposeCockpit();  // sets both input modes to 3 and gameState to 6
+        break;
+    case kStateJudgement:
+        JudgeApproach();
+        break;
+    case kStateFailure:
+        ShowFailureScreen();
+        break;
+    case kStateWarning:
+        ShowWarningScreen();
+        break;
+    case kStateSecondPage:
+        DrawSecondPage();
+        break;
+    case kStateFlightStep:
+        FlyOneSecond();
+        break;
+    default:  // 2, 5 and anything above 10: nothing happens
+        break;
+    }
+}

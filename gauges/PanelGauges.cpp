@@ -1,0 +1,3 @@
+#include "game/AveluneView.h"
+
+void CAveluneView::DrawPanelGauges() {}

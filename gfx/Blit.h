@@ -1,0 +1,40 @@
+// The sprite blitter: every picture the game draws is a rectangle of the
+// atlas copied into the 640 x 480 surface.
+//
+// Coordinates on both sides count from the top-left corner of the picture as
+// seen; the blitter hides that the atlas is stored bottom-up and that the
+// surface may be stored either way. Rectangles are clipped to the atlas and
+// to the surface, so no caller can make it read or write outside them.
+#pragma once
+
+#include <cstdint>
+
+class CDibImage;
+
+constexpr int kSurfaceWidth = 640;
+constexpr int kSurfaceHeight = 480;
+// -1: surface memory rows run top-down; any other value: bottom-up.
+constexpr int kTopDown = -1;
+constexpr int kBottomUp = 1;
+
+// Copy width x height atlas pixels from (srcX, srcY) to (destX, destY),
+// leaving the surface untouched wherever the atlas pixel equals `key`
+// (a key outside 0..255 never matches).
+void BlitKeyed(uint8_t* surface, int orientation, int32_t destX, int32_t destY,
+               const CDibImage& atlas, int32_t srcX, int32_t srcY,
+               uint32_t width, uint32_t height, int32_t key);
+
+// The same copy without a key: every pixel is copied.
+void BlitOpaque(uint8_t* surface, int orientation, int32_t destX, int32_t destY,
+                const CDibImage& atlas, int32_t srcX, int32_t srcY,
+                uint32_t width, uint32_t height);
+
+// Surface pixel (x, y) in a surface of the given row order.
+inline uint8_t& SurfacePixel(uint8_t* surface, int orientation, int x, int y) {
+    const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
+    return surface[row * kSurfaceWidth + x];
+}
+inline uint8_t SurfacePixel(const uint8_t* surface, int orientation, int x, int y) {
+    const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
+    return surface[row * kSurfaceWidth + x];
+}
