@@ -1,0 +1,71 @@
+// The headless host: the game core with its window kept in memory.
+//
+// Tests, replays and screenshots run the very same core as the desktop
+// program. The window picture is held as palette indices, exactly as a
+// player would see it: surface copies of the sizes the game shows, with the
+// black lines drawn over them, until the next copy covers them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/ClassicRand.h"
+#include "game/GameHost.h"
+#include "gfx/Blit.h"
+
+class HeadlessHost : public GameHost {
+public:
+    explicit HeadlessHost(int surfaceOrientation = kTopDown) : orientation_(surfaceOrientation) {}
+
+    // GameHost
+    void RearmTimer(uint32_t periodMs) override;
+    void KillTimer() override;
+    int RecommendedSurfaceOrientation() override { return orientation_; }
+    std::array<Rgb, 20> SystemColors() override;
+    void RealizePalette(const PaletteColors& palette) override;
+    void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override;
+    void DrawBlackLine(int x0, int y0, int x1, int y1) override;
+    void PostQuit() override { quitRequested_ = true; }
+    void ShowMessage(const std::string& text) override { messages_.push_back(text); }
+    void StartSound(const std::string& fileName) override { soundsStarted_.push_back(fileName); }
+    int Rand() override { return rand_.Next(); }
+
+    // What the player would see and what the game asked for.
+    bool timerRunning() const { return timerRunning_; }
+    uint32_t timerPeriodMs() const { return timerPeriodMs_; }
+    bool quitRequested() const { return quitRequested_; }
+    const std::vector<std::string>& messages() const { return messages_; }
+    const std::vector<std::string>& soundsStarted() const { return soundsStarted_; }
+    int surfaceShows() const { return surfaceShows_; }
+    int paletteRealizations() const { return paletteRealizations_; }
+    int linesDrawn() const { return linesDrawn_; }
+
+    // The window picture: 640 x 480 palette indices, top-down; what a player
+    // sees of it is the top-left kClientWidth x kClientHeight.
+    static constexpr int kWindowWidth = kSurfaceWidth;
+    static constexpr int kWindowHeight = kSurfaceHeight;
+    uint8_t WindowPixel(int x, int y) const { return window_[y * kWindowWidth + x]; }
+    const std::array<uint8_t, kWindowWidth * kWindowHeight>& window() const { return window_; }
+    // The palette last realised (all black until the game realises one).
+    const PaletteColors& palette() const { return palette_; }
+
+    // Writes the client area as an RGB PNG through the realised palette;
+    // false (with `error` set) when the file cannot be written.
+    bool WriteScreenshot(const std::string& path, std::string& error) const;
+
+private:
+    int orientation_;
+    bool timerRunning_ = false;
+    uint32_t timerPeriodMs_ = 0;
+    bool quitRequested_ = false;
+    std::vector<std::string> messages_;
+    std::vector<std::string> soundsStarted_;
+    int surfaceShows_ = 0;
+    int paletteRealizations_ = 0;
+    int linesDrawn_ = 0;
+    ClassicRand rand_;
+    PaletteColors palette_{};
+    std::array<uint8_t, kWindowWidth * kWindowHeight> window_{};
+};

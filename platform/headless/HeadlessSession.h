@@ -1,0 +1,42 @@
+// A game running on the headless host, driven event by event as a player's
+// session would be: the view is created with the timer running, and each
+// timer period delivers one tick while the timer runs.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "game/AveluneView.h"
+#include "platform/headless/HeadlessHost.h"
+
+class HeadlessSession {
+public:
+    // Takes an atlas that can serve; creates the view (OnCreate starts the timer).
+    explicit HeadlessSession(std::unique_ptr<CDibImage> atlas, int surfaceOrientation = kTopDown);
+    ~HeadlessSession();  // OnDestroy: the timer stops before the view goes
+
+    // n timer periods pass; each delivers one tick if the timer runs then.
+    void Tick(int n = 1);
+    void Press(int x, int y) { view_->OnLButtonDown(x, y); }
+    void Release(int x, int y) { view_->OnLButtonUp(x, y); }
+    void Move(int x, int y) { view_->OnMouseMove(x, y); }
+
+    // The flight state record as one JSON line, plus timerRunning and quit.
+    std::string StateJson() const;
+
+    CAveluneView& view() { return *view_; }
+    HeadlessHost& host() { return host_; }
+
+private:
+    HeadlessHost host_;
+    std::unique_ptr<CAveluneView> view_;
+};
+
+// Reads an atlas and checks that it can serve the game. On failure returns
+// null and sets `error` to words naming the file and what is wrong with it.
+std::unique_ptr<CDibImage> LoadAtlas(const std::string& path, std::string& error);
+
+// Where the atlas is looked for when none is named: prop.bmp in the working
+// directory (a player's own atlas), else the one beside the program, else the
+// installed one.
+std::string FindAtlas(const char* argv0);
