@@ -1,8 +1,196 @@
 // State 6 (switch lamps, their effects, the judgement), the warning and
 // failure screens, and the arrival screen.
+//
+// The approach is judged once per flight cycle against the limits below; the
+// result screens are drawn over the last cockpit picture, whose lower part
+// stays in view. A stopped timer is the only end state: only a mouse handler
+// (the cockpit's restart switch) starts the tick again.
+#include "game/Arith.h"
 #include "game/AveluneView.h"
 
-void CAveluneView::JudgeApproach() {}
-void CAveluneView::ShowWarningScreen() {}
-void CAveluneView::ShowFailureScreen() {}
-void CAveluneView::ShowArrivalScreen() {}
+namespace {
+
+// ---- Limits ------------------------------------------------------------------
+
+constexpr uint32_t kWarnAirspeed = 275;      // above: warning (unsigned)
+constexpr uint32_t kFailAirspeed = 300;      // above: failure, tested on the result screens
+constexpr int16_t kWarnNeedleHigh = 75;      // localizer needle 0..100, 50 on the centre line
+constexpr int16_t kWarnNeedleLow = 25;
+constexpr int16_t kFailNeedleHigh = 95;
+constexpr int16_t kFailNeedleLow = 5;
+constexpr int16_t kWarnDeviation = 95;       // glide-slope deviation, feet
+constexpr int16_t kFailDeviation = 100;
+
+// ---- Switch lamps ------------------------------------------------------------
+
+enum class SwitchEffect : uint8_t { kNone, kDrag, kLift, kTurbulence };
+
+// One value of one switch: the lamp it lights, what it does to the flight,
+// and whether the window is shown at once.
+struct LampRow {
+    uint32_t FlightState::*member;
+    uint32_t value;
+    Placed lamp;
+    SwitchEffect effect;
+    bool presents;
+};
+
+// clang-format off
+// In the order the switches are acted on; a switch holding no listed value
+// (0 until the player first sets it) lights nothing.
+constexpr LampRow kLamps[] = {
+    // switch                          value  lamp at, sprite                          effect                     presents
+    {&FlightState::dragSwitch,           1, { 61, 349, sprite::kDragLampOff},       SwitchEffect::kNone,       true },
+    {&FlightState::dragSwitch,           2, { 61, 349, sprite::kDragLampOn},        SwitchEffect::kDrag,       true },
+    {&FlightState::liftSwitch,           3, { 63, 382, sprite::kLiftLampOff},       SwitchEffect::kNone,       false},
+    {&FlightState::liftSwitch,           4, { 62, 383, sprite::kLiftLampOn},        SwitchEffect::kLift,       true },
+    {&FlightState::turbulenceSwitch,     5, {181, 349, sprite::kTurbulenceLampOff}, SwitchEffect::kNone,       false},
+    {&FlightState::turbulenceSwitch,     6, {181, 349, sprite::kTurbulenceLampOn},  SwitchEffect::kTurbulence, true },
+    {&FlightState::outsideViewSwitch,    7, {181, 383, sprite::kViewLampOn},        SwitchEffect::kNone,       false},
+    {&FlightState::outsideViewSwitch,    8, {181, 383, sprite::kViewLampOff},       SwitchEffect::kNone,       true },
+    {&FlightState::pageSwitch,           9, {442, 380, sprite::kPageLampOff},       SwitchEffect::kNone,       false},
+    {&FlightState::pageSwitch,          10, {442, 380, sprite::kPageLampOn},        SwitchEffect::kNone,       true },
+    {&FlightState::restartLamp,         11, {534, 380, sprite::kRestartLamp},       SwitchEffect::kNone,       false},
+};
+
+// ---- Result screens ------------------------------------------------------------
+
+constexpr Placed kPanelRow1      { 10,  36, sprite::kMessagePanel};
+constexpr Placed kPanelRow1End   {540,  36, sprite::kMessagePanelEnd};
+constexpr Placed kPanelRow2      { 10, 100, sprite::kMessagePanel};
+constexpr Placed kPanelRow2End   {540, 100, sprite::kMessagePanelEnd};
+constexpr Placed kWarningTitle   { 33,  54, sprite::kWarningHeadline};
+constexpr Placed kFailureTitle   { 33,  55, sprite::kFailureHeadline};
+constexpr Placed kArrivalTitle   { 58,  58, sprite::kArrivalHeadline};
+constexpr Placed kLampLit        { 29, 117, sprite::kWarningLampLit};
+constexpr Placed kLampDark       { 29, 117, sprite::kWarningLampDark};
+constexpr Placed kCourseText     { 85, 122, sprite::kCourseMessage};
+constexpr Placed kOverspeedText  {150, 122, sprite::kOverspeedMessage};
+constexpr Placed kOverspeedLeft  { 85, 122, sprite::kOverspeedEnd};
+constexpr Placed kOverspeedRight {530, 122, sprite::kOverspeedEnd};
+constexpr Placed kArrivalText    {148, 123, sprite::kArrivalMessage};
+// clang-format on
+
+// Presentations of the blinking lamp after the first one.
+constexpr int kLampBlinks = 15;
+
+int32_t TurbulenceStep(GameHost& host) {
+    const int32_t up = host.Rand() / 10000;
+    const int32_t down = host.Rand() / 10000;
+    return 2 * up - 2 * down;  // -6..6
+}
+
+void ApplyEffect(CAveluneView& v, SwitchEffect effect) {
+    switch (effect) {
+    case SwitchEffect::kNone: break;
+    case SwitchEffect::kDrag: v.airspeed -= (v.airspeed * 15u) / 100u; break;
+    case SwitchEffect::kLift:
+        v.airspeed -= (v.airspeed * 10u) / 100u;
+        v.altitude = WrapAdd(v.altitude, static_cast<int32_t>((v.airspeed * 5u) / 100u));
+        break;
+    case SwitchEffect::kTurbulence: {
+        // Four draws, in this order: two for the height, two for the side.
+        const int32_t lift = TurbulenceStep(v.host());
+        v.altitude = WrapAdd(v.altitude, lift);
+        const int32_t drift = TurbulenceStep(v.host());
+        v.lateralOffset = Low16(WrapAdd(v.lateralOffset, drift));
+        break;
+    }
+    }
+}
+
+bool NeedleFails(int16_t n) { return n > kFailNeedleHigh || n < kFailNeedleLow; }
+bool DeviationFails(int16_t d) { return d > kFailDeviation; }
+bool Overspeed(uint32_t airspeed) { return airspeed > kFailAirspeed; }
+
+void DrawFirstPanelRow(CAveluneView& v) {
+    v.Draw(kPanelRow1);
+    v.Draw(kPanelRow1End);
+}
+
+void DrawSecondPanelRow(CAveluneView& v) {
+    v.Draw(kPanelRow2);
+    v.Draw(kPanelRow2End);
+    v.Draw(kLampLit);
+}
+
+// Sixteen presentations with no wait between them, the first with the lamp
+// lit, then dark and lit in turn, the last one dark.
+void BlinkLamp(CAveluneView& v) {
+    v.Present();
+    for (int i = 0; i < kLampBlinks; ++i) {
+        v.Draw(i % 2 == 0 ? kLampDark : kLampLit);
+        v.Present();
+    }
+}
+
+}  // namespace
+
+void CAveluneView::JudgeApproach() {
+    for (const LampRow& row : kLamps) {
+        if (this->*row.member != row.value) continue;
+        Draw(row.lamp);
+        ApplyEffect(*this, row.effect);
+        if (row.presents) Present();
+    }
+
+    // Each test that holds overwrites the earlier ones; the glide-slope tests
+    // come last, so a deviation of 96..100 turns a localizer failure into a
+    // warning.
+    uint32_t next = kStateFlightStep;
+    if (airspeed > kWarnAirspeed) next = kStateWarning;
+    const int16_t n = localizerNeedle;
+    if (n > kWarnNeedleHigh) next = kStateWarning;
+    if (n < kWarnNeedleLow) next = kStateWarning;
+    if (n > kFailNeedleHigh) next = kStateFailure;
+    if (n < kFailNeedleLow) next = kStateFailure;
+    const int16_t d = glideSlopeDeviation;
+    if (d > kWarnDeviation) next = kStateWarning;
+    if (d > kFailDeviation) next = kStateFailure;
+    gameState = next;
+}
+
+void CAveluneView::ShowWarningScreen() {
+    DrawFirstPanelRow(*this);
+    Draw(kWarningTitle);
+    Present();
+    // Overspeed is only ever judged a failure here, after its warning.
+    gameState = Overspeed(airspeed) ? kStateFailure : kStateFlightStep;
+}
+
+void CAveluneView::ShowFailureScreen() {
+    DrawFirstPanelRow(*this);
+    Draw(kFailureTitle);
+    DrawSecondPanelRow(*this);
+    BlinkLamp(*this);
+    DrawSecondPanelRow(*this);
+    // Localizer and glide slope share the course message; overspeed is
+    // drawn over it when both hold.
+    if (localizerNeedle > kFailNeedleHigh) Draw(kCourseText);
+    if (localizerNeedle < kFailNeedleLow) Draw(kCourseText);
+    if (DeviationFails(glideSlopeDeviation)) Draw(kCourseText);
+    if (Overspeed(airspeed)) {
+        Draw(kOverspeedText);
+        Draw(kOverspeedLeft);
+        Draw(kOverspeedRight);
+    }
+    ShowSurface(kSurfaceWidth, kSurfaceHeight);
+
+    gameState = kStateFlightStep;
+    // The screen stands while a failure limit holds; the restart switch then
+    // re-arms the tick, which flies on from the restart values.
+    if (Overspeed(airspeed) || NeedleFails(localizerNeedle) || DeviationFails(glideSlopeDeviation)) {
+        KillTimer();
+    }
+}
+
+void CAveluneView::ShowArrivalScreen() {
+    DrawFirstPanelRow(*this);
+    Draw(kArrivalTitle);
+    DrawSecondPanelRow(*this);
+    BlinkLamp(*this);
+    DrawSecondPanelRow(*this);
+    Draw(kArrivalText);
+    ShowSurface(kSurfaceWidth, kSurfaceHeight);
+    // The flight step stops the timer once this returns.
+}
