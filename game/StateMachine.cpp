@@ -23,7 +23,11 @@ void CAveluneView::OnTimer() {
         NewFlightSetUp();
         break;
     case kStateCockpit:
-        ComposeCockpit();  // sets both input modes to 3 and gameState to 6
+        // The cockpit controls are live from the first composition on.
+        pressMode = kModeCockpit;
+        releaseMode = kModeCockpit;
+        ComposeCockpit();
+        gameState = kStateJudgement;
         break;
     case kStateJudgement:
         JudgeApproach();

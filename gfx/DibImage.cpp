@@ -1,6 +1,9 @@
 #include "gfx/DibImage.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -29,14 +32,20 @@ CDibImage::CDibImage(const std::string& path) { LoadFile(path); }
 CDibImage::CDibImage(const uint8_t* fileBytes, size_t size) { LoadBytes(fileBytes, size); }
 
 void CDibImage::LoadFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        loadError_ = "it is a directory, not a file";
+        return;
+    }
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
-        loadError_ = "cannot open the file";
+        loadError_ = std::string("cannot open it: ") + (errno != 0 ? std::strerror(errno) : "unknown reason");
         return;
     }
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (file.bad()) {
-        loadError_ = "cannot read the file";
+        loadError_ = "cannot read it";
         return;
     }
     LoadBytes(bytes.data(), bytes.size());
@@ -49,7 +58,7 @@ void CDibImage::LoadBytes(const uint8_t* fileBytes, size_t size) {
     }
     if (size < kFileHeaderSize + kInfoHeaderSize) {
         // Too short to hold the header the rest of the program reads.
-        loadError_ = "the bitmap header is cut short";
+        loadError_ = "it is truncated: " + std::to_string(size) + " bytes cannot hold the bitmap headers";
         return;
     }
     block_.assign(fileBytes + kFileHeaderSize, fileBytes + size);
@@ -99,18 +108,27 @@ size_t CDibImage::GetBitsAvailable() const { return header() ? block_.size() - b
 size_t CDibImage::GetColorTableAvailable() const { return header() ? bitsOffset_ - colorsOffset_ : 0; }
 
 std::string AtlasProblem(const CDibImage& atlas) {
-    if (!atlas.IsLoaded()) return atlas.LoadError().empty() ? "not loaded" : atlas.LoadError();
-    if (atlas.GetHeaderSize() < kInfoHeaderSize) return "its header is not a BITMAPINFOHEADER (biSize " + std::to_string(atlas.GetHeaderSize()) + ")";
-    if (atlas.GetBitCount() != 8) return "it has " + std::to_string(atlas.GetBitCount()) + " bits per pixel, not 8";
-    if (atlas.GetCompression() != 0) return "it is compressed (biCompression " + std::to_string(atlas.GetCompression()) + ")";
+    if (!atlas.IsLoaded()) return atlas.LoadError().empty() ? "it was not read" : atlas.LoadError();
+    if (atlas.GetHeaderSize() < kInfoHeaderSize)
+        return "its header is not a BITMAPINFOHEADER (header size " + std::to_string(atlas.GetHeaderSize()) + ")";
+    if (atlas.GetBitCount() != 8)
+        return "it has " + std::to_string(atlas.GetBitCount()) + " bits per pixel; the game needs 8";
+    if (atlas.GetCompression() != 0)
+        return "it is compressed (compression " + std::to_string(atlas.GetCompression()) +
+               "); the game needs uncompressed pixels";
     const int32_t w = atlas.GetWidth(), h = atlas.GetHeight();
-    if (h <= 0) return "it is not stored bottom-up (height " + std::to_string(h) + ")";
-    if (w < 3200 || h < 2000)
-        return "it is " + std::to_string(w) + " by " + std::to_string(h) + " pixels, smaller than 3200 by 2000";
-    if (w % 4 != 0) return "its width " + std::to_string(w) + " is not a multiple of 4, so its rows are padded";
-    if (atlas.GetColorTableAvailable() / 4 < 246) return "its colour table holds fewer than 246 colours";
+    if (h == 0) return "it has no rows (height 0)";
+    if (h < 0) return "its rows are stored top-down (height " + std::to_string(h) + "); the game needs bottom-up rows";
+    if (w < 3200) return "it is only " + std::to_string(w) + " pixels wide; the game needs at least 3200";
+    if (h < 2000) return "it is only " + std::to_string(h) + " pixels high; the game needs at least 2000";
+    if (w % 4 != 0)
+        return "its width " + std::to_string(w) + " is not a multiple of 4, so its rows are padded";
+    const size_t colours = std::min<size_t>(atlas.GetColorCount(), atlas.GetColorTableAvailable() / 4);
+    if (colours < 246)
+        return "its colour table holds " + std::to_string(colours) + " colours; the game needs at least 246";
     const uint64_t need = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
     if (atlas.GetBitsAvailable() < need)
-        return "it is truncated: " + std::to_string(atlas.GetBitsAvailable()) + " bytes of pixels, " + std::to_string(need) + " needed";
+        return "it is truncated: " + std::to_string(atlas.GetBitsAvailable()) + " bytes of pixels where " +
+               std::to_string(w) + " x " + std::to_string(h) + " = " + std::to_string(need) + " are needed";
     return {};
 }

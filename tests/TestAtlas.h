@@ -46,8 +46,8 @@ std::vector<uint8_t> MakeBitmapBytes(int width, int height, uint16_t bitCount,
                                      const BitmapOptions& options = {});
 
 // A 3200 x 2000 8-bit bottom-up atlas with a full colour table, pixel (x, y)
-// = pixel(x, y) (AtlasPattern by default).
-std::unique_ptr<CDibImage> MakeTestAtlas(const PixelFn& pixel = AtlasPattern);
+// = pixel(x, y) (AtlasPattern when empty).
+std::unique_ptr<CDibImage> MakeTestAtlas(const PixelFn& pixel = {});
 // The same, every pixel the one index.
 std::unique_ptr<CDibImage> MakeUniformAtlas(uint8_t index);
 
@@ -56,12 +56,12 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // A fresh directory for one test's files.
 std::string MakeTempDir();
 // Writes the test atlas as a bitmap file at `path`.
-void WriteTestAtlasFile(const std::string& path, const PixelFn& pixel = AtlasPattern);
+void WriteTestAtlasFile(const std::string& path, const PixelFn& pixel = {});
 
 // A view on the test atlas over a host the caller keeps; its window is not
 // created yet (OnCreate has not run, so the timer is not started).
-std::unique_ptr<CAveluneView> MakeTestView(GameHost& host, const PixelFn& pixel = AtlasPattern);
+std::unique_ptr<CAveluneView> MakeTestView(GameHost& host, const PixelFn& pixel = {});
 
 // A headless game on the test atlas, view created and timer running.
 std::unique_ptr<HeadlessSession> MakeTestSession(int orientation = kTopDown,
-                                                 const PixelFn& pixel = AtlasPattern);
+                                                 const PixelFn& pixel = {});

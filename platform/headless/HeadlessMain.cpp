@@ -1,6 +1,197 @@
+// avelune --headless: the game without a window, driven by a file of events.
+//
+// Each event is one line; the game runs exactly as a player's would, with the
+// 100 ms timer advanced only by `tick` events, so a replay is repeatable to
+// the last pixel.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
-int RunHeadless(int, char**) {
-    std::fprintf(stderr, "avelune: headless runner pending\n");
-    return 1;
+#include "platform/headless/HeadlessSession.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;  // the atlas or a screenshot could not be used
+constexpr int kExitUsage = 2;    // a bad command line or a bad event line
+
+constexpr const char* kHelp =
+    "Usage: avelune --headless [--atlas FILE] [--events FILE|-] [--screenshot FILE.png]\n"
+    "\n"
+    "Runs the game without a window. The view is created as a player's would be,\n"
+    "with its 100 ms timer running; nothing happens until the events say so.\n"
+    "\n"
+    "  --atlas FILE        the sprite atlas (default: prop.bmp in the working\n"
+    "                      directory, else the one beside the program)\n"
+    "  --events FILE|-     events to play, one a line ('-' reads standard input)\n"
+    "  --screenshot FILE   write the final window picture (632 x 440) as PNG\n"
+    "  --help              show this text\n"
+    "\n"
+    "Events ('#' starts a comment):\n"
+    "  tick [N]            N timer periods of 100 ms pass (default 1); each one\n"
+    "                      runs one game tick if the timer is running then\n"
+    "  press X Y           left button pressed at window pixel (X, Y)\n"
+    "  release X Y         left button released at (X, Y)\n"
+    "  move X Y            the mouse moved to (X, Y)\n"
+    "  state               print the flight state as one JSON line\n"
+    "  screenshot FILE     write the window picture now as PNG\n"
+    "\n"
+    "Once the game asks to quit the remaining events are skipped.\n"
+    "Exit status: 0 done, 1 the atlas or a screenshot failed, 2 bad arguments or events.\n";
+
+struct Options {
+    std::string atlas;
+    std::string events;
+    std::string screenshot;
+};
+
+// Parses one whole word as an integer in [low, high]; false if it is not one.
+bool ParseInt(const std::string& word, long long low, long long high, int& out) {
+    if (word.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(word.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+enum class Outcome { Next, Quit, Error, BadLine };
+
+// Plays one event line. On BadLine `why` says what is wrong with it.
+Outcome PlayEvent(HeadlessSession& session, const std::string& rawLine, std::string& why) {
+    const std::string line = rawLine.substr(0, rawLine.find('#'));
+    const std::vector<std::string> w = Words(line);
+    if (w.empty()) return Outcome::Next;
+    const std::string& verb = w[0];
+    constexpr int kCoordMax = std::numeric_limits<int>::max();
+    constexpr int kCoordMin = std::numeric_limits<int>::min();
+
+    if (verb == "tick") {
+        int n = 1;
+        if (w.size() > 2 || (w.size() == 2 && !ParseInt(w[1], 0, kCoordMax, n))) {
+            why = "'tick' takes one optional count of periods, a whole number 0 or more";
+            return Outcome::BadLine;
+        }
+        // Stop at a quit request: no later period may run a tick.
+        for (int i = 0; i < n && !session.host().quitRequested(); ++i) session.Tick(1);
+    } else if (verb == "press" || verb == "release" || verb == "move") {
+        int x = 0, y = 0;
+        if (w.size() != 3 || !ParseInt(w[1], kCoordMin, kCoordMax, x) || !ParseInt(w[2], kCoordMin, kCoordMax, y)) {
+            why = "'" + verb + "' takes two whole numbers, X and Y";
+            return Outcome::BadLine;
+        }
+        if (verb == "press") session.Press(x, y);
+        else if (verb == "release") session.Release(x, y);
+        else session.Move(x, y);
+    } else if (verb == "state") {
+        if (w.size() != 1) {
+            why = "'state' takes nothing after it";
+            return Outcome::BadLine;
+        }
+        std::cout << session.StateJson() << '\n' << std::flush;
+    } else if (verb == "screenshot") {
+        if (w.size() != 2) {
+            why = "'screenshot' takes one file name (without spaces)";
+            return Outcome::BadLine;
+        }
+        std::string error;
+        if (!session.host().WriteScreenshot(w[1], error)) {
+            std::fprintf(stderr, "avelune: %s\n", error.c_str());
+            return Outcome::Error;
+        }
+    } else {
+        why = "unknown event '" + verb + "' (expected tick, press, release, move, state or screenshot)";
+        return Outcome::BadLine;
+    }
+    return session.host().quitRequested() ? Outcome::Quit : Outcome::Next;
+}
+
+}  // namespace
+
+int RunHeadless(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "avelune: %s needs a value\n%s", arg.c_str(), kHelp);
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        if (arg == "--headless") continue;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return kExitOk;
+        }
+        if (arg == "--atlas" || arg == "--events" || arg == "--screenshot") {
+            std::string& out = arg == "--atlas" ? options.atlas : arg == "--events" ? options.events : options.screenshot;
+            if (!value(out)) return kExitUsage;
+            continue;
+        }
+        std::fprintf(stderr, "avelune: unknown argument '%s'\n%s", arg.c_str(), kHelp);
+        return kExitUsage;
+    }
+
+    std::ifstream eventFile;
+    std::istream* events = nullptr;
+    if (options.events == "-") {
+        events = &std::cin;
+    } else if (!options.events.empty()) {
+        eventFile.open(options.events);
+        if (!eventFile) {
+            std::fprintf(stderr, "avelune: cannot open the events file %s: %s\n", options.events.c_str(),
+                         std::strerror(errno));
+            return kExitUsage;
+        }
+        events = &eventFile;
+    }
+
+    const std::string atlasPath = options.atlas.empty() ? FindAtlas(argc > 0 ? argv[0] : nullptr) : options.atlas;
+    std::string error;
+    std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
+    if (!atlas) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return kExitFailure;
+    }
+
+    int status = kExitOk;
+    {
+        HeadlessSession session(std::move(atlas));
+        if (events != nullptr) {
+            std::string line;
+            for (long lineNumber = 1; std::getline(*events, line); ++lineNumber) {
+                std::string why;
+                const Outcome outcome = PlayEvent(session, line, why);
+                if (outcome == Outcome::BadLine) {
+                    std::fprintf(stderr, "avelune: %s line %ld: %s\n",
+                                 options.events == "-" ? "events" : options.events.c_str(), lineNumber, why.c_str());
+                    return kExitUsage;
+                }
+                if (outcome == Outcome::Error) return kExitFailure;
+                if (outcome == Outcome::Quit) break;  // the program ends: the rest is never played
+            }
+        }
+        if (!options.screenshot.empty() && !session.host().WriteScreenshot(options.screenshot, error)) {
+            std::fprintf(stderr, "avelune: %s\n", error.c_str());
+            status = kExitFailure;
+        }
+    }
+    return status;
 }
