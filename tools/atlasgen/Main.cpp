@@ -1,0 +1,92 @@
+// atlasgen: paints every picture of the game into prop.bmp, and writes the
+// start sound and the icon.
+//
+//   atlasgen --out-dir DIR [--png atlas.png]
+//       DIR/prop.bmp, DIR/AV1.wav, DIR/avelune.png (32 x 32),
+//       DIR/avelune16.png, DIR/avelune.ico; --png also writes the atlas as a
+//       PNG to look at.
+//   atlasgen --needle-tables
+//       prints the needle tables (gfx/NeedleTables.cpp) for the needle
+//       pictures this generator draws.
+//
+// The output depends on nothing but this program and the font files, so two
+// runs write the same bytes.
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "Jobs.h"
+#include "NeedleArt.h"
+#include "Outputs.h"
+
+namespace {
+
+bool InsideAtlas(const Sprite& r) {
+    return r.x >= 0 && r.y >= 0 && r.width > 0 && r.height > 0 && r.x + r.width <= kAtlasWidth &&
+           r.y + r.height <= kAtlasHeight;
+}
+
+bool RunJob(const Job& job, AtlasIndices& atlas) {
+    if (!InsideAtlas(job.rect)) {
+        std::fprintf(stderr, "atlasgen: picture %s lies outside the atlas\n", job.name);
+        return false;
+    }
+    if (job.paint != nullptr) {
+        cairo_surface_t* canvas = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, job.rect.width, job.rect.height);
+        cairo_t* cr = cairo_create(canvas);
+        job.paint(cr, job.rect);
+        const cairo_status_t status = cairo_status(cr);
+        cairo_destroy(cr);
+        cairo_surface_flush(canvas);
+        if (status != CAIRO_STATUS_SUCCESS) {
+            std::fprintf(stderr, "atlasgen: painting %s failed: %s\n", job.name, cairo_status_to_string(status));
+            cairo_surface_destroy(canvas);
+            return false;
+        }
+        ToIndices(cairo_image_surface_get_data(canvas), cairo_image_surface_get_stride(canvas), job.rect, job.dither,
+                  atlas);
+        cairo_surface_destroy(canvas);
+    }
+    if (job.finish != nullptr) job.finish(atlas, job.rect);
+    return true;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: atlasgen --out-dir DIR [--png FILE]\n"
+                 "       atlasgen --needle-tables\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string outDir, png;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out-dir") == 0 && i + 1 < argc) {
+            outDir = argv[++i];
+        } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
+            png = argv[++i];
+        } else if (std::strcmp(argv[i], "--needle-tables") == 0) {
+            return PrintNeedleTables() ? 0 : 1;
+        } else {
+            return Usage();
+        }
+    }
+    if (outDir.empty()) return Usage();
+
+    JobList jobs;
+    AddCockpitJobs(jobs);
+    if (AddScreensJobs != nullptr) AddScreensJobs(jobs);
+
+    AtlasIndices atlas;
+    for (const Job& job : jobs) {
+        if (!RunJob(job, atlas)) return 1;
+    }
+    const bool ok = WriteAtlasBmp(atlas, outDir + "/prop.bmp") && WriteStartSound(outDir + "/AV1.wav") &&
+                    WriteIcons(outDir + "/avelune.png", outDir + "/avelune16.png", outDir + "/avelune.ico") &&
+                    (png.empty() || WriteAtlasPng(atlas, png));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,17 @@
+// The files the generator writes. Each returns false (after saying why on
+// stderr) when the file cannot be written.
+#pragma once
+
+#include <string>
+
+#include "Jobs.h"
+
+// prop.bmp: 8 bpp, uncompressed, bottom-up, 256-entry table, unpadded rows.
+bool WriteAtlasBmp(const AtlasIndices& atlas, const std::string& path);
+// The atlas as a PNG through its palette, for looking at.
+bool WriteAtlasPng(const AtlasIndices& atlas, const std::string& path);
+// AV1.wav: the start sound, about one second of 16-bit mono PCM.
+bool WriteStartSound(const std::string& path);
+// The program's icon: 32 x 32 and 16 x 16 in the 16 classic colours, as PNGs
+// and together in one .ico file.
+bool WriteIcons(const std::string& png32, const std::string& png16, const std::string& ico);

@@ -1,0 +1,188 @@
+#include "SceneryArt.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "PaintKit.h"
+
+namespace {
+
+// A fixed little generator, so the fields come out the same on every run.
+class FieldRand {
+public:
+    int Next(int n) {
+        state_ = state_ * 1103515245u + 12345u;
+        return static_cast<int>((state_ >> 16) % static_cast<uint32_t>(n));
+    }
+
+private:
+    uint32_t state_ = 20260u;
+};
+
+void SetRgbIndex(cairo_t* cr, int index, double alpha) {
+    const Rgb8 c = AtlasPalette()[index];
+    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha);
+}
+
+// The view looks down the approach: the vanishing point sits on the horizon
+// above the runway, which the outline draws at screen column 320 (scenery
+// column 634 with the view at rest).
+constexpr double kVanishX = 634.0;
+constexpr double kHorizon = kSceneryHorizonRow;
+
+// Ground row of a point `depth` units away (1 = the nearest line).
+double RowAt(double depth) { return kHorizon + 190.0 / depth; }
+// Scenery column of lateral offset `lateral` at a given row.
+double ColumnAt(double lateral, double row) { return kVanishX + lateral * (row - kHorizon); }
+
+void Quad(cairo_t* cr, double l0, double l1, double r0, double r1) {
+    // Field between lateral lines l0..l1 and rows r0 (far) .. r1 (near).
+    cairo_move_to(cr, ColumnAt(l0, r0), r0);
+    cairo_line_to(cr, ColumnAt(l1, r0), r0);
+    cairo_line_to(cr, ColumnAt(l1, r1), r1);
+    cairo_line_to(cr, ColumnAt(l0, r1), r1);
+    cairo_close_path(cr);
+}
+
+void Hills(cairo_t* cr, int width, double amplitude, double base, double phase, int index) {
+    cairo_move_to(cr, 0, kHorizon + 1);
+    for (int x = 0; x <= width; x += 3) {
+        const double h = amplitude * (0.55 + 0.25 * std::sin(x * 0.011 + phase) + 0.15 * std::sin(x * 0.037 + 2 * phase) +
+                                      0.05 * std::sin(x * 0.13 + phase));
+        cairo_line_to(cr, x, base - h);
+    }
+    cairo_line_to(cr, width, kHorizon + 1);
+    cairo_close_path(cr);
+    SetIndex(cr, index);
+    cairo_fill(cr);
+}
+
+void Building(cairo_t* cr, double x, double y, double w, double h, int wall, int roof) {
+    FillIndex(cr, static_cast<int>(x), static_cast<int>(y - h), static_cast<int>(w), static_cast<int>(h), wall);
+    cairo_move_to(cr, x - 0.5, y - h);
+    cairo_line_to(cr, x + w / 2, y - h - std::max(2.0, w / 2.5));
+    cairo_line_to(cr, x + w + 0.5, y - h);
+    cairo_close_path(cr);
+    SetIndex(cr, roof);
+    cairo_fill(cr);
+}
+
+}  // namespace
+
+void PaintScenery(cairo_t* cr, int width, int height) {
+    FieldRand rand;
+    // Haze over the horizon; higher up the sky stays transparent.
+    cairo_pattern_t* haze = cairo_pattern_create_linear(0, kHorizon - 42, 0, kHorizon);
+    const Rgb8 top = AtlasPalette()[RampIndex(Ramp::Sky, 14)];
+    const Rgb8 low = AtlasPalette()[RampIndex(Ramp::Sky, 17)];
+    cairo_pattern_add_color_stop_rgba(haze, 0.0, top.r / 255.0, top.g / 255.0, top.b / 255.0, 0.0);
+    cairo_pattern_add_color_stop_rgba(haze, 0.25, top.r / 255.0, top.g / 255.0, top.b / 255.0, 1.0);
+    cairo_pattern_add_color_stop_rgba(haze, 1.0, low.r / 255.0, low.g / 255.0, low.b / 255.0, 1.0);
+    cairo_set_source(cr, haze);
+    cairo_rectangle(cr, 0, kHorizon - 42, width, 43);
+    cairo_fill(cr);
+    cairo_pattern_destroy(haze);
+
+    // Two ranges of hills, the far one paler.
+    Hills(cr, width, 16, kHorizon, 0.7, RampIndex(Ramp::Hills, 3));
+    Hills(cr, width, 8, kHorizon + 1, 2.3, RampIndex(Ramp::Hills, 1));
+
+    // Ground base and the patchwork of fields in perspective.
+    FillIndex(cr, 0, static_cast<int>(kHorizon), width, height - static_cast<int>(kHorizon), RampIndex(Ramp::Grass, 4));
+    double depths[40];
+    int rows = 0;
+    for (double d = 40.0; d > 0.55 && rows < 40; d /= 1.32) depths[rows++] = d;
+    const int fieldColours[] = {
+        RampIndex(Ramp::Grass, 3), RampIndex(Ramp::Grass, 5), RampIndex(Ramp::Grass, 7), RampIndex(Ramp::Grass, 9),
+        RampIndex(Ramp::Crop, 1),  RampIndex(Ramp::Crop, 3),  RampIndex(Ramp::Soil, 3),  RampIndex(Ramp::Soil, 5),
+        RampIndex(Ramp::Grass, 6), RampIndex(Ramp::Grass, 4),
+    };
+    for (int r = 0; r + 1 < rows; ++r) {
+        const double r0 = RowAt(depths[r]), r1 = RowAt(depths[r + 1]);
+        double lateral = -40.0 + rand.Next(10) * 0.4;
+        while (lateral < 40.0) {
+            const double next = lateral + 1.6 + rand.Next(30) * 0.12;
+            Quad(cr, lateral, next, r0, r1 + 0.6);
+            SetIndex(cr, fieldColours[rand.Next(10)]);
+            cairo_fill(cr);
+            lateral = next;
+        }
+    }
+    // Hedgerows along a few field edges near the viewer.
+    for (int r = rows / 2; r + 1 < rows; ++r) {
+        const double row = RowAt(depths[r]);
+        for (int i = 0; i < 10; ++i) {
+            const double x = rand.Next(width);
+            const double size = 1.0 + (row - kHorizon) / 50.0;
+            cairo_save(cr);
+            cairo_translate(cr, x, row);
+            cairo_scale(cr, size * 3.0, size * 1.3);
+            cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+            cairo_restore(cr);
+            SetIndex(cr, RampIndex(Ramp::Grass, 1));
+            cairo_fill(cr);
+        }
+    }
+
+    // A river winding in from the left.
+    cairo_move_to(cr, 0, kHorizon + 6);
+    cairo_curve_to(cr, 200, kHorizon + 4, 280, kHorizon + 30, 180, kHorizon + 70);
+    cairo_curve_to(cr, 100, kHorizon + 120, 160, height - 40, 60, height + 10);
+    cairo_set_line_width(cr, 5.0);
+    SetIndex(cr, RampIndex(Ramp::Sky, 6));
+    cairo_stroke(cr);
+
+    // Roads: one along the approach to the left of the runway, one across.
+    for (double lateral : {-3.2, 7.5}) {
+        cairo_move_to(cr, ColumnAt(lateral, kHorizon + 2), kHorizon + 2);
+        cairo_line_to(cr, ColumnAt(lateral, height), height);
+        cairo_set_line_width(cr, 2.0);
+        SetIndex(cr, RampIndex(Ramp::Asphalt, 3));
+        cairo_stroke(cr);
+    }
+    const double crossRow = RowAt(3.1);
+    cairo_move_to(cr, 0, crossRow - 4);
+    cairo_line_to(cr, width, crossRow + 2);
+    cairo_set_line_width(cr, 2.0);
+    SetIndex(cr, RampIndex(Ramp::Asphalt, 4));
+    cairo_stroke(cr);
+
+    // The airfield: a pale mown patch around the runway's far end, hangars.
+    Quad(cr, -1.2, 1.2, kHorizon + 1, kHorizon + 40);
+    SetIndex(cr, RampIndex(Ramp::Grass, 8));
+    cairo_fill(cr);
+    Building(cr, kVanishX + 14, kHorizon + 8, 7, 3, RampIndex(Ramp::Wall, 2), RampIndex(Ramp::Asphalt, 2));
+    Building(cr, kVanishX + 23, kHorizon + 9, 5, 3, RampIndex(Ramp::Wall, 1), RampIndex(Ramp::Asphalt, 2));
+
+    // A town on the left, a village on the right.
+    struct House {
+        double x, y, w, h;
+    };
+    for (int i = 0; i < 34; ++i) {
+        const double x = 440 + rand.Next(130), y = kHorizon + 4 + rand.Next(14);
+        const double scale = 1.0 + (y - kHorizon) / 14.0;
+        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Next(4)), RampIndex(Ramp::Roof, 1 + rand.Next(4)));
+    }
+    FillIndex(cr, 512, static_cast<int>(kHorizon) - 8, 2, 16, RampIndex(Ramp::Wall, 1));  // church tower
+    cairo_move_to(cr, 511, kHorizon - 8);
+    cairo_line_to(cr, 513, kHorizon - 15);
+    cairo_line_to(cr, 515, kHorizon - 8);
+    SetIndex(cr, RampIndex(Ramp::Roof, 0));
+    cairo_fill(cr);
+    for (int i = 0; i < 10; ++i) {
+        const double x = 800 + rand.Next(60), y = kHorizon + 10 + rand.Next(10);
+        const double scale = 1.0 + (y - kHorizon) / 12.0;
+        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Next(4)), RampIndex(Ramp::Roof, 2 + rand.Next(3)));
+    }
+
+    // Aerial perspective: the distance fades into the haze.
+    cairo_pattern_t* fade = cairo_pattern_create_linear(0, kHorizon, 0, kHorizon + 70);
+    const Rgb8 mist = AtlasPalette()[RampIndex(Ramp::Hills, 4)];
+    cairo_pattern_add_color_stop_rgba(fade, 0.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.45);
+    cairo_pattern_add_color_stop_rgba(fade, 1.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.0);
+    cairo_set_source(cr, fade);
+    cairo_rectangle(cr, 0, kHorizon, width, 70);
+    cairo_fill(cr);
+    cairo_pattern_destroy(fade);
+    (void)SetRgbIndex;
+}
