@@ -1,0 +1,50 @@
+// Where the game picture sits in the window, and which game pixel the mouse
+// is over.
+//
+// The window shows the 632 x 440 client picture below the menu bar, scaled
+// by a whole number with nearest-neighbour sampling so every game pixel is a
+// crisp square. Windowed, the window is made exactly the picture's size at
+// the chosen scale; full screen (or whenever the window is larger than
+// asked), the largest whole scale that fits is used and the picture is
+// centred in black bars. All sizes here are in output pixels, which on a
+// high-density display are more than the window's logical units.
+#pragma once
+
+#include <optional>
+
+// Height of the menu bar at scale 1, in pixels; it grows with the scale.
+constexpr int kMenuBarHeight = 20;
+
+struct PictureLayout {
+    int originX = 0;  // output pixel of the picture's top-left corner
+    int originY = 0;
+    int scale = 1;    // output pixels per game pixel, each way
+};
+
+struct GamePoint {
+    int x = 0, y = 0;
+    friend bool operator==(const GamePoint&, const GamePoint&) = default;
+};
+
+// The largest whole scale (at least 1) at which the picture fits in an area of
+// outputWidth x outputHeight below a menu bar of menuBarHeight, centred there.
+PictureLayout FitPicture(int outputWidth, int outputHeight, int menuBarHeight);
+
+// The game pixel under window point (windowX, windowY) in logical units, where
+// output pixels = logical units x pixelRatio; nothing when the point lies
+// outside the picture (on the menu bar or the black bars).
+std::optional<GamePoint> MapToGame(const PictureLayout& layout, double pixelRatioX, double pixelRatioY,
+                                   int windowX, int windowY);
+
+// The window's logical size at a scale: the picture and the menu bar.
+struct WindowSize {
+    int width = 0, height = 0;
+};
+WindowSize WindowSizeForScale(int scale);
+
+// The largest whole scale whose window fits in the usable screen area, with
+// room left for the window's frame; at least 1.
+int DefaultScale(int usableWidth, int usableHeight);
+
+// The largest scale a player may ask for.
+constexpr int kMaxScale = 8;

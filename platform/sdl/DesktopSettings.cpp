@@ -1,0 +1,158 @@
+#include "platform/sdl/DesktopSettings.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "platform/sdl/DesktopLayout.h"
+
+namespace {
+
+// A settings file is a few dozen bytes; anything far larger is not ours.
+constexpr std::uintmax_t kMaxSettingsBytes = 64 * 1024;
+
+std::string Trim(const std::string& s) {
+    const auto begin = s.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) return {};
+    const auto end = s.find_last_not_of(" \t\r");
+    return s.substr(begin, end - begin + 1);
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    const auto result = std::from_chars(first, last, value);
+    return result.ec == std::errc() && result.ptr == last;
+}
+
+}  // namespace
+
+std::string FormatSettings(const DesktopSettings& settings) {
+    std::string text = "# avelune desktop settings\n";
+    text += "scale=" + std::to_string(settings.scale) + "\n";
+    text += std::string("fullscreen=") + (settings.fullscreen ? "1" : "0") + "\n";
+    return text;
+}
+
+bool ParseSettings(const std::string& text, DesktopSettings& settings, std::string& problem) {
+    DesktopSettings read;
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        const std::string at = "line " + std::to_string(number) + ": ";
+        for (const char c : line) {
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r') {
+                problem = at + "not a text line";
+                return false;
+            }
+        }
+        const std::string trimmed = Trim(line);
+        if (trimmed.empty() || trimmed[0] == '#') continue;
+        const auto eq = trimmed.find('=');
+        if (eq == std::string::npos) {
+            problem = at + "expected key=value";
+            return false;
+        }
+        const std::string key = Trim(trimmed.substr(0, eq));
+        const std::string value = Trim(trimmed.substr(eq + 1));
+        if (key == "scale") {
+            int scale = 0;
+            if (!ParseInt(value, scale) || scale < 0 || scale > kMaxScale) {
+                problem = at + "scale must be 0 to " + std::to_string(kMaxScale);
+                return false;
+            }
+            read.scale = scale;
+        } else if (key == "fullscreen") {
+            if (value != "0" && value != "1") {
+                problem = at + "fullscreen must be 0 or 1";
+                return false;
+            }
+            read.fullscreen = value == "1";
+        }
+        // Keys of later versions are left alone, so an older program can
+        // share the file.
+    }
+    settings = read;
+    return true;
+}
+
+DesktopSettings LoadSettings(const std::string& path, std::string& warning) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) return {};
+    const std::string ignored = "ignoring the settings file " + path + ": ";
+    if (ec || !fs::is_regular_file(status)) {
+        warning = ignored + "not a readable file";
+        return {};
+    }
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kMaxSettingsBytes) {
+        warning = ignored + "too large to be a settings file";
+        return {};
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        warning = ignored + std::strerror(errno);
+        return {};
+    }
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        warning = ignored + "read error";
+        return {};
+    }
+    DesktopSettings settings;
+    std::string problem;
+    if (!ParseSettings(text, settings, problem)) {
+        warning = ignored + problem;
+        return {};
+    }
+    return settings;
+}
+
+bool SaveSettings(const std::string& path, const DesktopSettings& settings, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path);
+    if (target.has_parent_path()) {
+        fs::create_directories(target.parent_path(), ec);
+        if (ec) {
+            error = "cannot create the folder " + target.parent_path().string() + ": " + ec.message();
+            return false;
+        }
+    }
+    // Beside the target, so the rename stays within one file system.
+    const std::string temp = path + ".tmp" + std::to_string(::getpid());
+    const std::string text = FormatSettings(settings);
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write " + temp + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    ok = (std::fflush(file) == 0) && ok;
+    ok = (::fsync(::fileno(file)) == 0) && ok;
+    const int savedErrno = errno;
+    ok = (std::fclose(file) == 0) && ok;
+    if (!ok) {
+        error = "cannot write " + temp + ": " + std::strerror(savedErrno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = "cannot replace " + path + ": " + std::strerror(errno);
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,529 @@
+#include "platform/sdl/DesktopShell.h"
+
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+#include "gfx/AtlasCatalogue.h"
+#include "platform/sdl/AppIcon.h"
+
+namespace {
+
+// Fonts from the distribution: a sans-serif for the menu bar, a serif like
+// the About box's Times New Roman. The first that exists is used.
+constexpr const char* kMenuFonts[] = {
+    "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf",
+    "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+};
+constexpr const char* kDialogFonts[] = {
+    "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf",
+    "/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf",
+};
+// Menu text height at scale 1; with the frame padding it makes the menu bar
+// kMenuBarHeight tall.
+constexpr float kMenuFontPixels = 13.0f;
+// 11 points at 96 dots per inch.
+constexpr float kDialogFontPixels = kAboutFontPoints * 96.0f / 72.0f;
+
+ImFont* LoadFont(const char* const* paths, size_t count, float pixels) {
+    ImGuiIO& io = ImGui::GetIO();
+    for (size_t i = 0; i < count; ++i) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(paths[i], ec)) {
+            if (ImFont* font = io.Fonts->AddFontFromFileTTF(paths[i], pixels)) return font;
+        }
+    }
+    ImFontConfig config;
+    config.SizePixels = pixels;
+    return io.Fonts->AddFontDefault(&config);
+}
+
+ImVec4 Colour(int r, int g, int b, int a = 255) { return ImVec4(r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f); }
+
+// Underlines character `index` of `text` drawn with its top-left at `at`.
+void UnderlineMnemonic(const Mnemonic& m, ImVec2 at) {
+    if (m.index < 0) return;
+    const char* text = m.text.c_str();
+    const float x0 = at.x + ImGui::CalcTextSize(text, text + m.index).x;
+    const float x1 = at.x + ImGui::CalcTextSize(text, text + m.index + 1).x;
+    const float y = std::floor(at.y + ImGui::GetFontSize() * 0.92f);
+    ImGui::GetWindowDrawList()->AddLine(ImVec2(x0, y), ImVec2(x1, y), ImGui::GetColorU32(ImGuiCol_Text),
+                                        std::max(1.0f, std::floor(ImGui::GetFontSize() / 13.0f)));
+}
+
+// Which of the accelerator table's keys an SDL key is.
+std::optional<AccelKey> ToAccelKey(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_n: return AccelKey::kN;
+    case SDLK_o: return AccelKey::kO;
+    case SDLK_s: return AccelKey::kS;
+    case SDLK_z: return AccelKey::kZ;
+    case SDLK_x: return AccelKey::kX;
+    case SDLK_c: return AccelKey::kC;
+    case SDLK_v: return AccelKey::kV;
+    case SDLK_BACKSPACE: return AccelKey::kBackspace;
+    case SDLK_DELETE: return AccelKey::kDelete;
+    case SDLK_INSERT: return AccelKey::kInsert;
+    case SDLK_F6: return AccelKey::kF6;
+    default: return std::nullopt;
+    }
+}
+
+unsigned AccelModifiers(Uint16 mod) {
+    unsigned m = 0;
+    if (mod & KMOD_CTRL) m |= kCtrl;
+    if (mod & KMOD_SHIFT) m |= kShift;
+    if (mod & KMOD_ALT) m |= kAlt;
+    return m;
+}
+
+}  // namespace
+
+DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string settingsPath)
+    : scale_(std::clamp(scale, 1, kMaxScale)),
+      settings_(settings),
+      savedSettings_(settings),
+      settingsPath_(std::move(settingsPath)) {}
+
+DesktopShell::~DesktopShell() {
+    // The window goes: timer 1 stops before anything of the view is released,
+    // so no tick can reach a half-destroyed game.
+    if (view_) view_->OnDestroy();
+    view_.reset();
+    host_.reset();
+    if (imguiReady_) {
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui_ImplSDL2_Shutdown();
+        ImGui::DestroyContext();
+    }
+    if (icon_) SDL_DestroyTexture(icon_);
+    if (picture_) SDL_DestroyTexture(picture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+bool DesktopShell::Open(std::string& error) {
+    const WindowSize size = WindowSizeForScale(scale_);
+    // Fixed size: no sizing border, no maximise box. Hidden until the view
+    // exists, as the frame is shown only after the view is created.
+    window_ = SDL_CreateWindow(WindowCaption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, size.width,
+                               size.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+    if (window_ == nullptr) {
+        error = std::string("cannot open a window: ") + SDL_GetError();
+        return false;
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer_ == nullptr) {
+        error = std::string("cannot draw in the window: ") + SDL_GetError();
+        return false;
+    }
+    picture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kClientWidth,
+                                 kClientHeight);
+    if (picture_ == nullptr) {
+        error = std::string("cannot make the picture texture: ") + SDL_GetError();
+        return false;
+    }
+    SDL_SetTextureScaleMode(picture_, SDL_ScaleModeNearest);
+
+    std::vector<uint32_t> iconPixels = AppIconArgb();
+    if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(iconPixels.data(), kIconSize, kIconSize, 32,
+                                                              kIconSize * 4, SDL_PIXELFORMAT_ARGB8888)) {
+        SDL_SetWindowIcon(window_, icon);
+        icon_ = SDL_CreateTextureFromSurface(renderer_, icon);
+        if (icon_) SDL_SetTextureScaleMode(icon_, SDL_ScaleModeNearest);
+        SDL_FreeSurface(icon);
+    }
+    SetUpImGui();
+    return true;
+}
+
+void DesktopShell::SetUpImGui() {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr;  // the shell keeps its own settings
+    io.LogFilename = nullptr;
+    const float s = static_cast<float>(scale_);
+    menuFont_ = LoadFont(kMenuFonts, std::size(kMenuFonts), kMenuFontPixels * s);
+    dialogFont_ = LoadFont(kDialogFonts, std::size(kDialogFonts), std::round(kDialogFontPixels * s));
+
+    // The look of a classic desktop: a white menu bar with black text, grey
+    // dialogs with a navy caption, square corners.
+    ImGui::StyleColorsLight();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.WindowRounding = style.PopupRounding = style.FrameRounding = style.GrabRounding = 0;
+    style.WindowBorderSize = style.PopupBorderSize = 1;
+    style.FrameBorderSize = 1;
+    style.ScaleAllSizes(s);
+    style.DisplaySafeAreaPadding = ImVec2(0, 0);
+    style.FramePadding = ImVec2(6.0f * s, (kMenuBarHeight - kMenuFontPixels) * 0.5f * s);
+    ImVec4* c = style.Colors;
+    c[ImGuiCol_Text] = Colour(0, 0, 0);
+    c[ImGuiCol_MenuBarBg] = Colour(255, 255, 255);
+    c[ImGuiCol_PopupBg] = Colour(255, 255, 255);
+    c[ImGuiCol_WindowBg] = Colour(192, 192, 192);
+    c[ImGuiCol_Border] = Colour(0, 0, 0);
+    c[ImGuiCol_Header] = c[ImGuiCol_HeaderHovered] = c[ImGuiCol_HeaderActive] = Colour(166, 202, 240);
+    c[ImGuiCol_TitleBg] = c[ImGuiCol_TitleBgActive] = c[ImGuiCol_TitleBgCollapsed] = Colour(0, 0, 128);
+    c[ImGuiCol_Button] = Colour(192, 192, 192);
+    c[ImGuiCol_ButtonHovered] = Colour(208, 208, 208);
+    c[ImGuiCol_ButtonActive] = Colour(160, 160, 160);
+    c[ImGuiCol_ModalWindowDimBg] = Colour(0, 0, 0, 0);  // the game stays in full view
+
+    ImGui_ImplSDL2_InitForSDLRenderer(window_);
+    ImGui_ImplSDLRenderer_Init(renderer_);
+    imguiReady_ = true;
+}
+
+int DesktopShell::Run(std::unique_ptr<CDibImage> atlas, const std::string& soundFolder) {
+    host_ = std::make_unique<SdlHost>(soundFolder);
+    host_->SetWindow(window_);
+    // The view's construction reads nothing more: the atlas is given; it
+    // builds the palette (starting the sound) and the surface.
+    view_ = std::make_unique<CAveluneView>(*host_, std::move(atlas));
+    SDL_ShowWindow(window_);
+    if (settings_.fullscreen) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    view_->OnCreate();
+
+    RenderFrame(2);
+    while (!quit_) {
+        // Sleep in the event queue until an event arrives or the tick is due.
+        const int wait = host_->timer().WaitMs(SDL_GetTicks64());
+        SDL_Event event;
+        const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
+        bool input = false;
+        if (got) {
+            input = true;
+            HandleEvent(event);
+            while (!quit_ && SDL_PollEvent(&event)) HandleEvent(event);
+        }
+        if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) view_->OnTimer();
+        if (host_->quitRequested()) quit_ = true;
+        if (quit_) break;
+        // ImGui settles a new pop-up or hover over two frames; a tick alone
+        // needs one.
+        if (input) {
+            RenderFrame(2);
+        } else {
+            RenderFrame(1);
+        }
+    }
+    RememberSettings();
+    return 0;
+}
+
+void DesktopShell::HandleEvent(const SDL_Event& event) {
+    ImGui_ImplSDL2_ProcessEvent(&event);
+    switch (event.type) {
+    case SDL_QUIT:
+        quit_ = true;
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+        // A window uncovered shows its last picture again.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_->OnDraw();
+        break;
+    case SDL_KEYDOWN:
+        HandleKey(event.key);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEMOTION:
+        HandleMouse(event);
+        break;
+    default:
+        break;
+    }
+    if (host_->quitRequested()) quit_ = true;
+}
+
+void DesktopShell::HandleKey(const SDL_KeyboardEvent& key) {
+    const SDL_Keycode code = key.keysym.sym;
+    const unsigned mods = AccelModifiers(key.keysym.mod);
+    // The shell's own keys work everywhere.
+    if (code == SDLK_F11 || (code == SDLK_RETURN && mods == kAlt)) {
+        if (key.repeat == 0) ToggleFullscreen();
+        return;
+    }
+    if (code == SDLK_F12) {
+        if (key.repeat == 0) SaveScreenshot();
+        return;
+    }
+    if (aboutOpen_) {
+        // The About box is modal: Enter, Space and Escape close it.
+        if (code == SDLK_RETURN || code == SDLK_KP_ENTER || code == SDLK_SPACE || code == SDLK_ESCAPE) {
+            closeAbout_ = true;
+        }
+        return;
+    }
+    if (menuOpen_) {
+        if (code == SDLK_ESCAPE) {
+            closeMenus_ = true;
+        } else if (code >= SDLK_a && code <= SDLK_z) {
+            menuKey_ = static_cast<char>(code);
+        }
+        if (!(mods & kAlt)) return;
+    }
+    if (mods == kAlt && code >= SDLK_a && code <= SDLK_z) {
+        for (size_t i = 0; i < kMainMenu.size(); ++i) {
+            if (ParseMnemonic(kMainMenu[i].label).key == static_cast<char>(code)) {
+                openMenuRequest_ = static_cast<int>(i);
+                menuKey_ = 0;
+            }
+        }
+        return;
+    }
+    if (const auto accelKey = ToAccelKey(code)) {
+        if (const auto command = FindAccelerator(*accelKey, mods)) Execute(*command);
+    }
+}
+
+bool DesktopShell::GameGetsMouse() const {
+    // A click that opens, uses or dismisses the menu or the About box is
+    // theirs, never the game's.
+    return !aboutOpen_ && !menuOpen_ && !ImGui::GetIO().WantCaptureMouse;
+}
+
+std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
+    return MapToGame(layout_, pixelRatioX_, pixelRatioY_, windowX, windowY);
+}
+
+void DesktopShell::HandleMouse(const SDL_Event& event) {
+    if (!GameGetsMouse()) return;
+    if (event.type == SDL_MOUSEMOTION) {
+        if (const auto p = ToGame(event.motion.x, event.motion.y)) view_->OnMouseMove(p->x, p->y);
+        return;
+    }
+    if (event.button.button != SDL_BUTTON_LEFT) return;
+    const auto p = ToGame(event.button.x, event.button.y);
+    if (!p) return;
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        view_->OnLButtonDown(p->x, p->y);
+    } else {
+        view_->OnLButtonUp(p->x, p->y);
+    }
+}
+
+void DesktopShell::Execute(Command command) {
+    switch (command) {
+    case Command::kAppExit:
+        quit_ = true;
+        break;
+    case Command::kAppAbout:
+        aboutRequest_ = true;
+        break;
+    default:
+        // New, Open and Save work on a document that holds nothing; the edit
+        // and pane commands have no handler. None of them touches the game.
+        break;
+    }
+}
+
+void DesktopShell::RenderFrame(int imguiFrames) {
+    for (int i = 0; i < imguiFrames; ++i) {
+        ImGui_ImplSDLRenderer_NewFrame();
+        ImGui_ImplSDL2_NewFrame();
+        ImGuiIO& io = ImGui::GetIO();
+        io.DeltaTime = std::max(io.DeltaTime, 1.0f / 10000.0f);
+        ImGui::NewFrame();
+        BuildUi();
+        ImGui::Render();
+    }
+    FitWindowToMenuBar();
+
+    int outW = 0, outH = 0, winW = 0, winH = 0;
+    SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    SDL_GetWindowSize(window_, &winW, &winH);
+    pixelRatioX_ = winW > 0 ? static_cast<double>(outW) / winW : 1.0;
+    pixelRatioY_ = winH > 0 ? static_cast<double>(outH) / winH : 1.0;
+    layout_ = FitPicture(outW, outH, static_cast<int>(std::lround(menuBarHeight_ * pixelRatioY_)));
+
+    if (host_->picture().TakeChanged() | host_->TakePaletteChanged()) UpdateTexture();
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * layout_.scale, kClientHeight * layout_.scale};
+    SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
+    ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+    SDL_RenderPresent(renderer_);
+}
+
+void DesktopShell::FitWindowToMenuBar() {
+    // The window is made exactly as tall as the menu bar ImGui draws plus the
+    // picture, once that height is known.
+    if (windowFitted_ || menuBarHeight_ <= 0) return;
+    windowFitted_ = true;
+    const int wanted = static_cast<int>(std::ceil(menuBarHeight_)) + kClientHeight * scale_;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    if (h != wanted && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
+        SDL_SetWindowSize(window_, kClientWidth * scale_, wanted);
+    }
+}
+
+void DesktopShell::UpdateTexture() {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(picture_, nullptr, &pixels, &pitch) != 0) return;
+    host_->picture().ToArgb(host_->palette(), kClientWidth, kClientHeight, static_cast<uint32_t*>(pixels), pitch);
+    SDL_UnlockTexture(picture_);
+}
+
+void DesktopShell::BuildUi() {
+    ImGui::PushFont(menuFont_);
+    DrawMenuBar();
+    ImGui::PopFont();
+    DrawAboutBox();
+}
+
+void DesktopShell::DrawMenuBar() {
+    bool anyOpen = false;
+    // A plain white bar with one black line below it, no frame around it.
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    const bool bar = ImGui::BeginMainMenuBar();
+    ImGui::PopStyleVar();
+    if (!bar) return;
+    menuBarHeight_ = ImGui::GetWindowSize().y;
+    {
+        const ImVec2 pos = ImGui::GetWindowPos();
+        const float y = pos.y + menuBarHeight_ - 0.5f;
+        ImDrawList* draw = ImGui::GetWindowDrawList();
+        draw->PushClipRectFullScreen();  // the bar clips its own last row
+        draw->AddLine(ImVec2(pos.x, y), ImVec2(pos.x + ImGui::GetWindowSize().x, y),
+                      ImGui::GetColorU32(ImGuiCol_Border), 1.0f);
+        draw->PopClipRect();
+    }
+    const float halfSpacing = std::floor(ImGui::GetStyle().ItemSpacing.x * 0.5f);
+    for (size_t i = 0; i < kMainMenu.size(); ++i) {
+        const Mnemonic popup = ParseMnemonic(kMainMenu[i].label);
+        if (openMenuRequest_ == static_cast<int>(i)) {
+            ImGui::OpenPopup(popup.text.c_str());
+            openMenuRequest_ = -1;
+        }
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        const bool open = ImGui::BeginMenu(popup.text.c_str());
+        // The pop-up's own window is current while it is open: underline in
+        // the menu bar's.
+        if (open) {
+            anyOpen = true;
+            const Mnemonic item = ParseMnemonic(kMainMenu[i].item.label);
+            const ImVec2 itemAt = ImGui::GetCursorScreenPos();
+            bool chosen = ImGui::MenuItem(item.text.c_str());
+            UnderlineMnemonic(item, itemAt);
+            if (menuKey_ != 0 && menuKey_ == item.key) chosen = true;
+            if (chosen) {
+                Execute(kMainMenu[i].item.command);
+                ImGui::CloseCurrentPopup();
+            } else if (closeMenus_) {
+                ImGui::CloseCurrentPopup();
+            }
+            ImGui::EndMenu();
+        }
+        // Back in the bar's own window, open or not.
+        UnderlineMnemonic(popup, ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
+    }
+    closeMenus_ = false;
+    menuKey_ = 0;
+    ImGui::EndMainMenuBar();
+    menuOpen_ = anyOpen;
+}
+
+void DesktopShell::DrawAboutBox() {
+    if (aboutRequest_) {
+        ImGui::OpenPopup("###about");
+        aboutRequest_ = false;
+    }
+    ImGui::PushFont(dialogFont_);
+    // Dialog units from the dialog font, as the window system measures them:
+    // a quarter of the average character width, an eighth of the height.
+    const char* alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const float unitX = std::round(ImGui::CalcTextSize(alphabet).x / 52.0f) / 4.0f;
+    const float unitY = ImGui::GetFontSize() / 8.0f;
+    const float titleHeight = ImGui::GetFontSize() + ImGui::GetStyle().FramePadding.y * 2.0f;
+    // Placed from the window's top-left corner, as the template places it.
+    ImGui::SetNextWindowPos(ImVec2(kAboutX * unitX, kAboutY * unitY), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(kAboutWidth * unitX, kAboutHeight * unitY + titleHeight));
+    ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
+    ImGui::PushStyleColor(ImGuiCol_PopupBg, ImGui::GetStyleColorVec4(ImGuiCol_WindowBg));  // a grey 3-D dialog
+    const bool open = ImGui::BeginPopupModal("###about", nullptr,
+                                             ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar |
+                                                 ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
+    ImGui::PopStyleColor();
+    ImGui::PopStyleVar();
+    aboutOpen_ = open;
+    if (open) {
+        const ImVec2 origin(0, titleHeight);
+        for (const DialogControl& control : kAboutControls) {
+            const ImVec2 pos(origin.x + control.x * unitX, origin.y + control.y * unitY);
+            const ImVec2 size(control.width * unitX, control.height * unitY);
+            switch (control.kind) {
+            case ControlKind::kCentredText: {
+                const float textWidth = ImGui::CalcTextSize(control.text).x;
+                ImGui::SetCursorPos(ImVec2(pos.x + std::floor((size.x - textWidth) * 0.5f), pos.y));
+                ImGui::TextUnformatted(control.text);
+                break;
+            }
+            case ControlKind::kDefaultButton:
+                ImGui::SetCursorPos(pos);
+                if (ImGui::Button(control.text, size)) closeAbout_ = true;
+                break;
+            case ControlKind::kIcon: {
+                // A 32 x 32 icon drawn at its own size (times the scale).
+                const float side = static_cast<float>(kIconSize * scale_);
+                ImGui::SetCursorPos(pos);
+                if (icon_) ImGui::Image(static_cast<ImTextureID>(icon_), ImVec2(side, side));
+                break;
+            }
+            }
+        }
+        if (closeAbout_) {
+            ImGui::CloseCurrentPopup();
+            aboutOpen_ = false;
+        }
+        ImGui::EndPopup();
+    }
+    closeAbout_ = false;
+    ImGui::PopFont();
+}
+
+void DesktopShell::ToggleFullscreen() {
+    settings_.fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    SDL_SetWindowFullscreen(window_, settings_.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    RememberSettings();
+}
+
+void DesktopShell::SaveScreenshot() {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    std::string path = std::string("avelune-") + stamp + ".png";
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(path, ec) && n < 1000; ++n) {
+        path = std::string("avelune-") + stamp + "-" + std::to_string(n) + ".png";
+    }
+    std::string error;
+    if (WritePicturePng(host_->picture(), host_->palette(), kClientWidth, kClientHeight, path, error)) {
+        std::printf("avelune: screenshot saved as %s\n", path.c_str());
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+    }
+}
+
+void DesktopShell::RememberSettings() {
+    if (settingsPath_.empty() || settings_ == savedSettings_) return;
+    std::string error;
+    if (SaveSettings(settingsPath_, settings_, error)) {
+        savedSettings_ = settings_;
+    } else std::fprintf(stderr, "avelune: warning: %s\n", error.c_str());
+}

@@ -1,0 +1,95 @@
+// The desktop shell: the frame window with its menu bar, the About box, the
+// event loop that drives the view, and presentation.
+//
+// Presentation pipeline: the view's surface is copied (with any black lines
+// over it) into the host's window picture of palette indices; when that or
+// the palette changes, the visible 632 x 440 part is mapped through the
+// palette into a streaming ARGB texture; each frame clears the window to
+// black, draws the texture at a whole-number scale below the menu bar
+// (nearest-neighbour, so every game pixel stays a crisp square), then Dear
+// ImGui's menu bar and About box on top.
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+#include <string>
+
+#include "game/AveluneView.h"
+#include "platform/sdl/DesktopLayout.h"
+#include "platform/sdl/DesktopResources.h"
+#include "platform/sdl/DesktopSettings.h"
+#include "platform/sdl/SdlHost.h"
+
+struct ImFont;
+
+class DesktopShell {
+public:
+    // `scale` is the window scale to open at; `settings` were read from
+    // `settingsPath` (empty: remember nothing), and are written back there
+    // when they change.
+    DesktopShell(int scale, DesktopSettings settings, std::string settingsPath);
+    ~DesktopShell();
+
+    DesktopShell(const DesktopShell&) = delete;
+    DesktopShell& operator=(const DesktopShell&) = delete;
+
+    // Opens the window and its renderer; false (with `error`) when it cannot.
+    bool Open(std::string& error);
+    // Creates the view on the atlas (palette, start sound, surface), shows the
+    // window, starts the game and runs until the program ends. Returns the
+    // exit status.
+    int Run(std::unique_ptr<CDibImage> atlas, const std::string& soundFolder);
+
+private:
+    void SetUpImGui();
+    void HandleEvent(const SDL_Event& event);
+    void HandleKey(const SDL_KeyboardEvent& key);
+    void HandleMouse(const SDL_Event& event);
+    void Execute(Command command);
+    bool GameGetsMouse() const;
+    std::optional<GamePoint> ToGame(int windowX, int windowY) const;
+    void RenderFrame(int imguiFrames);
+    void BuildUi();
+    void DrawMenuBar();
+    void DrawAboutBox();
+    void UpdateTexture();
+    void ToggleFullscreen();
+    void SaveScreenshot();
+    void RememberSettings();
+    void FitWindowToMenuBar();
+
+    int scale_;
+    DesktopSettings settings_;       // as they are now
+    DesktopSettings savedSettings_;  // as the file holds them
+    std::string settingsPath_;
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* picture_ = nullptr;
+    SDL_Texture* icon_ = nullptr;
+    bool imguiReady_ = false;
+    ImFont* menuFont_ = nullptr;
+    ImFont* dialogFont_ = nullptr;
+
+    std::unique_ptr<SdlHost> host_;
+    std::unique_ptr<CAveluneView> view_;
+    bool quit_ = false;
+
+    PictureLayout layout_;
+    double pixelRatioX_ = 1.0, pixelRatioY_ = 1.0;
+    float menuBarHeight_ = 0;      // logical units, as ImGui last drew it
+    bool windowFitted_ = false;
+
+    // Menu and dialog state between frames.
+    int openMenuRequest_ = -1;     // a pop-up to open by its mnemonic
+    char menuKey_ = 0;             // an item mnemonic typed while a pop-up is open
+    bool closeMenus_ = false;
+    bool menuOpen_ = false;        // a pop-up was open in the last frame
+    bool aboutRequest_ = false;
+    bool aboutOpen_ = false;
+    bool closeAbout_ = false;
+};
+
+// The desktop program's entry: options, atlas, window, game.
+int RunDesktop(int argc, char** argv);

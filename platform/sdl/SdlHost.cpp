@@ -1,0 +1,53 @@
+#include "platform/sdl/SdlHost.h"
+
+#include <filesystem>
+
+#include "gfx/Palette.h"
+#include "platform/sdl/DesktopResources.h"
+
+SdlHost::SdlHost(std::string soundFolder) : soundFolder_(std::move(soundFolder)) {}
+
+SdlHost::~SdlHost() {
+    if (audio_ != 0) SDL_CloseAudioDevice(audio_);
+}
+
+std::array<Rgb, 20> SdlHost::SystemColors() {
+    // A true-colour desktop has no system palette: the classic reserved
+    // colours stand in, and the atlas's pictures use some of them.
+    return ClassicSystemColors();
+}
+
+void SdlHost::RealizePalette(const PaletteColors& palette) {
+    if (palette != palette_) {
+        palette_ = palette;
+        paletteChanged_ = true;
+    }
+}
+
+void SdlHost::ShowMessage(const std::string& text) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, kAppTitle, text.c_str(), window_) != 0) {
+        SDL_Log("%s", text.c_str());
+    }
+}
+
+void SdlHost::StartSound(const std::string& fileName) {
+    // Whatever goes wrong here, the game goes on in silence.
+    const std::string path = (std::filesystem::path(soundFolder_) / fileName).string();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return;
+    if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    SDL_AudioSpec spec;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (SDL_LoadWAV(path.c_str(), &spec, &samples, &length) == nullptr) return;
+    spec.callback = nullptr;  // queued, not pulled by a callback
+    spec.userdata = nullptr;
+    if (audio_ != 0) SDL_CloseAudioDevice(audio_);
+    // No changes allowed: SDL converts the file's format to the device's.
+    audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    if (audio_ != 0) {
+        SDL_QueueAudio(audio_, samples, length);
+        SDL_PauseAudioDevice(audio_, 0);  // plays on SDL's audio thread
+    }
+    SDL_FreeWAV(samples);
+}

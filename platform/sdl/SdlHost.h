@@ -1,0 +1,67 @@
+// The game's host on a desktop, over SDL2.
+//
+// It keeps what the game asks of its window (the window picture, the palette
+// last realised, timer 1, a quit request) for the shell's event loop to act
+// on: the loop sleeps until the timer's next tick or the next event, delivers
+// ticks and mouse input to the view, and presents the picture whenever it
+// changed. Message boxes and the start sound go straight to SDL.
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "game/ClassicRand.h"
+#include "game/GameHost.h"
+#include "platform/sdl/TickTimer.h"
+#include "platform/sdl/WindowPicture.h"
+
+class SdlHost : public GameHost {
+public:
+    // Sounds are looked for in `soundFolder` (beside the atlas).
+    explicit SdlHost(std::string soundFolder);
+    ~SdlHost() override;
+
+    SdlHost(const SdlHost&) = delete;
+    SdlHost& operator=(const SdlHost&) = delete;
+
+    // The window message boxes belong to (none before it exists).
+    void SetWindow(SDL_Window* window) { window_ = window; }
+
+    // GameHost
+    void RearmTimer(uint32_t periodMs) override { timer_.Rearm(SDL_GetTicks64(), periodMs); }
+    void KillTimer() override { timer_.Kill(); }
+    int RecommendedSurfaceOrientation() override { return kTopDown; }
+    std::array<Rgb, 20> SystemColors() override;
+    void RealizePalette(const PaletteColors& palette) override;
+    void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override {
+        picture_.Show(surfaceBits, orientation, width, height);
+    }
+    void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
+    void PostQuit() override { quitRequested_ = true; }
+    void ShowMessage(const std::string& text) override;
+    void StartSound(const std::string& fileName) override;
+    int Rand() override { return rand_.Next(); }
+
+    TickTimer& timer() { return timer_; }
+    WindowPicture& picture() { return picture_; }
+    const PaletteColors& palette() const { return palette_; }
+    bool quitRequested() const { return quitRequested_; }
+    // The palette differs from the one last taken.
+    bool TakePaletteChanged() {
+        const bool was = paletteChanged_;
+        paletteChanged_ = false;
+        return was;
+    }
+
+private:
+    std::string soundFolder_;
+    SDL_Window* window_ = nullptr;
+    TickTimer timer_;
+    WindowPicture picture_;
+    PaletteColors palette_{};
+    bool paletteChanged_ = true;
+    bool quitRequested_ = false;
+    ClassicRand rand_;
+    SDL_AudioDeviceID audio_ = 0;
+};

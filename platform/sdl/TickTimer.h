@@ -1,0 +1,43 @@
+// Timer 1 of the game window, driven by the event loop.
+//
+// The loop asks how long it may sleep (WaitMs), sleeps in the event queue at
+// most that long, and after every wake-up asks whether the tick is due
+// (TakeDue). Like a window timer, a late tick is delivered once, not once for
+// every period missed, and the next one falls a period after it was due (or a
+// period from now when the loop fell a whole period behind). Re-arming puts
+// the next tick one full period from the moment of the call.
+#pragma once
+
+#include <cstdint>
+
+class TickTimer {
+public:
+    void Rearm(uint64_t nowMs, uint32_t periodMs) {
+        running_ = true;
+        periodMs_ = periodMs == 0 ? 1 : periodMs;
+        dueMs_ = nowMs + periodMs_;
+    }
+    void Kill() { running_ = false; }
+    bool running() const { return running_; }
+
+    // Milliseconds the loop may sleep before the next tick; -1 when the timer
+    // is stopped (sleep until something happens).
+    int WaitMs(uint64_t nowMs) const {
+        if (!running_) return -1;
+        return nowMs >= dueMs_ ? 0 : static_cast<int>(dueMs_ - nowMs);
+    }
+
+    // True when a tick is due now; the next one is then scheduled. The tick's
+    // handler may re-arm or kill the timer after this.
+    bool TakeDue(uint64_t nowMs) {
+        if (!running_ || nowMs < dueMs_) return false;
+        dueMs_ += periodMs_;
+        if (dueMs_ <= nowMs) dueMs_ = nowMs + periodMs_;
+        return true;
+    }
+
+private:
+    bool running_ = false;
+    uint32_t periodMs_ = 1;
+    uint64_t dueMs_ = 0;
+};

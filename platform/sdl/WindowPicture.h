@@ -1,0 +1,61 @@
+// The desktop window's picture, kept as the player sees it.
+//
+// The game never draws on the window directly: it copies the top-left part
+// of its surface there (640 x 480 or 632 x 440) and draws black lines over
+// the copy. This keeps the result as 640 x 480 palette indices plus a mask
+// of the pixels a line has blackened since the last copy covered them, so a
+// window that was covered and uncovered, or a change of scale, shows exactly
+// the last picture again. Presentation maps it through the game palette into
+// 32-bit pixels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "game/GameHost.h"
+#include "gfx/Blit.h"
+
+class WindowPicture {
+public:
+    static constexpr int kWidth = kSurfaceWidth;
+    static constexpr int kHeight = kSurfaceHeight;
+
+    // Copies the top-left width x height of the surface (clipped to the
+    // window) and so removes any line drawn over that part.
+    void Show(const uint8_t* surfaceBits, int orientation, int width, int height);
+    // A one-pixel black line from (x0, y0) up to but not including (x1, y1),
+    // lit as the window system lights it: one pixel per step along the longer
+    // axis, the nearest to the true line, halves rounded away from the start.
+    // Any coordinates are safe; what falls outside the window is dropped.
+    void DrawBlackLine(int x0, int y0, int x1, int y1);
+
+    uint8_t Index(int x, int y) const { return index_[Offset(x, y)]; }
+    bool IsLine(int x, int y) const { return line_[Offset(x, y)] != 0; }
+    // The colour at (x, y) through the palette, lines black.
+    Rgb Color(const PaletteColors& palette, int x, int y) const;
+
+    // Something changed since the last TakeChanged().
+    bool TakeChanged() {
+        const bool was = changed_;
+        changed_ = false;
+        return was;
+    }
+
+    // The top-left width x height as 0xAARRGGBB pixels (opaque), rows
+    // `pitch` bytes apart.
+    void ToArgb(const PaletteColors& palette, int width, int height, uint32_t* out, int pitch) const;
+
+private:
+    static size_t Offset(int x, int y) { return static_cast<size_t>(y) * kWidth + static_cast<size_t>(x); }
+    void Blacken(int x, int y);
+
+    std::array<uint8_t, kWidth * kHeight> index_{};
+    std::array<uint8_t, kWidth * kHeight> line_{};
+    bool changed_ = true;
+};
+
+// Writes the top-left width x height of the picture as an RGB PNG file;
+// false (with `error` set) when it cannot be written.
+bool WritePicturePng(const WindowPicture& picture, const PaletteColors& palette, int width, int height,
+                     const std::string& path, std::string& error);
