@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <span>
 
 #include "game/FlightState.h"
@@ -65,21 +66,21 @@ constexpr auto kPage = &FlightState::pageSwitch;
 
 // clang-format off
 //                                         x            y          picture at, sprite                           action           a   b   member
-constexpr std::array<PressRow, 3> kTitlePresses{{
+constexpr PressRow kTitlePresses[] = {
     {"start",              {299, 370, 202, 253}, {298, 219, sprite::kStartPressed},      kStartPress,      0,  0, nullptr},
     {"page",               {420, 451, 221, 253}, {420, 219, sprite::kPagePressed},       kPresentOnly,     0,  0, nullptr},
     {"quit",               {492, 572, 221, 253}, {497, 219, sprite::kQuitPressed},       kPresentOnly,     0,  0, nullptr},
-}};
+};
 
-constexpr std::array<PressRow, 3> kInformationPresses{{
+constexpr PressRow kInformationPresses[] = {
     {"back",               {181, 253, 376, 409}, {178, 375, sprite::kStartPressed},      kPresentOnly,     0,  0, nullptr},
     {"middle",             {301, 333, 376, 409}, kNoPicture,                             kPresentOnly,     0,  0, nullptr},
     {"continue",           {381, 453, 376, 409}, {378, 375, sprite::kContinuePressed},   kContinuePress,   0,  0, nullptr},
-}};
+};
 
 // Pad and pedals: a is the pitch step (-1 nose down), b the turn step (-1 to
 // the left); the pedals steer like the pad's side columns.
-constexpr std::array<PressRow, 29> kCockpitPresses{{
+constexpr PressRow kCockpitPresses[] = {
     {"pad upper left",     {281, 301, 324, 344}, {280, 323, sprite::kPadPressed},        kSteer,          -1, -1, nullptr},
     {"pad up",             {305, 325, 324, 344}, {304, 323, sprite::kPadPressed},        kSteer,          -1,  0, nullptr},
     {"pad upper right",    {329, 349, 324, 344}, {328, 323, sprite::kPadPressed},        kSteer,          -1,  1, nullptr},
@@ -107,8 +108,10 @@ constexpr std::array<PressRow, 29> kCockpitPresses{{
     {"page switch off",    {414, 436, 401, 424}, {413, 377, sprite::kLeverDown},         kSetSwitch,       9,  0, kPage},
     {"restart",            {508, 529, 378, 399}, {507, 377, sprite::kLeverUp},           kRestart,         0,  0, nullptr},
     {"quit",               {508, 529, 401, 424}, {507, 377, sprite::kLeverDown},         kQuit,            0,  0, nullptr},
-}};
+};
 // clang-format on
+static_assert(std::size(kTitlePresses) == 3 && std::size(kInformationPresses) == 3);
+static_assert(std::size(kCockpitPresses) == 9 + 2 + 4 + 2 * 6);  // pad, pedals, power, six switches
 
 // The presses live in an input mode; any other mode has none.
 constexpr std::span<const PressRow> PressAreas(uint32_t pressMode) {
@@ -142,15 +145,16 @@ struct ReleaseRow {
 // The title screen tests R1..R6 (stopping after a quit), the information
 // pages R4..R6 only.
 //                                         x            y          picture at, sprite                        action
-constexpr std::array<ReleaseRow, 6> kReleases{{
+constexpr ReleaseRow kReleases[] = {
     {"R1 start",           {299, 370, 202, 253}, {298, 219, sprite::kStartReleased},   kStartRelease},
     {"R2 middle",          {301, 333, 376, 409}, {298, 375, sprite::kMiddleReleased},  kMiddleRelease},
     {"R3 quit",            {492, 572, 221, 253}, {497, 219, sprite::kQuitReleased},    kQuitRelease},
     {"R4 back",            {181, 253, 376, 409}, {178, 375, sprite::kStartReleased},   kBackRelease},
     {"R5 page",            {420, 451, 221, 253}, {418, 219, sprite::kPageReleased},    kPageRelease},
     {"R6 continue",        {381, 453, 376, 409}, kNoPicture,                           kContinueRelease},
-}};
+};
 // clang-format on
+static_assert(std::size(kReleases) == 6);
 constexpr size_t kFirstPageRelease = 3;  // R4: where the information pages' releases begin
 
 constexpr std::span<const ReleaseRow> ReleaseAreas(uint32_t releaseMode) {
@@ -188,7 +192,7 @@ struct HoverRow {
 // Rows 1..18 put up a label, 19 and 20 a preview, 21..36 clear. Every row
 // is tested on every move, so a point in several rows gets each in turn.
 //                                         x            y          steps                       picture at, sprite
-constexpr std::array<HoverRow, 36> kHoverRows{{
+constexpr HoverRow kHoverRows[] = {
     {"signals",            { 32, 104, 155, 175}, {kPanel, kPicture, kEnd},   {235, 388, sprite::kLabelSignals}},      //  1
     {"ils",                { 28, 132, 181, 285}, {kPanel, kPicture, kEnd},   {110, 388, sprite::kLabelIls}},          //  2
     {"airspeed digits",    {150, 234, 156, 172}, {kPanel, kPicture, kEnd},   { 68, 388, sprite::kLabelAirspeed}},     //  3
@@ -225,7 +229,8 @@ constexpr std::array<HoverRow, 36> kHoverRows{{
     {"panel top edge",     { 65, 212, 367, 369}, {kView, kStrip, kEnd},      kNoPicture},                             // 34
     {"panel left end",     { 62,  92, 371, 432}, {kView, kStrip, kEnd},      kNoPicture},                             // 35
     {"panel foot",         { 97, 188, 415, 432}, {kView, kStrip, kEnd},      kNoPicture},                             // 36
-}};
+};
 // clang-format on
+static_assert(std::size(kHoverRows) == 36);
 
 }  // namespace controls
