@@ -1,0 +1,456 @@
+// The information page (a guide to the cockpit), its bars and hover labels,
+// the two preview pictures, and the second page.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "ScreensArt.h"
+
+namespace screens {
+
+namespace {
+
+// ---- A cockpit composed from the atlas's own pictures ----------------------------
+//
+// The guide and the in-flight preview show the cockpit exactly as the game
+// draws it: the same pictures, keys and places, with sample instrument values.
+
+struct IndexCanvas {
+    int width, height;
+    std::vector<uint8_t> pixels;
+    IndexCanvas(int w, int h, uint8_t fill) : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
+    uint8_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+void Blit(IndexCanvas& c, const AtlasIndices& atlas, int dx, int dy, int sx, int sy, int w, int h, int key) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int tx = dx + x, ty = dy + y, ax = sx + x, ay = sy + y;
+            if (tx < 0 || ty < 0 || tx >= c.width || ty >= c.height) continue;
+            if (ax < 0 || ay < 0 || ax >= kAtlasWidth || ay >= kAtlasHeight) continue;
+            const uint8_t v = atlas.At(ax, ay);
+            if (key >= 0 && v == key) continue;
+            c.At(tx, ty) = v;
+        }
+    }
+}
+
+void Blit(IndexCanvas& c, const AtlasIndices& atlas, int dx, int dy, const Sprite& s) {
+    Blit(c, atlas, dx, dy, s.x, s.y, s.width, s.height, s.key);
+}
+
+// A readout's digits, most significant first, with leading zeros.
+void Digits(IndexCanvas& c, const AtlasIndices& atlas, int value, int count, int x, int y, int pitch, bool large) {
+    int divisor = 1;
+    for (int k = 1; k < count; ++k) divisor *= 10;
+    for (int k = 0; k < count; ++k, divisor /= 10) {
+        const Sprite glyph = large ? LargeDigit(value / divisor % 10) : SmallDigit(value / divisor % 10);
+        Blit(c, atlas, x + k * pitch, y, glyph);
+    }
+}
+
+void Gauge(IndexCanvas& c, const AtlasIndices& atlas, int ox, int oy, int frame) {
+    const GaugeNeedle& n = kGaugeNeedles[frame];
+    Blit(c, atlas, ox + n.dx, oy + n.dy, n.srcX, n.srcY, n.width, n.height, kNeedleKey);
+    Blit(c, atlas, ox, oy, sprite::kGaugeFace);
+}
+
+void Line(IndexCanvas& c, int x0, int y0, int x1, int y1, uint8_t index) {
+    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy;
+    for (;;) {
+        if (x0 >= 0 && y0 >= 0 && x0 < c.width && y0 < c.height) c.At(x0, y0) = index;
+        if (x0 == x1 && y0 == y1) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x0 += sx; }
+        if (e2 <= dx) { err += dx; y0 += sy; }
+    }
+}
+
+// Two thirds of the way down the approach: 3.28 miles to go, 1150 ft, 150 mph.
+IndexCanvas ComposeCockpit(const AtlasIndices& atlas, bool outsideView, uint8_t background) {
+    IndexCanvas c(kClientWidth, kClientHeight, background);
+    Blit(c, atlas, 0, 0, sprite::kBasePanel);
+    if (outsideView) {
+        // The view at pitch -10, level: atlas (334, 1720), as the game cuts it.
+        Blit(c, atlas, 20, 20, 334, 1720, 590, 152, kNeedleKey);
+    }
+    const Sprite& att = sprite::kAttitudeWindow;
+    Blit(c, atlas, 285, 230, att.x, att.y + 109, att.width, att.height, att.key);
+    Blit(c, atlas, 280, 224, sprite::kAttitudeBezel1);
+    Blit(c, atlas, 280, 224, sprite::kAttitudeBezel2);
+    Blit(c, atlas, 143, 230, sprite::kAirspeedFace);
+    const AirspeedNeedle& needle = kAirspeedNeedles[34];
+    Blit(c, atlas, needle.destX, needle.destY, needle.srcX, needle.srcY, needle.width, needle.height, kNeedleKey);
+    Blit(c, atlas, 143, 230, sprite::kAirspeedFaceOver);
+    Blit(c, atlas, 25, 230, sprite::kIlsFace);
+    Blit(c, atlas, 27 + 48, 232, sprite::kLocalizerNeedle);
+    Blit(c, atlas, 28, 278, sprite::kGlideSlopeBar);
+    Blit(c, atlas, 25, 230, sprite::kIlsOverlay);
+    // Distance to go in hundredths of a mile; its middle position sits 13 over.
+    Blit(c, atlas, 65, 208, LargeDigit(3));
+    Blit(c, atlas, 78, 208, LargeDigit(2));
+    Blit(c, atlas, 90, 208, LargeDigit(8));
+    Digits(c, atlas, 0, 3, 299, 300, 12, true);  // heading
+    Digits(c, atlas, 150, 3, 207, 209, 8, false);
+    Digits(c, atlas, 1150, 5, 318, 209, 8, false);
+    Digits(c, atlas, 11, 3, 356, 262, 8, false);
+    Gauge(c, atlas, 395, 225, 25);
+    Gauge(c, atlas, 465, 225, 50);
+    Gauge(c, atlas, 535, 225, 52);
+    Gauge(c, atlas, 395, 308, 12);
+    Gauge(c, atlas, 465, 308, 52);
+    Gauge(c, atlas, 535, 308, 51);
+    Digits(c, atlas, 4, 3, 38, 274, 8, false);
+    Digits(c, atlas, 2, 3, 78, 294, 8, false);
+    // Every switch lamp, so the guide shows them all.
+    Blit(c, atlas, 61, 349, sprite::kDragLampOff);
+    Blit(c, atlas, 63, 382, sprite::kLiftLampOff);
+    Blit(c, atlas, 181, 349, sprite::kTurbulenceLampOff);
+    Blit(c, atlas, 181, 383, sprite::kViewLampOn);
+    Blit(c, atlas, 442, 380, sprite::kPageLampOn);
+    Blit(c, atlas, 534, 380, sprite::kRestartLamp);
+    if (outsideView) {
+        // The runway outline the game draws over the view at this distance.
+        const uint8_t black = 0;
+        Line(c, 319, 115, 321, 115, black);
+        Line(c, 321, 115, 338, 160, black);
+        Line(c, 338, 160, 302, 160, black);
+        Line(c, 302, 160, 319, 115, black);
+    }
+    return c;
+}
+
+// Any index the picture's own key or redraw key would turn into a hole
+// becomes the nearest colour that is not one.
+void KeepKeysOut(AtlasIndices& atlas, const Sprite& r, int extraKey) {
+    const auto& pal = AtlasPalette();
+    for (int y = r.y; y < r.y + r.height; ++y) {
+        for (int x = r.x; x < r.x + r.width; ++x) {
+            const int v = atlas.At(x, y);
+            if (v == r.key || v == extraKey) {
+                atlas.Set(x, y, static_cast<uint8_t>(NearestIndex(pal[v].r, pal[v].g, pal[v].b, r.key)));
+            }
+        }
+    }
+}
+
+constexpr int kPageDrop = 49;       // the guide shows the panel this many rows higher
+constexpr int kBandBottom = 152;    // last row of the title band
+constexpr int kStripTop = 366;      // first row of the bottom strip
+constexpr int kStripBottom = 430;
+
+// ---- Text blocks -------------------------------------------------------------
+
+void Lines(cairo_t* cr, const char* const* lines, int count, double x, double baseline, double step, double width,
+           Font font, double size) {
+    for (int i = 0; i < count; ++i) FitFont(cr, font, lines[i], width, size, size - 2);
+    for (int i = 0; i < count; ++i) {
+        FitFont(cr, font, lines[i], width, size, size - 2);
+        TextAt(cr, lines[i], x, baseline + i * step);
+    }
+}
+
+void ArrowRight(cairo_t* cr, double x, double y, int index) {
+    SetIndex(cr, index);
+    cairo_move_to(cr, x, y - 4);
+    cairo_line_to(cr, x + 6, y);
+    cairo_line_to(cr, x, y + 4);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+}  // namespace
+
+// ---- The information page ---------------------------------------------------------
+
+void PaintInformationPage(cairo_t* cr, const Sprite& r) {
+    const int w = r.width;
+    // Behind the panel (seen only where the panel has holes).
+    FillIndex(cr, 0, 0, w, r.height, RampIndex(Ramp::Navy, 1));
+
+    // Title band over the windscreen.
+    FillIndex(cr, 0, 0, w, kBandBottom + 1, RampIndex(Ramp::Navy, 2));
+    for (int y = 2; y < kBandBottom - 2; y += 3) FillIndex(cr, 3, y, w - 6, 1, RampIndex(Ramp::Navy, 3));
+    Bevel(cr, 0, 0, w, kBandBottom + 1, 2, RampIndex(Ramp::Navy, 6), RampIndex(Ramp::Navy, 0));
+    FillIndex(cr, 0, kBandBottom - 2, w, 1, RampIndex(Ramp::Gold, 5));
+    FillIndex(cr, 0, kBandBottom - 1, w, 2, RampIndex(Ramp::Navy, 0));
+    SelectFont(cr, Font::SerifBold, 30);
+    SetIndex(cr, RampIndex(Ramp::Navy, 0));
+    TextAt(cr, "Cockpit guide", 26, 48);
+    SetIndex(cr, RampIndex(Ramp::Gold, 6));
+    TextAt(cr, "Cockpit guide", 24, 46);
+    SelectFont(cr, Font::SerifBold, 20);
+    SetIndex(cr, RampIndex(Ramp::Gold, 4));
+    TextAt(cr, "Avelune", w - 24 - InkWidth(cr, "Avelune"), 44);
+    const char* lines[] = {
+        "Point at any part of the instrument panel below: its name appears in the",
+        "box at the bottom of the page. Point at the little picture left of BACK to",
+        "see the cockpit in flight, or at CONTINUE for a map of the approach.",
+        "CONTINUE then tells you how to fly it; BACK returns to the title.",
+    };
+    SetIndex(cr, RampIndex(Ramp::Panel, 19));
+    Lines(cr, lines, 4, 26, 76, 18, w - 52, Font::Sans, 12.5);
+    SetIndex(cr, RampIndex(Ramp::Cyan, 3));
+    SelectFont(cr, Font::SansBold, 11);
+    TextAt(cr, "Instruments", 26, 146);
+    TextAt(cr, "Engine and fuel gauges", 420, 146);
+
+    // The bottom strip: a steel plate with the preview pointer, the button
+    // bar (the same pixels as the bar picture) and a note on the right.
+    MetalPlate(cr, 0, kStripTop, w, kStripBottom - kStripTop + 1, RampIndex(Ramp::Panel, 7), 2);
+    FillIndex(cr, 0, kStripTop, w, 1, RampIndex(Ramp::Panel, 0));
+    SetIndex(cr, RampIndex(Ramp::Panel, 19));
+    SelectFont(cr, Font::SansCondensedBold, 11);
+    TextAt(cr, "In flight", 30, 388);
+    TextAt(cr, "view", 30, 402);
+    ArrowRight(cr, 82, 394, RampIndex(Ramp::Gold, 6));
+    // A small cockpit picture to point at: windscreen, runway, three dials.
+    FillIndex(cr, 99, 374, 72, 38, RampIndex(Ramp::Panel, 0));
+    FillIndex(cr, 100, 375, 70, 16, RampIndex(Ramp::Sky, 4));
+    FillIndex(cr, 100, 386, 70, 5, RampIndex(Ramp::Grass, 3));
+    SetIndex(cr, RampIndex(Ramp::Asphalt, 1));
+    cairo_move_to(cr, 134, 386);
+    cairo_line_to(cr, 136, 386);
+    cairo_line_to(cr, 142, 391);
+    cairo_line_to(cr, 128, 391);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    FillIndex(cr, 100, 391, 70, 20, RampIndex(Ramp::Panel, 9));
+    FillIndex(cr, 100, 391, 70, 1, RampIndex(Ramp::Panel, 15));
+    for (int k = 0; k < 3; ++k) {
+        FillDisc(cr, 113 + k * 22, 401, 7, RampIndex(Ramp::Panel, 1));
+        FillDisc(cr, 113 + k * 22, 401, 6, k == 1 ? RampIndex(Ramp::Horizon, 2) : RampIndex(Ramp::Grey, 1));
+        FillIndex(cr, 113 + k * 22, 396, 1, 5, RampIndex(Ramp::Grey, 13));
+    }
+    InformationBar(cr, 174, 371, false);
+    SetIndex(cr, RampIndex(Ramp::Panel, 19));
+    SelectFont(cr, Font::SansCondensedBold, 11);
+    TextAt(cr, "Point at CONTINUE", 470, 388);
+    TextAt(cr, "for the approach map", 470, 402);
+    FillIndex(cr, 0, kStripBottom + 1, w, r.height - kStripBottom - 1, RampIndex(Ramp::Navy, 0));
+    FillIndex(cr, 0, r.height - 1, w, 1, TitleTopSky());
+}
+
+void FinishInformationPage(AtlasIndices& atlas, const Sprite& r) {
+    // The cockpit between the title band and the bottom strip, 49 rows higher
+    // than in flight, so that each part lies under its hover area.
+    const IndexCanvas cockpit = ComposeCockpit(atlas, false, static_cast<uint8_t>(RampIndex(Ramp::Navy, 1)));
+    for (int y = kBandBottom + 1; y < kStripTop; ++y) {
+        for (int x = 0; x < r.width; ++x) {
+            atlas.Set(r.x + x, r.y + y, cockpit.pixels[static_cast<size_t>(y + kPageDrop) * cockpit.width + x]);
+        }
+    }
+    // The page is redrawn from itself with key 187: none of that inside it.
+    KeepKeysOut(atlas, r, kKeyPageRedraw);
+}
+
+void PaintInformationBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, false); }
+void PaintSecondPageBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, true); }
+
+void PaintSecondPagePanel(cairo_t* cr, const Sprite& r) {
+    TitlePlate(cr, r.width, r.height);
+    SelectFont(cr, Font::SerifBold, 19);
+    SetIndex(cr, RampIndex(Ramp::Gold, 6));
+    TextCentredAt(cr, "Flying the approach", r.width / 2.0, 28);
+    FillIndex(cr, 60, 35, r.width - 120, 1, RampIndex(Ramp::Gold, 3));
+    const char* lines[] = {
+        "You start 47320 ft (about 9 miles) out at 3200 ft. Come",
+        "down a 1 in 15 glide slope to the runway threshold.",
+        "Control pad: top row noses down, bottom row noses up;",
+        "the sides bank and turn. The rudder pedals turn too.",
+        "Localizer needle off centre? Turn towards it.",
+        "The glide-slope bar sinks as you stray above or below",
+        "the slope; GS shows the error in feet (limit 100).",
+        "Power: full, up, down, idle. Stay below 275 mph.",
+        "Restart switch: up starts again, down quits.",
+    };
+    SetIndex(cr, RampIndex(Ramp::Panel, 20));
+    Lines(cr, lines, 9, 16, 54, 17.5, r.width - 30, Font::Sans, 11.5);
+}
+
+// ---- Hover labels --------------------------------------------------------------
+
+namespace {
+
+struct LabelWording {
+    const Sprite* rect;
+    const char* text;
+};
+
+// clang-format off
+const LabelWording kLabelWordings[] = {
+    {&sprite::kLabelSignals,     "Distance to go"},
+    {&sprite::kLabelIls,         "ILS indicator: localizer needle and glide-slope bar"},
+    {&sprite::kLabelAirspeed,    "Airspeed in miles per hour: readout and dial"},
+    {&sprite::kLabelAltitude,    "Altitude in feet"},
+    {&sprite::kLabelAttitude,    "Attitude indicator: pitch and bank"},
+    {&sprite::kLabelDrag,        "Drag switch: air brake"},
+    {&sprite::kLabelLift,        "Lift switch: trades airspeed for height"},
+    {&sprite::kLabelTurbulence,  "Turbulence switch: rough air on or off"},
+    {&sprite::kLabelOutsideView, "Outside view switch: windscreen on or off"},
+    {&sprite::kLabelPower,       "Power lever: full, more, less, idle"},
+    {&sprite::kLabelHeading,     "Compass heading"},
+    {&sprite::kLabelClimbRate,   "Climb rate: feet up or down each second"},
+    {&sprite::kLabelControlPad,  "Control pad: pitch and bank"},
+    {&sprite::kLabelPedals,      "Rudder pedals: turn left or right"},
+    {&sprite::kLabelPageSwitch,  "Page switch: this guide"},
+    {&sprite::kLabelRestart,     "Restart up, quit down"},
+};
+// clang-format on
+
+}  // namespace
+
+const char* LabelText(const Sprite& r) {
+    for (const LabelWording& l : kLabelWordings) {
+        if (l.rect->x == r.x && l.rect->y == r.y) return l.text;
+    }
+    return nullptr;
+}
+
+void PaintLabel(cairo_t* cr, const Sprite& r) {
+    // On the panel's own dark inside, so the label has no edge of its own.
+    FillIndex(cr, 0, 0, r.width, r.height, PanelInk());
+    const char* text = LabelText(r);
+    if (text == nullptr) return;
+    FitFont(cr, Font::SansBold, text, r.width - 4, 14, 10);
+    SetIndex(cr, RampIndex(Ramp::Amber, 10));
+    TextCentred(cr, text, 0, 0, r.width, r.height);
+}
+
+// ---- Previews ------------------------------------------------------------------
+
+namespace {
+
+constexpr int kPreviewInset = 2;
+
+void PreviewFrame(cairo_t* cr, const Sprite& r) {
+    FillIndex(cr, 0, 0, r.width, r.height, RampIndex(Ramp::Panel, 0));
+    Bevel(cr, 0, 0, r.width, r.height, kPreviewInset, RampIndex(Ramp::Gold, 6), RampIndex(Ramp::Gold, 1));
+}
+
+}  // namespace
+
+void PaintPreviewCockpit(cairo_t* cr, const Sprite& r) {
+    PreviewFrame(cr, r);
+    FillIndex(cr, kPreviewInset, kPreviewInset, r.width - 2 * kPreviewInset, r.height - 2 * kPreviewInset,
+              RampIndex(Ramp::Navy, 1));
+}
+
+void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r) {
+    // The cockpit in flight, shrunk by averaging colours: windscreen to pad.
+    const IndexCanvas cockpit = ComposeCockpit(atlas, true, static_cast<uint8_t>(RampIndex(Ramp::Navy, 1)));
+    const auto& pal = AtlasPalette();
+    const int w = r.width - 2 * kPreviewInset, h = r.height - 2 * kPreviewInset;
+    const double top = 20, bottom = 392;
+    for (int y = 0; y < h; ++y) {
+        const double sy0 = top + (bottom - top) * y / h, sy1 = top + (bottom - top) * (y + 1) / h;
+        for (int x = 0; x < w; ++x) {
+            const double sx0 = static_cast<double>(kClientWidth) * x / w, sx1 = static_cast<double>(kClientWidth) * (x + 1) / w;
+            long sr = 0, sg = 0, sb = 0, n = 0;
+            for (int yy = static_cast<int>(sy0); yy < static_cast<int>(std::ceil(sy1)); ++yy) {
+                for (int xx = static_cast<int>(sx0); xx < static_cast<int>(std::ceil(sx1)); ++xx) {
+                    const Rgb8 c = pal[cockpit.pixels[static_cast<size_t>(yy) * cockpit.width + xx]];
+                    sr += c.r;
+                    sg += c.g;
+                    sb += c.b;
+                    ++n;
+                }
+            }
+            const int index = NearestIndex(static_cast<int>(sr / n), static_cast<int>(sg / n), static_cast<int>(sb / n),
+                                           r.key);
+            atlas.Set(r.x + kPreviewInset + x, r.y + kPreviewInset + y, static_cast<uint8_t>(index));
+        }
+    }
+}
+
+void PaintPreviewApproach(cairo_t* cr, const Sprite& r) {
+    const int w = r.width, h = r.height;
+    PreviewFrame(cr, r);
+    FillIndex(cr, 2, 2, w - 4, h - 4, RampIndex(Ramp::Navy, 1));
+    for (int x = 12; x < w - 4; x += 20) FillIndex(cr, x, 3, 1, h - 6, RampIndex(Ramp::Navy, 2));
+    for (int y = 12; y < h - 4; y += 20) FillIndex(cr, 3, y, w - 6, 1, RampIndex(Ramp::Navy, 2));
+    const int gold = RampIndex(Ramp::Gold, 6), cyan = RampIndex(Ramp::Cyan, 3), light = RampIndex(Ramp::Panel, 19);
+    const int green = RampIndex(Ramp::Green, 8), runway = RampIndex(Ramp::Asphalt, 4);
+    SelectFont(cr, Font::SerifBold, 15);
+    SetIndex(cr, gold);
+    TextAt(cr, "The approach", 10, 19);
+    SelectFont(cr, Font::SansCondensedBold, 10);
+    SetIndex(cr, cyan);
+    TextAt(cr, "SIDE VIEW", w - 10 - InkWidth(cr, "SIDE VIEW"), 19);
+
+    // Side view: the glide slope from 3200 ft down to the threshold.
+    const double gx0 = 40, gy0 = 40, gx1 = 292, gy1 = 98;
+    FillIndex(cr, 10, 99, w - 20, 1, RampIndex(Ramp::Grass, 6));
+    FillIndex(cr, 292, 97, 46, 3, runway);
+    FillIndex(cr, 291, 96, 2, 4, green);
+    SetIndex(cr, gold);
+    cairo_set_line_width(cr, 1.0);
+    const double dash[] = {5.0, 3.0};
+    cairo_set_dash(cr, dash, 2, 0);
+    cairo_move_to(cr, gx0, gy0);
+    cairo_line_to(cr, gx1, gy1);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    FillIndex(cr, 24, 41, 1, 58, cyan);
+    FillIndex(cr, 21, 41, 7, 1, cyan);
+    FillIndex(cr, 21, 98, 7, 1, cyan);
+    SelectFont(cr, Font::SansCondensedBold, 10);
+    SetIndex(cr, light);
+    TextAt(cr, "3200 ft", 30, 62);
+    TextAt(cr, "glide slope 1 in 15", 150, 58);
+    TextAt(cr, "threshold", 286, 90);
+    // The aircraft at the start, nose down the slope.
+    cairo_save(cr);
+    cairo_translate(cr, gx0, gy0 - 2);
+    cairo_rotate(cr, std::atan2(gy1 - gy0, gx1 - gx0));
+    SetIndex(cr, light);
+    cairo_rectangle(cr, -9, -1.5, 18, 3);
+    cairo_fill(cr);
+    cairo_move_to(cr, -9, -1);
+    cairo_line_to(cr, -11, -7);
+    cairo_line_to(cr, -7, -7);
+    cairo_line_to(cr, -5, -1);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    // Distance to fly.
+    FillIndex(cr, 40, 106, 252, 1, cyan);
+    FillIndex(cr, 40, 103, 1, 7, cyan);
+    FillIndex(cr, 291, 103, 1, 7, cyan);
+    SetIndex(cr, light);
+    TextCentredAt(cr, "47320 ft, about 9 miles", 163, 119);
+
+    // From above: the localizer beam narrowing to the runway.
+    const double cy = 164;
+    SelectFont(cr, Font::SansCondensedBold, 10);
+    SetIndex(cr, cyan);
+    TextAt(cr, "FROM ABOVE", w - 10 - InkWidth(cr, "FROM ABOVE"), 133);
+    SetIndex(cr, RampIndex(Ramp::Navy, 4));
+    cairo_move_to(cr, 292, cy);
+    cairo_line_to(cr, 26, cy - 28);
+    cairo_line_to(cr, 26, cy + 28);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+    FillIndex(cr, 292, static_cast<int>(cy) - 4, 46, 9, runway);
+    for (int x = 298; x < 334; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, light);
+    FillIndex(cr, 291, static_cast<int>(cy) - 5, 2, 11, green);
+    for (int x = 34; x < 290; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, gold);
+    // The aircraft seen from above, on the centre line.
+    SetIndex(cr, light);
+    cairo_rectangle(cr, 20, cy - 1, 16, 3);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 27, cy - 8, 3, 17);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 20, cy - 4, 2, 9);
+    cairo_fill(cr);
+    SetIndex(cr, light);
+    SelectFont(cr, Font::SansCondensedBold, 10);
+    TextAt(cr, "localizer: the centre line to the runway", 48, cy - 18);
+    TextCentredAt(cr, "Keep the needle centred and the bar at the top", w / 2.0, 200);
+}
+
+}  // namespace screens
