@@ -95,7 +95,7 @@ void PaintGaugeFace(cairo_t* cr) {
     }
     SelectFont(cr, Font::SansCondensedBold, 7.5);
     SetIndex(cr, G(13));
-    for (int v = 0; v <= 70; v += 10) {
+    for (int v = 0; v <= 60; v += 10) {  // 7 would crowd the 0
         char text[4];
         std::snprintf(text, sizeof text, "%d", v / 10);
         TextAtAngle(cr, text, cx, cy, v * 5.0, r - 11.5);
@@ -113,6 +113,10 @@ void PaintGaugeFace(cairo_t* cr) {
 
 void PaintAirspeedFace(cairo_t* cr) {
     const double c = layout::kAirspeedCentre, r = layout::kAirspeedDialRadius;
+    // The face carries its own corners: the second pass over the needle
+    // draws every pixel but 248, so corners left at the key 247 would show
+    // as that grey. These repeat the plate it is mounted on.
+    FillIndex(cr, 0, 0, 109, 109, P(8));
     Disc(cr, c, c, 54.5);
     SetIndex(cr, P(3));
     cairo_fill(cr);
@@ -150,7 +154,7 @@ void PaintAirspeedFace(cairo_t* cr) {
     }
     SelectFont(cr, Font::SansCondensedBold, 7.0);
     SetIndex(cr, G(12));
-    TextCentred(cr, "MPH", c - 34, c - 4, 22, 8);
+    TextCentred(cr, "MPH", c - 11, c - 24, 22, 8);
     // Hub.
     Disc(cr, c, c, 5.0);
     SetIndex(cr, G(1));
@@ -256,9 +260,7 @@ void PaintAttitudePicture(cairo_t* cr, int column, int row) {
 
 void PaintAttitudeRing(cairo_t* cr) {
     const double cx = layout::kAttitudeCentreX, cy = layout::kAttitudeCentreY;
-    Disc(cr, cx + 0.8, cy + 0.8, 34.5);
-    SetIndex(cr, P(2));
-    cairo_fill(cr);
+    Ring(cr, cx + 0.8, cy + 0.8, 34.5, 31.0, P(2));  // shadow on the panel
     Ring(cr, cx, cy, 34.0, 29.5, P(5));
     Ring(cr, cx, cy, 34.0, 33.0, P(15));
     Ring(cr, cx, cy, 30.5, 29.5, 0);

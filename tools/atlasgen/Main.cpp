@@ -5,6 +5,8 @@
 //       DIR/prop.bmp, DIR/AV1.wav, DIR/avelune.png (32 x 32),
 //       DIR/avelune16.png, DIR/avelune.ico; --png also writes the atlas as a
 //       PNG to look at.
+//   atlasgen --out-dir DIR --preview PDIR
+//       also composes a few cockpit pictures from the atlas into PDIR.
 //   atlasgen --needle-tables
 //       prints the needle tables (gfx/NeedleTables.cpp) for the needle
 //       pictures this generator draws.
@@ -20,6 +22,7 @@
 #include "Jobs.h"
 #include "NeedleArt.h"
 #include "Outputs.h"
+#include "Preview.h"
 
 namespace {
 
@@ -55,7 +58,7 @@ bool RunJob(const Job& job, AtlasIndices& atlas) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: atlasgen --out-dir DIR [--png FILE]\n"
+                 "usage: atlasgen --out-dir DIR [--png FILE] [--preview DIR]\n"
                  "       atlasgen --needle-tables\n");
     return 2;
 }
@@ -63,12 +66,14 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string outDir, png;
+    std::string outDir, png, preview;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out-dir") == 0 && i + 1 < argc) {
             outDir = argv[++i];
         } else if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) {
             png = argv[++i];
+        } else if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc) {
+            preview = argv[++i];
         } else if (std::strcmp(argv[i], "--needle-tables") == 0) {
             return PrintNeedleTables() ? 0 : 1;
         } else {
@@ -87,6 +92,7 @@ int main(int argc, char** argv) {
     }
     const bool ok = WriteAtlasBmp(atlas, outDir + "/prop.bmp") && WriteStartSound(outDir + "/AV1.wav") &&
                     WriteIcons(outDir + "/avelune.png", outDir + "/avelune16.png", outDir + "/avelune.ico") &&
-                    (png.empty() || WriteAtlasPng(atlas, png));
+                    (png.empty() || WriteAtlasPng(atlas, png)) &&
+                    (preview.empty() || WriteCockpitPreviews(atlas, preview));
     return ok ? 0 : 1;
 }

@@ -71,17 +71,33 @@ void Building(cairo_t* cr, double x, double y, double w, double h, int wall, int
 
 void PaintScenery(cairo_t* cr, int width, int height) {
     FieldRand rand;
-    // Haze over the horizon; higher up the sky stays transparent.
-    cairo_pattern_t* haze = cairo_pattern_create_linear(0, kHorizon - 42, 0, kHorizon);
-    const Rgb8 top = AtlasPalette()[RampIndex(Ramp::Sky, 14)];
-    const Rgb8 low = AtlasPalette()[RampIndex(Ramp::Sky, 17)];
-    cairo_pattern_add_color_stop_rgba(haze, 0.0, top.r / 255.0, top.g / 255.0, top.b / 255.0, 0.0);
-    cairo_pattern_add_color_stop_rgba(haze, 0.25, top.r / 255.0, top.g / 255.0, top.b / 255.0, 1.0);
-    cairo_pattern_add_color_stop_rgba(haze, 1.0, low.r / 255.0, low.g / 255.0, low.b / 255.0, 1.0);
-    cairo_set_source(cr, haze);
-    cairo_rectangle(cr, 0, kHorizon - 42, width, 43);
+    // The sky, deep overhead to haze at the horizon, with banks of cloud.
+    // It is the scenery's own, so it tilts and climbs with the land.
+    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, kHorizon);
+    auto stop = [&](double at, int index) {
+        const Rgb8 c = AtlasPalette()[index];
+        cairo_pattern_add_color_stop_rgb(sky, at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+    };
+    stop(0.0, RampIndex(Ramp::Sky, 1));
+    stop(0.55, RampIndex(Ramp::Sky, 8));
+    stop(1.0, RampIndex(Ramp::Sky, 17));
+    cairo_set_source(cr, sky);
+    cairo_rectangle(cr, 0, 0, width, kHorizon + 1);
     cairo_fill(cr);
-    cairo_pattern_destroy(haze);
+    cairo_pattern_destroy(sky);
+    for (int i = 0; i < 26; ++i) {
+        const double x = rand.Next(width), y = 40 + rand.Next(static_cast<int>(kHorizon) - 70);
+        const double scale = 0.5 + y / kHorizon;
+        for (int puff = 0; puff < 4; ++puff) {
+            cairo_save(cr);
+            cairo_translate(cr, x + puff * 9 * scale, y - (puff % 2) * 3 * scale);
+            cairo_scale(cr, (12 + rand.Next(10)) * scale, (3 + rand.Next(3)) * scale);
+            cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+            cairo_restore(cr);
+            SetRgbIndex(cr, RampIndex(Ramp::Sky, 17), 0.85);
+            cairo_fill(cr);
+        }
+    }
 
     // Two ranges of hills, the far one paler.
     Hills(cr, width, 16, kHorizon, 0.7, RampIndex(Ramp::Hills, 3));
@@ -148,7 +164,7 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     cairo_stroke(cr);
 
     // The airfield: a pale mown patch around the runway's far end, hangars.
-    Quad(cr, -1.2, 1.2, kHorizon + 1, kHorizon + 40);
+    Quad(cr, -0.4, 0.4, kHorizon + 1, kHorizon + 24);
     SetIndex(cr, RampIndex(Ramp::Grass, 8));
     cairo_fill(cr);
     Building(cr, kVanishX + 14, kHorizon + 8, 7, 3, RampIndex(Ramp::Wall, 2), RampIndex(Ramp::Asphalt, 2));
@@ -184,5 +200,4 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     cairo_rectangle(cr, 0, kHorizon, width, 70);
     cairo_fill(cr);
     cairo_pattern_destroy(fade);
-    (void)SetRgbIndex;
 }

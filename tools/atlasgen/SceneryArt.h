@@ -3,8 +3,8 @@
 
 #include <cairo.h>
 
-// Paints the scenery picture of width x height: sky left transparent high up
-// (the panel's own sky shows there), distant hills, fields, roads and a town.
+// Paints the scenery picture of width x height: its own sky with clouds (it
+// tilts and climbs with the land), distant hills, fields, roads and a town.
 // Its horizon lies kSceneryHorizonRow rows down; the runway stands ahead of
 // the view's centre column at the start of the approach.
 void PaintScenery(cairo_t* cr, int width, int height);
