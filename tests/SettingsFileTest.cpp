@@ -1,0 +1,142 @@
+// The desktop settings file: what is written is read back, a bad file is
+// ignored with a warning, a missing folder is made.
+#ifdef AVELUNE_HAS_DESKTOP
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "platform/sdl/DesktopSettings.h"
+#include "tests/TestAtlas.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    ASSERT_TRUE(out.good());
+}
+
+}  // namespace
+
+TEST(SettingsFile, WhatIsSavedIsReadBack) {
+    const std::string dir = MakeTempDir();
+    // clang-format off
+    const DesktopSettings cases[] = {
+        {0, false}, {1, false}, {2, true}, {8, true}, {3, false},
+    };
+    // clang-format on
+    for (const DesktopSettings& s : cases) {
+        const std::string path = dir + "/settings.ini";
+        std::string error, warning;
+        ASSERT_TRUE(SaveSettings(path, s, error)) << error;
+        EXPECT_EQ(LoadSettings(path, warning), s) << s.scale << " " << s.fullscreen;
+        EXPECT_EQ(warning, "");
+    }
+    // Nothing but the file is left in the folder: the temporary is renamed.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        ++files;
+        EXPECT_EQ(entry.path().filename(), "settings.ini");
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST(SettingsFile, ReadsWhatAPersonMightWrite) {
+    struct Case {
+        const char* text;
+        DesktopSettings expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"",                                        {0, false}},
+        {"scale=3\n",                               {3, false}},
+        {"  fullscreen = 1 \r\n# note\n\nscale=2",  {2, true}},
+        {"scale=4\nvolume=11\n",                    {4, false}},   // a later version's key
+        {"scale=2\nscale=5\n",                      {5, false}},   // the last word counts
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        DesktopSettings s;
+        std::string problem;
+        EXPECT_TRUE(ParseSettings(c.text, s, problem)) << c.text << ": " << problem;
+        EXPECT_EQ(s, c.expected) << c.text;
+    }
+}
+
+TEST(SettingsFile, CorruptFilesAreIgnoredWithAWarning) {
+    const std::string dir = MakeTempDir();
+    // clang-format off
+    const char* texts[] = {
+        "scale=9\n",              // beyond the largest scale
+        "scale=-1\n",
+        "scale=2x\n",
+        "scale=\n",
+        "scale=99999999999999999999\n",
+        "fullscreen=yes\n",
+        "just some words\n",
+        "scale=2\n\x01\x02\x03 binary\n",
+    };
+    // clang-format on
+    for (const char* text : texts) {
+        const std::string path = dir + "/settings.ini";
+        WriteText(path, text);
+        std::string warning;
+        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{}) << text;
+        EXPECT_NE(warning.find(path), std::string::npos) << "the warning names the file: " << warning;
+    }
+    // Binary junk with a NUL inside, and a file far too large to be ours.
+    {
+        const std::string path = dir + "/junk.ini";
+        WriteText(path, std::string("scale=2\0\xff", 9));
+        std::string warning;
+        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
+        EXPECT_FALSE(warning.empty());
+        WriteText(path, std::string(1 << 20, '#'));
+        warning.clear();
+        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
+        EXPECT_FALSE(warning.empty());
+    }
+    // A folder where the file should be cannot be read.
+    {
+        const std::string path = dir + "/folder.ini";
+        fs::create_directory(path);
+        std::string warning;
+        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
+        EXPECT_FALSE(warning.empty());
+    }
+}
+
+TEST(SettingsFile, MissingFolderReadsDefaultsAndIsMadeOnSave) {
+    const std::string dir = MakeTempDir() + "/not/yet/there";
+    const std::string path = dir + "/settings.ini";
+    std::string warning, error;
+    EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
+    EXPECT_EQ(warning, "") << "a first start is no reason to warn";
+    ASSERT_TRUE(SaveSettings(path, {2, true}, error)) << error;
+    EXPECT_EQ(LoadSettings(path, warning), (DesktopSettings{2, true}));
+}
+
+TEST(SettingsFile, SaveFailsCleanlyWhereNoFolderCanBe) {
+    const std::string dir = MakeTempDir();
+    WriteText(dir + "/plain-file", "x");
+    std::string error;
+    EXPECT_FALSE(SaveSettings(dir + "/plain-file/settings.ini", {2, false}, error));
+    EXPECT_NE(error.find("plain-file"), std::string::npos) << error;
+    // A save over an existing, good file that fails leaves that file whole.
+    const std::string good = dir + "/good.ini";
+    ASSERT_TRUE(SaveSettings(good, {3, true}, error)) << error;
+    // The temporary beside it cannot be made (a folder stands in its way).
+    fs::create_directory(good + ".tmp" + std::to_string(::getpid()));
+    EXPECT_FALSE(SaveSettings(good, {1, false}, error));
+    std::string warning;
+    EXPECT_EQ(LoadSettings(good, warning), (DesktopSettings{3, true}));
+    EXPECT_EQ(warning, "");
+}
+
+#endif  // AVELUNE_HAS_DESKTOP
