@@ -247,8 +247,9 @@ void PaintAttitudePicture(cairo_t* cr, int column, int row) {
     SetIndex(cr, G(13));
     cairo_rectangle(cr, -200, -0.75, 400, 1.5);
     cairo_fill(cr);
-    // Pitch ladder: a rung every 10 steps, longer every 20.
-    for (int p = -60; p <= 60; p += 10) {
+    // Pitch ladder: a rung every 10 steps, longer every 20, all the way up
+    // and down the band.
+    for (int p = -200; p <= 200; p += 10) {
         if (p == 0) continue;
         const double half = (p % 20 == 0) ? 10.0 : 6.0;
         cairo_rectangle(cr, -half, -p - 0.5, 2 * half, 1.0);
@@ -268,7 +269,6 @@ void PaintAttitudeRing(cairo_t* cr) {
     for (int a : {-60, -30, -20, -10, 10, 20, 30, 60}) {
         Tick(cr, cx, cy, a, 30.0, std::abs(a) % 30 == 0 ? 34.0 : 32.5, 1.4, G(13));
     }
-    Triangle(cr, cx, cy - 30.0, cx - 3, cy - 34.0, cx + 3, cy - 34.0, RampIndex(Ramp::Amber, 10));
 }
 
 void PaintAttitudeSymbol(cairo_t* cr) {
@@ -288,6 +288,8 @@ void PaintAttitudeSymbol(cairo_t* cr) {
     }
     FillDisc(cr, cx, cy, 2.2, edge);
     FillDisc(cr, cx, cy, 1.5, wing);
+    // The fixed bank index at the top of the case.
+    Triangle(cr, cx, cy - 29.5, cx - 3.5, cy - 34.0, cx + 3.5, cy - 34.0, RampIndex(Ramp::Amber, 10));
 }
 
 // ---------------------------------------------------------------- digits
@@ -349,7 +351,7 @@ void PaintPowerButton(cairo_t* cr, PowerButton button, bool pressed) {
     switch (button) {
         case PowerButton::Full:
         case PowerButton::Idle:
-            SelectFont(cr, Font::SansCondensedBold, 7.0);
+            SelectFont(cr, Font::SansBold, 6.0);
             SetIndex(cr, ink);
             TextCentred(cr, button == PowerButton::Full ? "MAX" : "IDLE", 1 + shift, 1 + shift, 20, h - 2);
             break;

@@ -172,6 +172,7 @@ void IconColour(cairo_t* cr, int k) {
 void PaintIcon(cairo_t* cr, int size) {
     const double s = size / 32.0;
     cairo_scale(cr, s, s);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);  // 16 colours: no blended edges
     // Sky disc and ground.
     cairo_arc(cr, 16, 16, 15.5, 0, 2 * 3.14159265358979);
     cairo_save(cr);
