@@ -1,0 +1,238 @@
+// The blitter against the per-pixel rule, in both surface row orders, with
+// rectangles inside, across and outside the surface and the atlas.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "game/ClassicRand.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+using Surface = std::array<uint8_t, kSurfaceWidth * kSurfaceHeight>;
+
+// A background that differs from pixel to pixel, so a stray write shows.
+uint8_t Background(int x, int y) { return static_cast<uint8_t>((x * 3 + y * 5 + 1) % 256); }
+
+// The picture as seen: rows from the top, whatever the memory order.
+using Picture = std::vector<uint8_t>;
+
+Surface FreshSurface(int orientation) {
+    Surface s{};
+    for (int y = 0; y < kSurfaceHeight; ++y)
+        for (int x = 0; x < kSurfaceWidth; ++x) SurfacePixel(s.data(), orientation, x, y) = Background(x, y);
+    return s;
+}
+
+Picture Seen(const Surface& s, int orientation) {
+    Picture p(kSurfaceWidth * kSurfaceHeight);
+    for (int y = 0; y < kSurfaceHeight; ++y)
+        for (int x = 0; x < kSurfaceWidth; ++x) p[y * kSurfaceWidth + x] = SurfacePixel(s.data(), orientation, x, y);
+    return p;
+}
+
+struct BlitCall {
+    int32_t destX, destY, srcX, srcY;
+    uint32_t width, height;
+    int32_t key;  // kOpaque: BlitOpaque
+};
+
+// The rule written out pixel by pixel from the atlas pattern itself, with
+// everything outside the surface or the atlas left alone.
+void ApplyRule(Picture& p, const BlitCall& c) {
+    // Only offsets that land on the surface can show; visiting just those
+    // keeps the huge rectangles cheap.
+    const int64_t firstK = std::max<int64_t>(0, -int64_t{c.destY});
+    const int64_t lastK = std::min<int64_t>(int64_t{c.height}, kSurfaceHeight - int64_t{c.destY});
+    const int64_t firstJ = std::max<int64_t>(0, -int64_t{c.destX});
+    const int64_t lastJ = std::min<int64_t>(int64_t{c.width}, kSurfaceWidth - int64_t{c.destX});
+    for (int64_t k = firstK; k < lastK; ++k) {
+        for (int64_t j = firstJ; j < lastJ; ++j) {
+            const int64_t dx = c.destX + j, dy = c.destY + k, sx = c.srcX + j, sy = c.srcY + k;
+            if (dx < 0 || dy < 0 || dx >= kSurfaceWidth || dy >= kSurfaceHeight) continue;
+            if (sx < 0 || sy < 0 || sx >= kAtlasWidth || sy >= kAtlasHeight) continue;
+            const uint8_t v = AtlasPattern(static_cast<int>(sx), static_cast<int>(sy));
+            if (c.key != kOpaque && v == c.key) continue;
+            p[dy * kSurfaceWidth + dx] = v;
+        }
+    }
+}
+
+void RunCall(Surface& s, int orientation, const CDibImage& atlas, const BlitCall& c) {
+    if (c.key == kOpaque)
+        BlitOpaque(s.data(), orientation, c.destX, c.destY, atlas, c.srcX, c.srcY, c.width, c.height);
+    else
+        BlitKeyed(s.data(), orientation, c.destX, c.destY, atlas, c.srcX, c.srcY, c.width, c.height, c.key);
+}
+
+class Blit : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { atlas_ = MakeTestAtlas().release(); }
+    static void TearDownTestSuite() {
+        delete atlas_;
+        atlas_ = nullptr;
+    }
+    static const CDibImage& atlas() { return *atlas_; }
+
+    // Runs the calls on both row orders and checks each against the rule.
+    static void ExpectRule(const std::vector<BlitCall>& calls) {
+        Picture expected = Seen(FreshSurface(kTopDown), kTopDown);
+        for (const BlitCall& c : calls) ApplyRule(expected, c);
+        for (const int orientation : {kTopDown, kBottomUp}) {
+            Surface s = FreshSurface(orientation);
+            for (const BlitCall& c : calls) RunCall(s, orientation, atlas(), c);
+            const Picture got = Seen(s, orientation);
+            int wrong = 0;
+            for (size_t i = 0; i < got.size() && wrong < 5; ++i) {
+                if (got[i] != expected[i]) {
+                    ADD_FAILURE() << "orientation " << orientation << ": pixel (" << i % kSurfaceWidth << ", "
+                                  << i / kSurfaceWidth << ") is " << int(got[i]) << ", expected " << int(expected[i]);
+                    ++wrong;
+                }
+            }
+        }
+    }
+
+    static CDibImage* atlas_;
+};
+CDibImage* Blit::atlas_ = nullptr;
+
+TEST_F(Blit, TheTopLeftAtlasPixelIsTheLastRowOfTheFile) {
+    auto atlas = MakeTestAtlas([](int x, int y) { return static_cast<uint8_t>(y == 0 ? 200 + x % 2 : 1); });
+    // The file stores rows bottom-up: its last stored row is the top as seen.
+    const uint8_t* lastStored = atlas->GetBits() + static_cast<size_t>(kAtlasHeight - 1) * kAtlasWidth;
+    ASSERT_EQ(lastStored[0], 200);
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        Surface s = FreshSurface(orientation);
+        BlitOpaque(s.data(), orientation, 5, 7, *atlas, 0, 0, 1, 1);
+        EXPECT_EQ(SurfacePixel(s.data(), orientation, 5, 7), 200);
+        BlitOpaque(s.data(), orientation, 6, 7, *atlas, 1, 0, 1, 1);
+        EXPECT_EQ(SurfacePixel(s.data(), orientation, 6, 7), 201);
+    }
+}
+
+TEST_F(Blit, EmptyRectanglesWriteNothing) {
+    ExpectRule({{10, 10, 100, 100, 0, 50, 255}, {10, 10, 100, 100, 50, 0, kOpaque}, {0, 0, 0, 0, 0, 0, 3}});
+}
+
+// clang-format off
+const std::vector<BlitCall> kFixedCalls = {
+    //  destX destY  srcX  srcY    w    h  key
+    {     0,    0,  626,    0, 632, 440, kOpaque },  // the full-window picture
+    {   298,  219,  544,  237,  73,  35, 255     },  // a keyed button
+    {   395,  225, 1029,  698,  64,  62, 248     },  // a gauge face
+    {     0,    0,    0,    0,   1,   1, 3       },  // one pixel at the corner
+    {   639,  479, 3199, 1999,   1,   1, kOpaque },  // the last pixel of both
+    {     1,    2,    3,    4, 637, 477, 0       },  // key 0 over almost everything
+};
+// clang-format on
+
+TEST_F(Blit, FixedRectanglesFollowThePerPixelRule) { ExpectRule(kFixedCalls); }
+
+TEST_F(Blit, KeysOutsideTheIndexRangeCopyEveryPixel) {
+    for (const int32_t key : {-1, 256, 1000, -70000}) {
+        Surface keyed = FreshSurface(kTopDown), opaque = FreshSurface(kTopDown);
+        BlitKeyed(keyed.data(), kTopDown, 20, 30, atlas(), 100, 200, 300, 150, key);
+        BlitOpaque(opaque.data(), kTopDown, 20, 30, atlas(), 100, 200, 300, 150);
+        EXPECT_EQ(keyed, opaque) << "key " << key;
+    }
+}
+
+TEST_F(Blit, KeyedPixelsInsideTheSpriteAreTransparentToo) {
+    // A sprite framed by 255 with 255 pixels scattered inside it.
+    auto atlas = MakeTestAtlas([](int x, int y) {
+        if (x < 10 || y < 10 || x >= 40 || y >= 30) return uint8_t{255};
+        return static_cast<uint8_t>((x + y) % 3 == 0 ? 255 : 40 + x);
+    });
+    Surface s = FreshSurface(kBottomUp);
+    BlitKeyed(s.data(), kBottomUp, 100, 100, *atlas, 0, 0, 50, 40, 255);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 50; ++x) {
+            const bool inside = x >= 10 && y >= 10 && x < 40 && y < 30 && (x + y) % 3 != 0;
+            const uint8_t want = inside ? static_cast<uint8_t>(40 + x) : Background(100 + x, 100 + y);
+            ASSERT_EQ(SurfacePixel(s.data(), kBottomUp, 100 + x, 100 + y), want) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(Blit, DrawingASpriteTwiceEqualsDrawingItOnce) {
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        Surface once = FreshSurface(orientation);
+        BlitKeyed(once.data(), orientation, 50, 60, atlas(), 700, 800, 90, 70, 95);
+        Surface twice = once;
+        BlitKeyed(twice.data(), orientation, 50, 60, atlas(), 700, 800, 90, 70, 95);
+        EXPECT_EQ(once, twice);
+    }
+}
+
+// Rectangles that leave the surface or the atlas are clipped: what lies inside
+// both is copied, nothing else is touched (the sanitizer build checks that
+// nothing is read or written outside).
+// clang-format off
+const std::vector<BlitCall> kClippedCalls = {
+    //       destX        destY   srcX   srcY            w            h  key
+    {          -5,          10,    10,    10,          30,          20, 95      },  // off the left edge
+    {         620,         470,    10,    10,          40,          40, kOpaque },  // off the right and bottom
+    {          30,         -12,   100,   100,          10,          30, 7       },  // off the top
+    {         100,         100,  3190,  1990,          50,          50, kOpaque },  // past the atlas's right and bottom
+    {         200,         200,    -8,    -3,          20,          20, 12      },  // before the atlas's left and top
+    {           0,           0,     0,     0, 0xFFFFFFFFu, 0xFFFFFFFFu, 200     },  // as large as a width can be
+    {  2000000000,  2000000000,     0,     0,         100,         100, kOpaque },  // far beyond the surface
+    { -2000000000,           0,     0,     0, 0xFFFFFFFFu,           5, kOpaque },  // wide enough to reach back in
+    {          10,          10, 2147483600, 0,        100,         100, kOpaque },  // source far beyond the atlas
+};
+// clang-format on
+
+TEST_F(Blit, RectanglesLeavingTheSurfaceOrTheAtlasAreClipped) {
+    for (const BlitCall& c : kClippedCalls) {
+        SCOPED_TRACE(::testing::Message() << "dest (" << c.destX << ", " << c.destY << ") src (" << c.srcX << ", "
+                                          << c.srcY << ") " << c.width << " x " << c.height);
+        ExpectRule({c});
+    }
+}
+
+TEST_F(Blit, RandomRectanglesMatchTheRuleInBothRowOrders) {
+    ClassicRand rand;
+    std::vector<BlitCall> calls;
+    for (int i = 0; i < 200; ++i) {
+        const uint32_t w = static_cast<uint32_t>(rand.Next() % 120);
+        const uint32_t h = static_cast<uint32_t>(rand.Next() % 120);
+        const int32_t key = (i % 5 == 0) ? kOpaque : rand.Next() % 256;
+        calls.push_back({rand.Next() % 700 - 30, rand.Next() % 540 - 30, rand.Next() % 3300 - 50,
+                         rand.Next() % 2100 - 50, w, h, key});
+    }
+    ExpectRule(calls);
+}
+
+TEST_F(Blit, ATruncatedAtlasYieldsOnlyTheRowsItHolds) {
+    BitmapOptions o;
+    // Keep the table and the bottom 1000 stored rows: rows 1000..1999 as seen.
+    o.keepBytes = 14 + 40 + 1024 + static_cast<size_t>(kAtlasWidth) * 1000;
+    const auto bytes = MakeBitmapBytes(kAtlasWidth, kAtlasHeight, 8, o);
+    const CDibImage cut(bytes.data(), bytes.size());
+    ASSERT_TRUE(cut.IsLoaded());
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        Surface s = FreshSurface(orientation);
+        BlitOpaque(s.data(), orientation, 0, 0, cut, 0, 990, 20, 20);
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 20; ++x) {
+                const uint8_t want = y < 10 ? Background(x, y) : AtlasPattern(x, 990 + y);
+                ASSERT_EQ(SurfacePixel(s.data(), orientation, x, y), want) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(Blit, AnEmptyAtlasDrawsNothing) {
+    const uint8_t notABitmap[] = {'X', 'Y', 0, 0};
+    const CDibImage empty(notABitmap, sizeof notABitmap);
+    Surface s = FreshSurface(kTopDown);
+    const Surface before = s;
+    BlitOpaque(s.data(), kTopDown, 0, 0, empty, 0, 0, 640, 480);
+    BlitKeyed(s.data(), kTopDown, 0, 0, empty, 0, 0, 640, 480, 3);
+    EXPECT_EQ(s, before);
+}
+
+}  // namespace
