@@ -64,6 +64,7 @@ struct State {
     int gauges[6];
     int distance, compass, airspeed, altitude, climb, glide, course;
     bool view;
+    bool controls;  // lamps lit and some controls shown pressed
 };
 
 void Compose(Surface& s, const State& st) {
@@ -101,6 +102,27 @@ void Compose(Surface& s, const State& st) {
             s.Blit(c + 20, 20, c - 3 * st.heading + 334, y, 1, 152, kNeedleKey);
         }
     }
+    if (st.controls) {
+        s.Blit(61, 349, kDragLampOn);
+        s.Blit(62, 383, kLiftLampOn);
+        s.Blit(181, 349, kTurbulenceLampOn);
+        s.Blit(181, 383, kViewLampOn);
+        s.Blit(442, 380, kPageLampOn);
+        s.Blit(534, 380, kRestartLamp);
+        s.Blit(280, 323, kPadPressed);
+        s.Blit(245, 395, kPedalPressed);
+        s.Blit(363, 335, kPowerUpPressed);
+        s.Blit(364, 320, kFullPowerPressed);
+        s.Blit(34, 341, kLeverUp);
+        s.Blit(34, 377, kLeverDown);
+        s.Blit(507, 377, kLeverUp);
+    } else {
+        s.Blit(61, 349, kDragLampOff);
+        s.Blit(63, 382, kLiftLampOff);
+        s.Blit(181, 349, kTurbulenceLampOff);
+        s.Blit(181, 383, kViewLampOff);
+        s.Blit(442, 380, kPageLampOff);
+    }
 }
 
 }  // namespace
@@ -108,9 +130,9 @@ void Compose(Surface& s, const State& st) {
 bool WriteCockpitPreviews(const AtlasIndices& atlas, const std::string& dir) {
     // clang-format off
     const State states[] = {
-        {0, 109, -10, 0, 0, 34, 50, 280, {25, 51, 52, 12, 50, 52}, 896, 0, 150, 3202, 0, 0, 0, true},
-        {-3, 95, 4, 3, 5, 17, 80, 240, {70, 20, 31, 40, 41, 43}, 412, 15, 75, 1800, 12, 48, 30, true},
-        {5, 130, -31, -3, -8, 62, 10, 320, {5, 2, 69, 66, 3, 71}, 35, 355, 273, 120, -25, 95, 40, false},
+        {0, 109, -10, 0, 0, 34, 50, 280, {25, 51, 52, 12, 50, 52}, 896, 0, 150, 3202, 0, 0, 0, true, false},
+        {-3, 95, 4, 3, 5, 17, 80, 240, {70, 20, 31, 40, 41, 43}, 412, 15, 75, 1800, 12, 48, 30, true, true},
+        {5, 130, -31, -3, -8, 62, 10, 320, {5, 2, 69, 66, 3, 71}, 35, 355, 273, 120, -25, 95, 40, false, false},
     };
     // clang-format on
     int n = 0;
