@@ -8,4 +8,4 @@
 // Its horizon lies kSceneryHorizonRow rows down; the runway stands ahead of
 // the view's centre column at the start of the approach.
 void PaintScenery(cairo_t* cr, int width, int height);
-constexpr int kSceneryHorizonRow = 222;
+constexpr int kSceneryHorizonRow = 206;
