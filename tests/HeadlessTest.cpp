@@ -1,0 +1,381 @@
+// The headless host and the --headless command line: the window picture, the
+// lines over it, screenshots, the state line and the events file.
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "gfx/AtlasCatalogue.h"
+#include "gfx/Palette.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+// ---- The window picture ------------------------------------------------------
+
+std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> PatternSurface(int orientation) {
+    std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> s{};
+    for (int y = 0; y < kSurfaceHeight; ++y)
+        for (int x = 0; x < kSurfaceWidth; ++x)
+            SurfacePixel(s.data(), orientation, x, y) = static_cast<uint8_t>(1 + (x + 2 * y) % 250);
+    return s;
+}
+
+TEST(HeadlessWindow, ShowSurfaceCopiesTheTopLeftInEitherRowOrder) {
+    // clang-format off
+    const struct { int width, height, copiedWidth, copiedHeight; } cases[] = {
+        {640, 480, 640, 480},
+        {632, 440, 632, 440},   // columns from 632 and rows from 440 stay as they were
+        {  0,  10,   0,   0},
+        {-50, 100,   0,   0},
+        {900, 900, 640, 480},   // beyond the window: clipped
+    };
+    // clang-format on
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        for (const auto& c : cases) {
+            HeadlessHost host(orientation);
+            const auto surface = PatternSurface(orientation);
+            host.ShowSurface(surface.data(), orientation, c.width, c.height);
+            for (int y = 0; y < HeadlessHost::kWindowHeight; ++y) {
+                for (int x = 0; x < HeadlessHost::kWindowWidth; ++x) {
+                    const bool copied = x < c.copiedWidth && y < c.copiedHeight;
+                    const uint8_t want = copied ? SurfacePixel(surface.data(), orientation, x, y) : 0;
+                    ASSERT_EQ(host.WindowPixel(x, y), want)
+                        << "(" << x << ", " << y << ") showing " << c.width << " x " << c.height << ", orientation "
+                        << orientation;
+                }
+            }
+        }
+    }
+}
+
+// The pixels a line lights, as a set of "x,y" strings, in a window of 7s.
+std::set<std::pair<int, int>> LinePixels(int x0, int y0, int x1, int y1) {
+    HeadlessHost host;
+    std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> sevens;
+    sevens.fill(7);
+    host.ShowSurface(sevens.data(), kTopDown, 640, 480);
+    host.DrawBlackLine(x0, y0, x1, y1);
+    std::set<std::pair<int, int>> lit;
+    for (int y = 0; y < HeadlessHost::kWindowHeight; ++y)
+        for (int x = 0; x < HeadlessHost::kWindowWidth; ++x)
+            if (host.WindowPixel(x, y) == 0) lit.insert({x, y});
+            else if (host.WindowPixel(x, y) != 7) ADD_FAILURE() << "pixel (" << x << ", " << y << ") changed to a colour other than index 0";
+    return lit;
+}
+
+using Pixels = std::set<std::pair<int, int>>;
+
+TEST(HeadlessWindow, LinesLeaveOutTheirEndPoint) {
+    // clang-format off
+    const struct { int x0, y0, x1, y1; Pixels lit; } cases[] = {
+        {10, 5, 14,  5, {{10, 5}, {11, 5}, {12, 5}, {13, 5}}},            // to the right
+        {14, 5, 10,  5, {{14, 5}, {13, 5}, {12, 5}, {11, 5}}},            // to the left
+        { 3, 8,  3, 11, {{3, 8}, {3, 9}, {3, 10}}},                        // down
+        { 3, 11, 3,  8, {{3, 11}, {3, 10}, {3, 9}}},                       // up
+        { 0, 0,  3,  3, {{0, 0}, {1, 1}, {2, 2}}},                         // diagonal
+        { 0, 0,  4,  2, {{0, 0}, {1, 1}, {2, 1}, {3, 2}}},                 // shallow: halves round away from the start
+        { 5, 5,  5,  5, {}},                                               // no length: nothing
+        {-2, 1,  2,  1, {{0, 1}, {1, 1}}},                                 // starts outside the window
+        {638, 479, 643, 479, {{638, 479}, {639, 479}}},                    // leaves the window
+        {-2000000000, 3, 2000000000, 3, {}},                               // filled below, checked separately
+    };
+    // clang-format on
+    for (size_t i = 0; i + 1 < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        EXPECT_EQ(LinePixels(c.x0, c.y0, c.x1, c.y1), c.lit) << "(" << c.x0 << ", " << c.y0 << ") to (" << c.x1 << ", "
+                                                              << c.y1 << ")";
+    }
+    // A line from far outside to far outside crosses the whole window row.
+    const Pixels across = LinePixels(-2000000000, 3, 2000000000, 3);
+    EXPECT_EQ(across.size(), 640u);
+    EXPECT_TRUE(across.count({0, 3}) && across.count({639, 3}));
+}
+
+TEST(HeadlessWindow, SteepAndFarLinesStayInsideTheWindow) {
+    for (const auto& [x0, y0, x1, y1] : {std::array<int, 4>{-100000, -100000, 100000, 100000},
+                                         std::array<int, 4>{2147483647, -2147483647, -2147483647, 2147483647},
+                                         std::array<int, 4>{320, -5000000, 321, 5000000}}) {
+        const Pixels lit = LinePixels(x0, y0, x1, y1);
+        EXPECT_FALSE(lit.empty()) << x0 << "," << y0 << " to " << x1 << "," << y1;
+        for (const auto& [x, y] : lit) {
+            EXPECT_GE(x, 0);
+            EXPECT_LT(x, 640);
+        }
+    }
+}
+
+// Reads a PNG back as RGB.
+bool ReadPng(const std::string& path, int& width, int& height, std::vector<uint8_t>& rgb) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
+}
+
+TEST(HeadlessWindow, AScreenshotIsTheClientAreaThroughThePalette) {
+    HeadlessHost host(kBottomUp);
+    PaletteColors palette{};
+    for (int k = 0; k < 256; ++k) palette[k] = {static_cast<uint8_t>(k), static_cast<uint8_t>(255 - k), static_cast<uint8_t>(k * 7)};
+    host.RealizePalette(palette);
+    const auto surface = PatternSurface(kBottomUp);
+    host.ShowSurface(surface.data(), kBottomUp, 640, 480);
+    host.DrawBlackLine(0, 0, 100, 50);
+
+    const std::string dir = MakeTempDir();
+    std::string error;
+    ASSERT_TRUE(host.WriteScreenshot(dir + "/shot.png", error)) << error;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(ReadPng(dir + "/shot.png", width, height, rgb));
+    ASSERT_EQ(width, kClientWidth);
+    ASSERT_EQ(height, kClientHeight);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Rgb& want = palette[host.WindowPixel(x, y)];
+            const uint8_t* got = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+            ASSERT_EQ(Rgb({got[0], got[1], got[2]}), want) << "(" << x << ", " << y << ")";
+        }
+    }
+    EXPECT_FALSE(host.WriteScreenshot(dir + "/no-such-dir/shot.png", error));
+    EXPECT_NE(error.find("no-such-dir/shot.png"), std::string::npos) << error;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessWindow, TheHostOffersTheClassicSystemColours) {
+    HeadlessHost host;
+    EXPECT_EQ(host.SystemColors(), ClassicSystemColors());
+    EXPECT_EQ(host.SystemColors()[19], (Rgb{0xFF, 0xFF, 0xFF}));
+}
+
+// ---- The session and its state line -----------------------------------------
+
+TEST(HeadlessSession, TheStateLineNamesEveryMemberWithItsValue) {
+    auto session = MakeTestSession();
+    CAveluneView& v = session->view();
+    v.power = 0xFFFFFFFFu;       // unsigned stays unsigned
+    v.pitch = -10;               // signed stays signed
+    v.lateralOffset = -32768;
+    v.altitude = -2147483647 - 1;
+    v.sceneryRowStep = 2.5f;
+    v.runwayNearRightY = 17;
+    const std::string json = session->StateJson();
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.back(), '}');
+    EXPECT_EQ(json.find('\n'), std::string::npos);
+    EXPECT_NE(json.find("\"power\":4294967295,"), std::string::npos);
+    EXPECT_NE(json.find("\"pitch\":-10,"), std::string::npos);
+    EXPECT_NE(json.find("\"lateralOffset\":-32768,"), std::string::npos);
+    EXPECT_NE(json.find("\"altitude\":-2147483648,"), std::string::npos);
+    EXPECT_NE(json.find("\"sceneryRowStep\":2.5,"), std::string::npos);
+    EXPECT_NE(json.find("\"timerRunning\":true,\"quit\":false}"), std::string::npos);
+    // Every member appears once, in declaration order.
+    size_t at = 0;
+#define AVELUNE_EXPECT_IN_ORDER(type, name)                                 \
+    {                                                                       \
+        const size_t found = json.find("\"" #name "\":", at);               \
+        EXPECT_NE(found, std::string::npos) << #name;                       \
+        if (found != std::string::npos) at = found;                         \
+    }
+    AVELUNE_FLIGHT_STATE_MEMBERS(AVELUNE_EXPECT_IN_ORDER)
+#undef AVELUNE_EXPECT_IN_ORDER
+    v.sceneryRowStep = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_NE(session->StateJson().find("\"sceneryRowStep\":null,"), std::string::npos);
+}
+
+TEST(HeadlessSession, LoadAtlasNamesTheFileAndTheProblem) {
+    const std::string dir = MakeTempDir();
+    std::string error;
+    EXPECT_EQ(LoadAtlas(dir + "/missing.bmp", error), nullptr);
+    EXPECT_NE(error.find(dir + "/missing.bmp"), std::string::npos) << error;
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+
+    WriteFileBytes(dir + "/small.bmp", MakeBitmapBytes(64, 64, 8));
+    EXPECT_EQ(LoadAtlas(dir + "/small.bmp", error), nullptr);
+    EXPECT_NE(error.find("small.bmp"), std::string::npos) << error;
+    EXPECT_NE(error.find("64 pixels wide"), std::string::npos) << error;
+
+    WriteTestAtlasFile(dir + "/good.bmp");
+    error.clear();
+    const auto atlas = LoadAtlas(dir + "/good.bmp", error);
+    ASSERT_NE(atlas, nullptr) << error;
+    EXPECT_EQ(atlas->GetWidth(), kAtlasWidth);
+    std::filesystem::remove_all(dir);
+}
+
+// ---- The command line, through the real program -------------------------------
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class HeadlessCli : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new std::string(MakeTempDir());
+        WriteTestAtlasFile(*dir_ + "/prop.bmp");
+    }
+    static void TearDownTestSuite() {
+        std::filesystem::remove_all(*dir_);
+        delete dir_;
+    }
+    static std::string Dir() { return *dir_; }
+    static std::string Atlas() { return *dir_ + "/prop.bmp"; }
+
+    // Runs the program with the given arguments, the events on its standard input.
+    static RunResult Run(const std::string& args, const std::string& events = "") {
+        static int n = 0;
+        const std::string base = Dir() + "/run" + std::to_string(n++);
+        std::ofstream(base + ".in") << events;
+        const std::string command = std::string("'") + AVELUNE_BINARY + "' --headless " + args + " <'" + base +
+                                    ".in' >'" + base + ".out' 2>'" + base + ".err'";
+        RunResult r;
+        const int raw = std::system(command.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = Slurp(base + ".out");
+        r.err = Slurp(base + ".err");
+        return r;
+    }
+
+    static std::string* dir_;
+};
+std::string* HeadlessCli::dir_ = nullptr;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(HeadlessCli, HelpDescribesTheEvents) {
+    const RunResult r = Run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("--events FILE|-"), std::string::npos);
+    EXPECT_NE(r.out.find("tick [N]"), std::string::npos);
+}
+
+TEST_F(HeadlessCli, StateLinesFollowTheTicks) {
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -",
+                            "# the title, then two frames of its animation\n"
+                            "state\n"
+                            "tick\n"
+                            "state   # after the title picture\n"
+                            "\n"
+                            "tick 2\n"
+                            "state\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 3u) << r.out;
+    EXPECT_NE(lines[0].find("\"gameState\":0,"), std::string::npos);
+    EXPECT_NE(lines[1].find("\"gameState\":3,"), std::string::npos);
+    EXPECT_NE(lines[1].find("\"titleFrame\":0,"), std::string::npos);
+    EXPECT_NE(lines[2].find("\"titleFrame\":2,"), std::string::npos);
+    EXPECT_NE(lines[2].find("\"fuel\":50000,"), std::string::npos);
+    EXPECT_NE(lines[2].find("\"timerRunning\":true"), std::string::npos);
+}
+
+TEST_F(HeadlessCli, AnEventsFileAndScreenshotsAreWritten) {
+    const std::string events = Dir() + "/events.txt";
+    std::ofstream(events) << "tick\nscreenshot " << Dir() << "/during.png\ntick 3\n";
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events '" + events + "' --screenshot '" + Dir() + "/end.png'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* name : {"/during.png", "/end.png"}) {
+        int w = 0, h = 0;
+        std::vector<uint8_t> rgb;
+        ASSERT_TRUE(ReadPng(Dir() + name, w, h, rgb)) << name;
+        EXPECT_EQ(w, 632);
+        EXPECT_EQ(h, 440);
+    }
+}
+
+TEST_F(HeadlessCli, AQuitSkipsTheRemainingEvents) {
+    // The title's quit button, released during the title animation.
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -",
+                            "tick 2\nstate\nrelease 530 230\nstate\ntick\nnonsense that is never read\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 1u) << r.out;
+    EXPECT_NE(lines[0].find("\"quit\":false"), std::string::npos);
+}
+
+// clang-format off
+const struct { const char* events; int line; const char* words; } kBadEvents[] = {
+    {"tick\nfly 3\n",              2, "unknown event 'fly'"},
+    {"tick -1\n",                  1, "'tick' takes"},
+    {"tick 2 3\n",                 1, "'tick' takes"},
+    {"tick many\n",                1, "'tick' takes"},
+    {"# fine\n\npress 10\n",       3, "'press' takes two whole numbers"},
+    {"release 1 2 3\n",            1, "'release' takes"},
+    {"move 1.5 2\n",               1, "'move' takes"},
+    {"press 99999999999 2\n",      1, "'press' takes"},
+    {"state now\n",                1, "'state' takes nothing"},
+    {"screenshot\n",               1, "'screenshot' takes one file name"},
+};
+// clang-format on
+
+TEST_F(HeadlessCli, AMalformedLineNamesItsNumberAndExits2) {
+    for (const auto& c : kBadEvents) {
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events -", c.events);
+        EXPECT_EQ(r.status, 2) << c.events;
+        EXPECT_NE(r.err.find("line " + std::to_string(c.line) + ":"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(HeadlessCli, AnUnusableAtlasIsNamedWithItsProblem) {
+    WriteFileBytes(Dir() + "/narrow.bmp", MakeBitmapBytes(320, 200, 8));
+    std::ofstream(Dir() + "/text.bmp") << "hello";
+    // clang-format off
+    const struct { std::string file; const char* words; } cases[] = {
+        {Dir() + "/absent.bmp", "No such file or directory"},
+        {Dir() + "/narrow.bmp", "only 320 pixels wide"},
+        {Dir() + "/text.bmp",   "Not a bitmap file"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const RunResult r = Run("--atlas '" + c.file + "' --events -", "tick\nstate\n");
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(HeadlessCli, BadArgumentsExit2) {
+    for (const std::string& args : std::vector<std::string>{"--frobnicate", "--atlas", "--events '" + Dir() + "/no-events.txt'"}) {
+        const RunResult r = Run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_FALSE(r.err.empty()) << args;
+    }
+}
+
+TEST_F(HeadlessCli, AScreenshotThatCannotBeWrittenFails) {
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -", "tick\nscreenshot " + Dir() + "/none/x.png\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("none/x.png"), std::string::npos) << r.err;
+}
+
+}  // namespace
