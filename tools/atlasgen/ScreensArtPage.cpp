@@ -205,9 +205,10 @@ void PaintInformationPage(cairo_t* cr, const Sprite& r) {
     FillIndex(cr, 0, kStripTop, w, 1, RampIndex(Ramp::Panel, 0));
     SetIndex(cr, RampIndex(Ramp::Panel, 19));
     SelectFont(cr, Font::SansCondensedBold, 11);
-    TextAt(cr, "In flight", 30, 388);
-    TextAt(cr, "view", 30, 402);
-    ArrowRight(cr, 82, 394, RampIndex(Ramp::Gold, 6));
+    // Kept inside the label panel's reach, which covers x 34..589.
+    TextAt(cr, "In flight", 38, 388);
+    TextAt(cr, "view", 38, 402);
+    ArrowRight(cr, 88, 394, RampIndex(Ramp::Gold, 6));
     // A small cockpit picture to point at: windscreen, runway, three dials.
     FillIndex(cr, 99, 374, 72, 38, RampIndex(Ramp::Panel, 0));
     FillIndex(cr, 100, 375, 70, 16, RampIndex(Ramp::Sky, 4));
@@ -264,7 +265,7 @@ void PaintSecondPagePanel(cairo_t* cr, const Sprite& r) {
         "the sides bank and turn. The rudder pedals turn too.",
         "Localizer needle off centre? Turn towards it.",
         "The glide-slope bar sinks as you stray above or below",
-        "the slope; GS shows the error in feet (limit 100).",
+        "the slope. Keep G/S under 95 and LOC under 25.",
         "Power: full, up, down, idle. Stay below 275 mph.",
         "Restart switch: up starts again, down quits.",
     };
