@@ -237,6 +237,21 @@ TEST(NeedleTables, GeneratedTablesMatchWhatTheGeneratorDraws) {
     EXPECT_EQ(generated, committed);
 }
 
+TEST(AtlasGenerator, MapsPaintedColoursByItsRules) {
+    // Key below half coverage, exact colours kept, keys and reserved greys
+    // never produced, dithering only in gradient areas: the generator tries
+    // these on small canvases of its own and reports each broken rule.
+    const std::string command = std::string("\"") + AVELUNE_ATLASGEN + "\" --check-mapping";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+}
+
+TEST(AtlasGenerator, RefusesBadArguments) {
+    const std::string generator = std::string("\"") + AVELUNE_ATLASGEN + "\"";
+    EXPECT_NE(std::system((generator + " --bogus 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((generator + " 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((generator + " --out-dir /nonexistent/avelune 2>/dev/null").c_str()), 0);
+}
+
 // ---------------------------------------------------------------- the generated atlas
 
 class GeneratedAtlas : public ::testing::Test {

@@ -7,6 +7,8 @@
 //       PNG to look at.
 //   atlasgen --out-dir DIR --preview PDIR
 //       also composes a few cockpit pictures from the atlas into PDIR.
+//   atlasgen --check-mapping
+//       tries the colour-to-index rules on small canvases; fails loudly.
 //   atlasgen --needle-tables
 //       prints the needle tables (gfx/NeedleTables.cpp) for the needle
 //       pictures this generator draws.
@@ -20,6 +22,7 @@
 #include <string>
 
 #include "Jobs.h"
+#include "MappingCheck.h"
 #include "NeedleArt.h"
 #include "Outputs.h"
 #include "Preview.h"
@@ -65,6 +68,7 @@ bool RunJob(const Job& job, AtlasIndices& atlas) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: atlasgen --out-dir DIR [--png FILE] [--preview DIR]\n"
+                 "       atlasgen --check-mapping\n"
                  "       atlasgen --needle-tables\n");
     return 2;
 }
@@ -80,6 +84,8 @@ int main(int argc, char** argv) {
             png = argv[++i];
         } else if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc) {
             preview = argv[++i];
+        } else if (std::strcmp(argv[i], "--check-mapping") == 0) {
+            return CheckMapping() == 0 ? 0 : 1;
         } else if (std::strcmp(argv[i], "--needle-tables") == 0) {
             return PrintNeedleTables() ? 0 : 1;
         } else {
