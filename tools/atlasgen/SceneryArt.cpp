@@ -171,9 +171,6 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     Building(cr, kVanishX + 23, kHorizon + 9, 5, 3, RampIndex(Ramp::Wall, 1), RampIndex(Ramp::Asphalt, 2));
 
     // A town on the left, a village on the right.
-    struct House {
-        double x, y, w, h;
-    };
     for (int i = 0; i < 34; ++i) {
         const double x = 440 + rand.Next(130), y = kHorizon + 4 + rand.Next(14);
         const double scale = 1.0 + (y - kHorizon) / 14.0;
