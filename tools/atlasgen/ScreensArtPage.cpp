@@ -279,47 +279,61 @@ namespace {
 
 struct LabelWording {
     const Sprite* rect;
+    int destX;  // where the game draws it, to centre the words on the panel
     const char* text;
 };
 
 // clang-format off
 const LabelWording kLabelWordings[] = {
-    {&sprite::kLabelSignals,     "Distance to go"},
-    {&sprite::kLabelIls,         "ILS indicator: localizer needle and glide-slope bar"},
-    {&sprite::kLabelAirspeed,    "Airspeed in miles per hour: readout and dial"},
-    {&sprite::kLabelAltitude,    "Altitude in feet"},
-    {&sprite::kLabelAttitude,    "Attitude indicator: pitch and bank"},
-    {&sprite::kLabelDrag,        "Drag switch: air brake"},
-    {&sprite::kLabelLift,        "Lift switch: trades airspeed for height"},
-    {&sprite::kLabelTurbulence,  "Turbulence switch: rough air on or off"},
-    {&sprite::kLabelOutsideView, "Outside view switch: windscreen on or off"},
-    {&sprite::kLabelPower,       "Power lever: full, more, less, idle"},
-    {&sprite::kLabelHeading,     "Compass heading"},
-    {&sprite::kLabelClimbRate,   "Climb rate: feet up or down each second"},
-    {&sprite::kLabelControlPad,  "Control pad: pitch and bank"},
-    {&sprite::kLabelPedals,      "Rudder pedals: turn left or right"},
-    {&sprite::kLabelPageSwitch,  "Page switch: this guide"},
-    {&sprite::kLabelRestart,     "Restart up, quit down"},
+    {&sprite::kLabelSignals,     235, "Distance to go"},
+    {&sprite::kLabelIls,         110, "ILS indicator: localizer needle and glide-slope bar"},
+    {&sprite::kLabelAirspeed,     68, "Airspeed in miles per hour: readout and dial"},
+    {&sprite::kLabelAltitude,    188, "Altitude in feet"},
+    {&sprite::kLabelAttitude,     89, "Attitude indicator: pitch and bank"},
+    {&sprite::kLabelDrag,        178, "Drag switch: air brake"},
+    {&sprite::kLabelLift,         54, "Lift switch: trades airspeed for height"},
+    {&sprite::kLabelTurbulence,   78, "Turbulence switch: rough air on or off"},
+    {&sprite::kLabelOutsideView,  80, "Outside view switch: windscreen on or off"},
+    {&sprite::kLabelPower,       113, "Power lever: full, more, less, idle"},
+    {&sprite::kLabelHeading,     188, "Compass heading"},
+    {&sprite::kLabelClimbRate,   109, "Climb rate: feet up or down each second"},
+    {&sprite::kLabelControlPad,  148, "Control pad: pitch and bank"},
+    {&sprite::kLabelPedals,      158, "Rudder pedals: turn left or right"},
+    {&sprite::kLabelPageSwitch,  204, "Page switch: this guide"},
+    {&sprite::kLabelRestart,     214, "Restart up, quit down"},
 };
 // clang-format on
+
+// The middle of the label panel on the screen.
+constexpr double kPanelCentreX = 34 + 556 / 2.0;
+
+const LabelWording* WordingFor(const Sprite& r) {
+    for (const LabelWording& l : kLabelWordings) {
+        if (l.rect->x == r.x && l.rect->y == r.y) return &l;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
 const char* LabelText(const Sprite& r) {
-    for (const LabelWording& l : kLabelWordings) {
-        if (l.rect->x == r.x && l.rect->y == r.y) return l.text;
-    }
-    return nullptr;
+    const LabelWording* l = WordingFor(r);
+    return l != nullptr ? l->text : nullptr;
 }
 
 void PaintLabel(cairo_t* cr, const Sprite& r) {
     // On the panel's own dark inside, so the label has no edge of its own.
     FillIndex(cr, 0, 0, r.width, r.height, PanelInk());
-    const char* text = LabelText(r);
-    if (text == nullptr) return;
-    FitFont(cr, Font::SansBold, text, r.width - 4, 14, 10);
+    const LabelWording* l = WordingFor(r);
+    if (l == nullptr) return;
+    FitFont(cr, Font::SansBold, l->text, r.width - 4, 14, 10);
+    cairo_text_extents_t e;
+    cairo_text_extents(cr, l->text, &e);
+    // Centred on the panel where the rectangle allows, else inside it.
+    double left = kPanelCentreX - l->destX - e.width / 2;
+    left = std::clamp(left, 2.0, r.width - 2 - e.width);
     SetIndex(cr, RampIndex(Ramp::Amber, 10));
-    TextCentred(cr, text, 0, 0, r.width, r.height);
+    TextAt(cr, l->text, std::round(left - e.x_bearing), std::round((r.height - e.height) / 2 - e.y_bearing));
 }
 
 // ---- Previews ------------------------------------------------------------------
