@@ -29,6 +29,18 @@ std::string SettingsPath() {
     return path;
 }
 
+// SDL falls back to drivers that draw nowhere when no display answers; a
+// window there would be a game nobody sees, running for ever. Only a player
+// who asks for such a driver by name gets it.
+bool HasDisplay() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr) return false;
+    const std::string name = driver;
+    if (name != "offscreen" && name != "dummy" && name != "evdev") return true;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    return asked != nullptr && name == asked;
+}
+
 int ChooseScale(int asked, int remembered) {
     SDL_Rect usable{};
     const bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
@@ -63,6 +75,11 @@ int RunDesktop(int argc, char** argv) {
     struct SdlQuit {
         ~SdlQuit() { SDL_Quit(); }
     } sdlQuit;
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "avelune: no display to open a window on (is DISPLAY or WAYLAND_DISPLAY set?); "
+                             "run with --headless to play without one\n");
+        return 1;
+    }
 
     const std::string atlasPath = FindAtlas(program);
     std::string error;
@@ -80,12 +97,12 @@ int RunDesktop(int argc, char** argv) {
     if (!warning.empty()) std::fprintf(stderr, "avelune: warning: %s\n", warning.c_str());
     if (options.scale > 0) settings.scale = options.scale;
 
-    DesktopShell shell(ChooseScale(options.scale, settings.scale), settings, settingsPath);
+    // The start sound and the icon lie beside the atlas.
+    const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
+    DesktopShell shell(ChooseScale(options.scale, settings.scale), settings, settingsPath, assetFolder);
     if (!shell.Open(error)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return 1;
     }
-    // The start sound lies beside the atlas.
-    const std::string soundFolder = std::filesystem::path(atlasPath).parent_path().string();
-    return shell.Run(std::move(atlas), soundFolder);
+    return shell.Run(std::move(atlas));
 }

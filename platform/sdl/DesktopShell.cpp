@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "gfx/AtlasCatalogue.h"
-#include "platform/sdl/AppIcon.h"
+#include "platform/sdl/IconFile.h"
 
 namespace {
 
@@ -87,11 +87,12 @@ unsigned AccelModifiers(Uint16 mod) {
 
 }  // namespace
 
-DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string settingsPath)
+DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string settingsPath, std::string assetFolder)
     : scale_(std::clamp(scale, 1, kMaxScale)),
       settings_(settings),
       savedSettings_(settings),
-      settingsPath_(std::move(settingsPath)) {}
+      settingsPath_(std::move(settingsPath)),
+      assetFolder_(std::move(assetFolder)) {}
 
 DesktopShell::~DesktopShell() {
     // The window goes: timer 1 stops before anything of the view is released,
@@ -134,13 +135,20 @@ bool DesktopShell::Open(std::string& error) {
     }
     SDL_SetTextureScaleMode(picture_, SDL_ScaleModeNearest);
 
-    std::vector<uint32_t> iconPixels = AppIconArgb();
-    if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(iconPixels.data(), kIconSize, kIconSize, 32,
-                                                              kIconSize * 4, SDL_PIXELFORMAT_ARGB8888)) {
-        SDL_SetWindowIcon(window_, icon);
-        icon_ = SDL_CreateTextureFromSurface(renderer_, icon);
-        if (icon_) SDL_SetTextureScaleMode(icon_, SDL_ScaleModeNearest);
-        SDL_FreeSurface(icon);
+    // The icon lies beside the atlas; without it the window has none.
+    IconImage iconImage;
+    std::string iconError;
+    const std::string iconPath = (std::filesystem::path(assetFolder_) / "avelune.png").string();
+    if (LoadIconPng(iconPath, iconImage, iconError)) {
+        if (SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(iconImage.argb.data(), iconImage.width,
+                                                                  iconImage.height, 32, iconImage.width * 4,
+                                                                  SDL_PIXELFORMAT_ARGB8888)) {
+            SDL_SetWindowIcon(window_, icon);
+            icon_ = SDL_CreateTextureFromSurface(renderer_, icon);
+            if (icon_) SDL_SetTextureScaleMode(icon_, SDL_ScaleModeNearest);
+            iconSize_ = iconImage.width;
+            SDL_FreeSurface(icon);
+        }
     }
     SetUpImGui();
     return true;
@@ -184,8 +192,8 @@ void DesktopShell::SetUpImGui() {
     imguiReady_ = true;
 }
 
-int DesktopShell::Run(std::unique_ptr<CDibImage> atlas, const std::string& soundFolder) {
-    host_ = std::make_unique<SdlHost>(soundFolder);
+int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
+    host_ = std::make_unique<SdlHost>(assetFolder_);
     host_->SetWindow(window_);
     // The view's construction reads nothing more: the atlas is given; it
     // builds the palette (starting the sound) and the surface.
@@ -361,12 +369,17 @@ void DesktopShell::FitWindowToMenuBar() {
     // picture, once that height is known.
     if (windowFitted_ || menuBarHeight_ <= 0) return;
     windowFitted_ = true;
-    const int wanted = static_cast<int>(std::ceil(menuBarHeight_)) + kClientHeight * scale_;
+    const int wanted = WindowedHeight();
     int w = 0, h = 0;
     SDL_GetWindowSize(window_, &w, &h);
     if (h != wanted && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
         SDL_SetWindowSize(window_, kClientWidth * scale_, wanted);
     }
+}
+
+int DesktopShell::WindowedHeight() const {
+    const int menu = menuBarHeight_ > 0 ? static_cast<int>(std::ceil(menuBarHeight_)) : kMenuBarHeight * scale_;
+    return menu + kClientHeight * scale_;
 }
 
 void DesktopShell::UpdateTexture() {
@@ -387,18 +400,23 @@ void DesktopShell::BuildUi() {
 void DesktopShell::DrawMenuBar() {
     bool anyOpen = false;
     // A plain white bar with one black line below it, no frame around it.
+    // (ImGui's own separator under a menu bar can stray one row into the
+    // picture, so it is turned off with the frame border.)
     ImGui::PushStyleVar(ImGuiStyleVar_WindowBorderSize, 0.0f);
+    ImGui::PushStyleVar(ImGuiStyleVar_FrameBorderSize, 0.0f);
     const bool bar = ImGui::BeginMainMenuBar();
-    ImGui::PopStyleVar();
+    ImGui::PopStyleVar(2);
     if (!bar) return;
     menuBarHeight_ = ImGui::GetWindowSize().y;
     {
         const ImVec2 pos = ImGui::GetWindowPos();
-        const float y = pos.y + menuBarHeight_ - 0.5f;
+        // A filled rectangle, not a line: exactly the bar's last row, with no
+        // anti-aliased fringe on the picture's first.
+        const float bottom = pos.y + menuBarHeight_;
         ImDrawList* draw = ImGui::GetWindowDrawList();
         draw->PushClipRectFullScreen();  // the bar clips its own last row
-        draw->AddLine(ImVec2(pos.x, y), ImVec2(pos.x + ImGui::GetWindowSize().x, y),
-                      ImGui::GetColorU32(ImGuiCol_Border), 1.0f);
+        draw->AddRectFilled(ImVec2(pos.x, bottom - 1.0f), ImVec2(pos.x + ImGui::GetWindowSize().x, bottom),
+                            ImGui::GetColorU32(ImGuiCol_Border));
         draw->PopClipRect();
     }
     const float halfSpacing = std::floor(ImGui::GetStyle().ItemSpacing.x * 0.5f);
@@ -477,7 +495,7 @@ void DesktopShell::DrawAboutBox() {
                 break;
             case ControlKind::kIcon: {
                 // A 32 x 32 icon drawn at its own size (times the scale).
-                const float side = static_cast<float>(kIconSize * scale_);
+                const float side = static_cast<float>(iconSize_ * scale_);
                 ImGui::SetCursorPos(pos);
                 if (icon_) ImGui::Image(static_cast<ImTextureID>(icon_), ImVec2(side, side));
                 break;
@@ -495,8 +513,14 @@ void DesktopShell::DrawAboutBox() {
 }
 
 void DesktopShell::ToggleFullscreen() {
-    settings_.fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    // The shell's own record decides, not the window's flags: without a
+    // window manager to grant it, the flags may never change.
+    settings_.fullscreen = !settings_.fullscreen;
     SDL_SetWindowFullscreen(window_, settings_.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!settings_.fullscreen) {
+        // Back to exactly the window's own size, whatever the display did.
+        SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    }
     RememberSettings();
 }
 

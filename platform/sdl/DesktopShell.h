@@ -27,8 +27,9 @@ class DesktopShell {
 public:
     // `scale` is the window scale to open at; `settings` were read from
     // `settingsPath` (empty: remember nothing), and are written back there
-    // when they change.
-    DesktopShell(int scale, DesktopSettings settings, std::string settingsPath);
+    // when they change. The start sound and the icon are looked for in
+    // `assetFolder`, beside the atlas.
+    DesktopShell(int scale, DesktopSettings settings, std::string settingsPath, std::string assetFolder);
     ~DesktopShell();
 
     DesktopShell(const DesktopShell&) = delete;
@@ -39,7 +40,7 @@ public:
     // Creates the view on the atlas (palette, start sound, surface), shows the
     // window, starts the game and runs until the program ends. Returns the
     // exit status.
-    int Run(std::unique_ptr<CDibImage> atlas, const std::string& soundFolder);
+    int Run(std::unique_ptr<CDibImage> atlas);
 
 private:
     void SetUpImGui();
@@ -58,16 +59,19 @@ private:
     void SaveScreenshot();
     void RememberSettings();
     void FitWindowToMenuBar();
+    int WindowedHeight() const;
 
     int scale_;
     DesktopSettings settings_;       // as they are now
     DesktopSettings savedSettings_;  // as the file holds them
     std::string settingsPath_;
+    std::string assetFolder_;
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* picture_ = nullptr;
     SDL_Texture* icon_ = nullptr;
+    int iconSize_ = 0;
     bool imguiReady_ = false;
     ImFont* menuFont_ = nullptr;
     ImFont* dialogFont_ = nullptr;
