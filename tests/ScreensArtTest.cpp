@@ -138,7 +138,7 @@ TEST_F(ScreensAtlas, StartPicturesAreAnEdgeRoundTheWordBeneath) {
     // The start pictures also serve as the back button: the face inside their
     // edge is transparent, so START or BACK shows through from beneath.
     for (const Sprite& s : {kStartPressed, kStartReleased}) {
-        constexpr int edge = 3;
+        constexpr int edge = 5;
         EXPECT_EQ(Count(s.x + edge, s.y + edge, s.width - 2 * edge, s.height - 2 * edge, s.key),
                   (s.width - 2 * edge) * (s.height - 2 * edge));
         EXPECT_EQ(Count(s, s.key), (s.width - 2 * edge) * (s.height - 2 * edge)) << "the edge has a gap";

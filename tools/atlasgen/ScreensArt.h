@@ -47,8 +47,8 @@ void ButtonFace(cairo_t* cr, int x, int y, int w, int h, ButtonState state, cons
 // the face inside transparent: the start button's pictures also serve as the
 // back button, so the word under them comes from the picture they cover.
 void ButtonEdge(cairo_t* cr, int x, int y, int w, int h, ButtonState state);
-// Width of a button's edge (outline and bevel), in pixels.
-constexpr int kButtonEdge = 3;
+// Width of a button's edge (outline and bevel rings), in pixels.
+constexpr int kButtonEdge = 5;
 
 // The information page's round "i" glyph centred in a box.
 void InfoGlyph(cairo_t* cr, double cx, double cy, int ink);

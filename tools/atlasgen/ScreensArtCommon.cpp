@@ -53,34 +53,41 @@ int ButtonLight() { return RampIndex(Ramp::Panel, 20); }
 int ButtonMid() { return RampIndex(Ramp::Panel, 16); }
 int ButtonShade() { return RampIndex(Ramp::Panel, 7); }
 int ButtonFaceRaised() { return RampIndex(Ramp::Panel, 13); }
-int ButtonFacePressed() { return RampIndex(Ramp::Panel, 11); }
 int ButtonInk() { return RampIndex(Ramp::Navy, 1); }
 
 }  // namespace
 
 void ButtonEdge(cairo_t* cr, int x, int y, int w, int h, ButtonState state) {
-    // A one-pixel outline, then two pixels of bevel: lit from the top left
-    // when raised, the shadow on the top left when pressed in.
+    // A one-pixel outline, then rings of bevel: lit from the top left when
+    // raised; pressed in, a soft shadow falls on the top and left instead.
     FillIndex(cr, x, y, w, 1, ButtonOutline());
     FillIndex(cr, x, y + h - 1, w, 1, ButtonOutline());
     FillIndex(cr, x, y, 1, h, ButtonOutline());
     FillIndex(cr, x + w - 1, y, 1, h, ButtonOutline());
-    if (state == ButtonState::Raised) {
-        Bevel(cr, x + 1, y + 1, w - 2, h - 2, 1, ButtonLight(), ButtonShade());
-        Bevel(cr, x + 2, y + 2, w - 4, h - 4, 1, ButtonMid(), RampIndex(Ramp::Panel, 9));
-    } else {
-        Bevel(cr, x + 1, y + 1, w - 2, h - 2, 1, RampIndex(Ramp::Panel, 4), ButtonMid(), false);
-        Bevel(cr, x + 2, y + 2, w - 4, h - 4, 1, ButtonShade(), ButtonFaceRaised(), false);
+    struct Ring {
+        int topLeft, bottomRight;
+    };
+    const Ring raised[kButtonEdge - 1] = {{ButtonLight(), ButtonShade()},
+                                          {ButtonMid(), RampIndex(Ramp::Panel, 9)},
+                                          {ButtonFaceRaised(), ButtonFaceRaised()},
+                                          {ButtonFaceRaised(), ButtonFaceRaised()}};
+    const Ring pressed[kButtonEdge - 1] = {{RampIndex(Ramp::Panel, 3), ButtonMid()},
+                                           {RampIndex(Ramp::Panel, 6), ButtonFaceRaised()},
+                                           {RampIndex(Ramp::Panel, 9), ButtonFaceRaised()},
+                                           {RampIndex(Ramp::Panel, 11), ButtonFaceRaised()}};
+    const Ring* rings = state == ButtonState::Raised ? raised : pressed;
+    for (int i = 0; i < kButtonEdge - 1; ++i) {
+        Bevel(cr, x + 1 + i, y + 1 + i, w - 2 - 2 * i, h - 2 - 2 * i, 1, rings[i].topLeft, rings[i].bottomRight);
     }
 }
 
 void ButtonFace(cairo_t* cr, int x, int y, int w, int h, ButtonState state, const char* label) {
     const bool pressed = state == ButtonState::Pressed;
-    FillIndex(cr, x, y, w, h, pressed ? ButtonFacePressed() : ButtonFaceRaised());
+    FillIndex(cr, x, y, w, h, ButtonFaceRaised());
     ButtonEdge(cr, x, y, w, h, state);
     if (label == nullptr) return;
     const int shift = pressed ? 1 : 0;
-    FitFont(cr, Font::SansCondensedBold, label, w - 2 * kButtonEdge - 6, 14, 9);
+    FitFont(cr, Font::SansCondensedBold, label, w - 2 * kButtonEdge - 2, 14, 9);
     cairo_text_extents_t e;
     cairo_text_extents(cr, label, &e);
     const double tx = std::round(x + (w - e.width) / 2 - e.x_bearing) + shift;
