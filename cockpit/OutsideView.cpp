@@ -39,18 +39,41 @@ int32_t LimitNearRow(int32_t row) {
 void CAveluneView::DrawOutsideView() {
     // The limited bank stays in the record: the rest of the game sees it.
     bank = std::clamp<int16_t>(bank, -kBankLimit, kBankLimit);
+    const bool shown = (outsideViewSwitch == kOutsideViewShown);
+    // Neighbouring columns cut from neighbouring atlas columns at the same
+    // row are copied together: the picture is the one the single columns
+    // make, for a fraction of the copies (one in all when the wings are level).
+    struct Run {
+        int32_t destX = 0;
+        CockpitPoint src{0, 0};
+        uint32_t width = 0;
+    } run;
+    auto flush = [this, &run] {
+        if (run.width == 0) return;
+        BlitKeyed(run.destX, kViewTop, run.src.x, run.src.y, run.width, kViewRows, sprite::kScenery.key);
+        run.width = 0;
+    };
     // The shear is accumulated whether or not the view is shown, and the
     // column counter and accumulator are left at zero for the next picture.
     while (sceneryColumn < kViewColumns) {
         const uint32_t c = sceneryColumn;
         sceneryRowStep = static_cast<float>(static_cast<double>(sceneryRowStep) + bank * kShearPerBankStep);
-        if (outsideViewSwitch == kOutsideViewShown) {
+        if (shown) {
             const CockpitPoint src = SceneryColumnSource(c, headingOffset, pitch, bank, sceneryRowStep);
-            BlitKeyed(kViewLeft + static_cast<int32_t>(c), kViewTop, src.x, src.y, 1, kViewRows,
-                      sprite::kScenery.key);
+            const int32_t destX = kViewLeft + static_cast<int32_t>(c);
+            const bool continuesRun = run.width > 0 && src.y == run.src.y &&
+                                      src.x == run.src.x + static_cast<int32_t>(run.width) &&
+                                      destX == run.destX + static_cast<int32_t>(run.width);
+            if (!continuesRun) {
+                flush();
+                run.destX = destX;
+                run.src = src;
+            }
+            ++run.width;
         }
         sceneryColumn = c + 1;
     }
+    flush();
     sceneryColumn = 0;
     sceneryRowStep = 0.0f;
 }

@@ -1,0 +1,171 @@
+// What one cockpit picture costs, beside a plain copy of the bytes it writes.
+//
+// The cockpit is composed from scratch every flight cycle: about 640 keyed
+// copies from the atlas (590 of them the one-pixel columns of the outside
+// view) and one copy of the whole surface to the window. The yardstick is a
+// memcpy of as many bytes as the composition stores; a composition should cost
+// no more than three of those.
+//
+// The generated atlas (bin/prop.bmp) is used when it can be read, since its
+// transparent runs are what the keyed copies meet in play; otherwise a made-up
+// atlas with a sprinkling of key pixels stands in, and the label says so.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/AveluneView.h"
+#include "platform/headless/HeadlessHost.h"
+#include "platform/headless/HeadlessSession.h"
+
+namespace {
+
+// A bottom-up 8-bit bitmap of the atlas's size: a pattern with every
+// thirteenth pixel on the usual key indices.
+std::vector<uint8_t> MadeUpAtlasFile() {
+    const uint32_t width = kAtlasWidth, height = kAtlasHeight;
+    const uint32_t pixelOffset = 14 + 40 + 256 * 4;
+    std::vector<uint8_t> file(pixelOffset + width * height, 0);
+    auto put32 = [&file](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, pixelOffset);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    file[26] = 1;
+    file[28] = 8;
+    for (uint32_t k = 0; k < 256; ++k) {
+        file[54 + 4 * k] = static_cast<uint8_t>(k);
+        file[55 + 4 * k] = static_cast<uint8_t>(255 - k);
+        file[56 + 4 * k] = static_cast<uint8_t>(k / 2);
+    }
+    const uint8_t keys[] = {3, 95, 247, 248, 255};
+    for (uint32_t i = 0; i < width * height; ++i) {
+        file[pixelOffset + i] = (i % 13 == 0) ? keys[(i / 13) % 5] : static_cast<uint8_t>(10 + (i * 7) % 200);
+    }
+    return file;
+}
+
+// The atlas the benchmarks cut from, and whether it is the generated one.
+std::unique_ptr<CDibImage> BenchAtlas(std::string& label) {
+    std::string error;
+    if (auto atlas = LoadAtlas(AVELUNE_ATLAS, error)) {
+        label = "generated atlas";
+        return atlas;
+    }
+    label = "made-up atlas (" + error + ")";
+    const auto bytes = MadeUpAtlasFile();
+    return std::make_unique<CDibImage>(bytes.data(), bytes.size());
+}
+
+// A record in the middle of an approach, outside view on.
+void Approach(FlightState& s) {
+    s.power = 25;
+    s.fuel = 50000;
+    s.altitude = 1500;
+    s.airspeed = 150;
+    s.airspeedFrame = 34;
+    s.lateralOffset = 47;
+    s.glideSlopeBarY = 260;
+    s.glideSlopeError = 28;
+    s.pitch = -10;
+    s.horizonRow = 109;
+    s.bank = 2;
+    s.headingOffset = -4;
+    s.distanceFlown = 30000;
+    s.distanceToGo = 327;
+    s.compassHeading = 92;
+    s.climbRate = 14;
+    s.outsideViewSwitch = 7;
+}
+
+// Bytes one composition stores: the panel, the attitude picture and its two
+// bezels, the airspeed dial twice with a needle, the ILS face, needles and
+// overlay, 23 digits, six gauges with needles, the 590 view columns, and the
+// copy of the whole surface to the window.
+constexpr int64_t Area(const Sprite& s) { return int64_t{s.width} * s.height; }
+constexpr int64_t kLargeNeedleArea = 42 * 42;
+constexpr int64_t kComposedBytes =
+    Area(sprite::kBasePanel) + Area(sprite::kAttitudeWindow) + Area(sprite::kAttitudeBezel1) +
+    Area(sprite::kAttitudeBezel2) + Area(sprite::kAirspeedFace) + Area(sprite::kAirspeedFaceOver) + kLargeNeedleArea +
+    Area(sprite::kIlsFace) + Area(sprite::kLocalizerNeedle) + Area(sprite::kGlideSlopeBar) + Area(sprite::kIlsOverlay) +
+    6 * Area(sprite::kLargeDigit0) + 17 * Area(sprite::kSmallDigit0) + 6 * (Area(sprite::kGaugeFace) + 32 * 32) +
+    590 * 152 + int64_t{kSurfaceWidth} * kSurfaceHeight;
+
+void BM_ComposeCockpit(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, BenchAtlas(label));
+    Approach(view);
+    for (auto _ : state) {
+        view.gameState = kStateCockpit;
+        view.ComposeCockpit();
+        benchmark::DoNotOptimize(view.surfaceBits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * kComposedBytes);
+    state.SetLabel(label);
+}
+BENCHMARK(BM_ComposeCockpit);
+
+// The outside view alone: 590 keyed columns of 152 pixels.
+void BM_OutsideView(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, BenchAtlas(label));
+    Approach(view);
+    for (auto _ : state) {
+        view.DrawOutsideView();
+        benchmark::DoNotOptimize(view.surfaceBits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * 590 * 152);
+    state.SetLabel(label);
+}
+BENCHMARK(BM_OutsideView);
+
+void BM_MemcpyComposedBytes(benchmark::State& state) {
+    std::vector<uint8_t> from(static_cast<size_t>(kComposedBytes), 7), to(static_cast<size_t>(kComposedBytes));
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), to.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * kComposedBytes);
+}
+BENCHMARK(BM_MemcpyComposedBytes);
+
+void BM_BlitKeyedBasePanel(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, BenchAtlas(label));
+    const Sprite& p = sprite::kBasePanel;
+    for (auto _ : state) {
+        view.BlitKeyed(0, 0, p.x, p.y, static_cast<uint32_t>(p.width), static_cast<uint32_t>(p.height), p.key);
+        benchmark::DoNotOptimize(view.surfaceBits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * Area(p));
+    state.SetLabel(label);
+}
+BENCHMARK(BM_BlitKeyedBasePanel);
+
+void BM_MemcpyBasePanelBytes(benchmark::State& state) {
+    const size_t bytes = static_cast<size_t>(Area(sprite::kBasePanel));
+    std::vector<uint8_t> from(bytes, 7), to(bytes);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_MemcpyBasePanelBytes);
+
+}  // namespace
