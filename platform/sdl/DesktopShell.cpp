@@ -217,11 +217,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) view_->OnTimer();
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
-        // ImGui settles a new pop-up or hover over two frames; a tick alone
-        // needs one.
+        // ImGui settles a new pop-up or hover over two frames; a tick that
+        // changed the picture needs one; a tick that showed nothing needs none.
         if (input) {
             RenderFrame(2);
-        } else {
+        } else if (host_->picture().changed() || host_->paletteChanged()) {
             RenderFrame(1);
         }
     }

@@ -48,6 +48,7 @@ public:
     const PaletteColors& palette() const { return palette_; }
     bool quitRequested() const { return quitRequested_; }
     // The palette differs from the one last taken.
+    bool paletteChanged() const { return paletteChanged_; }
     bool TakePaletteChanged() {
         const bool was = paletteChanged_;
         paletteChanged_ = false;

@@ -36,6 +36,7 @@ public:
     Rgb Color(const PaletteColors& palette, int x, int y) const;
 
     // Something changed since the last TakeChanged().
+    bool changed() const { return changed_; }
     bool TakeChanged() {
         const bool was = changed_;
         changed_ = false;

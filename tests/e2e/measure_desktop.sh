@@ -1,0 +1,69 @@
+#!/bin/bash
+# Measures the desktop program under a virtual X display: CPU time used over
+# 20 s of flight and over 20 s on the (still) information page, the time
+# from start to the first title picture, and resident memory. Not a test:
+# prints figures. usage: measure_desktop.sh AVELUNE_BINARY [SECONDS]
+set -u
+BIN=$(readlink -f "$1")
+SECS=${2:-20}
+HZ=$(getconf CLK_TCK)
+WORK=$(mktemp -d)
+for n in $(seq 140 240); do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then DISP=":$n"; break; fi
+done
+Xvfb "$DISP" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XPID=$!
+APID=""
+trap '[ -n "$APID" ] && kill $APID 2>/dev/null; kill $XPID 2>/dev/null; rm -rf "$WORK"' EXIT
+export DISPLAY=$DISP SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK HOME=$WORK
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+cd "$WORK" || exit 1
+
+cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss() { awk '/VmRSS/ {print $2 " kB"}' "/proc/$1/status"; }
+click() { xdotool mousemove "$1" "$2" click 1; }
+
+printf 'tick 2\nscreenshot title.png\n' | "$BIN" --headless --events - >/dev/null
+START=$(date +%s%N)
+"$BIN" --scale 1 >/dev/null 2>&1 &
+APID=$!
+WID=""
+until [ -n "$WID" ]; do
+    WID=$(xwininfo -root -tree 2>/dev/null | awk '/Avelune V1.07AC/ {print $1; exit}')
+    sleep 0.02
+done
+X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ {print $4}')
+Y=$(($(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ {print $4}') + 20))
+until import -window root -crop "632x440+$X+$Y" +repage now.png 2>/dev/null &&
+    [ "$(compare -metric AE now.png title.png null: 2>&1 | awk '{print int($1)}')" -lt 70000 ]; do :; done
+echo "start to first title picture: $((($(date +%s%N) - START) / 1000000)) ms (upper bound: includes screenshot polling); CPU so far $((($(cpu $APID)) * 1000 / HZ)) ms"
+sleep 1
+
+# Flight: start, and pull the restart lever every 3 s so the approach never
+# ends on the failure screen with its timer stopped.
+click $((X + 334)) $((Y + 227))
+sleep 1
+c0=$(cpu "$APID"); t0=$(date +%s%N)
+end=$(($(date +%s) + SECS))
+while [ "$(date +%s)" -lt "$end" ]; do
+    sleep 3
+    click $((X + 518)) $((Y + 388))
+done
+c1=$(cpu "$APID"); t1=$(date +%s%N)
+ms=$(((t1 - t0) / 1000000)); used=$(((c1 - c0) * 1000 / HZ))
+echo "flight: ${used} ms CPU in ${ms} ms = $(awk "BEGIN {printf \"%.2f\", 100 * $used / $ms}")% of one core; RSS $(rss $APID)"
+
+# The information page: back to the title (quit lever would end), so restart
+# the program's title by its page button from a fresh start.
+kill "$APID"; wait "$APID" 2>/dev/null
+"$BIN" --scale 1 >/dev/null 2>&1 &
+APID=$!
+sleep 4
+click $((X + 435)) $((Y + 237))
+sleep 2
+c0=$(cpu "$APID"); t0=$(date +%s%N)
+sleep "$SECS"
+c1=$(cpu "$APID"); t1=$(date +%s%N)
+ms=$(((t1 - t0) / 1000000)); used=$(((c1 - c0) * 1000 / HZ))
+echo "information page: ${used} ms CPU in ${ms} ms = $(awk "BEGIN {printf \"%.2f\", 100 * $used / $ms}")% of one core; RSS $(rss $APID)"
+import -window root -crop "632x440+$X+$Y" +repage "${SHOT:-/dev/null}" 2>/dev/null
