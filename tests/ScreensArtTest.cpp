@@ -216,6 +216,46 @@ TEST_F(ScreensAtlas, PressedButtonsShowThePress) {
     }
 }
 
+TEST_F(ScreensAtlas, GuideShowsTheCockpitWhereTheHoverAreasPoint) {
+    // Between its title band and bottom strip the information page is the
+    // cockpit drawn 49 rows higher, so each hover area lies over its part:
+    // most pixels there are the base panel's own, and every hover area of a
+    // named part holds a picture, not the page's plain background.
+    constexpr int drop = 49, firstRow = 153, lastRow = 365;
+    int same = 0, total = 0;
+    for (int y = firstRow; y <= lastRow; ++y) {
+        for (int x = 0; x < kInformationPage.width; ++x) {
+            const int panel = At(kBasePanel.x + x, kBasePanel.y + y + drop);
+            if (panel == kBasePanel.key) continue;
+            ++total;
+            same += At(kPageX + x, kPageY + y) == panel;
+        }
+    }
+    EXPECT_GT(same * 10, total * 7) << same << " of " << total << " pixels are the panel's";
+    struct Area {
+        int row, x0, x1, y0, y1;  // hover rows 1 to 18, inclusive ranges
+    };
+    const Area areas[] = {
+        {1, 32, 104, 155, 175},  {2, 28, 132, 181, 285},  {3, 150, 234, 156, 172}, {4, 144, 252, 181, 287},
+        {5, 272, 361, 155, 172}, {6, 283, 351, 178, 243}, {7, 63, 140, 300, 327},  {8, 63, 138, 335, 362},
+        {9, 184, 240, 301, 327}, {10, 182, 239, 334, 361}, {11, 363, 386, 273, 336}, {12, 300, 336, 250, 265},
+        {13, 355, 381, 194, 223}, {14, 280, 352, 272, 342}, {15, 244, 282, 342, 361}, {16, 351, 388, 342, 361},
+        {17, 444, 501, 330, 358}, {18, 537, 583, 331, 358},
+    };
+    const int plain = At(kPageX + 2, kPageY + kInformationPage.height - 2);  // the page's own ground
+    for (const Area& a : areas) {
+        std::vector<int> seen(256, 0);
+        int distinct = 0;
+        for (int y = a.y0; y <= a.y1; ++y) {
+            for (int x = a.x0; x <= a.x1; ++x) {
+                const int v = At(kPageX + x, kPageY + y);
+                if (v != plain && seen[v]++ == 0) ++distinct;
+            }
+        }
+        EXPECT_GE(distinct, 4) << "hover row " << a.row << " points at nothing";
+    }
+}
+
 TEST_F(ScreensAtlas, PageStripRedrawBringsBackTheButtonBar) {
     // The strip redraw (the page's own pixels) must restore the bar that the
     // page's first drawing put there.
