@@ -480,9 +480,9 @@ void PaintTitlePanel(cairo_t* cr, const Sprite& r) {
     FillIndex(cr, 214, 188, 110, 4, RampIndex(Ramp::Asphalt, 2));
     for (int x = 222; x < 320; x += 12) FillIndex(cr, x, 189, 6, 1, RampIndex(Ramp::Grey, 12));
     FillIndex(cr, 212, 186, 2, 8, RampIndex(Ramp::Green, 8));
-    for (int x = 48; x < 212; x += 6) {
-        const int y = static_cast<int>(std::round(163 + (x - 48) * 24.0 / 164));
-        FillIndex(cr, x, y, 3, 1, x < 70 ? gold : dim);
+    for (int x = 58; x < 212; x += 6) {
+        const int y = static_cast<int>(std::round(162 + (x - 58) * 26.0 / 154));
+        FillIndex(cr, x, y, 3, 1, x < 80 ? gold : dim);
     }
     AirlinerProfile(cr, 20, 152, 36);
     SetIndex(cr, RampIndex(Ramp::Gold, 5));
@@ -576,8 +576,8 @@ void PaintTitleMotif2(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width
 void PaintTitleMotif3(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width, r.height, 3); }
 
 // Seen from behind: banked into a correction, then wings level.
-void PaintAircraftA(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 17, 27, -14); }
-void PaintAircraftB(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 17, 27, 0); }
+void PaintAircraftA(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 18, 28, -14); }
+void PaintAircraftB(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 18, 28, 0); }
 
 // ---- Buttons --------------------------------------------------------------------
 
