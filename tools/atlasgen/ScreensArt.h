@@ -85,6 +85,7 @@ void PaintTitleMotif2(cairo_t* cr, const Sprite& r);
 void PaintTitleMotif3(cairo_t* cr, const Sprite& r);
 void PaintAircraftA(cairo_t* cr, const Sprite& r);
 void PaintAircraftB(cairo_t* cr, const Sprite& r);
+void FinishAircraft(AtlasIndices& atlas, const Sprite& r);
 
 void PaintStartPressed(cairo_t* cr, const Sprite& r);
 void PaintStartReleased(cairo_t* cr, const Sprite& r);

@@ -2,6 +2,8 @@
 // information screens.
 #include <cmath>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "ScreensArt.h"
 
@@ -601,6 +603,29 @@ void PaintPageReleased(cairo_t* cr, const Sprite&) {
 }
 void PaintContinuePressed(cairo_t* cr, const Sprite& r) {
     ButtonFace(cr, 0, 0, r.width, r.height, ButtonState::Pressed, "CONTINUE");
+}
+
+void FinishAircraft(AtlasIndices& atlas, const Sprite& r) {
+    // A key pixel shut in by the aircraft (between tailplane, fin and wing)
+    // would be a hole: give it the outline's colour.
+    const int w = r.width, h = r.height;
+    std::vector<char> outside(static_cast<size_t>(w) * h, 0);
+    std::vector<std::pair<int, int>> todo;
+    for (int x = 0; x < w; ++x) todo.insert(todo.end(), {{x, 0}, {x, h - 1}});
+    for (int y = 0; y < h; ++y) todo.insert(todo.end(), {{0, y}, {w - 1, y}});
+    while (!todo.empty()) {
+        const auto [x, y] = todo.back();
+        todo.pop_back();
+        if (x < 0 || y < 0 || x >= w || y >= h) continue;
+        char& seen = outside[static_cast<size_t>(y) * w + x];
+        if (seen || atlas.At(r.x + x, r.y + y) != r.key) continue;
+        seen = 1;
+        todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (atlas.At(r.x + x, r.y + y) == r.key && !outside[static_cast<size_t>(y) * w + x])
+                atlas.Set(r.x + x, r.y + y, static_cast<uint8_t>(RampIndex(Ramp::Navy, 0)));
 }
 
 void FinishMiddleReleased(AtlasIndices& atlas, const Sprite& r) {
