@@ -92,21 +92,6 @@ TEST(CockpitPicture, DrawsTheRunwayOutlineOnTheWindowOnlyRoundFromTheFarLeftCorn
     EXPECT_NE(v.host.WindowPixel(320, 107), 0);
 }
 
-TEST(CockpitPicture, SameWindowPictureOnTopDownAndBottomUpSurfaces) {
-    HeadlessHost topDownHost(kTopDown), bottomUpHost(kBottomUp);
-    auto topDown = MakeCockpitView(topDownHost);
-    auto bottomUp = MakeCockpitView(bottomUpHost);
-    for (CAveluneView* v : {topDown.get(), bottomUp.get()}) {
-        FlyingRecord(*v);
-        v->bank = 2;
-        v->headingOffset = -7;
-        v->lateralOffset = 31;
-        v->ComposeCockpit();
-    }
-    EXPECT_TRUE(topDownHost.window() == bottomUpHost.window());
-    EXPECT_EQ(topDownHost.linesDrawn(), 4);
-}
-
 // ---- Attitude indicator -------------------------------------------------------
 
 struct AttitudeCase {

@@ -63,16 +63,6 @@ TEST(NeedleGauge, PicksTheNeedleOfItsValueAndLeavesOnlyTheFaceOutsideTheDial) {
     }
 }
 
-TEST(NeedleGauge, PlacesTheSameNeedleRelativeToEachGaugesOrigin) {
-    CockpitView v;
-    v->DrawNeedleGauge(395, 225, 27);
-    v->DrawNeedleGauge(465, 225, 27);
-    v->DrawNeedleGauge(535, 308, 27);
-    EXPECT_EQ(NeedleShown(*v, 395, 225), 27);
-    EXPECT_EQ(NeedleShown(*v, 465, 225), 27);
-    EXPECT_EQ(NeedleShown(*v, 535, 308), 27);
-}
-
 TEST(NeedleGauge, FaceCoversTheNeedleOutsideTheGlass) {
     // Every needle starts at the pivot, under the face's hub: the hub is drawn
     // over it, so the needle seems to turn beneath the glass.

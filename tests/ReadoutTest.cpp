@@ -63,15 +63,6 @@ TEST(ReadoutSplit, ShowsLeadingZerosLosesLeadingDigitsAndBlanksNegativeUnits) {
     }
 }
 
-TEST(ReadoutSplit, LeavesTheRemainderOfTheValueAsWorkingValue) {
-    // The scratch member keeps what is left when the units are reached: the
-    // units digit itself, or the negative value a signed readout blanks.
-    EXPECT_EQ(SplitReadout(uint32_t{896}, 3).work, 6);
-    EXPECT_EQ(SplitReadout(uint32_t{4294967295}, 3).work, 5);
-    EXPECT_EQ(SplitReadout(int32_t{-20}, 5).work, -20);
-    EXPECT_EQ(SplitReadout(int32_t{3202}, 5).work, 2);
-}
-
 // ---- The readouts on the panel ---------------------------------------------
 
 struct ReadoutPlace {
@@ -105,39 +96,40 @@ std::string Read(const CAveluneView& v, const ReadoutPlace& r) {
     return out;
 }
 
-TEST(Readouts, ShowTheRecordOnTheirDigitPositions) {
-    CockpitView v;
-    v->distanceToGo = 896;
-    v->compassHeading = 4294967295u;
-    v->airspeed = 150;
-    v->altitude = -20;
-    v->climbRate = 1234;
-    v->DrawReadouts();
-    EXPECT_EQ(Read(*v, kDistance), "896");
-    EXPECT_EQ(Read(*v, kHeading), "_95");
-    EXPECT_EQ(Read(*v, kAirspeed), "150");
-    EXPECT_EQ(Read(*v, kAltitude), "0000_");
-    EXPECT_EQ(Read(*v, kClimbRate), "_34");
-    // The ILS readouts are drawn later, over the ILS indicator.
-    EXPECT_EQ(Read(*v, kGlideSlope), "___");
-    EXPECT_EQ(Read(*v, kCourse), "___");
-}
-
-TEST(Readouts, ShowUnsignedMembersUnsignedAndSignedMembersSigned) {
+struct PanelCase {
+    uint32_t distanceToGo, compassHeading, airspeed;
+    int32_t altitude, climbRate;
+    const char *distance, *heading, *speed, *height, *climb;
+};
+// clang-format off
+const PanelCase kPanelCases[] = {
+    // distance  heading      airspeed     altitude  climb    shown: distance heading airspeed altitude climb
+    {896,        4294967295u, 150,         -20,      1234,    "896", "_95", "150", "0000_", "_34"},
     // The same bit pattern reads differently: an airspeed driven below zero
     // is a huge number, a climb rate of -1 is negative.
-    CockpitView v;
-    v->distanceToGo = 5;
-    v->compassHeading = 360;
-    v->airspeed = 0xFFFFFFFFu;
-    v->altitude = 3202;
-    v->climbRate = -1;
-    v->DrawReadouts();
-    EXPECT_EQ(Read(*v, kDistance), "005");
-    EXPECT_EQ(Read(*v, kHeading), "360");
-    EXPECT_EQ(Read(*v, kAirspeed), "_95");
-    EXPECT_EQ(Read(*v, kAltitude), "03202");
-    EXPECT_EQ(Read(*v, kClimbRate), "00_");
+    {5,          360,         0xFFFFFFFFu, 3202,     -1,      "005", "360", "_95", "03202", "00_"},
+    {0,          0,           300,         100000,   99,      "000", "000", "300", "_0000", "099"},
+};
+// clang-format on
+
+TEST(Readouts, ShowTheRecordOnTheirDigitPositionsInTheMembersOwnArithmetic) {
+    for (const auto& c : kPanelCases) {
+        CockpitView v;
+        v->distanceToGo = c.distanceToGo;
+        v->compassHeading = c.compassHeading;
+        v->airspeed = c.airspeed;
+        v->altitude = c.altitude;
+        v->climbRate = c.climbRate;
+        v->DrawReadouts();
+        EXPECT_EQ(Read(*v, kDistance), c.distance);
+        EXPECT_EQ(Read(*v, kHeading), c.heading);
+        EXPECT_EQ(Read(*v, kAirspeed), c.speed);
+        EXPECT_EQ(Read(*v, kAltitude), c.height);
+        EXPECT_EQ(Read(*v, kClimbRate), c.climb);
+        // The ILS readouts are drawn later, over the ILS indicator.
+        EXPECT_EQ(Read(*v, kGlideSlope), "___");
+        EXPECT_EQ(Read(*v, kCourse), "___");
+    }
 }
 
 TEST(Readouts, KeepTheirWorkingCopiesApartFromTheMembersShown) {
