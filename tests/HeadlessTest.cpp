@@ -217,6 +217,21 @@ TEST(HeadlessSession, LoadAtlasNamesTheFileAndTheProblem) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(HeadlessSession, APlayersOwnAtlasInTheWorkingDirectoryComesFirst) {
+    const std::string dir = MakeTempDir();
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    const std::string beside = (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "prop.bmp").string();
+    const std::string withoutOwn = FindAtlas(nullptr);
+    std::ofstream("prop.bmp") << "x";
+    const std::string withOwn = FindAtlas(nullptr);
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(dir);
+
+    EXPECT_EQ(withOwn, "prop.bmp");
+    EXPECT_EQ(withoutOwn, std::filesystem::exists(beside) ? beside : std::string("prop.bmp"));
+}
+
 // ---- The command line, through the real program -------------------------------
 
 struct RunResult {
@@ -362,6 +377,19 @@ TEST_F(HeadlessCli, AnUnusableAtlasIsNamedWithItsProblem) {
         EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
+}
+
+TEST_F(HeadlessCli, WithoutAnAtlasNamedTheWorkingDirectorysIsUsed) {
+    const std::string own = Dir() + "/own";
+    std::filesystem::create_directories(own);
+    std::ofstream(own + "/prop.bmp") << "not a picture";
+    const std::string command = "cd '" + own + "' && '" + AVELUNE_BINARY + "' --headless --events /dev/null 2>'" + own +
+                                "/err'";
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
+    const std::string err = Slurp(own + "/err");
+    EXPECT_NE(err.find("prop.bmp"), std::string::npos) << err;
+    EXPECT_NE(err.find("Not a bitmap file"), std::string::npos) << err;
 }
 
 TEST_F(HeadlessCli, BadArgumentsExit2) {

@@ -78,8 +78,5 @@ std::string FindAtlas(const char* argv0) {
         const fs::path beside = program.parent_path() / "prop.bmp";
         if (fs::is_regular_file(beside, ec)) return beside.string();
     }
-#ifdef AVELUNE_INSTALLED_ATLAS
-    if (fs::is_regular_file(AVELUNE_INSTALLED_ATLAS, ec)) return AVELUNE_INSTALLED_ATLAS;
-#endif
     return "prop.bmp";
 }

@@ -37,6 +37,7 @@ private:
 std::unique_ptr<CDibImage> LoadAtlas(const std::string& path, std::string& error);
 
 // Where the atlas is looked for when none is named: prop.bmp in the working
-// directory (a player's own atlas), else the one beside the program, else the
-// installed one.
+// directory (a player's own atlas), else the one beside the program (where the
+// build writes the generated one). Falls back to "prop.bmp", so that the
+// error names the file a player would put there.
 std::string FindAtlas(const char* argv0);
