@@ -113,11 +113,11 @@ int RunDesktop(int argc, char** argv) {
     std::string warning;
     DesktopSettings settings = settingsPath.empty() ? DesktopSettings{} : LoadSettings(settingsPath, warning);
     if (!warning.empty()) std::fprintf(stderr, "avelune: warning: %s\n", warning.c_str());
-    if (options.scale > 0) settings.scale = options.scale;
 
     // The start sound and the icon lie beside the atlas.
     const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
     DesktopShell shell(ChooseScale(options.scale, settings.scale), settings, settingsPath, assetFolder);
+    if (options.scale > 0) shell.RememberScale(options.scale);
     if (!shell.Open(error)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return 1;

@@ -210,9 +210,8 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
         bool input = false;
         if (got) {
-            input = true;
-            HandleEvent(event);
-            while (!quit_ && SDL_PollEvent(&event)) HandleEvent(event);
+            input = HandleEvent(event);
+            while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
         if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) view_->OnTimer();
         if (host_->quitRequested()) quit_ = true;
@@ -229,8 +228,18 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     return 0;
 }
 
-void DesktopShell::HandleEvent(const SDL_Event& event) {
+bool DesktopShell::HandleEvent(const SDL_Event& event) {
     ImGui_ImplSDL2_ProcessEvent(&event);
+    // The pointer moving over the game is the game's business: the menu bar
+    // and the About box need a new frame only when it concerns them. (A
+    // player steers with the mouse; redrawing the whole window for every
+    // motion would cost far more than the game.)
+    bool uiFrame = true;
+    if (event.type == SDL_MOUSEMOTION) {
+        const float menuBottom = menuBarHeight_ > 0 ? menuBarHeight_ : static_cast<float>(kMenuBarHeight * scale_);
+        uiFrame = menuOpen_ || aboutOpen_ || ImGui::GetIO().WantCaptureMouse ||
+                  static_cast<float>(event.motion.y) < menuBottom;
+    }
     switch (event.type) {
     case SDL_QUIT:
         quit_ = true;
@@ -252,6 +261,7 @@ void DesktopShell::HandleEvent(const SDL_Event& event) {
         break;
     }
     if (host_->quitRequested()) quit_ = true;
+    return uiFrame;
 }
 
 void DesktopShell::HandleKey(const SDL_KeyboardEvent& key) {
@@ -542,6 +552,11 @@ void DesktopShell::SaveScreenshot() {
     } else {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
     }
+}
+
+void DesktopShell::RememberScale(int scale) {
+    settings_.scale = scale;
+    RememberSettings();
 }
 
 void DesktopShell::RememberSettings() {

@@ -35,6 +35,9 @@ public:
     DesktopShell(const DesktopShell&) = delete;
     DesktopShell& operator=(const DesktopShell&) = delete;
 
+    // The player chose this scale: remember it for the next start.
+    void RememberScale(int scale);
+
     // Opens the window and its renderer; false (with `error`) when it cannot.
     bool Open(std::string& error);
     // Creates the view on the atlas (palette, start sound, surface), shows the
@@ -44,7 +47,9 @@ public:
 
 private:
     void SetUpImGui();
-    void HandleEvent(const SDL_Event& event);
+    // Handles one event; true when the menu bar or About box may look
+    // different because of it.
+    bool HandleEvent(const SDL_Event& event);
     void HandleKey(const SDL_KeyboardEvent& key);
     void HandleMouse(const SDL_Event& event);
     void Execute(Command command);

@@ -37,11 +37,12 @@ fail() {
 }
 
 # A display number nobody uses.
-for n in $(seq 140 240); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then DISP=":$n"; break; fi
-done
-Xvfb "$DISP" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number, so runs side by
+# side never share (or kill) one server.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
 XPID=$!
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+DISP=":$(head -1 "$WORK/display" 2>/dev/null)"
 export DISPLAY=$DISP SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK/data HOME=$WORK
 for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $DISP"
@@ -170,6 +171,7 @@ else
     echo "full screen: no window manager here to grant it, picture not checked"
 fi
 grep -q '^fullscreen=1$' "$XDG_DATA_HOME/avelune/settings.ini" 2>/dev/null || fail "full screen was not remembered"
+grep -q "^scale=$SCALE$" "$XDG_DATA_HOME/avelune/settings.ini" || fail "the scale asked for was not remembered"
 xdotool key F11
 sleep 1
 grep -q '^fullscreen=0$' "$XDG_DATA_HOME/avelune/settings.ini" 2>/dev/null || fail "leaving full screen was not remembered"

@@ -8,11 +8,12 @@ BIN=$(readlink -f "$1")
 SECS=${2:-20}
 HZ=$(getconf CLK_TCK)
 WORK=$(mktemp -d)
-for n in $(seq 140 240); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then DISP=":$n"; break; fi
-done
-Xvfb "$DISP" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number, so runs side by
+# side never share (or kill) one server.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
 XPID=$!
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+DISP=":$(head -1 "$WORK/display" 2>/dev/null)"
 APID=""
 trap '[ -n "$APID" ] && kill $APID 2>/dev/null; kill $XPID 2>/dev/null; rm -rf "$WORK"' EXIT
 export DISPLAY=$DISP SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK HOME=$WORK
