@@ -1,0 +1,154 @@
+// What the game costs per tick: one flight step alone, and one whole tick of
+// each game state as the headless host runs it (drawing, presenting to the
+// in-memory window, and the state's changes to the record). A tick has 100 ms;
+// these figures say how little of it the game uses.
+//
+// Every iteration starts from the same record, copied back in before the tick
+// (a copy of a few hundred bytes, included in the figure).
+#include <benchmark/benchmark.h>
+
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/AveluneView.h"
+#include "platform/headless/HeadlessHost.h"
+#include "platform/headless/HeadlessSession.h"
+
+namespace {
+
+std::unique_ptr<CDibImage> GameAtlas(std::string& label) {
+    std::string error;
+    if (auto atlas = LoadAtlas(AVELUNE_ATLAS, error)) {
+        label = "generated atlas";
+        return atlas;
+    }
+    // Without the generated art a plain atlas serves: costs do not depend on colours.
+    label = "plain atlas";
+    const uint32_t width = kAtlasWidth, height = kAtlasHeight, offset = 14 + 40 + 1024;
+    std::vector<uint8_t> file(offset + width * height, 0);
+    auto put32 = [&file](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(10, offset);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    file[26] = 1;
+    file[28] = 8;
+    for (uint32_t i = 0; i < width * height; ++i) file[offset + i] = static_cast<uint8_t>(i * 7 / 5);
+    return std::make_unique<CDibImage>(file.data(), file.size());
+}
+
+// Mid-approach: the new-flight values flown for two minutes, all switches set.
+void MidApproach(FlightState& s) {
+    s.power = 25;
+    s.fuel = 47000;
+    s.altitude = 1900;
+    s.previousAltitude = 1915;
+    s.airspeed = 150;
+    s.airspeedFrame = 34;
+    s.distanceFlown = 26400;
+    s.runwayDistance = 47320;
+    s.distanceToGo = 396;
+    s.lateralOffset = 47;
+    s.localizerNeedle = 47;
+    s.glideSlopeBarY = 240;
+    s.glideSlopeError = 44;
+    s.glideSlopeDeviation = 6;
+    s.pitch = -10;
+    s.horizonRow = 109;
+    s.horizonColumn = -1;
+    s.bank = 1;
+    s.headingOffset = -3;
+    s.turnRate = 1;
+    s.compassHeading = 91;
+    s.climbRate = 15;
+    s.dragSwitch = 1;
+    s.liftSwitch = 3;
+    s.turbulenceSwitch = 5;
+    s.outsideViewSwitch = 7;
+    s.pageSwitch = 9;
+    s.restartLamp = 11;
+    s.pressMode = kModeCockpit;
+    s.releaseMode = kModeCockpit;
+}
+
+// One game state's tick, from the record that state is normally entered with.
+struct StateCase {
+    const char* name;
+    uint32_t state;
+    void (*adjust)(FlightState&);
+};
+
+// clang-format off
+const StateCase kStates[] = {
+    {"0 title picture",     kStateTitlePicture,    [](FlightState& s) { s.pressMode = s.releaseMode = kModeTitle; }},
+    {"1 information page",  kStateInformationPage, [](FlightState& s) { s.pressMode = s.releaseMode = kModeTitle; }},
+    {"3 title animation",   kStateTitleAnimation,  [](FlightState& s) { s.pressMode = s.releaseMode = kModeTitle; s.titleFrame = 6; }},
+    {"4 cockpit picture",   kStateCockpit,         [](FlightState&) {}},
+    {"6 judgement",         kStateJudgement,       [](FlightState& s) { s.dragSwitch = 2; s.liftSwitch = 4; s.turbulenceSwitch = 6; }},
+    {"7 failure screen",    kStateFailure,         [](FlightState& s) { s.localizerNeedle = 2; }},
+    {"8 warning screen",    kStateWarning,         [](FlightState& s) { s.airspeed = 280; }},
+    {"9 second page",       kStateSecondPage,      [](FlightState& s) { s.releaseMode = kModeInformationPage; }},
+    {"10 flight step",      kStateFlightStep,      [](FlightState&) {}},
+    {"10 arrival",          kStateFlightStep,      [](FlightState& s) { s.distanceFlown = 47300; }},
+};
+// clang-format on
+
+void BM_Tick(benchmark::State& state) {
+    const StateCase& c = kStates[state.range(0)];
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, GameAtlas(label));
+    view.OnCreate();
+    FlightState start;
+    MidApproach(start);
+    c.adjust(start);
+    start.gameState = c.state;
+    for (auto _ : state) {
+        static_cast<FlightState&>(view) = start;
+        view.OnTimer();
+        benchmark::DoNotOptimize(view.surfaceBits());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(std::string(c.name) + ", " + label);
+}
+BENCHMARK(BM_Tick)->ArgName("state")->DenseRange(0, static_cast<int>(std::size(kStates)) - 1)->Unit(benchmark::kMicrosecond);
+
+// The flight model alone: the step without the screen it may show.
+void BM_FlightStep(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, GameAtlas(label));
+    FlightState start;
+    MidApproach(start);
+    start.gameState = kStateFlightStep;
+    for (auto _ : state) {
+        static_cast<FlightState&>(view) = start;
+        view.FlyOneSecond();
+        benchmark::DoNotOptimize(view.altitude);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_FlightStep);
+
+// Copying the record back alone: what every figure above includes.
+void BM_RecordCopy(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, GameAtlas(label));
+    FlightState start;
+    MidApproach(start);
+    for (auto _ : state) {
+        static_cast<FlightState&>(view) = start;
+        benchmark::DoNotOptimize(view.altitude);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_RecordCopy);
+
+}  // namespace
