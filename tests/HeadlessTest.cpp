@@ -312,6 +312,35 @@ TEST_F(HeadlessCli, StateLinesFollowTheTicks) {
     EXPECT_NE(lines[2].find("\"timerRunning\":true"), std::string::npos);
 }
 
+// A player's first approach after start-up: the title, the start button, and
+// one flight cycle from the zero start (airspeed 0).
+TEST_F(HeadlessCli, TheFirstFlightCycleReplaysThroughTheProgram) {
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -",
+                            "tick 2\n"
+                            "press 330 230\n"
+                            "release 330 230\n"
+                            "state\n"
+                            "tick\nstate\n"
+                            "tick\nstate\n"
+                            "tick\nstate\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    // clang-format off
+    const std::vector<std::vector<std::string>> expected = {
+        {"\"gameState\":4,", "\"fuel\":50000,", "\"altitude\":3202,", "\"airspeed\":0,"},          // start released
+        {"\"gameState\":6,", "\"pressMode\":3,", "\"releaseMode\":3,"},                              // cockpit drawn
+        {"\"gameState\":10,"},                                                                     // judged: fly on
+        {"\"gameState\":4,", "\"fuel\":49975,", "\"airspeed\":43,", "\"altitude\":3229,",          // one second flown
+         "\"distanceFlown\":63,", "\"airspeedFrame\":8,", "\"sinkRate\":32,", "\"climbRate\":3229,",
+         "\"distanceToGo\":895,", "\"timerRunning\":true"},
+    };
+    // clang-format on
+    for (size_t i = 0; i < expected.size(); ++i)
+        for (const std::string& field : expected[i])
+            EXPECT_NE(lines[i].find(field), std::string::npos) << "line " << i + 1 << " lacks " << field << ": " << lines[i];
+}
+
 TEST_F(HeadlessCli, AnEventsFileAndScreenshotsAreWritten) {
     const std::string events = Dir() + "/events.txt";
     std::ofstream(events) << "tick\nscreenshot " << Dir() << "/during.png\ntick 3\n";
