@@ -54,7 +54,9 @@ void CAveluneView::FlyOneSecond() {
     if (a > kAirspeedLimit) a = kAirspeedLimit;
     airspeed = a;
 
-    // The airspeed display shows the speed before the trade with height.
+    // The airspeed display shows the speed before the trade with height. The
+    // quotient is rounded to a 53-bit double, as the game's x87 set to 53-bit
+    // precision rounded it; x86-64 SSE2 arithmetic does so without being told.
     airspeedFrame = static_cast<uint32_t>(static_cast<double>(a) / kDisplayDivisor);
 
     // Pitch trades height for speed, foot for mile per hour: nose down
