@@ -192,6 +192,37 @@ APID=""
 
 xwininfo -root >/dev/null 2>&1 || fail "the X server went away"
 
+# ---- The start sound: played once from beside the atlas; missing, silence ----------
+# SDL's "disk" audio driver writes what would be heard to a file.
+window_up() {
+    for _ in $(seq 100); do
+        xwininfo -root -tree 2>/dev/null | grep -q 'Avelune V1.07AC' && return 0
+        sleep 0.1
+    done
+    return 1
+}
+sound_run() {  # folder output -> runs the program there, ends it with SIGTERM
+    (cd "$1" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$2" SDL_DISKAUDIODELAY=0 exec "$BIN" --scale 1 \
+        >>"$WORK/out.txt" 2>>"$WORK/err.txt") &
+    APID=$!
+    window_up || fail "no window for the sound check in $1"
+    sleep 2
+    kill -TERM "$APID"
+    wait_exit "$APID" 10
+    local rc=$?
+    APID=""
+    [ "$rc" -eq 0 ] || fail "exit status $rc after SIGTERM"
+}
+mkdir with-sound without-sound
+cp "$ATLAS" "$(dirname "$ATLAS")/AV1.wav" with-sound/ && cp "$ATLAS" without-sound/
+sound_run with-sound "$WORK/heard.raw"
+loud=$(od -An -v -tu1 "$WORK/heard.raw" 2>/dev/null | tr -s ' ' '\n' | grep -cv '^0*$')
+[ "$loud" -gt 100 ] || fail "the start sound was not played (only $loud non-zero bytes)"
+sound_run without-sound "$WORK/silence.raw"
+quiet=$(od -An -v -tu1 "$WORK/silence.raw" 2>/dev/null | tr -s ' ' '\n' | grep -cv '^0*$')
+echo "start sound: $loud non-zero bytes heard; without AV1.wav: $quiet"
+[ "$quiet" -eq 0 ] || fail "something was heard without AV1.wav"
+
 # ---- A bad atlas: message box, message on stderr, non-zero exit --------------------
 mkdir bad && printf 'not a bitmap at all' >bad/prop.bmp
 (cd bad && exec "$BIN" >../out.txt 2>../err.txt) &
