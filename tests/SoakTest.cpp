@@ -7,7 +7,7 @@
 //
 // The run in the test suite is 100000 events. A longer one:
 //   AVELUNE_SOAK_EVENTS=1000000 AVELUNE_SOAK_SEED=7 \
-//     build-sanitize/tests/avelune_tests --gtest_filter='Soak.*'
+//     build-sanitize/bin/avelune_tests --gtest_filter='Soak.*'
 #include <gtest/gtest.h>
 
 #include <algorithm>
