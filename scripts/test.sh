@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release and the sanitizer builds and runs every test in both.
-# Exits non-zero if any build or any test fails.
+# A failing build stops at once; failing tests in the release build still let
+# the sanitizer build run, so one run reports everything. Exits non-zero if
+# any build or any test fails.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -8,11 +10,16 @@ cd "$root"
 bash scripts/install-packages.sh
 
 jobs="$(nproc)"
+failed=()
 for preset in release sanitize; do
   echo "=== ${preset}: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
   echo "=== ${preset}: tests"
-  ctest --preset "$preset" -j"$jobs" --no-tests=error
+  ctest --preset "$preset" -j"$jobs" --no-tests=error || failed+=("$preset")
 done
+if [[ ${#failed[@]} -gt 0 ]]; then
+  echo "=== tests failed in: ${failed[*]}" >&2
+  exit 1
+fi
 echo "=== all builds and tests passed"
