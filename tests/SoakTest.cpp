@@ -6,8 +6,7 @@
 // signed overflow, ends the run as well.
 //
 // The run in the test suite is 100000 events. A longer one:
-//   AVELUNE_SOAK_EVENTS=1000000 AVELUNE_SOAK_SEED=7 \
-//     build-sanitize/bin/avelune_tests --gtest_filter='Soak.*'
+//   AVELUNE_SOAK_EVENTS=1000000 AVELUNE_SOAK_SEED=7 build-sanitize/bin/avelune_tests --gtest_filter='Soak.*'
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -311,12 +310,16 @@ private:
         // pitch keeps only those), from the first set-up of an approach on:
         // both start at zero when the view is created.
         if (now.restartLamp != 0) setUp_ = true;
-        if (setUp_) ASSERT_EQ(static_cast<uint16_t>(now.horizonRow + static_cast<uint32_t>(static_cast<int32_t>(now.pitch))), 99)
-            << "horizonRow " << now.horizonRow << " pitch " << now.pitch << " after " << where;
+        if (setUp_) {
+            ASSERT_EQ(static_cast<uint16_t>(now.horizonRow + static_cast<uint32_t>(static_cast<int32_t>(now.pitch))), 99)
+                << "horizonRow " << now.horizonRow << " pitch " << now.pitch << " after " << where;
+        }
         const uint32_t st = now.gameState;
         ASSERT_TRUE(st <= 10 && st != 2 && st != 5) << "gameState " << st << " after " << where;
         ASSERT_FALSE(s().host().quitRequested()) << "quit requested after " << where;
-        if (s().host().timerRunning()) ASSERT_EQ(s().host().timerPeriodMs(), kTickMs) << where;
+        if (s().host().timerRunning()) {
+            ASSERT_EQ(s().host().timerPeriodMs(), kTickMs) << where;
+        }
     }
 
     std::mt19937_64 rng_;
