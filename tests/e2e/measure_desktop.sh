@@ -29,14 +29,17 @@ START=$(date +%s%N)
 "$BIN" --scale 1 >/dev/null 2>&1 &
 APID=$!
 WID=""
-until [ -n "$WID" ]; do
+for _ in $(seq 500); do
+    [ -n "$WID" ] && break
     WID=$(xwininfo -root -tree 2>/dev/null | awk '/Avelune V1.07AC/ {print $1; exit}')
     sleep 0.02
 done
 X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ {print $4}')
 Y=$(($(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ {print $4}') + 20))
-until import -window root -crop "632x440+$X+$Y" +repage now.png 2>/dev/null &&
-    [ "$(compare -metric AE now.png title.png null: 2>&1 | awk '{print int($1)}')" -lt 70000 ]; do :; done
+for _ in $(seq 200); do
+    import -window root -crop "632x440+$X+$Y" +repage now.png 2>/dev/null &&
+        [ "$(compare -metric AE now.png title.png null: 2>&1 | awk '{print int($1)}')" -lt 70000 ] && break
+done
 echo "start to first title picture: $((($(date +%s%N) - START) / 1000000)) ms (upper bound: includes screenshot polling); CPU so far $((($(cpu $APID)) * 1000 / HZ)) ms"
 sleep 1
 
@@ -71,4 +74,5 @@ sleep "$SECS"
 c1=$(cpu "$APID"); t1=$(date +%s%N)
 ms=$(((t1 - t0) / 1000000)); used=$(((c1 - c0) * 1000 / HZ))
 echo "information page: ${used} ms CPU in ${ms} ms = $(awk "BEGIN {printf \"%.2f\", 100 * $used / $ms}")% of one core; RSS $(rss $APID)"
-import -window root -crop "632x440+$X+$Y" +repage "${SHOT:-/dev/null}" 2>/dev/null
+[ -n "${SHOT:-}" ] && import -window root -crop "632x440+$X+$Y" +repage "$SHOT"
+exit 0
