@@ -171,7 +171,7 @@ void Switches(cairo_t* cr) {
     // What the restart switch's two positions do.
     Label(cr, "UP: RESTART   DOWN: QUIT", 468, 416, 150, 10, 7.0);
     Label(cr, "UP: INFO", 400, 416, 60, 10, 7.0);
-    Label(cr, "UP: ON   DOWN: OFF", 30, 417, 216, 10, 7.0);
+    Label(cr, "UP: ON   DOWN: OFF   (VIEW UP: HIDDEN)", 30, 417, 216, 10, 7.0);
 }
 
 }  // namespace
