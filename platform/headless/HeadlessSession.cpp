@@ -77,6 +77,12 @@ std::string FindAtlas(const char* argv0) {
     if (!program.empty()) {
         const fs::path beside = program.parent_path() / "prop.bmp";
         if (fs::is_regular_file(beside, ec)) return beside.string();
+#ifdef AVELUNE_DATA_FROM_BIN
+        // Installed: the data folder, found from the program's own place so
+        // that the installed tree can be moved as a whole.
+        const fs::path installed = (program.parent_path() / AVELUNE_DATA_FROM_BIN / "prop.bmp").lexically_normal();
+        if (fs::is_regular_file(installed, ec)) return installed.string();
+#endif
     }
     return "prop.bmp";
 }

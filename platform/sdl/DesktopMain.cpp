@@ -41,24 +41,6 @@ bool HasDisplay() {
     return asked != nullptr && name == asked;
 }
 
-// The atlas to use: the one FindAtlas chooses (the working directory's, or the
-// one beside the program in a build), else the installed one in the data
-// folder beside the program's folder.
-std::string ChooseAtlas(const char* program) {
-    namespace fs = std::filesystem;
-    const std::string found = FindAtlas(program);
-    std::error_code ec;
-    if (fs::is_regular_file(found, ec)) return found;
-#ifdef AVELUNE_DATA_FROM_BIN
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path installed = (exe.parent_path() / AVELUNE_DATA_FROM_BIN / "prop.bmp").lexically_normal();
-        if (fs::is_regular_file(installed, ec)) return installed.string();
-    }
-#endif
-    return found;
-}
-
 int ChooseScale(int asked, int remembered) {
     SDL_Rect usable{};
     const bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
@@ -99,7 +81,7 @@ int RunDesktop(int argc, char** argv) {
         return 1;
     }
 
-    const std::string atlasPath = ChooseAtlas(program);
+    const std::string atlasPath = FindAtlas(program);
     std::string error;
     std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
     if (!atlas) {
