@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/GeneratedAtlasFixture.h"
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/DibImage.h"
 #include "gfx/Palette.h"
@@ -254,22 +255,8 @@ TEST(AtlasGenerator, RefusesBadArguments) {
 
 // ---------------------------------------------------------------- the generated atlas
 
-class GeneratedAtlas : public ::testing::Test {
+class GeneratedAtlas : public GeneratedAtlasFixture {
 protected:
-    static void SetUpTestSuite() {
-        if (std::filesystem::exists(AVELUNE_ATLAS)) atlas_ = new CDibImage(AVELUNE_ATLAS);
-    }
-    static void TearDownTestSuite() {
-        delete atlas_;
-        atlas_ = nullptr;
-    }
-    void SetUp() override {
-        if (atlas_ == nullptr) GTEST_SKIP() << "no generated atlas at " << AVELUNE_ATLAS;
-        ASSERT_TRUE(atlas_->IsLoaded()) << atlas_->LoadError();
-    }
-    static int At(int x, int y) {
-        return atlas_->GetBits()[static_cast<size_t>(kAtlasHeight - 1 - y) * kAtlasWidth + x];
-    }
     static Rgb Colour(int index) {
         const RgbQuad q = atlas_->GetColorTable()[index];
         return {q.red, q.green, q.blue};
@@ -302,9 +289,7 @@ protected:
         }
         return enclosed;
     }
-    static CDibImage* atlas_;
 };
-CDibImage* GeneratedAtlas::atlas_ = nullptr;
 
 TEST_F(GeneratedAtlas, IsTheFormatTheGameReads) {
     EXPECT_EQ(AtlasProblem(*atlas_), "");

@@ -11,27 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/GeneratedAtlasFixture.h"
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/DibImage.h"
 
 namespace {
 
-class ScreensAtlas : public ::testing::Test {
+class ScreensAtlas : public GeneratedAtlasFixture {
 protected:
-    static void SetUpTestSuite() {
-        if (std::filesystem::exists(AVELUNE_ATLAS)) atlas_ = new CDibImage(AVELUNE_ATLAS);
-    }
-    static void TearDownTestSuite() {
-        delete atlas_;
-        atlas_ = nullptr;
-    }
-    void SetUp() override {
-        if (atlas_ == nullptr) GTEST_SKIP() << "no generated atlas at " << AVELUNE_ATLAS;
-        ASSERT_TRUE(atlas_->IsLoaded()) << atlas_->LoadError();
-    }
-    static int At(int x, int y) {
-        return atlas_->GetBits()[static_cast<size_t>(kAtlasHeight - 1 - y) * kAtlasWidth + x];
-    }
     // How many pixels of the rectangle (x, y, w, h) hold `index`.
     static int Count(int x, int y, int w, int h, int index) {
         int n = 0;
@@ -74,9 +61,7 @@ protected:
         }
         return n;
     }
-    static CDibImage* atlas_;
 };
-CDibImage* ScreensAtlas::atlas_ = nullptr;
 
 using namespace sprite;
 
