@@ -38,8 +38,9 @@ fail() {
 
 # A display number nobody uses.
 # Xvfb picks a free display itself and writes its number, so runs side by
-# side never share (or kill) one server.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+# side never share (or kill) one server. -noreset keeps the server up when
+# the last program closes, so the next one never meets a server mid-reset.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 XPID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 DISP=":$(head -1 "$WORK/display" 2>/dev/null)"
