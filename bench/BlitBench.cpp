@@ -23,6 +23,7 @@
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Blit.h"
 #include "gfx/DibImage.h"
+#include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {

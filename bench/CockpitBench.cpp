@@ -18,6 +18,7 @@
 
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
+#include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {

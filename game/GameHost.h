@@ -10,14 +10,7 @@
 #include <cstdint>
 #include <string>
 
-// One palette colour.
-struct Rgb {
-    uint8_t red = 0, green = 0, blue = 0;
-    friend constexpr bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-// The 256 colours the window shows palette indices through.
-using PaletteColors = std::array<Rgb, 256>;
+#include "gfx/Color.h"
 
 class GameHost {
 public:
@@ -45,8 +38,6 @@ public:
 
     // Ask the program to end once the current handler returns.
     virtual void PostQuit() = 0;
-    // A message box with an OK button, captioned with the program's title.
-    virtual void ShowMessage(const std::string& text) = 0;
     // Start a sound file playing without waiting for it; a missing file, or
     // no audio at all, is silent.
     virtual void StartSound(const std::string& fileName) = 0;

@@ -3,7 +3,9 @@
 // showing the surface is a plain transfer of indices.
 #pragma once
 
-#include "game/GameHost.h"
+#include <array>
+
+#include "gfx/Color.h"
 
 class CDibImage;
 

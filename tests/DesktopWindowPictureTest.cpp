@@ -11,7 +11,7 @@
 
 #include "gfx/AtlasCatalogue.h"
 #include "platform/headless/HeadlessHost.h"
-#include "platform/sdl/WindowPicture.h"
+#include "platform/common/WindowPicture.h"
 #include "tests/TestAtlas.h"
 
 namespace {

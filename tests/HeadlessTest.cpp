@@ -146,7 +146,8 @@ TEST(HeadlessWindow, AScreenshotIsTheClientAreaThroughThePalette) {
     ASSERT_EQ(height, kClientHeight);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            const Rgb& want = palette[host.WindowPixel(x, y)];
+            // A line is black whatever the palette holds, as on the desktop.
+            const Rgb want = host.window().IsLine(x, y) ? Rgb{} : palette[host.WindowPixel(x, y)];
             const uint8_t* got = &rgb[(static_cast<size_t>(y) * width + x) * 3];
             ASSERT_EQ(Rgb({got[0], got[1], got[2]}), want) << "(" << x << ", " << y << ")";
         }

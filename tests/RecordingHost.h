@@ -32,7 +32,7 @@ public:
     void ShowSurface(const uint8_t* bits, int orientation, int width, int height) override {
         calls.push_back("show " + std::to_string(width) + "x" + std::to_string(height));
         HeadlessHost::ShowSurface(bits, orientation, width, height);
-        if (keepFrames) frames.emplace_back(window().begin(), window().end());
+        if (keepFrames) frames.push_back(WindowPixels());
     }
     void PostQuit() override {
         calls.push_back("quit");

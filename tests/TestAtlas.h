@@ -14,6 +14,7 @@
 #include "game/AveluneView.h"
 #include "gfx/Blit.h"
 #include "gfx/DibImage.h"
+#include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 // Index of a pixel at (x, y), y counted from the top of the picture as seen.

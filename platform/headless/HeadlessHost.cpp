@@ -1,12 +1,7 @@
 #include "platform/headless/HeadlessHost.h"
 
-#include <algorithm>
-#include <cstring>
-#include <vector>
-
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Palette.h"
-#include "platform/headless/WindowRaster.h"
 
 void HeadlessHost::RearmTimer(uint32_t periodMs) {
     timerRunning_ = true;
@@ -24,24 +19,22 @@ void HeadlessHost::RealizePalette(const PaletteColors& palette) {
 
 void HeadlessHost::ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) {
     ++surfaceShows_;
-    // What lies beyond the window is clipped, as the window system clips it.
-    const int w = std::clamp(width, 0, kWindowWidth);
-    const int h = std::clamp(height, 0, kWindowHeight);
-    for (int y = 0; y < h; ++y) {
-        const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
-        std::memcpy(&window_[static_cast<size_t>(y) * kWindowWidth], surfaceBits + static_cast<size_t>(row) * kSurfaceWidth,
-                    static_cast<size_t>(w));
-    }
+    window_.Show(surfaceBits, orientation, width, height);
 }
 
-// A line as the window system draws it with a one-pixel pen, in index 0.
 void HeadlessHost::DrawBlackLine(int x0, int y0, int x1, int y1) {
     ++linesDrawn_;
-    ForEachLinePixel(x0, y0, x1, y1, kWindowWidth, kWindowHeight,
-                     [this](int x, int y) { window_[static_cast<size_t>(y) * kWindowWidth + static_cast<size_t>(x)] = 0; });
+    window_.DrawBlackLine(x0, y0, x1, y1);
+}
+
+std::vector<uint8_t> HeadlessHost::WindowPixels() const {
+    std::vector<uint8_t> pixels(static_cast<size_t>(kWindowWidth) * kWindowHeight);
+    for (int y = 0; y < kWindowHeight; ++y) {
+        for (int x = 0; x < kWindowWidth; ++x) pixels[static_cast<size_t>(y) * kWindowWidth + x] = WindowPixel(x, y);
+    }
+    return pixels;
 }
 
 bool HeadlessHost::WriteScreenshot(const std::string& path, std::string& error) const {
-    return WriteRgbPng(
-        path, kClientWidth, kClientHeight, [this](int x, int y) { return palette_[WindowPixel(x, y)]; }, error);
+    return WritePicturePng(window_, palette_, kClientWidth, kClientHeight, path, error);
 }

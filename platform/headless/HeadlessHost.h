@@ -14,6 +14,7 @@
 #include "game/ClassicRand.h"
 #include "game/GameHost.h"
 #include "gfx/Blit.h"
+#include "platform/common/WindowPicture.h"
 
 class HeadlessHost : public GameHost {
 public:
@@ -28,7 +29,6 @@ public:
     void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override;
     void DrawBlackLine(int x0, int y0, int x1, int y1) override;
     void PostQuit() override { quitRequested_ = true; }
-    void ShowMessage(const std::string& text) override { messages_.push_back(text); }
     void StartSound(const std::string& fileName) override { soundsStarted_.push_back(fileName); }
     int Rand() override { return rand_.Next(); }
 
@@ -36,18 +36,20 @@ public:
     bool timerRunning() const { return timerRunning_; }
     uint32_t timerPeriodMs() const { return timerPeriodMs_; }
     bool quitRequested() const { return quitRequested_; }
-    const std::vector<std::string>& messages() const { return messages_; }
     const std::vector<std::string>& soundsStarted() const { return soundsStarted_; }
     int surfaceShows() const { return surfaceShows_; }
     int paletteRealizations() const { return paletteRealizations_; }
     int linesDrawn() const { return linesDrawn_; }
 
-    // The window picture: 640 x 480 palette indices, top-down; what a player
-    // sees of it is the top-left kClientWidth x kClientHeight.
-    static constexpr int kWindowWidth = kSurfaceWidth;
-    static constexpr int kWindowHeight = kSurfaceHeight;
-    uint8_t WindowPixel(int x, int y) const { return window_[y * kWindowWidth + x]; }
-    const std::array<uint8_t, kWindowWidth * kWindowHeight>& window() const { return window_; }
+    // The window picture: 640 x 480 palette indices, top-down, a black line
+    // reading as index 0; what a player sees of it is the top-left
+    // kClientWidth x kClientHeight.
+    static constexpr int kWindowWidth = WindowPicture::kWidth;
+    static constexpr int kWindowHeight = WindowPicture::kHeight;
+    uint8_t WindowPixel(int x, int y) const { return window_.IsLine(x, y) ? 0 : window_.Index(x, y); }
+    const WindowPicture& window() const { return window_; }
+    // The whole window picture as WindowPixel reads it, row after row.
+    std::vector<uint8_t> WindowPixels() const;
     // The palette last realised (all black until the game realises one).
     const PaletteColors& palette() const { return palette_; }
 
@@ -60,12 +62,11 @@ private:
     bool timerRunning_ = false;
     uint32_t timerPeriodMs_ = 0;
     bool quitRequested_ = false;
-    std::vector<std::string> messages_;
     std::vector<std::string> soundsStarted_;
     int surfaceShows_ = 0;
     int paletteRealizations_ = 0;
     int linesDrawn_ = 0;
     ClassicRand rand_;
     PaletteColors palette_{};
-    std::array<uint8_t, kWindowWidth * kWindowHeight> window_{};
+    WindowPicture window_;
 };

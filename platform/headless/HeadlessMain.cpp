@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {

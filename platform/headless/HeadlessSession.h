@@ -31,13 +31,3 @@ private:
     HeadlessHost host_;
     std::unique_ptr<CAveluneView> view_;
 };
-
-// Reads an atlas and checks that it can serve the game. On failure returns
-// null and sets `error` to words naming the file and what is wrong with it.
-std::unique_ptr<CDibImage> LoadAtlas(const std::string& path, std::string& error);
-
-// Where the atlas is looked for when none is named: prop.bmp in the working
-// directory (a player's own atlas), else the one beside the program (where the
-// build writes the generated one). Falls back to "prop.bmp", so that the
-// error names the file a player would put there.
-std::string FindAtlas(const char* argv0);

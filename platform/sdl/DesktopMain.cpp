@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/headless/HeadlessSession.h"
+#include "platform/common/AtlasFiles.h"
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopOptions.h"
 #include "platform/sdl/DesktopResources.h"

@@ -24,12 +24,6 @@ void SdlHost::RealizePalette(const PaletteColors& palette) {
     }
 }
 
-void SdlHost::ShowMessage(const std::string& text) {
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, kAppTitle, text.c_str(), window_) != 0) {
-        SDL_Log("%s", text.c_str());
-    }
-}
-
 void SdlHost::StartSound(const std::string& fileName) {
     // Whatever goes wrong here, the game goes on in silence.
     const std::string path = (std::filesystem::path(soundFolder_) / fileName).string();

@@ -14,7 +14,7 @@
 #include "game/ClassicRand.h"
 #include "game/GameHost.h"
 #include "platform/sdl/TickTimer.h"
-#include "platform/sdl/WindowPicture.h"
+#include "platform/common/WindowPicture.h"
 
 class SdlHost : public GameHost {
 public:
@@ -39,7 +39,6 @@ public:
     }
     void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
     void PostQuit() override { quitRequested_ = true; }
-    void ShowMessage(const std::string& text) override;
     void StartSound(const std::string& fileName) override;
     int Rand() override { return rand_.Next(); }
 

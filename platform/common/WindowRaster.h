@@ -1,4 +1,4 @@
-// What both hosts do to their window picture alike: the one-pixel black line
+// What every host does to its window picture alike: the one-pixel black line
 // of the window system, and writing what the player sees as a PNG file.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "game/GameHost.h"
+#include "gfx/Color.h"
 
 // Calls plot(x, y) for every pixel of a one-pixel line from (x0, y0) up to
 // but not including (x1, y1) that lies inside a width x height window: every

@@ -1,19 +1,20 @@
-// The desktop window's picture, kept as the player sees it.
+// A host window's picture, kept as the player sees it.
 //
 // The game never draws on the window directly: it copies the top-left part
 // of its surface there (640 x 480 or 632 x 440) and draws black lines over
 // the copy. This keeps the result as 640 x 480 palette indices plus a mask
 // of the pixels a line has blackened since the last copy covered them, so a
 // window that was covered and uncovered, or a change of scale, shows exactly
-// the last picture again. Presentation maps it through the game palette into
-// 32-bit pixels.
+// the last picture again. Every host keeps its window this way: the desktop
+// maps it through the game palette into 32-bit pixels to present it, the
+// headless host reads it back for tests and screenshots.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "game/GameHost.h"
+#include "gfx/Color.h"
 #include "gfx/Blit.h"
 
 class WindowPicture {
@@ -34,6 +35,11 @@ public:
     bool IsLine(int x, int y) const { return line_[Offset(x, y)] != 0; }
     // The colour at (x, y) through the palette, lines black.
     Rgb Color(const PaletteColors& palette, int x, int y) const;
+
+    // Equal pictures show the same pixels.
+    friend bool operator==(const WindowPicture& a, const WindowPicture& b) {
+        return a.index_ == b.index_ && a.line_ == b.line_;
+    }
 
     // Something changed since the last TakeChanged().
     bool changed() const { return changed_; }

@@ -1,4 +1,4 @@
-#include "platform/headless/WindowRaster.h"
+#include "platform/common/WindowRaster.h"
 
 #include <png.h>
 

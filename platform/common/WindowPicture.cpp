@@ -1,10 +1,10 @@
-#include "platform/sdl/WindowPicture.h"
+#include "platform/common/WindowPicture.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "platform/headless/WindowRaster.h"
+#include "platform/common/WindowRaster.h"
 
 void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width, int height) {
     // What lies beyond the window is clipped, as the window system clips it.
