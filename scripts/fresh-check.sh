@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Proves the README's two commands on a fresh Debian machine.
+#
+# Bootstraps a minimal Debian root of this machine's own release from this
+# machine's own apt sources, clones the commit under test into it as an
+# ordinary user with sudo, and there runs, exactly as the README writes them:
+#   scripts/play.sh   - on a display, until the title shows, then File, Exit
+#   scripts/test.sh   - every build and every test
+# Whatever happens (failure, Ctrl-C, SIGTERM) the root's mounts are undone
+# and the root is removed. Needs root (mounts and chroot) and mmdebstrap.
+#
+#   scripts/fresh-check.sh [--keep] [--skip-tests]
+#     --keep        leave the root in place (its path is printed) for a look
+#     --skip-tests  prove only the play command (quicker, for trying things)
+#
+# Environment: AVELUNE_FRESH_DIR, the folder the root is made in (default
+# /var/tmp); AVELUNE_FRESH_PLAY_DEADLINE, seconds the play command may take
+# to show the title, building included (default 1800).
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+keep=0
+skip_tests=0
+for arg in "$@"; do
+  case "$arg" in
+    --keep) keep=1 ;;
+    --skip-tests) skip_tests=1 ;;
+    -h|--help) sed -n '2,21p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "fresh-check: unknown argument: $arg (see --help)" >&2; exit 2 ;;
+  esac
+done
+
+say() { printf '=== fresh-check: %s\n' "$*"; }
+fail() { printf 'fresh-check: FAILED: %s\n' "$*" >&2; exit 1; }
+
+[[ "$(id -u)" -eq 0 ]] || fail "needs root (it mounts and chroots); run it as root or with sudo"
+for tool in mmdebstrap chroot mount umount findmnt git Xvfb xdotool import; do
+  command -v "$tool" >/dev/null 2>&1 || fail "needs $tool on this machine (mmdebstrap, xvfb, xdotool, imagemagick)"
+done
+
+# The suite and the sources are this machine's own, so nothing in the
+# repository names a mirror.
+# shellcheck disable=SC1091
+suite="$(. /etc/os-release && echo "${VERSION_CODENAME:-}")"
+[[ -n "$suite" ]] || fail "cannot tell this machine's Debian release from /etc/os-release"
+sources=()
+[[ -s /etc/apt/sources.list ]] && sources+=(/etc/apt/sources.list)
+for f in /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+  [[ -s "$f" ]] && sources+=("$f")
+done
+[[ ${#sources[@]} -gt 0 ]] || fail "this machine has no apt sources to bootstrap from"
+
+commit="$(git -C "$repo" rev-parse HEAD)"
+if [[ -n "$(git -C "$repo" status --porcelain --untracked-files=no)" ]]; then
+  say "note: the work tree has uncommitted changes; the check proves commit ${commit:0:12} as committed"
+fi
+
+root="$(mktemp -d "${AVELUNE_FRESH_DIR:-/var/tmp}/avelune-fresh.XXXXXX")"
+xvfb_pid=""
+play_pid=""
+started=$SECONDS
+
+# Kills what still runs inside the root, undoes its mounts (deepest first)
+# and removes it; refuses to remove anything while a mount is left.
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  set +e
+  [[ -n "$play_pid" ]] && kill -TERM "$play_pid" 2>/dev/null
+  for proc in /proc/[0-9]*; do
+    if [[ "$(readlink "$proc/root" 2>/dev/null)" == "$root" ]]; then
+      kill -KILL "${proc#/proc/}" 2>/dev/null
+    fi
+  done
+  [[ -n "$xvfb_pid" ]] && kill -TERM "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  local mounts
+  mounts="$(findmnt -rn -o TARGET | grep -F "$root/" | sort -r)"
+  while read -r m; do
+    [[ -n "$m" ]] && { umount "$m" 2>/dev/null || umount -l "$m"; }
+  done <<<"$mounts"
+  if findmnt -rn -o TARGET | grep -qF "$root/"; then
+    echo "fresh-check: mounts are still left under $root; not removing it" >&2
+    status=1
+  elif [[ $keep -eq 1 ]]; then
+    echo "fresh-check: the root is kept at $root"
+  else
+    rm -rf --one-file-system "$root"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'echo "fresh-check: interrupted" >&2; exit 130' INT
+trap 'echo "fresh-check: terminated" >&2; exit 143' TERM
+
+phase_start=$SECONDS
+phase() {
+  say "$1 took $((SECONDS - phase_start)) s"
+  phase_start=$SECONDS
+}
+
+say "bootstrapping a minimal Debian $suite root in $root"
+mmdebstrap --quiet --variant=apt --include=git,ca-certificates,sudo "$suite" "$root" "${sources[@]}" \
+  || fail "mmdebstrap could not bootstrap $suite"
+phase "bootstrap"
+
+# The machine the README speaks to: an ordinary user with sudo, on a network,
+# with a display. Nothing of the project is installed by hand.
+mount --bind /dev "$root/dev"
+mount --bind /dev/pts "$root/dev/pts"
+mount -t proc proc "$root/proc"
+mount -t sysfs sysfs "$root/sys"
+cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+chroot "$root" useradd --create-home --shell /bin/bash player
+echo 'player ALL=(ALL) NOPASSWD:ALL' >"$root/etc/sudoers.d/player"
+chmod 0440 "$root/etc/sudoers.d/player"
+git clone --quiet --no-local "$repo" "$root/home/player/avelune"
+git -C "$root/home/player/avelune" checkout --quiet --detach "$commit"
+chroot "$root" chown -R player:player /home/player/avelune
+
+# The display is this machine's: an X server here, its socket shared into
+# the root, so the root itself gets no X server installed by hand.
+mkdir -p "$root/tmp/.X11-unix"
+chmod 1777 "$root/tmp/.X11-unix"
+display_file="$root/tmp/display-number"
+Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$display_file" 2>"$root/tmp/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s "$display_file" ]] && break; sleep 0.1; done
+display_number="$(tr -dc '0-9' <"$display_file")"
+[[ -n "$display_number" ]] || fail "Xvfb did not start (see $root/tmp/xvfb.log)"
+export DISPLAY=":$display_number"
+mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+
+as_player() {
+  chroot "$root" /usr/bin/env -i HOME=/home/player USER=player LOGNAME=player SHELL=/bin/bash \
+    PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY" TERM=dumb LANG=C.UTF-8 \
+    /usr/sbin/runuser -u player -- /bin/bash -c "cd /home/player/avelune && $1"
+}
+
+# The play command: it installs, builds and opens the window; the title must
+# show within the deadline, and closing the window must end it with status 0.
+say "running 'scripts/play.sh' as a new player would"
+as_player "scripts/play.sh" >"$root/tmp/play.log" 2>&1 &
+play_pid=$!
+deadline=$((SECONDS + ${AVELUNE_FRESH_PLAY_DEADLINE:-1800}))
+window=""
+while [[ -z "$window" ]]; do
+  kill -0 "$play_pid" 2>/dev/null || { tail -n 40 "$root/tmp/play.log" >&2; fail "scripts/play.sh ended before a window showed"; }
+  ((SECONDS < deadline)) || { tail -n 40 "$root/tmp/play.log" >&2; fail "no Avelune window within the deadline"; }
+  window="$(xdotool search --onlyvisible --name 'Avelune' 2>/dev/null | head -n 1 || true)"
+  [[ -n "$window" ]] || sleep 1
+done
+phase "play command up to the window (packages and build)"
+
+# The title picture is the first thing the game draws: a window of a few
+# flat colours (black, the menu bar) has not shown it yet.
+shot="$root/tmp/title.png"
+colours=0
+title_deadline=$((SECONDS + 30))
+while ((colours < 64)); do
+  ((SECONDS < title_deadline)) || fail "the window never showed the title picture (it held $colours colours)"
+  sleep 0.5
+  import -window "$window" "$shot" 2>/dev/null || continue
+  colours="$(convert "$shot" -format '%k' info: 2>/dev/null || echo 0)"
+done
+phase "window up to the title picture ($colours colours)"
+cp "$shot" "${AVELUNE_FRESH_TITLE_PNG:-/dev/null}" 2>/dev/null || true
+
+# Quit as a keyboard player does: File, Exit (Alt+F, Alt+X). There is no
+# window manager here to turn Alt+F4 into a close request.
+close_deadline=$((SECONDS + 20))
+while kill -0 "$play_pid" 2>/dev/null; do
+  ((SECONDS < close_deadline)) || fail "the game did not end within 20 s of File, Exit"
+  xdotool windowfocus --sync "$window" key --clearmodifiers alt+f 2>/dev/null || true
+  sleep 0.3
+  xdotool key --clearmodifiers alt+x 2>/dev/null || true
+  for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$play_pid" 2>/dev/null || break; sleep 0.2; done
+done
+play_status=0
+wait "$play_pid" || play_status=$?
+play_pid=""
+[[ $play_status -eq 0 ]] || { tail -n 40 "$root/tmp/play.log" >&2; fail "scripts/play.sh ended with status $play_status after File, Exit"; }
+say "scripts/play.sh showed the title and ended with status 0 when closed"
+
+if [[ $skip_tests -eq 0 ]]; then
+  say "running 'scripts/test.sh' as a new developer would"
+  if ! as_player "scripts/test.sh" >"$root/tmp/test.log" 2>&1; then
+    tail -n 60 "$root/tmp/test.log" >&2
+    fail "scripts/test.sh failed on the fresh root"
+  fi
+  grep -E 'tests passed|tests failed|=== ' "$root/tmp/test.log" | tail -n 12
+  phase "test command"
+fi
+
+say "PROVED on a fresh Debian $suite root, commit ${commit:0:12}:"
+say "  scripts/play.sh installed what it needs, built the game, showed the title and quit with status 0"
+if [[ $skip_tests -eq 0 ]]; then
+  say "  scripts/test.sh installed what it needs, built everything and passed every test"
+fi
+say "total $((SECONDS - started)) s"
