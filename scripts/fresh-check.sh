@@ -58,7 +58,26 @@ fi
 root="$(mktemp -d "${AVELUNE_FRESH_DIR:-/var/tmp}/avelune-fresh.XXXXXX")"
 xvfb_pid=""
 play_pid=""
+step_pid=""
 started=$SECONDS
+
+# Ends a process and everything it started.
+kill_tree() {
+  local child
+  for child in $(pgrep -P "$1" 2>/dev/null); do kill_tree "$child"; done
+  kill -TERM "$1" 2>/dev/null
+}
+
+# A long step runs in the background and is waited for, so that Ctrl-C or
+# SIGTERM is acted on at once rather than when the step ends.
+step() {
+  "$@" &
+  step_pid=$!
+  local status=0
+  wait "$step_pid" || status=$?
+  step_pid=""
+  return "$status"
+}
 
 # Kills what still runs inside the root, undoes its mounts (deepest first)
 # and removes it; refuses to remove anything while a mount is left.
@@ -66,7 +85,7 @@ cleanup() {
   local status=$?
   trap - EXIT INT TERM
   set +e
-  [[ -n "$play_pid" ]] && kill -TERM "$play_pid" 2>/dev/null
+  for pid in $step_pid $play_pid; do kill_tree "$pid"; done
   for proc in /proc/[0-9]*; do
     if [[ "$(readlink "$proc/root" 2>/dev/null)" == "$root" ]]; then
       kill -KILL "${proc#/proc/}" 2>/dev/null
@@ -99,7 +118,7 @@ phase() {
 }
 
 say "bootstrapping a minimal Debian $suite root in $root"
-mmdebstrap --quiet --variant=apt --include=git,ca-certificates,sudo "$suite" "$root" "${sources[@]}" \
+step mmdebstrap --quiet --variant=apt --include=git,ca-certificates,sudo "$suite" "$root" "${sources[@]}" \
   || fail "mmdebstrap could not bootstrap $suite"
 phase "bootstrap"
 
@@ -183,7 +202,7 @@ say "scripts/play.sh showed the title and ended with status 0 when closed"
 
 if [[ $skip_tests -eq 0 ]]; then
   say "running 'scripts/test.sh' as a new developer would"
-  if ! as_player "scripts/test.sh" >"$root/tmp/test.log" 2>&1; then
+  if ! step as_player "scripts/test.sh" >"$root/tmp/test.log" 2>&1; then
     tail -n 60 "$root/tmp/test.log" >&2
     fail "scripts/test.sh failed on the fresh root"
   fi
