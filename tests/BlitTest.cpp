@@ -244,7 +244,9 @@ TEST_P(Blit, AnEmptyAtlasDrawsNothing) {
 TEST_P(Blit, TheChosenRoutineIsTheOneThatRuns) {
     // Portable always runs when asked for; the fastest is portable only where
     // the processor offers nothing faster.
-    if (GetParam() == BlitPath::Portable) EXPECT_EQ(CurrentBlitPath(), BlitPath::Portable);
+    if (GetParam() == BlitPath::Portable) {
+        EXPECT_EQ(CurrentBlitPath(), BlitPath::Portable);
+    }
     BlitPath named = BlitPath::Fastest;
     EXPECT_TRUE(BlitPathNamed("portable", named));
     EXPECT_EQ(named, BlitPath::Portable);

@@ -5,6 +5,7 @@
 #include <png.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Palette.h"
+#include "platform/headless/EventScript.h"
 #include "tests/TestAtlas.h"
 
 namespace {
@@ -261,11 +263,12 @@ protected:
     static std::string Atlas() { return *dir_ + "/prop.bmp"; }
 
     // Runs the program with the given arguments, the events on its standard input.
-    static RunResult Run(const std::string& args, const std::string& events = "") {
+    // `prefix` goes before the program (a wrapper such as timeout, variables).
+    static RunResult Run(const std::string& args, const std::string& events = "", const std::string& prefix = "") {
         static int n = 0;
         const std::string base = Dir() + "/run" + std::to_string(n++);
-        std::ofstream(base + ".in") << events;
-        const std::string command = std::string("'") + AVELUNE_BINARY + "' --headless " + args + " <'" + base +
+        std::ofstream(base + ".in", std::ios::binary) << events;
+        const std::string command = prefix + "'" + AVELUNE_BINARY + "' --headless " + args + " <'" + base +
                                     ".in' >'" + base + ".out' 2>'" + base + ".err'";
         RunResult r;
         const int raw = std::system(command.c_str());
@@ -388,6 +391,82 @@ TEST_F(HeadlessCli, AMalformedLineNamesItsNumberAndExits2) {
         EXPECT_NE(r.err.find("line " + std::to_string(c.line) + ":"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
     }
+}
+
+using namespace std::string_literals;
+
+TEST(EventLines, EndAtLfCrLfOrALoneCrWhereverTheReadsBreak) {
+    const std::string text = "a\r\nb\rc\n\n\r\rd  e\r";
+    const std::vector<std::string> want = {"a", "b", "c", "", "", "", "d  e"};
+    for (const size_t chunk : {size_t{1}, size_t{2}, size_t{3}, size_t{100}}) {
+        size_t at = 0;
+        EventLineReader reader([&](char* buffer, size_t size) -> long {
+            const size_t n = std::min({chunk, size, text.size() - at});
+            std::memcpy(buffer, text.data() + at, n);
+            at += n;
+            return static_cast<long>(n);
+        });
+        std::vector<std::string> got;
+        std::string line;
+        while (reader.Next(line) == EventLineReader::Status::Line) got.push_back(line);
+        EXPECT_EQ(got, want) << "reads of " << chunk;
+    }
+}
+
+// Lines the old reader took apart wrongly or echoed whole; `words` must be in
+// the message and the message stays short whatever the line holds.
+// clang-format off
+const struct { std::string events; int line; const char* words; } kHostileEvents[] = {
+    {"press 330\0 999 230\n"s,         1, "control byte at column 10: 'press 330\\x00 999 230'"},
+    {"tick\n\x1b[2Jtick\n",             2, "control byte at column 1"},
+    {"move 1 2\x7f\n",                  1, "control byte"},
+    {"state # \x01 in a comment\n",     1, "control byte"},
+    {"tick\rfly\n",                     2, "unknown event 'fly'"},   // a lone CR ends a line
+    {"tick\r\nstate x\r\n",              2, "'state' takes nothing"}, // CR LF is one end
+    {std::string(300, 'x') + "\n",     1, "unknown event 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx'..."},
+    {"tick\n" + std::string(5000, 'y'), 2, "longer than 4096 bytes"},
+    {"tick\n" + std::string(10 << 20, 'z') + "\n", 2, "longer than 4096 bytes"},
+};
+// clang-format on
+
+TEST_F(HeadlessCli, HostileLinesAreRefusedWithAShortMessage) {
+    for (const auto& c : kHostileEvents) {
+        SCOPED_TRACE(QuoteForMessage(c.events));
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events -", c.events);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("line " + std::to_string(c.line) + ":"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+        EXPECT_LT(r.err.size(), 200u) << r.err.substr(0, 400);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(HeadlessCli, AnEventsFileThatCannotBeReadExits2) {
+    // clang-format off
+    const struct { std::string file; const char* words; } cases[] = {
+        {Dir(),            "is a directory"},
+        {"/proc/self/mem", "cannot read the events file /proc/self/mem: Input/output error"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events '" + c.file + "'");
+        EXPECT_EQ(r.status, 2) << c.file;
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(HeadlessCli, TicksPassAtOnceOnceTheTimerHasStopped) {
+    // The information page stops the timer; two thousand million periods
+    // with nothing to run, ten times over, must not keep the program busy
+    // (the old loop took seconds for each, so `timeout` ends it).
+    std::string events = "tick 2\npress 420 221\nrelease 420 221\ntick\n";
+    for (int i = 0; i < 10; ++i) events += "tick 2147483647\n";
+    events += "state\n";
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -", events, "timeout 15 ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"gameState\":1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"timerRunning\":false"), std::string::npos) << r.out;
 }
 
 TEST_F(HeadlessCli, AnUnusableAtlasIsNamedWithItsProblem) {
