@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,6 +20,7 @@
 
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Palette.h"
+#include "platform/common/WindowPicture.h"
 #include "platform/headless/EventScript.h"
 #include "tests/TestAtlas.h"
 
@@ -513,6 +517,89 @@ TEST_F(HeadlessCli, AScreenshotThatCannotBeWrittenFails) {
     const RunResult r = Run("--atlas '" + Atlas() + "' --events -", "tick\nscreenshot " + Dir() + "/none/x.png\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("none/x.png"), std::string::npos) << r.err;
+}
+
+// Screenshots that cannot be written: the message names the file and the
+// reason, and whatever stood at that path is left exactly as it was.
+std::string FileKind(const std::string& path) {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISREG(st.st_mode)) return "file " + Slurp(path);
+    if (S_ISDIR(st.st_mode)) return "directory";
+    if (S_ISFIFO(st.st_mode)) return "pipe";
+    if (S_ISCHR(st.st_mode)) return "character device";
+    return "other";
+}
+
+// clang-format off
+const struct {
+    const char* name;
+    std::string (*make)(const std::string& dir);  // the target; "" where this machine cannot make it
+    const char* prefix;                          // before the program
+    const char* reason;
+} kUnwritableTargets[] = {
+    {"a full disk, over an old picture", [](const std::string& d) { std::ofstream(d + "/old.png") << "an old picture"; return d + "/old.png"; },
+                                          "ulimit -f 1; trap '' XFSZ; ", "File too large"},
+    {"a new file on a full disk",        [](const std::string& d) { return d + "/new.png"; },
+                                          "ulimit -f 1; trap '' XFSZ; ", "File too large"},
+    {"a directory",                      [](const std::string& d) { ::mkdir((d + "/folder.png").c_str(), 0755); return d + "/folder.png"; },
+                                          "", "it is a directory, not a regular file"},
+    {"a named pipe",                     [](const std::string& d) { ::mkfifo((d + "/pipe.png").c_str(), 0644); return d + "/pipe.png"; },
+                                          "timeout 20 ", "it is a named pipe, not a regular file"},
+    // A device that fails every write, as /dev/full does (made only as root).
+    {"a device",                         [](const std::string& d) { const std::string p = d + "/full.png";
+                                                                    return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0 ? p : std::string(); },
+                                          "", "it is a character device, not a regular file"},
+};
+// clang-format on
+
+TEST_F(HeadlessCli, AScreenshotThatCannotBeWrittenLeavesThePathAsItWas) {
+    for (const auto& c : kUnwritableTargets) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = Dir() + "/unwritable-" + std::to_string(&c - kUnwritableTargets);
+        std::filesystem::create_directories(dir);
+        const std::string path = c.make(dir);
+        if (path.empty()) continue;  // not root: no device node
+        const std::string before = FileKind(path);
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events -", "tick\nscreenshot " + path + "\n", c.prefix);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("cannot write " + path + ": " + c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(FileKind(path), before);
+        // No temporary file stays behind.
+        size_t entries = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
+        EXPECT_EQ(entries, before == "missing" ? 0u : 1u);
+    }
+}
+
+TEST(HeadlessWindow, BothHostsNameAFailedScreenshotInTheSameWords) {
+    const std::string dir = MakeTempDir();
+    const HeadlessHost host;
+    std::string headless, desktop;
+    EXPECT_FALSE(host.WriteScreenshot(dir, headless));
+    EXPECT_FALSE(WritePicturePng(host.window(), host.palette(), kClientWidth, kClientHeight, dir, desktop));
+    EXPECT_EQ(headless, "cannot write " + dir + ": it is a directory, not a regular file");
+    EXPECT_EQ(desktop, headless);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessWindow, AScreenshotReplacesAFileThroughItsLinkWithItsMode) {
+    const std::string dir = MakeTempDir();
+    std::ofstream(dir + "/real.png") << "an old picture";
+    ::chmod((dir + "/real.png").c_str(), 0640);
+    ::symlink("real.png", (dir + "/link.png").c_str());
+    const HeadlessHost host;
+    std::string error;
+    ASSERT_TRUE(host.WriteScreenshot(dir + "/link.png", error)) << error;
+    struct stat st{};
+    ASSERT_EQ(::lstat((dir + "/link.png").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat((dir + "/real.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    EXPECT_TRUE(ReadPng(dir + "/real.png", w, h, rgb));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
