@@ -473,6 +473,23 @@ TEST_F(HeadlessCli, TicksPassAtOnceOnceTheTimerHasStopped) {
     EXPECT_NE(r.out.find("\"timerRunning\":false"), std::string::npos) << r.out;
 }
 
+TEST_F(HeadlessCli, BothBlitRoutinesFlyAReplayToTheSamePicture) {
+    const std::string replay = std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/warning-recovered.events";
+    std::string pictures[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string shot = Dir() + "/blit-" + std::to_string(i) + ".png";
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events '" + replay + "' --screenshot '" + shot + "'", "",
+                                i == 0 ? "AVELUNE_BLIT=portable " : "AVELUNE_BLIT=fastest ");
+        ASSERT_EQ(r.status, 0) << r.err;
+        pictures[i] = Slurp(shot);
+    }
+    EXPECT_FALSE(pictures[0].empty());
+    EXPECT_EQ(pictures[0], pictures[1]);
+    const RunResult bad = Run("--atlas '" + Atlas() + "'", "", "AVELUNE_BLIT=quick ");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("AVELUNE_BLIT"), std::string::npos) << bad.err;
+}
+
 TEST_F(HeadlessCli, AnUnusableAtlasIsNamedWithItsProblem) {
     WriteFileBytes(Dir() + "/narrow.bmp", MakeBitmapBytes(320, 200, 8));
     std::ofstream(Dir() + "/text.bmp") << "hello";
