@@ -65,11 +65,15 @@ const bool kHasAvx512 = [] {
     __builtin_cpu_init();  // this may run before the runtime's own initialisation
     return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("bmi2");
 }();
+#else
+constexpr bool kHasAvx512 = false;
 #endif
+// Set by SetBlitPath; read once a row.
+bool useAvx512 = kHasAvx512;
 
 void KeyedRow(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key) {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(AVELUNE_BLIT_PORTABLE)
-    if (kHasAvx512) return KeyedRowAvx512(dst, src, width, key);
+    if (useAvx512) return KeyedRowAvx512(dst, src, width, key);
 #endif
     if (width < kNarrowRow) {
         for (size_t j = 0; j < width; ++j) {
@@ -118,6 +122,18 @@ void Blit(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const
 }
 
 }  // namespace
+
+void SetBlitPath(BlitPath path) { useAvx512 = kHasAvx512 && path == BlitPath::Fastest; }
+
+BlitPath CurrentBlitPath() { return useAvx512 ? BlitPath::Fastest : BlitPath::Portable; }
+
+bool BlitPathNamed(const char* name, BlitPath& path) {
+    if (name == nullptr) return false;
+    if (std::strcmp(name, "portable") == 0) path = BlitPath::Portable;
+    else if (std::strcmp(name, "fastest") == 0) path = BlitPath::Fastest;
+    else return false;
+    return true;
+}
 
 void BlitKeyed(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const CDibImage& atlas,
                int32_t srcX, int32_t srcY, uint32_t width, uint32_t height, int32_t key) {

@@ -29,6 +29,20 @@ void BlitOpaque(uint8_t* surface, int orientation, int32_t destX, int32_t destY,
                 const CDibImage& atlas, int32_t srcX, int32_t srcY,
                 uint32_t width, uint32_t height);
 
+// Which routine copies the rows of a keyed blit. Both draw the same picture;
+// Fastest takes the AVX-512 rows where the processor has them, Portable
+// always takes the plain C++ rows, so that tests and fuzzing reach them on
+// every machine. The hosts start on Portable when the environment variable
+// AVELUNE_BLIT is "portable" (see BlitPathNamed). Set it before drawing, not
+// while another thread blits.
+enum class BlitPath { Fastest, Portable };
+void SetBlitPath(BlitPath path);
+// The routine keyed blits take now: Portable on a machine without AVX-512
+// whatever was set.
+BlitPath CurrentBlitPath();
+// "portable" or "fastest" (what AVELUNE_BLIT may say); false for anything else.
+bool BlitPathNamed(const char* name, BlitPath& path);
+
 // Surface pixel (x, y) in a surface of the given row order.
 inline uint8_t& SurfacePixel(uint8_t* surface, int orientation, int x, int y) {
     const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;

@@ -1,9 +1,10 @@
 // CDibImage: a Windows bitmap file read whole into memory.
 //
-// The block holds the file from byte 14 (after its file header) to its end:
-// the BITMAPINFOHEADER, the colour table, then the pixels, which are taken to
+// The block holds the whole file: its 14-byte file header, the
+// BITMAPINFOHEADER, the colour table, then the pixels, which are taken to
 // begin right after the colour table whatever bfOffBits says. The loader never
-// reads outside the bytes it holds, whatever the header claims.
+// reads outside the bytes it holds, whatever the header claims, and reads
+// only regular files of at most kMaxAtlasFileBytes.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +15,18 @@ struct RgbQuad {
     uint8_t blue, green, red, reserved;
 };
 
+// Far above the real atlas (6.4 MB): a larger file is not one, and a device
+// or a growing file must not be read without end.
+constexpr size_t kMaxAtlasFileBytes = size_t{64} << 20;
+
 class CDibImage {
 public:
     // Reads `path`; on failure the image is empty and LoadError() says why.
     explicit CDibImage(const std::string& path);
     // Reads a file's bytes already in memory (tests, fuzzing).
     CDibImage(const uint8_t* fileBytes, size_t size);
+    // Takes a file's bytes without copying them.
+    explicit CDibImage(std::vector<uint8_t>&& fileBytes);
     virtual ~CDibImage() = default;
 
     CDibImage(const CDibImage&) = delete;
@@ -44,13 +51,19 @@ public:
     // Bytes of colour table actually held (entries = this / 4).
     size_t GetColorTableAvailable() const;
 
+    // Hands the file's bytes back (the reader may have filled in biSizeImage
+    // and biClrUsed) and leaves the image empty: a caller that builds many
+    // large images in turn (fuzzing) keeps one buffer.
+    std::vector<uint8_t> ReleaseBytes();
+
 private:
     void LoadFile(const std::string& path);
-    void LoadBytes(const uint8_t* fileBytes, size_t size);
-    const uint8_t* header() const { return block_.empty() ? nullptr : block_.data(); }
+    void Load();  // checks and indexes block_
+    const uint8_t* header() const;
 
-    std::vector<uint8_t> block_;   // the file after its 14-byte file header
-    size_t colorsOffset_ = 0;      // colour table: biSize bytes into the block
+    std::vector<uint8_t> block_;   // the whole file
+    bool loaded_ = false;          // block_ holds the headers the getters read
+    size_t colorsOffset_ = 0;      // colour table: after the two headers
     size_t bitsOffset_ = 0;        // pixels: after 4 x colour count bytes of table
     std::string loadError_;
 };

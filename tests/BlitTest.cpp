@@ -1,12 +1,15 @@
 // The blitter against the per-pixel rule, in both surface row orders, with
-// rectangles inside, across and outside the surface and the atlas.
+// rectangles inside, across and outside the surface and the atlas, on both
+// row routines: the portable one and the fastest this machine has.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "game/ClassicRand.h"
+#include "gfx/Blit.h"
 #include "tests/TestAtlas.h"
 
 namespace {
@@ -67,8 +70,11 @@ void RunCall(Surface& s, int orientation, const CDibImage& atlas, const BlitCall
         BlitKeyed(s.data(), orientation, c.destX, c.destY, atlas, c.srcX, c.srcY, c.width, c.height, c.key);
 }
 
-class Blit : public ::testing::Test {
+class Blit : public ::testing::TestWithParam<BlitPath> {
 protected:
+    void SetUp() override { SetBlitPath(GetParam()); }
+    void TearDown() override { SetBlitPath(BlitPath::Fastest); }
+
     static void SetUpTestSuite() { atlas_ = MakeTestAtlas().release(); }
     static void TearDownTestSuite() {
         delete atlas_;
@@ -99,7 +105,7 @@ protected:
 };
 CDibImage* Blit::atlas_ = nullptr;
 
-TEST_F(Blit, TheTopLeftAtlasPixelIsTheLastRowOfTheFile) {
+TEST_P(Blit, TheTopLeftAtlasPixelIsTheLastRowOfTheFile) {
     auto atlas = MakeTestAtlas([](int x, int y) { return static_cast<uint8_t>(y == 0 ? 200 + x % 2 : 1); });
     // The file stores rows bottom-up: its last stored row is the top as seen.
     const uint8_t* lastStored = atlas->GetBits() + static_cast<size_t>(kAtlasHeight - 1) * kAtlasWidth;
@@ -113,7 +119,7 @@ TEST_F(Blit, TheTopLeftAtlasPixelIsTheLastRowOfTheFile) {
     }
 }
 
-TEST_F(Blit, EmptyRectanglesWriteNothing) {
+TEST_P(Blit, EmptyRectanglesWriteNothing) {
     ExpectRule({{10, 10, 100, 100, 0, 50, 255}, {10, 10, 100, 100, 50, 0, kOpaque}, {0, 0, 0, 0, 0, 0, 3}});
 }
 
@@ -129,9 +135,9 @@ const std::vector<BlitCall> kFixedCalls = {
 };
 // clang-format on
 
-TEST_F(Blit, FixedRectanglesFollowThePerPixelRule) { ExpectRule(kFixedCalls); }
+TEST_P(Blit, FixedRectanglesFollowThePerPixelRule) { ExpectRule(kFixedCalls); }
 
-TEST_F(Blit, KeysOutsideTheIndexRangeCopyEveryPixel) {
+TEST_P(Blit, KeysOutsideTheIndexRangeCopyEveryPixel) {
     for (const int32_t key : {-1, 256, 1000, -70000}) {
         Surface keyed = FreshSurface(kTopDown), opaque = FreshSurface(kTopDown);
         BlitKeyed(keyed.data(), kTopDown, 20, 30, atlas(), 100, 200, 300, 150, key);
@@ -140,7 +146,7 @@ TEST_F(Blit, KeysOutsideTheIndexRangeCopyEveryPixel) {
     }
 }
 
-TEST_F(Blit, KeyedPixelsInsideTheSpriteAreTransparentToo) {
+TEST_P(Blit, KeyedPixelsInsideTheSpriteAreTransparentToo) {
     // A sprite framed by 255 with 255 pixels scattered inside it.
     auto atlas = MakeTestAtlas([](int x, int y) {
         if (x < 10 || y < 10 || x >= 40 || y >= 30) return uint8_t{255};
@@ -157,7 +163,7 @@ TEST_F(Blit, KeyedPixelsInsideTheSpriteAreTransparentToo) {
     }
 }
 
-TEST_F(Blit, DrawingASpriteTwiceEqualsDrawingItOnce) {
+TEST_P(Blit, DrawingASpriteTwiceEqualsDrawingItOnce) {
     for (const int orientation : {kTopDown, kBottomUp}) {
         Surface once = FreshSurface(orientation);
         BlitKeyed(once.data(), orientation, 50, 60, atlas(), 700, 800, 90, 70, 95);
@@ -185,7 +191,7 @@ const std::vector<BlitCall> kClippedCalls = {
 };
 // clang-format on
 
-TEST_F(Blit, RectanglesLeavingTheSurfaceOrTheAtlasAreClipped) {
+TEST_P(Blit, RectanglesLeavingTheSurfaceOrTheAtlasAreClipped) {
     for (const BlitCall& c : kClippedCalls) {
         SCOPED_TRACE(::testing::Message() << "dest (" << c.destX << ", " << c.destY << ") src (" << c.srcX << ", "
                                           << c.srcY << ") " << c.width << " x " << c.height);
@@ -193,7 +199,7 @@ TEST_F(Blit, RectanglesLeavingTheSurfaceOrTheAtlasAreClipped) {
     }
 }
 
-TEST_F(Blit, RandomRectanglesMatchTheRuleInBothRowOrders) {
+TEST_P(Blit, RandomRectanglesMatchTheRuleInBothRowOrders) {
     ClassicRand rand;
     std::vector<BlitCall> calls;
     for (int i = 0; i < 200; ++i) {
@@ -206,7 +212,7 @@ TEST_F(Blit, RandomRectanglesMatchTheRuleInBothRowOrders) {
     ExpectRule(calls);
 }
 
-TEST_F(Blit, ATruncatedAtlasYieldsOnlyTheRowsItHolds) {
+TEST_P(Blit, ATruncatedAtlasYieldsOnlyTheRowsItHolds) {
     BitmapOptions o;
     // Keep the table and the bottom 1000 stored rows: rows 1000..1999 as seen.
     o.keepBytes = 14 + 40 + 1024 + static_cast<size_t>(kAtlasWidth) * 1000;
@@ -225,7 +231,7 @@ TEST_F(Blit, ATruncatedAtlasYieldsOnlyTheRowsItHolds) {
     }
 }
 
-TEST_F(Blit, AnEmptyAtlasDrawsNothing) {
+TEST_P(Blit, AnEmptyAtlasDrawsNothing) {
     const uint8_t notABitmap[] = {'X', 'Y', 0, 0};
     const CDibImage empty(notABitmap, sizeof notABitmap);
     Surface s = FreshSurface(kTopDown);
@@ -234,5 +240,25 @@ TEST_F(Blit, AnEmptyAtlasDrawsNothing) {
     BlitKeyed(s.data(), kTopDown, 0, 0, empty, 0, 0, 640, 480, 3);
     EXPECT_EQ(s, before);
 }
+
+TEST_P(Blit, TheChosenRoutineIsTheOneThatRuns) {
+    // Portable always runs when asked for; the fastest is portable only where
+    // the processor offers nothing faster.
+    if (GetParam() == BlitPath::Portable) {
+        EXPECT_EQ(CurrentBlitPath(), BlitPath::Portable);
+    }
+    BlitPath named = BlitPath::Fastest;
+    EXPECT_TRUE(BlitPathNamed("portable", named));
+    EXPECT_EQ(named, BlitPath::Portable);
+    EXPECT_TRUE(BlitPathNamed("fastest", named));
+    EXPECT_EQ(named, BlitPath::Fastest);
+    EXPECT_FALSE(BlitPathNamed("Portable ", named));
+    EXPECT_FALSE(BlitPathNamed(nullptr, named));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, Blit, ::testing::Values(BlitPath::Fastest, BlitPath::Portable),
+                         [](const ::testing::TestParamInfo<BlitPath>& info) {
+                             return std::string(info.param == BlitPath::Portable ? "Portable" : "Fastest");
+                         });
 
 }  // namespace

@@ -151,7 +151,7 @@ const BadAtlasCase kBadAtlases[] = {
     {"TableCutShort",     3200, 2000,  8, [](BitmapOptions& o) { o.keepBytes = 14 + 40 + 400; },   "colour table holds 100 colours"},
     {"PixelsCutShort",    3200, 2000,  8, [](BitmapOptions& o) { o.keepBytes = kFullAtlasBytes - 1; }, "truncated: 6399999 bytes of pixels"},
     {"HugeHeaderSize",    3200, 2000,  8, [](BitmapOptions& o) { o.infoHeaderSize = 0x7FFFFFF0; o.keepBytes = 4096; }, "colour table holds 0 colours"},
-    {"HugeColourCount",   3200, 2000,  8, [](BitmapOptions& o) { o.clrUsed = 0xFFFFFFFF; o.colorEntries = 256; }, "truncated"},
+    {"HugeColourCount",   3200, 2000,  8, [](BitmapOptions& o) { o.clrUsed = 0xFFFFFFFF; o.colorEntries = 256; }, "colour count 4294967295 is larger than the file"},
 };
 // clang-format on
 

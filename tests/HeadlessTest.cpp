@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +20,8 @@
 
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Palette.h"
+#include "platform/common/WindowPicture.h"
+#include "platform/headless/EventScript.h"
 #include "tests/TestAtlas.h"
 
 namespace {
@@ -261,11 +267,12 @@ protected:
     static std::string Atlas() { return *dir_ + "/prop.bmp"; }
 
     // Runs the program with the given arguments, the events on its standard input.
-    static RunResult Run(const std::string& args, const std::string& events = "") {
+    // `prefix` goes before the program (a wrapper such as timeout, variables).
+    static RunResult Run(const std::string& args, const std::string& events = "", const std::string& prefix = "") {
         static int n = 0;
         const std::string base = Dir() + "/run" + std::to_string(n++);
-        std::ofstream(base + ".in") << events;
-        const std::string command = std::string("'") + AVELUNE_BINARY + "' --headless " + args + " <'" + base +
+        std::ofstream(base + ".in", std::ios::binary) << events;
+        const std::string command = prefix + "'" + AVELUNE_BINARY + "' --headless " + args + " <'" + base +
                                     ".in' >'" + base + ".out' 2>'" + base + ".err'";
         RunResult r;
         const int raw = std::system(command.c_str());
@@ -390,6 +397,99 @@ TEST_F(HeadlessCli, AMalformedLineNamesItsNumberAndExits2) {
     }
 }
 
+using namespace std::string_literals;
+
+TEST(EventLines, EndAtLfCrLfOrALoneCrWhereverTheReadsBreak) {
+    const std::string text = "a\r\nb\rc\n\n\r\rd  e\r";
+    const std::vector<std::string> want = {"a", "b", "c", "", "", "", "d  e"};
+    for (const size_t chunk : {size_t{1}, size_t{2}, size_t{3}, size_t{100}}) {
+        size_t at = 0;
+        EventLineReader reader([&](char* buffer, size_t size) -> long {
+            const size_t n = std::min({chunk, size, text.size() - at});
+            std::memcpy(buffer, text.data() + at, n);
+            at += n;
+            return static_cast<long>(n);
+        });
+        std::vector<std::string> got;
+        std::string line;
+        while (reader.Next(line) == EventLineReader::Status::Line) got.push_back(line);
+        EXPECT_EQ(got, want) << "reads of " << chunk;
+    }
+}
+
+// Lines the old reader took apart wrongly or echoed whole; `words` must be in
+// the message and the message stays short whatever the line holds.
+// clang-format off
+const struct { std::string events; int line; const char* words; } kHostileEvents[] = {
+    {"press 330\0 999 230\n"s,         1, "control byte at column 10: 'press 330\\x00 999 230'"},
+    {"tick\n\x1b[2Jtick\n",             2, "control byte at column 1"},
+    {"move 1 2\x7f\n",                  1, "control byte"},
+    {"state # \x01 in a comment\n",     1, "control byte"},
+    {"tick\rfly\n",                     2, "unknown event 'fly'"},   // a lone CR ends a line
+    {"tick\r\nstate x\r\n",              2, "'state' takes nothing"}, // CR LF is one end
+    {std::string(300, 'x') + "\n",     1, "unknown event 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx'..."},
+    {"tick\n" + std::string(5000, 'y'), 2, "longer than 4096 bytes"},
+    {"tick\n" + std::string(10 << 20, 'z') + "\n", 2, "longer than 4096 bytes"},
+};
+// clang-format on
+
+TEST_F(HeadlessCli, HostileLinesAreRefusedWithAShortMessage) {
+    for (const auto& c : kHostileEvents) {
+        SCOPED_TRACE(QuoteForMessage(c.events));
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events -", c.events);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("line " + std::to_string(c.line) + ":"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+        EXPECT_LT(r.err.size(), 200u) << r.err.substr(0, 400);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(HeadlessCli, AnEventsFileThatCannotBeReadExits2) {
+    // clang-format off
+    const struct { std::string file; const char* words; } cases[] = {
+        {Dir(),            "is a directory"},
+        {"/proc/self/mem", "cannot read the events file /proc/self/mem: Input/output error"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events '" + c.file + "'");
+        EXPECT_EQ(r.status, 2) << c.file;
+        EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(HeadlessCli, TicksPassAtOnceOnceTheTimerHasStopped) {
+    // The information page stops the timer; two thousand million periods
+    // with nothing to run, ten times over, must not keep the program busy
+    // (the old loop took seconds for each, so `timeout` ends it).
+    std::string events = "tick 2\npress 420 221\nrelease 420 221\ntick\n";
+    for (int i = 0; i < 10; ++i) events += "tick 2147483647\n";
+    events += "state\n";
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -", events, "timeout 15 ");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"gameState\":1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"timerRunning\":false"), std::string::npos) << r.out;
+}
+
+TEST_F(HeadlessCli, BothBlitRoutinesFlyAReplayToTheSamePicture) {
+    const std::string replay = std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/warning-recovered.events";
+    std::string pictures[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::string shot = Dir() + "/blit-" + std::to_string(i) + ".png";
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events '" + replay + "' --screenshot '" + shot + "'", "",
+                                i == 0 ? "AVELUNE_BLIT=portable " : "AVELUNE_BLIT=fastest ");
+        ASSERT_EQ(r.status, 0) << r.err;
+        pictures[i] = Slurp(shot);
+    }
+    EXPECT_FALSE(pictures[0].empty());
+    EXPECT_EQ(pictures[0], pictures[1]);
+    const RunResult bad = Run("--atlas '" + Atlas() + "'", "", "AVELUNE_BLIT=quick ");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("AVELUNE_BLIT"), std::string::npos) << bad.err;
+}
+
 TEST_F(HeadlessCli, AnUnusableAtlasIsNamedWithItsProblem) {
     WriteFileBytes(Dir() + "/narrow.bmp", MakeBitmapBytes(320, 200, 8));
     std::ofstream(Dir() + "/text.bmp") << "hello";
@@ -434,6 +534,89 @@ TEST_F(HeadlessCli, AScreenshotThatCannotBeWrittenFails) {
     const RunResult r = Run("--atlas '" + Atlas() + "' --events -", "tick\nscreenshot " + Dir() + "/none/x.png\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("none/x.png"), std::string::npos) << r.err;
+}
+
+// Screenshots that cannot be written: the message names the file and the
+// reason, and whatever stood at that path is left exactly as it was.
+std::string FileKind(const std::string& path) {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISREG(st.st_mode)) return "file " + Slurp(path);
+    if (S_ISDIR(st.st_mode)) return "directory";
+    if (S_ISFIFO(st.st_mode)) return "pipe";
+    if (S_ISCHR(st.st_mode)) return "character device";
+    return "other";
+}
+
+// clang-format off
+const struct {
+    const char* name;
+    std::string (*make)(const std::string& dir);  // the target; "" where this machine cannot make it
+    const char* prefix;                          // before the program
+    const char* reason;
+} kUnwritableTargets[] = {
+    {"a full disk, over an old picture", [](const std::string& d) { std::ofstream(d + "/old.png") << "an old picture"; return d + "/old.png"; },
+                                          "ulimit -f 1; trap '' XFSZ; ", "File too large"},
+    {"a new file on a full disk",        [](const std::string& d) { return d + "/new.png"; },
+                                          "ulimit -f 1; trap '' XFSZ; ", "File too large"},
+    {"a directory",                      [](const std::string& d) { ::mkdir((d + "/folder.png").c_str(), 0755); return d + "/folder.png"; },
+                                          "", "it is a directory, not a regular file"},
+    {"a named pipe",                     [](const std::string& d) { ::mkfifo((d + "/pipe.png").c_str(), 0644); return d + "/pipe.png"; },
+                                          "timeout 20 ", "it is a named pipe, not a regular file"},
+    // A device that fails every write, as /dev/full does (made only as root).
+    {"a device",                         [](const std::string& d) { const std::string p = d + "/full.png";
+                                                                    return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0 ? p : std::string(); },
+                                          "", "it is a character device, not a regular file"},
+};
+// clang-format on
+
+TEST_F(HeadlessCli, AScreenshotThatCannotBeWrittenLeavesThePathAsItWas) {
+    for (const auto& c : kUnwritableTargets) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = Dir() + "/unwritable-" + std::to_string(&c - kUnwritableTargets);
+        std::filesystem::create_directories(dir);
+        const std::string path = c.make(dir);
+        if (path.empty()) continue;  // not root: no device node
+        const std::string before = FileKind(path);
+        const RunResult r = Run("--atlas '" + Atlas() + "' --events -", "tick\nscreenshot " + path + "\n", c.prefix);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("cannot write " + path + ": " + c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(FileKind(path), before);
+        // No temporary file stays behind.
+        size_t entries = 0;
+        for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
+        EXPECT_EQ(entries, before == "missing" ? 0u : 1u);
+    }
+}
+
+TEST(HeadlessWindow, BothHostsNameAFailedScreenshotInTheSameWords) {
+    const std::string dir = MakeTempDir();
+    const HeadlessHost host;
+    std::string headless, desktop;
+    EXPECT_FALSE(host.WriteScreenshot(dir, headless));
+    EXPECT_FALSE(WritePicturePng(host.window(), host.palette(), kClientWidth, kClientHeight, dir, desktop));
+    EXPECT_EQ(headless, "cannot write " + dir + ": it is a directory, not a regular file");
+    EXPECT_EQ(desktop, headless);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HeadlessWindow, AScreenshotReplacesAFileThroughItsLinkWithItsMode) {
+    const std::string dir = MakeTempDir();
+    std::ofstream(dir + "/real.png") << "an old picture";
+    ::chmod((dir + "/real.png").c_str(), 0640);
+    ::symlink("real.png", (dir + "/link.png").c_str());
+    const HeadlessHost host;
+    std::string error;
+    ASSERT_TRUE(host.WriteScreenshot(dir + "/link.png", error)) << error;
+    struct stat st{};
+    ASSERT_EQ(::lstat((dir + "/link.png").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat((dir + "/real.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    EXPECT_TRUE(ReadPng(dir + "/real.png", w, h, rgb));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

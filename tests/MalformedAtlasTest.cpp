@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "gfx/AtlasCatalogue.h"
@@ -54,7 +56,7 @@ const Case kCases[] = {
     {"too small",             [] { return MakeBitmapBytes(64, 32, 8); },                              true,  "64 pixels wide"},
     {"one row short",         [] { return MakeBitmapBytes(kAtlasWidth, kAtlasHeight - 1, 8); },       true,  "1999 pixels high"},
     {"width not multiple of 4",[] { return MakeBitmapBytes(kAtlasWidth + 2, kAtlasHeight, 8); },      true,  "multiple of 4"},
-    {"1 bit per pixel",       [] { return MakeBitmapBytes(kAtlasWidth, 16, 1); },                     true,  "1 bits per pixel"},
+    {"1 bit per pixel",       [] { return MakeBitmapBytes(kAtlasWidth, 16, 1); },                     true,  "it has 1 bit per pixel;"},
     {"4 bits per pixel",      [] { return MakeBitmapBytes(kAtlasWidth, 16, 4); },                     true,  "4 bits per pixel"},
     {"24 bits per pixel",     [] { return MakeBitmapBytes(64, 64, 24); },                             true,  "24 bits per pixel"},
     {"32 bits per pixel",     [] { return MakeBitmapBytes(64, 64, 32); },                             true,  "32 bits per pixel"},
@@ -70,7 +72,13 @@ const Case kCases[] = {
     {"300 colours, 256 held", [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 300; o.colorEntries = 256; })); },
                                                                                                        true,  "truncated"},
     {"huge colour count",     [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 0x40000000; o.colorEntries = 256; })); },
-                                                                                                       true,  "truncated"},
+                                                                                                       true,  "colour count 1073741824 is larger than the file"},
+    {"colour count 2^31",     [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 0x80000000u; o.colorEntries = 256; })); },
+                                                                                                       true,  "colour count 2147483648 is larger than the file"},
+    {"1 pixel wide",          [] { return MakeBitmapBytes(1, 64, 8); },                               true,  "only 1 pixel wide;"},
+    {"1 pixel high",          [] { return MakeBitmapBytes(kAtlasWidth, 1, 8); },                      true,  "only 1 pixel high;"},
+    {"1 colour",              [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 1; })); },    true,  "holds 1 colour;"},
+    {"1 byte of pixels",      [] { auto b = Full(); b.resize(14 + 40 + 1024 + 1); return b; },      true,  "truncated: 1 byte of pixels"},
     {"header size 12",        [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 12; })); }, true, "header"},
     {"header size 108",       [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 108; })); }, true, ""},
     {"header size 124",       [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 124; })); }, true, ""},
@@ -170,8 +178,9 @@ struct RunResult {
     std::string output;
 };
 
-RunResult RunProgram(const std::string& args) {
-    const std::string command = std::string(AVELUNE_BINARY) + " " + args + " </dev/null 2>&1";
+// `prefix` goes before the program (a wrapper such as timeout).
+RunResult RunProgram(const std::string& args, const std::string& prefix = "") {
+    const std::string command = prefix + std::string(AVELUNE_BINARY) + " " + args + " </dev/null 2>&1";
     RunResult result{-1, {}};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return result;
@@ -214,6 +223,38 @@ TEST(MalformedAtlasProgram, EndsWithAMessageNamingTheFile) {
         EXPECT_NE(r.output.find(c.reason), std::string::npos) << r.output;
         // A clean refusal, not a crash report.
         EXPECT_EQ(r.output.find("Sanitizer"), std::string::npos) << r.output;
+    }
+}
+
+// Paths that are no atlas file at all: each is refused at once, before a byte
+// is read, and none may keep the program waiting or reading (`timeout` ends
+// a program that would).
+// clang-format off
+const struct { const char* name; std::string (*make)(const std::string& dir); const char* reason; } kNotFiles[] = {
+    {"a directory",           [](const std::string& d) { const std::string p = d + "/folder.bmp"; ::mkdir(p.c_str(), 0755); return p; },
+                                                                                     "it is a directory, not a file"},
+    {"a pipe without writer", [](const std::string& d) { const std::string p = d + "/pipe.bmp"; ::mkfifo(p.c_str(), 0644); return p; },
+                                                                                     "it is a named pipe, not a regular file"},
+    {"an endless device",     [](const std::string&) { return std::string("/dev/zero"); },
+                                                                                     "it is a character device, not a regular file"},
+    {"a file over the cap",   [](const std::string& d) { const std::string p = d + "/huge.bmp";
+                                                         WriteFileBytes(p, MakeBitmapBytes(64, 64, 8));
+                                                         if (::truncate(p.c_str(), (64 << 20) + 1) != 0) return std::string();
+                                                         return p; },
+                                                                                     "it is 67108865 bytes, more than an atlas can be"},
+};
+// clang-format on
+
+TEST(MalformedAtlasProgram, WhatIsNoRegularFileOrTooLargeIsRefusedAtOnce) {
+    const std::string dir = MakeTempDir();
+    for (const auto& c : kNotFiles) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.make(dir);
+        ASSERT_FALSE(path.empty());
+        const RunResult r = RunProgram("--headless --atlas '" + path + "'", "timeout 20 ");
+        EXPECT_EQ(r.exitCode, 1) << r.output;
+        EXPECT_NE(r.output.find(path), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(c.reason), std::string::npos) << r.output;
     }
 }
 

@@ -7,6 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include <csignal>
+#include <cstdlib>
+#include <iterator>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/sdl/DesktopSettings.h"
@@ -131,9 +137,27 @@ TEST(SettingsFile, SaveFailsCleanlyWhereNoFolderCanBe) {
     // A save over an existing, good file that fails leaves that file whole.
     const std::string good = dir + "/good.ini";
     ASSERT_TRUE(SaveSettings(good, {3, true}, error)) << error;
-    // The temporary beside it cannot be made (a folder stands in its way).
-    fs::create_directory(good + ".tmp" + std::to_string(::getpid()));
-    EXPECT_FALSE(SaveSettings(good, {1, false}, error));
+    // The disk fills up while the new file is written: a child process
+    // limited to one byte of file, which it is told instead of killed.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit oneByte{1, 1};
+        std::signal(SIGXFSZ, SIG_IGN);
+        std::string childError;
+        const bool failed = ::setrlimit(RLIMIT_FSIZE, &oneByte) == 0 && !SaveSettings(good, {1, false}, childError) &&
+                            childError == "cannot write " + good + ": File too large";
+        std::_Exit(failed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not fail as a full disk should";
+    // Where a folder stands at the name, nothing is written.
+    fs::create_directory(dir + "/folder.ini");
+    EXPECT_FALSE(SaveSettings(dir + "/folder.ini", {1, false}, error));
+    EXPECT_EQ(error, "cannot write " + dir + "/folder.ini: it is a directory, not a regular file");
+    EXPECT_TRUE(fs::is_directory(dir + "/folder.ini"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3) << "a temporary file stayed";
     std::string warning;
     EXPECT_EQ(LoadSettings(good, warning), (DesktopSettings{3, true}));
     EXPECT_EQ(warning, "");

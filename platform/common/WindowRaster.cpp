@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include "platform/common/ReplaceFile.h"
+
 #include <cstring>
 #include <vector>
 
@@ -23,9 +25,22 @@ bool WriteRgbPng(const std::string& path, int width, int height, const std::func
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB;
-    if (png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), width * 3, nullptr) == 0) {
+    // Encoded in memory first: the file is then written whole or not at all,
+    // and a failed write never removes what was there before.
+    png_alloc_size_t bytes = 0;
+    std::vector<uint8_t> png;
+    if (png_image_write_get_memory_size(image, bytes, 0, rgb.data(), width * 3, nullptr) != 0) {
+        png.resize(bytes);
+        if (png_image_write_to_memory(&image, png.data(), &bytes, 0, rgb.data(), width * 3, nullptr) == 0) bytes = 0;
+    }
+    if (bytes == 0) {
         error = "cannot write " + path + ": " + image.message;
         png_image_free(&image);
+        return false;
+    }
+    std::string reason;
+    if (!ReplaceFile(path, png.data(), bytes, reason)) {
+        error = "cannot write " + path + ": " + reason;
         return false;
     }
     return true;

@@ -6,15 +6,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <limits>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/common/AtlasFiles.h"
+#include "platform/headless/EventScript.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
@@ -44,7 +45,9 @@ constexpr const char* kHelp =
     "  state               print the flight state as one JSON line\n"
     "  screenshot FILE     write the window picture now as PNG\n"
     "\n"
-    "Once the game asks to quit the remaining events are skipped.\n"
+    "A line ends at LF, CR LF or CR; it holds at most 4096 bytes and no control\n"
+    "bytes other than tabs. Once the game asks to quit the remaining events are\n"
+    "skipped.\n"
     "Exit status: 0 done, 1 the atlas or a screenshot failed, 2 bad arguments or events.\n";
 
 struct Options {
@@ -53,71 +56,30 @@ struct Options {
     std::string screenshot;
 };
 
-// Parses one whole word as an integer in [low, high]; false if it is not one.
-bool ParseInt(const std::string& word, long long low, long long high, int& out) {
-    if (word.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    out = static_cast<int>(v);
-    return true;
-}
+enum class Outcome { Next, Quit, Error };
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
-    return words;
-}
-
-enum class Outcome { Next, Quit, Error, BadLine };
-
-// Plays one event line. On BadLine `why` says what is wrong with it.
-Outcome PlayEvent(HeadlessSession& session, const std::string& rawLine, std::string& why) {
-    const std::string line = rawLine.substr(0, rawLine.find('#'));
-    const std::vector<std::string> w = Words(line);
-    if (w.empty()) return Outcome::Next;
-    const std::string& verb = w[0];
-    constexpr int kCoordMax = std::numeric_limits<int>::max();
-    constexpr int kCoordMin = std::numeric_limits<int>::min();
-
-    if (verb == "tick") {
-        int n = 1;
-        if (w.size() > 2 || (w.size() == 2 && !ParseInt(w[1], 0, kCoordMax, n))) {
-            why = "'tick' takes one optional count of periods, a whole number 0 or more";
-            return Outcome::BadLine;
-        }
-        // Stop at a quit request: no later period may run a tick.
-        for (int i = 0; i < n && !session.host().quitRequested(); ++i) session.Tick(1);
-    } else if (verb == "press" || verb == "release" || verb == "move") {
-        int x = 0, y = 0;
-        if (w.size() != 3 || !ParseInt(w[1], kCoordMin, kCoordMax, x) || !ParseInt(w[2], kCoordMin, kCoordMax, y)) {
-            why = "'" + verb + "' takes two whole numbers, X and Y";
-            return Outcome::BadLine;
-        }
-        if (verb == "press") session.Press(x, y);
-        else if (verb == "release") session.Release(x, y);
-        else session.Move(x, y);
-    } else if (verb == "state") {
-        if (w.size() != 1) {
-            why = "'state' takes nothing after it";
-            return Outcome::BadLine;
-        }
-        std::cout << session.StateJson() << '\n' << std::flush;
-    } else if (verb == "screenshot") {
-        if (w.size() != 2) {
-            why = "'screenshot' takes one file name (without spaces)";
-            return Outcome::BadLine;
-        }
+// Plays one parsed event.
+Outcome PlayEvent(HeadlessSession& session, const Event& event) {
+    switch (event.kind) {
+    case Event::Kind::None: break;
+    case Event::Kind::Tick:
+        // Stop at a quit request: no later period may run a tick. Once the
+        // timer has stopped no period can run one, so the rest pass at once.
+        for (int i = 0; i < event.count && !session.host().quitRequested() && session.host().timerRunning(); ++i)
+            session.Tick(1);
+        break;
+    case Event::Kind::Press: session.Press(event.x, event.y); break;
+    case Event::Kind::Release: session.Release(event.x, event.y); break;
+    case Event::Kind::Move: session.Move(event.x, event.y); break;
+    case Event::Kind::State: std::cout << session.StateJson() << '\n' << std::flush; break;
+    case Event::Kind::Screenshot: {
         std::string error;
-        if (!session.host().WriteScreenshot(w[1], error)) {
+        if (!session.host().WriteScreenshot(event.file, error)) {
             std::fprintf(stderr, "avelune: %s\n", error.c_str());
             return Outcome::Error;
         }
-    } else {
-        why = "unknown event '" + verb + "' (expected tick, press, release, move, state or screenshot)";
-        return Outcome::BadLine;
+        break;
+    }
     }
     return session.host().quitRequested() ? Outcome::Quit : Outcome::Next;
 }
@@ -150,19 +112,32 @@ int RunHeadless(int argc, char** argv) {
         return kExitUsage;
     }
 
-    std::ifstream eventFile;
-    std::istream* events = nullptr;
+    // The events are opened before the atlas is read, so that a bad name
+    // costs nothing; a named pipe may be waited on, as a player means it.
+    const std::string eventsName = options.events == "-" ? "events" : options.events;
+    int eventsFd = -1;
     if (options.events == "-") {
-        events = &std::cin;
+        eventsFd = STDIN_FILENO;
     } else if (!options.events.empty()) {
-        eventFile.open(options.events);
-        if (!eventFile) {
+        eventsFd = ::open(options.events.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st{};
+        if (eventsFd < 0) {
             std::fprintf(stderr, "avelune: cannot open the events file %s: %s\n", options.events.c_str(),
                          std::strerror(errno));
             return kExitUsage;
         }
-        events = &eventFile;
+        if (::fstat(eventsFd, &st) == 0 && S_ISDIR(st.st_mode)) {
+            std::fprintf(stderr, "avelune: the events file %s is a directory\n", options.events.c_str());
+            ::close(eventsFd);
+            return kExitUsage;
+        }
     }
+    struct CloseEvents {
+        int fd;
+        ~CloseEvents() {
+            if (fd > STDIN_FILENO) ::close(fd);
+        }
+    } closeEvents{eventsFd};
 
     const std::string atlasPath = options.atlas.empty() ? FindAtlas(argc > 0 ? argv[0] : nullptr) : options.atlas;
     std::string error;
@@ -175,18 +150,33 @@ int RunHeadless(int argc, char** argv) {
     int status = kExitOk;
     {
         HeadlessSession session(std::move(atlas));
-        if (events != nullptr) {
+        if (eventsFd >= 0) {
+            EventLineReader reader = EventLineReader::ForDescriptor(eventsFd);
             std::string line;
-            for (long lineNumber = 1; std::getline(*events, line); ++lineNumber) {
-                std::string why;
-                const Outcome outcome = PlayEvent(session, line, why);
-                if (outcome == Outcome::BadLine) {
-                    std::fprintf(stderr, "avelune: %s line %ld: %s\n",
-                                 options.events == "-" ? "events" : options.events.c_str(), lineNumber, why.c_str());
+            for (long lineNumber = 1;; ++lineNumber) {
+                const EventLineReader::Status read = reader.Next(line);
+                if (read == EventLineReader::Status::End) break;
+                if (read == EventLineReader::Status::ReadError) {
+                    std::fprintf(stderr, "avelune: cannot read the %s: %s\n",
+                                 options.events == "-" ? "events on standard input"
+                                                       : ("events file " + options.events).c_str(),
+                                 reader.error().c_str());
                     return kExitUsage;
                 }
-                if (outcome == Outcome::Error) return kExitFailure;
-                if (outcome == Outcome::Quit) break;  // the program ends: the rest is never played
+                Event event;
+                std::string why;
+                if (read == EventLineReader::Status::TooLong) {
+                    why = "longer than " + std::to_string(kMaxEventLine) + " bytes: " + QuoteForMessage(line);
+                } else if (!ParseEventLine(line, event, why)) {
+                    // why says it
+                } else {
+                    const Outcome outcome = PlayEvent(session, event);
+                    if (outcome == Outcome::Error) return kExitFailure;
+                    if (outcome == Outcome::Quit) break;  // the program ends: the rest is never played
+                    continue;
+                }
+                std::fprintf(stderr, "avelune: %s line %ld: %s\n", eventsName.c_str(), lineNumber, why.c_str());
+                return kExitUsage;
             }
         }
         if (!options.screenshot.empty() && !session.host().WriteScreenshot(options.screenshot, error)) {

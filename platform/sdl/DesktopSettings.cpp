@@ -10,8 +10,8 @@
 #include <sstream>
 #include <system_error>
 
-#include <unistd.h>
 
+#include "platform/common/ReplaceFile.h"
 #include "platform/sdl/DesktopLayout.h"
 
 namespace {
@@ -131,27 +131,10 @@ bool SaveSettings(const std::string& path, const DesktopSettings& settings, std:
             return false;
         }
     }
-    // Beside the target, so the rename stays within one file system.
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
     const std::string text = FormatSettings(settings);
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + temp + ": " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    ok = (std::fflush(file) == 0) && ok;
-    ok = (::fsync(::fileno(file)) == 0) && ok;
-    const int savedErrno = errno;
-    ok = (std::fclose(file) == 0) && ok;
-    if (!ok) {
-        error = "cannot write " + temp + ": " + std::strerror(savedErrno);
-        std::remove(temp.c_str());
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
-        std::remove(temp.c_str());
+    std::string reason;
+    if (!ReplaceFile(path, text.data(), text.size(), reason)) {
+        error = "cannot write " + path + ": " + reason;
         return false;
     }
     return true;

@@ -19,9 +19,9 @@ constexpr const char* kSettingsFileName = "settings.ini";
 // unreadable or corrupt one gives the defaults and sets `warning`.
 DesktopSettings LoadSettings(const std::string& path, std::string& warning);
 
-// Writes the settings so that a reader never sees half a file: a temporary
-// file beside it, flushed, then renamed over it. Creates the folder if it is
-// missing. False (with `error` set) when it cannot.
+// Writes the settings so that a reader never sees half a file and a failed
+// save keeps the old one (ReplaceFile). Creates the folder if it is missing.
+// False (with `error` naming the file and the reason) when it cannot.
 bool SaveSettings(const std::string& path, const DesktopSettings& settings, std::string& error);
 
 // The text SaveSettings writes, and the parser LoadSettings uses.
