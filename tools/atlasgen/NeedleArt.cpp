@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CockpitLayout.h"
+#include "PanelLayout.h"
 #include "PaintKit.h"
 
 namespace {
