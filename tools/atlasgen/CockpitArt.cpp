@@ -57,17 +57,8 @@ void Readout(cairo_t* cr, const ReadoutLayout& r, const char* label, double lx, 
 void Windscreen(cairo_t* cr) {
     const Box& w = layout::kWindscreen;
     // Sky: deep blue overhead to haze at the bottom of the glass.
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, w.y, 0, w.y + w.h);
-    auto stop = [&](double at, int index) {
-        const Rgb8 c = AtlasPalette()[index];
-        cairo_pattern_add_color_stop_rgb(sky, at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-    };
-    stop(0.0, RampIndex(Ramp::Sky, 3));
-    stop(1.0, RampIndex(Ramp::Sky, 15));
-    cairo_set_source(cr, sky);
-    cairo_rectangle(cr, w.x, w.y, w.w, w.h);
-    cairo_fill(cr);
-    cairo_pattern_destroy(sky);
+    FillVerticalGradient(cr, w.x, w.y, w.w, w.h, w.y, w.y + w.h,
+                         {{0.0, RampIndex(Ramp::Sky, 3)}, {1.0, RampIndex(Ramp::Sky, 15)}});
     // A few flat cumulus banks low in the sky.
     struct Cloud {
         double x, y, rx, ry;
