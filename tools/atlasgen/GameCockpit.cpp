@@ -72,12 +72,12 @@ CockpitPicture ComposeCockpitThroughGame(const AtlasIndices& atlas, const Cockpi
     view.ComposeCockpit();
 
     // The lamps, as the judgement after the composition lights them.
-    view.dragSwitch = scene.dragSwitch;
-    view.liftSwitch = scene.liftSwitch;
-    view.turbulenceSwitch = scene.turbulenceSwitch;
-    view.outsideViewSwitch = scene.outsideViewSwitch;
-    view.pageSwitch = scene.pageSwitch;
-    view.restartLamp = scene.restartLamp;
+    view.dragSwitch = scene.lamps.dragSwitch;
+    view.liftSwitch = scene.lamps.liftSwitch;
+    view.turbulenceSwitch = scene.lamps.turbulenceSwitch;
+    view.outsideViewSwitch = scene.lamps.outsideViewSwitch;
+    view.pageSwitch = scene.lamps.pageSwitch;
+    view.restartLamp = scene.lamps.restartLamp;
     view.JudgeApproach();
     for (std::string_view name : scene.pressed) {
         const controls::PressRow& row = CockpitPress(name);

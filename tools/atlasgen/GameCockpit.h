@@ -20,8 +20,10 @@ struct CockpitScene {
     std::vector<int> randValues;    // the rand() values the gauges' jitter draws, in order
     // The switch values whose lamps are lit after the composition (the lamp
     // pass reads them; the composition reads `record`'s).
-    uint32_t dragSwitch = 0, liftSwitch = 0, turbulenceSwitch = 0, outsideViewSwitch = 0, pageSwitch = 0,
-             restartLamp = 0;
+    struct Lamps {
+        uint32_t dragSwitch = 0, liftSwitch = 0, turbulenceSwitch = 0, outsideViewSwitch = 0, pageSwitch = 0,
+                 restartLamp = 0;
+    } lamps;
     // Cockpit press rows (input/ControlTables.h) shown held down.
     std::vector<std::string_view> pressed;
 };

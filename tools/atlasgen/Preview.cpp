@@ -30,63 +30,58 @@ bool WritePng(const CockpitPicture& picture, const std::string& path) {
 // The start of the approach, every lamp dark.
 CockpitScene AtTheStart() {
     CockpitScene scene;
-    FlightState& s = scene.record;
-    s.power = 25;
-    s.fuel = 51000;
-    s.enginePointerA = 50;
-    s.enginePointerB = 52;
-    s.sweepCounter = 11;
-    s.airspeed = 150;
-    s.airspeedFrame = 34;
-    s.altitude = 3202;
-    s.distanceToGo = 896;
-    s.lateralOffset = 50;
-    s.glideSlopeError = 50;
-    s.glideSlopeBarY = 280;
-    s.horizonRow = 109;
-    s.pitch = -10;
-    s.outsideViewSwitch = kOutsideViewShown;
+    scene.record = {
+        .power = 25,
+        .fuel = 51000,
+        .altitude = 3202,
+        .enginePointerA = 50,
+        .enginePointerB = 52,
+        .lateralOffset = 50,
+        .glideSlopeBarY = 280,
+        .glideSlopeError = 50,
+        .airspeed = 150,
+        .airspeedFrame = 34,
+        .pitch = -10,
+        .horizonRow = 109,
+        .sweepCounter = 11,
+        .distanceToGo = 896,
+        .outsideViewSwitch = kOutsideViewShown,
+    };
     scene.randValues = {0, 0, 0, 0, 20000};
-    scene.dragSwitch = kDragOff;
-    scene.liftSwitch = kLiftOff;
-    scene.turbulenceSwitch = kTurbulenceOff;
-    scene.outsideViewSwitch = kOutsideViewHidden;
-    scene.pageSwitch = kPageOff;
+    scene.lamps = {.dragSwitch = kDragOff, .liftSwitch = kLiftOff, .turbulenceSwitch = kTurbulenceOff,
+                   .outsideViewSwitch = kOutsideViewHidden, .pageSwitch = kPageOff};
     return scene;
 }
 
 // Banked and climbing with every switch on and some controls held down.
 CockpitScene BankedWithControls() {
     CockpitScene scene;
-    FlightState& s = scene.record;
-    s.power = 70;
-    s.fuel = 20000;
-    s.enginePointerA = 40;
-    s.enginePointerB = 30;
-    s.sweepCounter = 39;
-    s.airspeed = 75;
-    s.airspeedFrame = 17;
-    s.altitude = 1800;
-    s.climbRate = 12;
-    s.distanceFlown = 26000;
-    s.distanceToGo = 412;
-    s.compassHeading = 15;
-    s.headingOffset = 5;
-    s.lateralOffset = 80;
-    s.glideSlopeError = 98;
-    s.glideSlopeBarY = 240;
-    s.horizonColumn = -3;
-    s.horizonRow = 95;
-    s.pitch = 4;
-    s.bank = 3;
-    s.outsideViewSwitch = kOutsideViewShown;
+    scene.record = {
+        .power = 70,
+        .fuel = 20000,
+        .altitude = 1800,
+        .enginePointerA = 40,
+        .distanceFlown = 26000,
+        .enginePointerB = 30,
+        .lateralOffset = 80,
+        .glideSlopeBarY = 240,
+        .glideSlopeError = 98,
+        .airspeed = 75,
+        .airspeedFrame = 17,
+        .pitch = 4,
+        .horizonRow = 95,
+        .horizonColumn = -3,
+        .bank = 3,
+        .sweepCounter = 39,
+        .climbRate = 12,
+        .compassHeading = 15,
+        .headingOffset = 5,
+        .distanceToGo = 412,
+        .outsideViewSwitch = kOutsideViewShown,
+    };
     scene.randValues = {0, 10000, 10000, 10000, 30000};
-    scene.dragSwitch = kDragOn;
-    scene.liftSwitch = kLiftOn;
-    scene.turbulenceSwitch = kTurbulenceOn;
-    scene.outsideViewSwitch = kOutsideViewShown;
-    scene.pageSwitch = kPageOn;
-    scene.restartLamp = kRestartLampLit;
+    scene.lamps = {.dragSwitch = kDragOn, .liftSwitch = kLiftOn, .turbulenceSwitch = kTurbulenceOn,
+                   .outsideViewSwitch = kOutsideViewShown, .pageSwitch = kPageOn, .restartLamp = kRestartLampLit};
     scene.pressed = {"pad upper left", "left pedal", "power up", "full power", "drag on", "lift off", "restart"};
     return scene;
 }
@@ -94,33 +89,31 @@ CockpitScene BankedWithControls() {
 // Low, fast and far off the centre line, the outside view switched off.
 CockpitScene LowAndFast() {
     CockpitScene scene;
-    FlightState& s = scene.record;
-    s.power = 5;
-    s.fuel = 2000;
-    s.enginePointerA = 3;
-    s.enginePointerB = 69;
-    s.sweepCounter = 65;
-    s.airspeed = 273;
-    s.airspeedFrame = 62;
-    s.altitude = 120;
-    s.climbRate = -25;
-    s.distanceToGo = 35;
-    s.compassHeading = 355;
-    s.headingOffset = -8;
-    s.lateralOffset = 10;
-    s.glideSlopeError = 145;
-    s.glideSlopeBarY = 320;
-    s.horizonColumn = 5;
-    s.horizonRow = 130;
-    s.pitch = -31;
-    s.bank = -3;
-    s.outsideViewSwitch = kOutsideViewHidden;
+    scene.record = {
+        .power = 5,
+        .fuel = 2000,
+        .altitude = 120,
+        .enginePointerA = 3,
+        .enginePointerB = 69,
+        .lateralOffset = 10,
+        .glideSlopeBarY = 320,
+        .glideSlopeError = 145,
+        .airspeed = 273,
+        .airspeedFrame = 62,
+        .pitch = -31,
+        .horizonRow = 130,
+        .horizonColumn = 5,
+        .bank = -3,
+        .sweepCounter = 65,
+        .climbRate = -25,
+        .compassHeading = 355,
+        .headingOffset = -8,
+        .distanceToGo = 35,
+        .outsideViewSwitch = kOutsideViewHidden,
+    };
     scene.randValues = {0, 0, 0, 0, 0};
-    scene.dragSwitch = kDragOff;
-    scene.liftSwitch = kLiftOff;
-    scene.turbulenceSwitch = kTurbulenceOff;
-    scene.outsideViewSwitch = kOutsideViewHidden;
-    scene.pageSwitch = kPageOff;
+    scene.lamps = {.dragSwitch = kDragOff, .liftSwitch = kLiftOff, .turbulenceSwitch = kTurbulenceOff,
+                   .outsideViewSwitch = kOutsideViewHidden, .pageSwitch = kPageOff};
     return scene;
 }
 

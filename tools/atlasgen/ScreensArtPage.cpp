@@ -21,32 +21,29 @@ namespace {
 // as the judgement lights it.
 CockpitScene GuideScene(bool outsideView) {
     CockpitScene scene;
-    FlightState& s = scene.record;
-    s.power = 25;
-    s.fuel = 50000;
-    s.enginePointerA = 51;
-    s.enginePointerB = 52;
-    s.sweepCounter = 11;
-    s.airspeed = 150;
-    s.airspeedFrame = 34;
-    s.altitude = 1150;
-    s.climbRate = 11;
-    s.distanceFlown = 30000;
-    s.distanceToGo = 328;
-    s.lateralOffset = 48;
-    s.glideSlopeError = 54;
-    s.glideSlopeBarY = 278;
-    s.horizonRow = 109;
-    s.pitch = -10;
-    s.outsideViewSwitch = outsideView ? kOutsideViewShown : kOutsideViewHidden;
+    scene.record = {
+        .power = 25,
+        .fuel = 50000,
+        .altitude = 1150,
+        .enginePointerA = 51,
+        .distanceFlown = 30000,
+        .enginePointerB = 52,
+        .lateralOffset = 48,
+        .glideSlopeBarY = 278,
+        .glideSlopeError = 54,
+        .airspeed = 150,
+        .airspeedFrame = 34,
+        .pitch = -10,
+        .horizonRow = 109,
+        .sweepCounter = 11,
+        .climbRate = 11,
+        .distanceToGo = 328,
+        .outsideViewSwitch = outsideView ? kOutsideViewShown : kOutsideViewHidden,
+    };
     // Jitter for the fuel, engine B, sweep and the two engine A gauges.
     scene.randValues = {0, 0, 0, 10000, 0};
-    scene.dragSwitch = kDragOff;
-    scene.liftSwitch = kLiftOff;
-    scene.turbulenceSwitch = kTurbulenceOff;
-    scene.outsideViewSwitch = kOutsideViewShown;
-    scene.pageSwitch = kPageOn;
-    scene.restartLamp = kRestartLampLit;
+    scene.lamps = {.dragSwitch = kDragOff, .liftSwitch = kLiftOff, .turbulenceSwitch = kTurbulenceOff,
+                   .outsideViewSwitch = kOutsideViewShown, .pageSwitch = kPageOn, .restartLamp = kRestartLampLit};
     return scene;
 }
 
