@@ -4,14 +4,8 @@
 // show through the face's surround; the second pass, with the glass as its
 // transparent colour, puts the rim, the scale and the hub back over the
 // needle, so the needle seems to lie under the glass.
+#include "cockpit/CockpitLayout.h"
 #include "game/AveluneView.h"
-
-namespace {
-
-constexpr Placed kAirspeedFaceAt{143, 230, sprite::kAirspeedFace};
-constexpr Placed kAirspeedFaceOverAt{143, 230, sprite::kAirspeedFaceOver};
-
-}  // namespace
 
 void CAveluneView::DrawAirspeedIndicator() {
     Draw(kAirspeedFaceAt);

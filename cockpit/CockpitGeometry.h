@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "game/Arith.h"
+#include "game/FlightState.h"
 #include "gfx/AtlasCatalogue.h"
 
 // A point on the surface or in the atlas, x right and y down.
@@ -19,9 +20,6 @@ struct CockpitPoint {
     int32_t x, y;
     friend constexpr bool operator==(const CockpitPoint&, const CockpitPoint&) = default;
 };
-
-// The outside-view switch position that shows the view and the runway outline.
-constexpr uint32_t kOutsideViewShown = 7;
 
 // The windscreen: a 590 x 152 area of the surface at (20, 20).
 constexpr int32_t kViewLeft = 20;
@@ -47,6 +45,16 @@ constexpr CockpitPoint AttitudeSource(int32_t horizonColumn, uint32_t horizonRow
     return ClampIntoPicture(x, y, sprite::kAttitudeWindow.width, sprite::kAttitudeWindow.height, kAttitudeBand);
 }
 
+// Where the view cuts the scenery picture: with the heading, pitch and bank
+// all at rest, view column 0 shows scenery column 334 and the view's top row
+// scenery row 1700 (atlas coordinates). One heading step moves the view 3
+// columns, one pitch step 2 rows and one bank step 15 rows.
+constexpr int32_t kSceneryRestColumn = 334;
+constexpr int32_t kSceneryRestRow = 1700;
+constexpr int32_t kSceneryColumnsPerHeadingStep = 3;
+constexpr int32_t kSceneryRowsPerPitchStep = 2;
+constexpr int32_t kSceneryRowsPerBankStep = 15;
+
 // The integer part of v, truncated toward zero, for a v that may not fit:
 // beyond the 32-bit range it stops at the range's ends, and NaN reads 0.
 inline int32_t TruncateToInt32(double v) {
@@ -61,9 +69,10 @@ inline int32_t TruncateToInt32(double v) {
 // accumulated shear `rowStep`, held inside the scenery picture.
 inline CockpitPoint SceneryColumnSource(uint32_t c, int32_t headingOffset, int16_t pitch, int16_t bank,
                                         float rowStep) {
-    const int32_t x = WrapAdd(WrapSub(static_cast<int32_t>(c), WrapMul(3, headingOffset)), 334);
+    const int32_t x = WrapAdd(WrapSub(static_cast<int32_t>(c), WrapMul(kSceneryColumnsPerHeadingStep, headingOffset)),
+                              kSceneryRestColumn);
     // pitch is 16-bit and bank is already limited, so this sum cannot wrap.
-    const int32_t rowBase = 1700 - 2 * pitch - 15 * bank;
+    const int32_t rowBase = kSceneryRestRow - kSceneryRowsPerPitchStep * pitch - kSceneryRowsPerBankStep * bank;
     // The integer goes to single precision first; the addition itself is made
     // in double precision, where the sum of two floats of these sizes is exact,
     // so the truncation sees the true sum rather than one rounded to a float.

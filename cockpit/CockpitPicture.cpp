@@ -1,4 +1,6 @@
 // State 4: the whole cockpit picture, composed afresh every flight cycle.
+// The state machine sets the input modes and the next state around it; the
+// composition only draws, and writes the members its instruments limit.
 //
 // Nothing of the previous picture is kept: every element is drawn again, in a
 // fixed order in which later elements cover earlier ones. Only the runway
@@ -7,24 +9,10 @@
 #include <algorithm>
 
 #include "cockpit/CockpitGeometry.h"
+#include "cockpit/CockpitLayout.h"
 #include "game/AveluneView.h"
 
 namespace {
-
-// clang-format off
-// Where the fixed pictures of the panel and of the three indicators stand.
-constexpr Placed       kBasePanelAt          {  0,   0, sprite::kBasePanel};
-constexpr CockpitPoint kAttitudeWindowAt     {285, 230};
-constexpr Placed       kAttitudeBezels[] = {
-                                              {280, 224, sprite::kAttitudeBezel1},
-                                              {280, 224, sprite::kAttitudeBezel2},
-};
-constexpr Placed       kIlsFaceAt            { 25, 230, sprite::kIlsFace};
-constexpr int32_t      kLocalizerLeft        = 27;   // needle's left edge at localizerNeedle 0
-constexpr int32_t      kLocalizerTop         = 232;
-constexpr int32_t      kGlideSlopeBarLeft    = 28;
-constexpr Placed       kIlsOverlayAt         { 25, 230, sprite::kIlsOverlay};
-// clang-format on
 
 // The localizer scale: 0 at the left stop, 50 on the centre line, 100 at the right stop.
 constexpr int16_t kLocalizerMin = 0;
@@ -33,10 +21,6 @@ constexpr int16_t kLocalizerMax = 100;
 }  // namespace
 
 void CAveluneView::ComposeCockpit() {
-    // The mouse handlers test the cockpit's controls from now on.
-    pressMode = kModeCockpit;
-    releaseMode = kModeCockpit;
-
     Draw(kBasePanelAt);
 
     // Attitude indicator: a window into the band of bank pictures. The
@@ -70,6 +54,4 @@ void CAveluneView::ComposeCockpit() {
     // surface alone is copied to the window.
     ShowSurface(kSurfaceWidth, kSurfaceHeight);
     if (outsideViewSwitch == kOutsideViewShown) DrawRunwayOutline();
-
-    gameState = kStateJudgement;
 }

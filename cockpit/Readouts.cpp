@@ -7,34 +7,12 @@
 // position draws nothing, so the panel beneath it stays visible.
 #include "cockpit/Readouts.h"
 
+#include "cockpit/CockpitLayout.h"
+
 #include "game/Arith.h"
 #include "game/AveluneView.h"
 
 namespace {
-
-enum class Glyphs { kLarge, kSmall };
-
-// One readout's glyph set and the top-left corner of each digit position,
-// most significant first.
-struct ReadoutLayout {
-    const char* name;
-    Glyphs glyphs;
-    int positions;
-    struct At {
-        int16_t x, y;
-    } at[kMaxReadoutPositions];
-};
-
-// clang-format off
-//                                                   glyphs       n   digit positions
-constexpr ReadoutLayout kDistanceReadout    { "distance",    Glyphs::kLarge, 3, {{ 65, 208}, { 78, 208}, { 90, 208}} };
-constexpr ReadoutLayout kHeadingReadout     { "heading",     Glyphs::kLarge, 3, {{299, 300}, {311, 300}, {323, 300}} };
-constexpr ReadoutLayout kAirspeedReadout    { "airspeed",    Glyphs::kSmall, 3, {{207, 209}, {215, 209}, {223, 209}} };
-constexpr ReadoutLayout kAltitudeReadout    { "altitude",    Glyphs::kSmall, 5, {{318, 209}, {326, 209}, {334, 209}, {342, 209}, {350, 209}} };
-constexpr ReadoutLayout kClimbRateReadout   { "climb rate",  Glyphs::kSmall, 3, {{356, 262}, {364, 262}, {372, 262}} };
-constexpr ReadoutLayout kGlideSlopeReadout  { "glide slope", Glyphs::kSmall, 3, {{ 38, 274}, { 46, 274}, { 54, 274}} };
-constexpr ReadoutLayout kCourseReadout      { "course",      Glyphs::kSmall, 3, {{ 78, 294}, { 86, 294}, { 94, 294}} };
-// clang-format on
 
 // The centre of the localizer and glide-slope scales: on course and on slope.
 constexpr int32_t kOnCourse = 50;
@@ -47,8 +25,7 @@ int32_t ShowReadout(CAveluneView& view, const ReadoutLayout& readout, T value) {
     for (int i = 0; i < split.positions; ++i) {
         const int digit = split.digits[i];
         if (digit == kBlankDigit) continue;
-        const Sprite glyph = (readout.glyphs == Glyphs::kLarge) ? LargeDigit(digit) : SmallDigit(digit);
-        view.Draw(glyph, readout.at[i].x, readout.at[i].y);
+        view.Draw(Glyph(readout.glyphs, digit), readout.at[i].x, readout.at[i].y);
     }
     return split.work;
 }

@@ -71,6 +71,11 @@ public:
     // RealizeGamePalette, then ShowSurface.
     void Present(int width = kSurfaceWidth, int height = kSurfaceHeight);
 
+    // One value of the runtime library's rand() counted in ten thousands:
+    // 0..3, and 3 only for 30000..32767. The gauges shake by it, the title's
+    // aircraft bobs by it and the turbulence jolts by it.
+    int32_t RandTenThousands() { return host_.Rand() / 10000; }
+
     // ---- Timer control -----------------------------------------------------
     void RearmTimer() { host_.RearmTimer(kTickMs); }
     void KillTimer() { host_.KillTimer(); }
@@ -90,13 +95,12 @@ public:
     void DrawSecondPage();            // state 9
 
     // ---- Cockpit picture (cockpit/, gauges/) --------------------------------
-    void ComposeCockpit();            // state 4: the whole picture, then gameState 6
+    void ComposeCockpit();            // state 4: the whole picture, shown
     void DrawAirspeedIndicator();
     void DrawReadouts();              // readouts 1 to 5
     void DrawIlsReadouts();           // readouts 6 and 7; stores glideSlopeDeviation
     void DrawPanelGauges();           // the six gauges, in order
     void DrawNeedleGauge(int32_t ox, int32_t oy, int32_t value);
-    int32_t GaugeJitter();            // rand() / 10000
     void DrawOutsideView();           // limits bank, draws the 590 columns
     void ComputeRunwayCorners();
     void DrawRunwayOutline();         // on the window only

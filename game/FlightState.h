@@ -79,8 +79,9 @@ struct FlightState {
 #undef AVELUNE_DECLARE_MEMBER
 };
 
-// The game states, numbered as the design numbers them. 2 and 5 are never
-// entered; a value above 10 makes a tick do nothing.
+// The game states, by the numbers gameState holds (replays and saved records
+// keep them). 2 and 5 are never entered; a value above 10 makes a tick do
+// nothing.
 enum GameState : uint32_t {
     kStateTitlePicture = 0,
     kStateInformationPage = 1,
@@ -98,4 +99,22 @@ enum InputMode : uint32_t {
     kModeTitle = 0,
     kModeInformationPage = 1,
     kModeCockpit = 3,
+};
+
+// The positions of the panel's switches, as their members hold them: each
+// switch has two values of its own, so one number says which switch and which
+// way. A switch never set holds 0 and lights no lamp.
+enum SwitchPosition : uint32_t {
+    kDragOff = 1,             // dragSwitch
+    kDragOn = 2,
+    kLiftOff = 3,             // liftSwitch
+    kLiftOn = 4,
+    kTurbulenceOff = 5,       // turbulenceSwitch
+    kTurbulenceOn = 6,
+    kOutsideViewShown = 7,    // outsideViewSwitch: the view and the runway outline drawn
+    kOutsideViewHidden = 8,
+    kPageOff = 9,             // pageSwitch
+    kPageOn = 10,             // the position that also opens the information page
+    kRestartLampLit = 11,     // restartLamp, once a restart has been made
+    kRestartLampPushed = 12,  // restartLamp while the restart is being made
 };

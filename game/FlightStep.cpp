@@ -79,7 +79,7 @@ void CAveluneView::FlyOneSecond() {
 
     // Near the ground the outside view is always drawn; a negative altitude
     // counts as very high here.
-    if (static_cast<uint32_t>(altitude) < kLowAltitude) outsideViewSwitch = 7;
+    if (static_cast<uint32_t>(altitude) < kLowAltitude) outsideViewSwitch = kOutsideViewShown;
 
     climbRate = WrapAbs(WrapSub(altitude, previousAltitude));
     previousAltitude = altitude;

@@ -7,6 +7,7 @@
 // (the cockpit's restart switch) starts the tick again.
 #include "game/Arith.h"
 #include "game/AveluneView.h"
+#include "game/SwitchLamps.h"
 
 namespace {
 
@@ -21,40 +22,9 @@ constexpr int16_t kFailNeedleLow = 5;
 constexpr int16_t kWarnDeviation = 95;       // glide-slope deviation, feet
 constexpr int16_t kFailDeviation = 100;
 
-// ---- Switch lamps ------------------------------------------------------------
-
-enum class SwitchEffect : uint8_t { kNone, kDrag, kLift, kTurbulence };
-
-// One value of one switch: the lamp it lights, what it does to the flight,
-// and whether the window is shown at once.
-struct LampRow {
-    uint32_t FlightState::*member;
-    uint32_t value;
-    Placed lamp;
-    SwitchEffect effect;
-    bool presents;
-};
-
-// clang-format off
-// In the order the switches are acted on; a switch holding no listed value
-// (0 until the player first sets it) lights nothing.
-constexpr LampRow kLamps[] = {
-    // switch                          value  lamp at, sprite                          effect                     presents
-    {&FlightState::dragSwitch,           1, { 61, 349, sprite::kDragLampOff},       SwitchEffect::kNone,       true },
-    {&FlightState::dragSwitch,           2, { 61, 349, sprite::kDragLampOn},        SwitchEffect::kDrag,       true },
-    {&FlightState::liftSwitch,           3, { 63, 382, sprite::kLiftLampOff},       SwitchEffect::kNone,       false},
-    {&FlightState::liftSwitch,           4, { 62, 383, sprite::kLiftLampOn},        SwitchEffect::kLift,       true },
-    {&FlightState::turbulenceSwitch,     5, {181, 349, sprite::kTurbulenceLampOff}, SwitchEffect::kNone,       false},
-    {&FlightState::turbulenceSwitch,     6, {181, 349, sprite::kTurbulenceLampOn},  SwitchEffect::kTurbulence, true },
-    {&FlightState::outsideViewSwitch,    7, {181, 383, sprite::kViewLampOn},        SwitchEffect::kNone,       false},
-    {&FlightState::outsideViewSwitch,    8, {181, 383, sprite::kViewLampOff},       SwitchEffect::kNone,       true },
-    {&FlightState::pageSwitch,           9, {442, 380, sprite::kPageLampOff},       SwitchEffect::kNone,       false},
-    {&FlightState::pageSwitch,          10, {442, 380, sprite::kPageLampOn},        SwitchEffect::kNone,       true },
-    {&FlightState::restartLamp,         11, {534, 380, sprite::kRestartLamp},       SwitchEffect::kNone,       false},
-};
-
 // ---- Result screens ------------------------------------------------------------
 
+// clang-format off
 constexpr Placed kPanelRow1      { 10,  36, sprite::kMessagePanel};
 constexpr Placed kPanelRow1End   {540,  36, sprite::kMessagePanelEnd};
 constexpr Placed kPanelRow2      { 10, 100, sprite::kMessagePanel};
@@ -74,9 +44,9 @@ constexpr Placed kArrivalText    {148, 123, sprite::kArrivalMessage};
 // Presentations of the blinking lamp after the first one.
 constexpr int kLampBlinks = 15;
 
-int32_t TurbulenceStep(GameHost& host) {
-    const int32_t up = host.Rand() / 10000;
-    const int32_t down = host.Rand() / 10000;
+int32_t TurbulenceStep(CAveluneView& v) {
+    const int32_t up = v.RandTenThousands();
+    const int32_t down = v.RandTenThousands();
     return 2 * up - 2 * down;  // -6..6
 }
 
@@ -90,9 +60,9 @@ void ApplyEffect(CAveluneView& v, SwitchEffect effect) {
         break;
     case SwitchEffect::kTurbulence: {
         // Four draws, in this order: two for the height, two for the side.
-        const int32_t lift = TurbulenceStep(v.host());
+        const int32_t lift = TurbulenceStep(v);
         v.altitude = WrapAdd(v.altitude, lift);
-        const int32_t drift = TurbulenceStep(v.host());
+        const int32_t drift = TurbulenceStep(v);
         v.lateralOffset = Low16(WrapAdd(v.lateralOffset, drift));
         break;
     }

@@ -88,7 +88,7 @@ void CAveluneView::DrawTitleFrame() {
     // The aircraft bobs by 0, 2, 4 or 6 rows. Nothing restores what lies
     // under it, so where the layers do not reach its earlier copies stay.
     auto drawAircraft = [&](int16_t x) {
-        const int32_t row = kAircraftRow + 2 * (host().Rand() / 10000);
+        const int32_t row = kAircraftRow + 2 * RandTenThousands();
         Draw(frame.aircraft, x, row);
         ShowSurface(kSurfaceWidth, kSurfaceHeight);
     };

@@ -7,14 +7,6 @@
 #include "game/Arith.h"
 #include "game/AveluneView.h"
 
-namespace {
-
-// The largest value rand() returns divided by this is 3: most gauges shake
-// by up to three needle frames ahead of their value.
-constexpr int kJitterDivisor = 10000;
-
-}  // namespace
-
 void CAveluneView::DrawNeedleGauge(int32_t ox, int32_t oy, int32_t value) {
     // Read unsigned, so every negative value is past the last needle too:
     // such a gauge shows its face alone.
@@ -26,5 +18,3 @@ void CAveluneView::DrawNeedleGauge(int32_t ox, int32_t oy, int32_t value) {
     }
     Draw(sprite::kGaugeFace, ox, oy);
 }
-
-int32_t CAveluneView::GaugeJitter() { return host().Rand() / kJitterDivisor; }

@@ -3,14 +3,12 @@
 // All six share the needle mechanism; they differ only in where they stand
 // and what drives them. Five of them shake by a fresh jitter on every picture,
 // which costs one rand() each, always in the order of the table.
+#include "cockpit/CockpitLayout.h"
 #include "game/Arith.h"
 #include "game/AveluneView.h"
 
 namespace {
 
-// The block's top-left gauge face; the others are placed relative to it.
-constexpr int32_t kGaugeBlockX = 395;
-constexpr int32_t kGaugeBlockY = 225;
 // The sweep gauge's needle goes once round the dial, frame 0 to 70, and over.
 constexpr uint32_t kSweepLastFrame = 70;
 
@@ -42,15 +40,18 @@ struct PanelGauge {
     bool jitter;
 };
 
+// The offsets of the second and third columns and of the second row.
+constexpr int32_t kC1 = kGaugeColumnStep, kC2 = 2 * kGaugeColumnStep, kR1 = kGaugeRowStep;
+
 // clang-format off
 constexpr PanelGauge kPanelGauges[] = {
 //   name            layout member x                          layout member y                         x    y  driving value  jitter
-    {"power",        nullptr,                                 nullptr,                                  0,   0, PowerDrive,   false},
-    {"fuel",         &FlightState::gaugeUpperMiddleOffsetX,   nullptr,                                 70,   0, FuelDrive,    true },
-    {"engine B",     &FlightState::gaugeUpperRightOffsetX,    nullptr,                                140,   0, EngineBDrive, true },
-    {"sweep",        &FlightState::gaugeLowerLeftOffsetX,     &FlightState::gaugeLowerLeftOffsetY,      0,  83, SweepDrive,   true },
-    {"engine A",     &FlightState::gaugeLowerMiddleOffsetX,   &FlightState::gaugeLowerMiddleOffsetY,   70,  83, EngineADrive, true },
-    {"engine A too", &FlightState::gaugeLowerRightOffsetX,    &FlightState::gaugeLowerRightOffsetY,   140,  83, EngineADrive, true },
+    {"power",        nullptr,                                 nullptr,                                0,   0, PowerDrive,   false},
+    {"fuel",         &FlightState::gaugeUpperMiddleOffsetX,   nullptr,                              kC1,   0, FuelDrive,    true },
+    {"engine B",     &FlightState::gaugeUpperRightOffsetX,    nullptr,                              kC2,   0, EngineBDrive, true },
+    {"sweep",        &FlightState::gaugeLowerLeftOffsetX,     &FlightState::gaugeLowerLeftOffsetY,    0, kR1, SweepDrive,   true },
+    {"engine A",     &FlightState::gaugeLowerMiddleOffsetX,   &FlightState::gaugeLowerMiddleOffsetY, kC1, kR1, EngineADrive, true },
+    {"engine A too", &FlightState::gaugeLowerRightOffsetX,    &FlightState::gaugeLowerRightOffsetY,  kC2, kR1, EngineADrive, true },
 };
 // clang-format on
 
@@ -63,9 +64,9 @@ void CAveluneView::DrawPanelGauges() {
         if (g.offsetXMember != nullptr) offsetX = record.*g.offsetXMember = g.offsetX;
         if (g.offsetYMember != nullptr) offsetY = record.*g.offsetYMember = g.offsetY;
         int32_t value = g.drive(record);
-        // Each shaking gauge draws its own jitter, so the two engine A gauges
-        // usually stand a frame or two apart.
-        if (g.jitter) value = WrapAdd(value, GaugeJitter());
+        // Each shaking gauge draws its own jitter of up to three needle
+        // frames, so the two engine A gauges usually stand a frame or two apart.
+        if (g.jitter) value = WrapAdd(value, RandTenThousands());
         DrawNeedleGauge(kGaugeBlockX + offsetX, kGaugeBlockY + offsetY, value);
     }
 }

@@ -29,114 +29,115 @@ constexpr int kAtlasHeight = 2000;
 constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 440;
 
-namespace sprite {
+// Every sprite of the catalogue, written once: X(name, x, y, width, height, key).
+// The constants below, the named table the generator, the tests and the
+// fuzzer walk (kCatalogue), and nothing else are made from this list.
 // clang-format off
-//                                         x     y    w    h   key
-// Title and information screens
-constexpr Sprite kTitlePicture         { 1269,  439, 632, 439, 235 };
-constexpr Sprite kTitlePanel           { 1277, 1790, 365, 210, 235 };
-constexpr Sprite kTitleBackground      {  626,    0, 632, 439, 235 };
-constexpr Sprite kTitleBackgroundFull  {  626,    0, 632, 440, kOpaque };  // the back button's opaque copy
-constexpr Sprite kTitleStrip           {  687,  299, 513,  70, 248 };
-constexpr Sprite kTitleAnimA           {    2,    3, 193, 189, 100 };      // frames 0, 4, 8, 12
-constexpr Sprite kTitleAnimB           {  201,    3, 193, 189, 100 };      // odd frames
-constexpr Sprite kTitleAnimC           {  397,    0, 193, 189, 100 };      // frames 2, 6, 10, 14
-constexpr Sprite kTitleMotif0          {  275,  312, 266, 104, 100 };      // frame mod 4 = 0
-constexpr Sprite kTitleMotif1          {  275,  202, 266, 104, 100 };
-constexpr Sprite kTitleMotif2          {    3,  312, 266, 104, 100 };
-constexpr Sprite kTitleMotif3          {    3,  202, 266, 104, 100 };
-constexpr Sprite kAircraftA            {  403,  424,  32,  32, 248 };      // frames 3..8
-constexpr Sprite kAircraftB            {  436,  424,  32,  32, 248 };      // the other frames
-constexpr Sprite kInformationPage      { 1269,    0, 632, 440, 225 };
-constexpr Sprite kInformationBar       {  671, 1147, 283,  43,  95 };      // back, middle, continue
-constexpr Sprite kSecondPagePanel      { 1277, 1577, 365, 210, 235 };
-constexpr Sprite kSecondPageQuit       {  544,  310,  73,  35,  95 };      // quit released, keyed 95 here
-constexpr Sprite kSecondPageBar        {  339,  552, 283,  43,  95 };
-
-// Buttons, pressed and released
-constexpr Sprite kStartPressed         {  544,  237,  73,  35, 255 };      // also back, pressed
-constexpr Sprite kStartReleased        {  544,  201,  73,  35, 255 };      // also back, released
-constexpr Sprite kQuitPressed          {  544,  273,  73,  35, 255 };
-constexpr Sprite kQuitReleased         {  544,  310,  73,  35, 255 };
-constexpr Sprite kPagePressed          {  585,  347,  34,  35, 255 };
-constexpr Sprite kPageReleased         {  544,  347,  35,  35, 255 };
-constexpr Sprite kMiddleReleased       {  545,  348,  35,  35, 255 };      // R2: page released, one pixel over
-constexpr Sprite kContinuePressed      {  680, 1053,  73,  35, 255 };
-
-// Cockpit panel and instruments
-constexpr Sprite kBasePanel            {  634,  473, 632, 440,   3 };
-constexpr Sprite kAttitudeWindow       {  838, 1217,  63,  63, 247 };      // column 0, row 0 of the band
-constexpr Sprite kAttitudeBezel1       { 1735, 1402,  72,  72, 247 };
-constexpr Sprite kAttitudeBezel2       { 1808, 1402,  72,  72, 247 };
-constexpr Sprite kAirspeedFace         {    0, 1478, 109, 109, 247 };
-constexpr Sprite kAirspeedFaceOver     {    0, 1478, 109, 109, 248 };      // second pass over the needle
-constexpr Sprite kIlsFace              { 1688, 1062, 107, 108, 255 };
-constexpr Sprite kLocalizerNeedle      { 1880, 1242,   3, 102, 247 };
-constexpr Sprite kGlideSlopeBar        { 1771, 1294, 102,   3, 247 };
-constexpr Sprite kIlsOverlay           { 1825, 1062, 107, 108,  95 };
-constexpr Sprite kLargeDigit0          {    0, 1190,  10,  16,  95 };      // digit d at x + 12 d
-constexpr Sprite kSmallDigit0          {  119, 1193,   7,  11,  95 };      // digit d at x + 8 d
-constexpr Sprite kGaugeFace            { 1029,  698,  64,  62, 248 };
-constexpr Sprite kScenery              {    0, 1590, 1277, 410, 95 };      // the whole outside-view picture
-
-// Cockpit controls
-constexpr Sprite kPadPressed           { 1359, 1482,  22,  22, 255 };
-constexpr Sprite kPedalPressed         { 1419, 1486,  35,  16, 255 };
-constexpr Sprite kFullPowerPressed     { 1574, 1480,  22,  13,  95 };
-constexpr Sprite kPowerUpPressed       { 1574, 1494,  22,  20,  95 };
-constexpr Sprite kPowerDownPressed     { 1574, 1516,  22,  20,  95 };
-constexpr Sprite kIdlePowerPressed     { 1574, 1537,  22,  13,  95 };
-constexpr Sprite kLeverUp              { 1605, 1497,  24,  41,  95 };
-constexpr Sprite kLeverDown            { 1630, 1497,  24,  41,  95 };
-
-// Switch lamps
-constexpr Sprite kDragLampOff          { 1335, 1508,  80,  31, 255 };
-constexpr Sprite kDragLampOn           { 1419, 1508,  80,  31, 255 };
-constexpr Sprite kLiftLampOff          { 1337, 1540,  75,  31, 255 };
-constexpr Sprite kLiftLampOn           { 1421, 1541,  75,  31, 255 };
-constexpr Sprite kTurbulenceLampOff    { 1843, 1485,  59,  31, 255 };
-constexpr Sprite kTurbulenceLampOn     { 1908, 1485,  59,  31, 255 };
-constexpr Sprite kViewLampOn           { 1843, 1519,  59,  31, 255 };      // 7: outside view drawn
-constexpr Sprite kViewLampOff          { 1908, 1519,  59,  31, 255 };      // 8: not drawn
-constexpr Sprite kPageLampOff          { 1782, 1484,  59,  31, 255 };
-constexpr Sprite kPageLampOn           { 1782, 1518,  59,  31, 255 };
-constexpr Sprite kRestartLamp          { 1721, 1484,  59,  31, 255 };
-
-// Result screens
-constexpr Sprite kMessagePanel         {    0,  770, 556,  64, 255 };      // also the label panel
-constexpr Sprite kMessagePanelEnd      {  477,  770,  79,  64, 255 };
-constexpr Sprite kWarningHeadline      {    7,  865, 563,  26, 255 };
-constexpr Sprite kFailureHeadline      {    8,  839, 563,  26, 255 };
-constexpr Sprite kArrivalHeadline      { 1425, 1180, 515,  20, 255 };
-constexpr Sprite kWarningLampLit       { 1737, 1345,  54,  29, 255 };
-constexpr Sprite kWarningLampDark      { 1737, 1373,  54,  29, 255 };
-constexpr Sprite kCourseMessage        {  254, 1192, 511,  20, 255 };
-constexpr Sprite kOverspeedMessage     {  249,  912, 381,  22, 255 };
-constexpr Sprite kOverspeedEnd         { 1675, 1038,  66,  22, 255 };
-constexpr Sprite kArrivalMessage       { 1571, 1200, 370,  19, 255 };
-
-// Information page: redraws of its own pixels, hover labels and previews
-constexpr Sprite kPageView             { 1286,   17, 612, 284, 187 };
-constexpr Sprite kPageStrip            { 1269,  366, 632,  65, 187 };
-constexpr Sprite kLabelSignals         {    3,  481, 168,  19, 255 };      // row 1
-constexpr Sprite kLabelIls             {    3,  500, 407,  19, 255 };      // row 2
-constexpr Sprite kLabelAirspeed        {    3,  615, 493,  19, 255 };      // rows 3, 4
-constexpr Sprite kLabelAltitude        {    0,  637, 270,  22, 255 };      // row 5
-constexpr Sprite kLabelAttitude        {    5,  937, 447,  22, 255 };      // row 6
-constexpr Sprite kLabelDrag            {    0,  659, 312,  22, 255 };      // row 7
-constexpr Sprite kLabelLift            {    0,  680, 516,  24, 255 };      // row 8
-constexpr Sprite kLabelTurbulence      {    0,  703, 466,  23, 255 };      // row 9
-constexpr Sprite kLabelOutsideView     {    0,  727, 466,  23, 255 };      // row 10
-constexpr Sprite kLabelPower           {    0,  518, 411,  24, 255 };      // row 11
-constexpr Sprite kLabelHeading         {    0,  542, 257,  23, 255 };      // row 12
-constexpr Sprite kLabelClimbRate       {    7,  957, 447,  22, 255 };      // row 13
-constexpr Sprite kLabelControlPad      {    0,  566, 325,  24, 255 };      // row 14
-constexpr Sprite kLabelPedals          {    0,  589, 305,  24, 255 };      // rows 15, 16
-constexpr Sprite kLabelPageSwitch      {    6,  913, 229,  24, 255 };      // row 17
-constexpr Sprite kLabelRestart         {    0,  748, 204,  19,  22 };      // row 18
-constexpr Sprite kPreviewCockpit       { 1648, 1791, 351, 208, 254 };      // row 19
-constexpr Sprite kPreviewApproach      { 1648, 1578, 351, 208, 208 };      // row 20
+#define AVELUNE_SPRITES(X) \
+    /* Title and information screens */                                                                                \
+    X(kTitlePicture,          1269,   439,   632,   439,   235)                                                        \
+    X(kTitlePanel,            1277,  1790,   365,   210,   235)                                                        \
+    X(kTitleBackground,        626,     0,   632,   439,   235)                                                        \
+    X(kTitleBackgroundFull,    626,     0,   632,   440, kOpaque) /* the back button's opaque copy */                  \
+    X(kTitleStrip,             687,   299,   513,    70,   248)                                                        \
+    X(kTitleAnimA,               2,     3,   193,   189,   100) /* frames 0, 4, 8, 12 */                               \
+    X(kTitleAnimB,             201,     3,   193,   189,   100) /* odd frames */                                       \
+    X(kTitleAnimC,             397,     0,   193,   189,   100) /* frames 2, 6, 10, 14 */                              \
+    X(kTitleMotif0,            275,   312,   266,   104,   100) /* frame mod 4 = 0 */                                  \
+    X(kTitleMotif1,            275,   202,   266,   104,   100)                                                        \
+    X(kTitleMotif2,              3,   312,   266,   104,   100)                                                        \
+    X(kTitleMotif3,              3,   202,   266,   104,   100)                                                        \
+    X(kAircraftA,              403,   424,    32,    32,   248) /* frames 3..8 */                                      \
+    X(kAircraftB,              436,   424,    32,    32,   248) /* the other frames */                                 \
+    X(kInformationPage,       1269,     0,   632,   440,   225)                                                        \
+    X(kInformationBar,         671,  1147,   283,    43,    95) /* back, middle, continue */                           \
+    X(kSecondPagePanel,       1277,  1577,   365,   210,   235)                                                        \
+    X(kSecondPageQuit,         544,   310,    73,    35,    95) /* quit released, keyed 95 here */                     \
+    X(kSecondPageBar,          339,   552,   283,    43,    95)                                                        \
+    /* Buttons, pressed and released */                                                                                \
+    X(kStartPressed,           544,   237,    73,    35,   255) /* also back, pressed */                               \
+    X(kStartReleased,          544,   201,    73,    35,   255) /* also back, released */                              \
+    X(kQuitPressed,            544,   273,    73,    35,   255)                                                        \
+    X(kQuitReleased,           544,   310,    73,    35,   255)                                                        \
+    X(kPagePressed,            585,   347,    34,    35,   255)                                                        \
+    X(kPageReleased,           544,   347,    35,    35,   255)                                                        \
+    X(kMiddleReleased,         545,   348,    35,    35,   255) /* the middle button: page released, one pixel over */ \
+    X(kContinuePressed,        680,  1053,    73,    35,   255)                                                        \
+    /* Cockpit panel and instruments */                                                                                \
+    X(kBasePanel,              634,   473,   632,   440,     3)                                                        \
+    X(kAttitudeWindow,         838,  1217,    63,    63,   247) /* column 0, row 0 of the band */                      \
+    X(kAttitudeBezel1,        1735,  1402,    72,    72,   247)                                                        \
+    X(kAttitudeBezel2,        1808,  1402,    72,    72,   247)                                                        \
+    X(kAirspeedFace,             0,  1478,   109,   109,   247)                                                        \
+    X(kAirspeedFaceOver,         0,  1478,   109,   109,   248) /* second pass over the needle */                      \
+    X(kIlsFace,               1688,  1062,   107,   108,   255)                                                        \
+    X(kLocalizerNeedle,       1880,  1242,     3,   102,   247)                                                        \
+    X(kGlideSlopeBar,         1771,  1294,   102,     3,   247)                                                        \
+    X(kIlsOverlay,            1825,  1062,   107,   108,    95)                                                        \
+    X(kLargeDigit0,              0,  1190,    10,    16,    95) /* digit d at x + 12 d */                              \
+    X(kSmallDigit0,            119,  1193,     7,    11,    95) /* digit d at x + 8 d */                               \
+    X(kGaugeFace,             1029,   698,    64,    62,   248)                                                        \
+    X(kScenery,                  0,  1590,  1277,   410,    95) /* the whole outside-view picture */                   \
+    /* Cockpit controls */                                                                                             \
+    X(kPadPressed,            1359,  1482,    22,    22,   255)                                                        \
+    X(kPedalPressed,          1419,  1486,    35,    16,   255)                                                        \
+    X(kFullPowerPressed,      1574,  1480,    22,    13,    95)                                                        \
+    X(kPowerUpPressed,        1574,  1494,    22,    20,    95)                                                        \
+    X(kPowerDownPressed,      1574,  1516,    22,    20,    95)                                                        \
+    X(kIdlePowerPressed,      1574,  1537,    22,    13,    95)                                                        \
+    X(kLeverUp,               1605,  1497,    24,    41,    95)                                                        \
+    X(kLeverDown,             1630,  1497,    24,    41,    95)                                                        \
+    /* Switch lamps */                                                                                                 \
+    X(kDragLampOff,           1335,  1508,    80,    31,   255)                                                        \
+    X(kDragLampOn,            1419,  1508,    80,    31,   255)                                                        \
+    X(kLiftLampOff,           1337,  1540,    75,    31,   255)                                                        \
+    X(kLiftLampOn,            1421,  1541,    75,    31,   255)                                                        \
+    X(kTurbulenceLampOff,     1843,  1485,    59,    31,   255)                                                        \
+    X(kTurbulenceLampOn,      1908,  1485,    59,    31,   255)                                                        \
+    X(kViewLampOn,            1843,  1519,    59,    31,   255) /* 7: outside view drawn */                            \
+    X(kViewLampOff,           1908,  1519,    59,    31,   255) /* 8: not drawn */                                     \
+    X(kPageLampOff,           1782,  1484,    59,    31,   255)                                                        \
+    X(kPageLampOn,            1782,  1518,    59,    31,   255)                                                        \
+    X(kRestartLamp,           1721,  1484,    59,    31,   255)                                                        \
+    /* Result screens */                                                                                               \
+    X(kMessagePanel,             0,   770,   556,    64,   255) /* also the label panel */                             \
+    X(kMessagePanelEnd,        477,   770,    79,    64,   255)                                                        \
+    X(kWarningHeadline,          7,   865,   563,    26,   255)                                                        \
+    X(kFailureHeadline,          8,   839,   563,    26,   255)                                                        \
+    X(kArrivalHeadline,       1425,  1180,   515,    20,   255)                                                        \
+    X(kWarningLampLit,        1737,  1345,    54,    29,   255)                                                        \
+    X(kWarningLampDark,       1737,  1373,    54,    29,   255)                                                        \
+    X(kCourseMessage,          254,  1192,   511,    20,   255)                                                        \
+    X(kOverspeedMessage,       249,   912,   381,    22,   255)                                                        \
+    X(kOverspeedEnd,          1675,  1038,    66,    22,   255)                                                        \
+    X(kArrivalMessage,        1571,  1200,   370,    19,   255)                                                        \
+    /* Information page: redraws of its own pixels, hover labels and previews */                                       \
+    X(kPageView,              1286,    17,   612,   284,   187)                                                        \
+    X(kPageStrip,             1269,   366,   632,    65,   187)                                                        \
+    X(kLabelSignals,             3,   481,   168,    19,   255) /* row 1 */                                            \
+    X(kLabelIls,                 3,   500,   407,    19,   255) /* row 2 */                                            \
+    X(kLabelAirspeed,            3,   615,   493,    19,   255) /* rows 3, 4 */                                        \
+    X(kLabelAltitude,            0,   637,   270,    22,   255) /* row 5 */                                            \
+    X(kLabelAttitude,            5,   937,   447,    22,   255) /* row 6 */                                            \
+    X(kLabelDrag,                0,   659,   312,    22,   255) /* row 7 */                                            \
+    X(kLabelLift,                0,   680,   516,    24,   255) /* row 8 */                                            \
+    X(kLabelTurbulence,          0,   703,   466,    23,   255) /* row 9 */                                            \
+    X(kLabelOutsideView,         0,   727,   466,    23,   255) /* row 10 */                                           \
+    X(kLabelPower,               0,   518,   411,    24,   255) /* row 11 */                                           \
+    X(kLabelHeading,             0,   542,   257,    23,   255) /* row 12 */                                           \
+    X(kLabelClimbRate,           7,   957,   447,    22,   255) /* row 13 */                                           \
+    X(kLabelControlPad,          0,   566,   325,    24,   255) /* row 14 */                                           \
+    X(kLabelPedals,              0,   589,   305,    24,   255) /* rows 15, 16 */                                      \
+    X(kLabelPageSwitch,          6,   913,   229,    24,   255) /* row 17 */                                           \
+    X(kLabelRestart,             0,   748,   204,    19,    22) /* row 18 */                                           \
+    X(kPreviewCockpit,        1648,  1791,   351,   208,   254) /* row 19 */                                           \
+    X(kPreviewApproach,       1648,  1578,   351,   208,   208) /* row 20 */
 // clang-format on
+
+namespace sprite {
+#define AVELUNE_DEFINE_SPRITE(name, x, y, w, h, key) constexpr Sprite name{x, y, w, h, key};
+AVELUNE_SPRITES(AVELUNE_DEFINE_SPRITE)
+#undef AVELUNE_DEFINE_SPRITE
 }  // namespace sprite
 
 // The attitude indicator's band of bank pictures: column c (negative to the

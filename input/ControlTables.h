@@ -96,16 +96,16 @@ constexpr PressRow kCockpitPresses[] = {
     {"power up",           {364, 384, 333, 351}, {363, 335, sprite::kPowerUpPressed},    kPowerAdd,        1,  0, nullptr},
     {"power down",         {364, 384, 357, 375}, {363, 356, sprite::kPowerDownPressed},  kPowerAdd,       -1,  0, nullptr},
     {"idle power",         {364, 384, 378, 389}, {363, 378, sprite::kIdlePowerPressed},  kPowerSet,        5,  0, nullptr},
-    {"drag on",            { 35,  57, 340, 363}, { 34, 341, sprite::kLeverUp},           kSetSwitch,       2,  0, kDrag},
-    {"drag off",           { 35,  57, 366, 375}, { 34, 341, sprite::kLeverDown},         kSetSwitch,       1,  0, kDrag},
-    {"lift on",            { 35,  57, 378, 399}, { 34, 377, sprite::kLeverUp},           kSetSwitch,       4,  0, kLift},
-    {"lift off",           { 35,  57, 401, 424}, { 34, 377, sprite::kLeverDown},         kSetSwitch,       3,  0, kLift},
-    {"turbulence on",      {155, 177, 340, 363}, {152, 341, sprite::kLeverUp},           kSetSwitch,       6,  0, kTurbulence},
-    {"turbulence off",     {155, 177, 366, 375}, {152, 341, sprite::kLeverDown},         kSetSwitch,       5,  0, kTurbulence},
-    {"outside view off",   {155, 177, 378, 399}, {152, 377, sprite::kLeverUp},           kSetSwitch,       8,  0, kOutsideView},
-    {"outside view on",    {155, 177, 401, 424}, {152, 377, sprite::kLeverDown},         kSetSwitch,       7,  0, kOutsideView},
-    {"page switch on",     {414, 436, 378, 399}, {413, 377, sprite::kLeverUp},           kPageSwitchOn,   10,  0, kPage},
-    {"page switch off",    {414, 436, 401, 424}, {413, 377, sprite::kLeverDown},         kSetSwitch,       9,  0, kPage},
+    {"drag on",            { 35,  57, 340, 363}, { 34, 341, sprite::kLeverUp},           kSetSwitch,      kDragOn,             0, kDrag},
+    {"drag off",           { 35,  57, 366, 375}, { 34, 341, sprite::kLeverDown},         kSetSwitch,      kDragOff,            0, kDrag},
+    {"lift on",            { 35,  57, 378, 399}, { 34, 377, sprite::kLeverUp},           kSetSwitch,      kLiftOn,             0, kLift},
+    {"lift off",           { 35,  57, 401, 424}, { 34, 377, sprite::kLeverDown},         kSetSwitch,      kLiftOff,            0, kLift},
+    {"turbulence on",      {155, 177, 340, 363}, {152, 341, sprite::kLeverUp},           kSetSwitch,      kTurbulenceOn,       0, kTurbulence},
+    {"turbulence off",     {155, 177, 366, 375}, {152, 341, sprite::kLeverDown},         kSetSwitch,      kTurbulenceOff,      0, kTurbulence},
+    {"outside view off",   {155, 177, 378, 399}, {152, 377, sprite::kLeverUp},           kSetSwitch,      kOutsideViewHidden,  0, kOutsideView},
+    {"outside view on",    {155, 177, 401, 424}, {152, 377, sprite::kLeverDown},         kSetSwitch,      kOutsideViewShown,   0, kOutsideView},
+    {"page switch on",     {414, 436, 378, 399}, {413, 377, sprite::kLeverUp},           kPageSwitchOn,   kPageOn,             0, kPage},
+    {"page switch off",    {414, 436, 401, 424}, {413, 377, sprite::kLeverDown},         kSetSwitch,      kPageOff,            0, kPage},
     {"restart",            {508, 529, 378, 399}, {507, 377, sprite::kLeverUp},           kRestart,         0,  0, nullptr},
     {"quit",               {508, 529, 401, 424}, {507, 377, sprite::kLeverDown},         kQuit,            0,  0, nullptr},
 };
@@ -142,20 +142,20 @@ struct ReleaseRow {
 };
 
 // clang-format off
-// The title screen tests R1..R6 (stopping after a quit), the information
-// pages R4..R6 only.
+// The title screen tests every row, in order (stopping after a quit); the
+// information pages test the rows from back on.
 //                                         x            y          picture at, sprite                        action
 constexpr ReleaseRow kReleases[] = {
-    {"R1 start",           {299, 370, 202, 253}, {298, 219, sprite::kStartReleased},   kStartRelease},
-    {"R2 middle",          {301, 333, 376, 409}, {298, 375, sprite::kMiddleReleased},  kMiddleRelease},
-    {"R3 quit",            {492, 572, 221, 253}, {497, 219, sprite::kQuitReleased},    kQuitRelease},
-    {"R4 back",            {181, 253, 376, 409}, {178, 375, sprite::kStartReleased},   kBackRelease},
-    {"R5 page",            {420, 451, 221, 253}, {418, 219, sprite::kPageReleased},    kPageRelease},
-    {"R6 continue",        {381, 453, 376, 409}, kNoPicture,                           kContinueRelease},
+    {"start",              {299, 370, 202, 253}, {298, 219, sprite::kStartReleased},   kStartRelease},
+    {"middle",             {301, 333, 376, 409}, {298, 375, sprite::kMiddleReleased},  kMiddleRelease},
+    {"quit",               {492, 572, 221, 253}, {497, 219, sprite::kQuitReleased},    kQuitRelease},
+    {"back",               {181, 253, 376, 409}, {178, 375, sprite::kStartReleased},   kBackRelease},
+    {"page",               {420, 451, 221, 253}, {418, 219, sprite::kPageReleased},    kPageRelease},
+    {"continue",           {381, 453, 376, 409}, kNoPicture,                           kContinueRelease},
 };
 // clang-format on
 static_assert(std::size(kReleases) == 6);
-constexpr size_t kFirstPageRelease = 3;  // R4: where the information pages' releases begin
+constexpr size_t kFirstPageRelease = 3;  // back: where the information pages' releases begin
 
 constexpr std::span<const ReleaseRow> ReleaseAreas(uint32_t releaseMode) {
     switch (releaseMode) {

@@ -1,8 +1,8 @@
 // The atlas catalogue, the needle tables and the atlas the generator paints.
 //
 // The catalogue and the tables are checked on their own (every rectangle
-// fits, nothing overlaps that should not, the needles the game's design fixes
-// are where it puts them). The generated prop.bmp is then checked against
+// fits, nothing overlaps that should not, the needles at the quarter turns
+// and the scale's ends are where the game puts them). The generated prop.bmp is then checked against
 // them: every rectangle holds a picture, keys sit only where they mean
 // "transparent", needles show through their dials, and a second run of the
 // generator writes the same bytes.

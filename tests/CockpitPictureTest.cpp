@@ -55,7 +55,7 @@ TEST(CockpitPicture, ShowsTheWholeSurfaceWithoutRealisingThePaletteAndHandsOverT
         v->outsideViewSwitch = viewSwitch;
         v->pressMode = kModeTitle;
         v->releaseMode = kModeInformationPage;
-        v->ComposeCockpit();
+        v->OnTimer();  // state 4: the input modes, the composition, the next state
         EXPECT_EQ(v.host.calls, std::vector<std::string>{"show 640x480"}) << viewSwitch;
         EXPECT_EQ(v->gameState, static_cast<uint32_t>(kStateJudgement));
         EXPECT_EQ(v->pressMode, static_cast<uint32_t>(kModeCockpit));
@@ -181,7 +181,7 @@ TEST(IlsIndicator, GlideSlopeBarStandsOnItsRow) {
         CockpitView v;
         FlyingRecord(*v);
         v->glideSlopeBarY = row;
-        v->ComposeCockpit();
+        v->OnTimer();
         EXPECT_EQ(v->gameState, static_cast<uint32_t>(kStateJudgement)) << row;
     }
 }

@@ -85,7 +85,7 @@ TEST(GaugeJitter, IsOneRandValueInTenThousands) {
     for (const auto& c : kJitterCases) {
         const int callsBefore = v.host.randCalls;
         v.host.randValues = {c.rand};
-        EXPECT_EQ(v->GaugeJitter(), c.jitter) << c.rand;
+        EXPECT_EQ(v->RandTenThousands(), c.jitter) << c.rand;
         EXPECT_EQ(v.host.randCalls, callsBefore + 1);
     }
 }
@@ -94,7 +94,7 @@ TEST(GaugeJitter, StaysWithinZeroToThreeAndReachesThreeRarely) {
     CockpitView v;
     std::array<int, 4> seen{};
     for (int i = 0; i < 12000; ++i) {
-        const int32_t j = v->GaugeJitter();
+        const int32_t j = v->RandTenThousands();
         ASSERT_GE(j, 0);
         ASSERT_LE(j, 3);
         ++seen[j];

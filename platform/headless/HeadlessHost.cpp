@@ -14,7 +14,6 @@ std::array<Rgb, 20> HeadlessHost::SystemColors() { return ClassicSystemColors();
 
 void HeadlessHost::RealizePalette(const PaletteColors& palette) {
     palette_ = palette;
-    ++paletteRealizations_;
 }
 
 void HeadlessHost::ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) {
@@ -23,7 +22,6 @@ void HeadlessHost::ShowSurface(const uint8_t* surfaceBits, int orientation, int 
 }
 
 void HeadlessHost::DrawBlackLine(int x0, int y0, int x1, int y1) {
-    ++linesDrawn_;
     window_.DrawBlackLine(x0, y0, x1, y1);
 }
 

@@ -38,8 +38,6 @@ public:
     bool quitRequested() const { return quitRequested_; }
     const std::vector<std::string>& soundsStarted() const { return soundsStarted_; }
     int surfaceShows() const { return surfaceShows_; }
-    int paletteRealizations() const { return paletteRealizations_; }
-    int linesDrawn() const { return linesDrawn_; }
 
     // The window picture: 640 x 480 palette indices, top-down, a black line
     // reading as index 0; what a player sees of it is the top-left
@@ -64,8 +62,6 @@ private:
     bool quitRequested_ = false;
     std::vector<std::string> soundsStarted_;
     int surfaceShows_ = 0;
-    int paletteRealizations_ = 0;
-    int linesDrawn_ = 0;
     ClassicRand rand_;
     PaletteColors palette_{};
     WindowPicture window_;

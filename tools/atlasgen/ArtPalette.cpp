@@ -108,7 +108,6 @@ const Table& TheTable() {
 
 const std::array<Rgb8, 256>& AtlasPalette() { return TheTable().colours; }
 
-int RampSize(Ramp ramp) { return static_cast<int>(TheTable().rampIndices[static_cast<int>(ramp)].size()); }
 
 int RampIndex(Ramp ramp, int step) {
     const auto& v = TheTable().rampIndices[static_cast<int>(ramp)];

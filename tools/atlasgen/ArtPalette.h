@@ -41,7 +41,6 @@ enum class Ramp : uint8_t {
 };
 
 // Number of steps in a ramp, and the index of one step (clamped to the ramp).
-int RampSize(Ramp ramp);
 int RampIndex(Ramp ramp, int step);
 
 // Colour keys the game uses, each its own fixed colour in the atlas.

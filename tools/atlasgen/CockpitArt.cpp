@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "CockpitLayout.h"
+#include "PanelLayout.h"
 #include "InstrumentArt.h"
 #include "PaintKit.h"
 
@@ -32,14 +32,13 @@ void Label(cairo_t* cr, const char* text, double x, double y, double w, double h
     EngravedText(cr, text, x, y, w, h, RampIndex(Ramp::Grey, 12), P(2));
 }
 
-// Ghost segments of a readout: every digit position shows a dark 8 where no
-// lit digit covers it.
-void ReadoutGhosts(cairo_t* cr, const Box& b, bool large) {
-    const int pitch = large ? 12 : 8, n = large ? (b.w + 2) / 12 : (b.w + 1) / 8;
-    for (int i = 0; i < n; ++i) {
+// Unlit segments of a readout: every digit position shows a dark 8 where no
+// lit digit covers it, at the very place the game draws its digits.
+void ReadoutGhosts(cairo_t* cr, const ReadoutLayout& r) {
+    for (int i = 0; i < r.positions; ++i) {
         cairo_save(cr);
-        cairo_translate(cr, b.x + i * pitch - (large && i == 2 ? 1 : 0), b.y);
-        if (large) {
+        cairo_translate(cr, r.at[i].x, r.at[i].y);
+        if (r.glyphs == Glyphs::kLarge) {
             PaintLargeDigit(cr, -1);
         } else {
             PaintSmallDigit(cr, -1);
@@ -48,26 +47,18 @@ void ReadoutGhosts(cairo_t* cr, const Box& b, bool large) {
     }
 }
 
-void Readout(cairo_t* cr, const Box& b, bool large, const char* label, double lx, double lw) {
+void Readout(cairo_t* cr, const ReadoutLayout& r, const char* label, double lx, double lw) {
+    const Box b = layout::ReadoutBox(r);
     SunkenWindow(cr, b, 2, 0);
-    ReadoutGhosts(cr, b, large);
+    ReadoutGhosts(cr, r);
     if (label != nullptr) Label(cr, label, lx, b.y, lw, b.h);
 }
 
 void Windscreen(cairo_t* cr) {
     const Box& w = layout::kWindscreen;
     // Sky: deep blue overhead to haze at the bottom of the glass.
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, w.y, 0, w.y + w.h);
-    auto stop = [&](double at, int index) {
-        const Rgb8 c = AtlasPalette()[index];
-        cairo_pattern_add_color_stop_rgb(sky, at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-    };
-    stop(0.0, RampIndex(Ramp::Sky, 3));
-    stop(1.0, RampIndex(Ramp::Sky, 15));
-    cairo_set_source(cr, sky);
-    cairo_rectangle(cr, w.x, w.y, w.w, w.h);
-    cairo_fill(cr);
-    cairo_pattern_destroy(sky);
+    FillVerticalGradient(cr, w.x, w.y, w.w, w.h, w.y, w.y + w.h,
+                         {{0.0, RampIndex(Ramp::Sky, 3)}, {1.0, RampIndex(Ramp::Sky, 15)}});
     // A few flat cumulus banks low in the sky.
     struct Cloud {
         double x, y, rx, ry;
@@ -213,12 +204,12 @@ void PaintCockpitPanel(cairo_t* cr) {
     Translated(cr, layout::kAttitude.x, layout::kAttitude.y, PaintAttitudeSymbol);
 
     // Readouts and their names.
-    Readout(cr, layout::kDistanceDigits, true, "DIST", 22, 38);
-    Readout(cr, layout::kAirspeedDigits, false, "MPH", 168, 34);
-    Readout(cr, layout::kAltitudeDigits, false, "ALT", 284, 30);
-    Readout(cr, layout::kClimbDigits, false, nullptr, 0, 0);
+    Readout(cr, kDistanceReadout, "DIST", 22, 38);
+    Readout(cr, kAirspeedReadout, "MPH", 168, 34);
+    Readout(cr, kAltitudeReadout, "ALT", 284, 30);
+    Readout(cr, kClimbRateReadout, nullptr, 0, 0);
     Label(cr, "CLIMB", 350, 249, 36, 10, 7.5);
-    Readout(cr, layout::kHeadingDigits, true, nullptr, 0, 0);
+    Readout(cr, kHeadingReadout, nullptr, 0, 0);
     Label(cr, "HDG", 277, 303, 20, 10, 7.5);
 
     Gauges(cr);

@@ -5,7 +5,7 @@
 
 #include "ArtPalette.h"
 #include "CockpitArt.h"
-#include "CockpitLayout.h"
+#include "PanelLayout.h"
 #include "InstrumentArt.h"
 #include "Jobs.h"
 #include "NeedleArt.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "CockpitLayout.h"
+#include "PanelLayout.h"
 #include "NeedleArt.h"
 #include "PaintKit.h"
 
@@ -170,8 +170,14 @@ namespace {
 // Face coordinates of the ILS picture's parts; needles travel over x 2..104
 // (localizer) and y 2..104 (glide slope).
 constexpr double kIlsCentreX = 53.5, kIlsCentreY = 53.5;
-constexpr layout::Box kGlideWindow{13, 44, 23, 11};
-constexpr layout::Box kCourseWindow{53, 64, 23, 11};
+
+// A readout's window over the ILS face, in face coordinates.
+constexpr layout::Box OnIlsFace(const ReadoutLayout& r) {
+    const layout::Box w = layout::ReadoutBox(r);
+    return {w.x - kIlsFaceAt.x, w.y - kIlsFaceAt.y, w.w, w.h};
+}
+constexpr layout::Box kGlideWindow = OnIlsFace(kGlideSlopeReadout);
+constexpr layout::Box kCourseWindow = OnIlsFace(kCourseReadout);
 }  // namespace
 
 void PaintIlsFace(cairo_t* cr) {
@@ -184,13 +190,15 @@ void PaintIlsFace(cairo_t* cr) {
         FillDisc(cr, at, kIlsCentreY, n % 5 == 0 ? 1.6 : 1.2, G(11));
         FillDisc(cr, kIlsCentreX, at, n % 5 == 0 ? 1.6 : 1.2, G(11));
     }
-    // Digit windows with their ghost segments.
-    for (const layout::Box& b : {kGlideWindow, kCourseWindow}) {
-        FillIndex(cr, b.x - 2, b.y - 2, b.w + 4, b.h + 4, P(2));
-        FillIndex(cr, b.x - 1, b.y - 1, b.w + 2, b.h + 2, 0);
-        for (int i = 0; i < 3; ++i) {
+    // Digit windows with their unlit segments, where the game draws the two
+    // deviation readouts over the face.
+    for (const ReadoutLayout* r : kIlsReadouts) {
+        const layout::Box w = OnIlsFace(*r);
+        FillIndex(cr, w.x - 2, w.y - 2, w.w + 4, w.h + 4, P(2));
+        FillIndex(cr, w.x - 1, w.y - 1, w.w + 2, w.h + 2, 0);
+        for (int i = 0; i < r->positions; ++i) {
             cairo_save(cr);
-            cairo_translate(cr, b.x + 8 * i, b.y);
+            cairo_translate(cr, r->at[i].x - kIlsFaceAt.x, r->at[i].y - kIlsFaceAt.y);
             PaintSmallDigit(cr, -1);
             cairo_restore(cr);
         }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CockpitLayout.h"
+#include "PanelLayout.h"
 #include "PaintKit.h"
 
 namespace {
@@ -203,8 +203,9 @@ std::vector<Box> CatalogueObstacles() {
     return boxes;
 }
 
-// The rows of the tables the game's design fixes; the others follow the
-// pictures drawn here.
+// The rows whose places stay as gfx/NeedleTables.cpp holds them (the quarter
+// and eighth turns and the scale's ends); the others follow the pictures
+// drawn here.
 constexpr int kFixedAirspeed[] = {0, 9, 17, 25, 34, 35, 36, 46, 54, 62, 68, 70};
 constexpr int kFixedGauge[] = {0, 1, 9, 18, 27, 36, 45, 54, 63, 70, 71};
 

@@ -4,7 +4,7 @@
 // needle's bounding box at its angle. The tables in gfx/NeedleTables.cpp say
 // where each picture lies; this generator paints them there and can print
 // those tables for the needles it draws (--needle-tables), keeping the rows
-// the game's design fixes.
+// whose places the game's saved tables already hold.
 #pragma once
 
 #include "Jobs.h"

@@ -61,7 +61,7 @@ bool WriteCairoPng(cairo_surface_t* surface, const std::string& path) {
 
 }  // namespace
 
-bool WriteAtlasBmp(const AtlasIndices& atlas, const std::string& path) {
+std::vector<uint8_t> AtlasBmpBytes(const AtlasIndices& atlas) {
     const uint32_t imageSize = static_cast<uint32_t>(kAtlasWidth) * kAtlasHeight;  // 3200 is a multiple of 4
     const uint32_t offBits = 14 + 40 + 256 * 4;
     std::vector<uint8_t> out;
@@ -83,8 +83,10 @@ bool WriteAtlasBmp(const AtlasIndices& atlas, const std::string& path) {
         const auto* row = pixels.data() + static_cast<size_t>(y) * kAtlasWidth;
         out.insert(out.end(), row, row + kAtlasWidth);
     }
-    return WriteBytes(out, path);
+    return out;
 }
+
+bool WriteAtlasBmp(const AtlasIndices& atlas, const std::string& path) { return WriteBytes(AtlasBmpBytes(atlas), path); }
 
 bool WriteAtlasPng(const AtlasIndices& atlas, const std::string& path) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kAtlasWidth, kAtlasHeight);

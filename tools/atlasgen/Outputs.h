@@ -2,10 +2,14 @@
 // stderr) when the file cannot be written.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Jobs.h"
 
+// The atlas as the bytes of prop.bmp.
+std::vector<uint8_t> AtlasBmpBytes(const AtlasIndices& atlas);
 // prop.bmp: 8 bpp, uncompressed, bottom-up, 256-entry table, unpadded rows.
 bool WriteAtlasBmp(const AtlasIndices& atlas, const std::string& path);
 // The atlas as a PNG through its palette, for looking at.

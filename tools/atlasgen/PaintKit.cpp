@@ -7,6 +7,24 @@ void SetIndex(cairo_t* cr, int index) {
     cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
 }
 
+void SetIndexAlpha(cairo_t* cr, int index, double alpha) {
+    const Rgb8 c = AtlasPalette()[index & 0xFF];
+    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha);
+}
+
+void FillVerticalGradient(cairo_t* cr, double x, double y, double w, double h, double top, double bottom,
+                          std::initializer_list<IndexStop> stops) {
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, top, 0, bottom);
+    for (const IndexStop& s : stops) {
+        const Rgb8 c = AtlasPalette()[s.index & 0xFF];
+        cairo_pattern_add_color_stop_rgb(g, s.at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+    }
+    cairo_set_source(cr, g);
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+}
+
 void FillIndex(cairo_t* cr, int x, int y, int w, int h, int index) {
     if (w <= 0 || h <= 0) return;
     SetIndex(cr, index);

@@ -7,6 +7,9 @@
 
 #include <cairo.h>
 
+#include <cstdint>
+#include <initializer_list>
+
 #include "ArtPalette.h"
 #include "Painter.h"
 
@@ -29,3 +32,36 @@ void TextAt(cairo_t* cr, const char* text, double x, double y);
 void EngravedText(cairo_t* cr, const char* text, double x, double y, double w, double h, int ink, int shadow);
 // Whole-pixel disc: every pixel whose centre lies within r of (cx, cy).
 void FillDisc(cairo_t* cr, double cx, double cy, double r, int index);
+
+// The colour of a palette index as cairo's source, with `alpha` (0..1).
+void SetIndexAlpha(cairo_t* cr, int index, double alpha);
+// One colour of a gradient: a palette index at `at` (0..1) along it.
+struct IndexStop {
+    double at;
+    int index;
+};
+// Fills the rectangle with a gradient running down from row `top` to row
+// `bottom` through the stops (gradients are dithered where the job allows).
+void FillVerticalGradient(cairo_t* cr, double x, double y, double w, double h, double top, double bottom,
+                          std::initializer_list<IndexStop> stops);
+
+// A fixed little generator (the classic linear congruential step), so that
+// scattered details fall in the same places on every run.
+class ArtRand {
+public:
+    explicit ArtRand(uint32_t seed) : state_(seed) {}
+    // 0..n-1, from the high bits.
+    int Below(int n) {
+        Step();
+        return static_cast<int>((state_ >> 16) % static_cast<uint32_t>(n));
+    }
+    // 0 up to 1, from the middle bits.
+    double Unit() {
+        Step();
+        return ((state_ >> 8) & 0xFFFF) / 65536.0;
+    }
+
+private:
+    void Step() { state_ = state_ * 1103515245u + 12345u; }
+    uint32_t state_;
+};

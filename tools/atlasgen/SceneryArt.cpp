@@ -7,23 +7,6 @@
 
 namespace {
 
-// A fixed little generator, so the fields come out the same on every run.
-class FieldRand {
-public:
-    int Next(int n) {
-        state_ = state_ * 1103515245u + 12345u;
-        return static_cast<int>((state_ >> 16) % static_cast<uint32_t>(n));
-    }
-
-private:
-    uint32_t state_ = 20260u;
-};
-
-void SetRgbIndex(cairo_t* cr, int index, double alpha) {
-    const Rgb8 c = AtlasPalette()[index];
-    cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha);
-}
-
 // The view looks down the approach: the vanishing point sits on the horizon
 // above the runway, which the outline draws at screen column 320 (scenery
 // column 634 with the view at rest).
@@ -67,68 +50,69 @@ void Building(cairo_t* cr, double x, double y, double w, double h, int wall, int
     cairo_fill(cr);
 }
 
-}  // namespace
+// ---- The layers, back to front ------------------------------------------------
+//
+// One generator runs through the layers in this order, so each layer's
+// scatter depends on the ones before it.
 
-void PaintScenery(cairo_t* cr, int width, int height) {
-    FieldRand rand;
-    // The sky, deep overhead to haze at the horizon, with banks of cloud.
-    // It is the scenery's own, so it tilts and climbs with the land.
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, kHorizon);
-    auto stop = [&](double at, int index) {
-        const Rgb8 c = AtlasPalette()[index];
-        cairo_pattern_add_color_stop_rgb(sky, at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
-    };
-    stop(0.0, RampIndex(Ramp::Sky, 1));
-    stop(0.55, RampIndex(Ramp::Sky, 8));
-    stop(1.0, RampIndex(Ramp::Sky, 17));
-    cairo_set_source(cr, sky);
-    cairo_rectangle(cr, 0, 0, width, kHorizon + 1);
-    cairo_fill(cr);
-    cairo_pattern_destroy(sky);
+// The sky, deep overhead to haze at the horizon, with banks of cloud. It is
+// the scenery's own, so it tilts and climbs with the land.
+void SkyWithClouds(cairo_t* cr, int width, ArtRand& rand) {
+    FillVerticalGradient(cr, 0, 0, width, kHorizon + 1, 0, kHorizon,
+                         {{0.0, RampIndex(Ramp::Sky, 1)}, {0.55, RampIndex(Ramp::Sky, 8)}, {1.0, RampIndex(Ramp::Sky, 17)}});
     for (int i = 0; i < 26; ++i) {
-        const double x = rand.Next(width), y = 40 + rand.Next(static_cast<int>(kHorizon) - 70);
+        const double x = rand.Below(width), y = 40 + rand.Below(static_cast<int>(kHorizon) - 70);
         const double scale = 0.5 + y / kHorizon;
         for (int puff = 0; puff < 4; ++puff) {
             cairo_save(cr);
             cairo_translate(cr, x + puff * 9 * scale, y - (puff % 2) * 3 * scale);
-            cairo_scale(cr, (12 + rand.Next(10)) * scale, (3 + rand.Next(3)) * scale);
+            cairo_scale(cr, (12 + rand.Below(10)) * scale, (3 + rand.Below(3)) * scale);
             cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
             cairo_restore(cr);
-            SetRgbIndex(cr, RampIndex(Ramp::Sky, 17), 0.85);
+            SetIndexAlpha(cr, RampIndex(Ramp::Sky, 17), 0.85);
             cairo_fill(cr);
         }
     }
+}
 
-    // Two ranges of hills, the far one paler.
-    Hills(cr, width, 16, kHorizon, 0.7, RampIndex(Ramp::Hills, 3));
-    Hills(cr, width, 8, kHorizon + 1, 2.3, RampIndex(Ramp::Hills, 1));
-
-    // Ground base and the patchwork of fields in perspective.
-    FillIndex(cr, 0, static_cast<int>(kHorizon), width, height - static_cast<int>(kHorizon), RampIndex(Ramp::Grass, 4));
+// The rows of the field patchwork, far to near.
+struct FieldRows {
     double depths[40];
-    int rows = 0;
-    for (double d = 40.0; d > 0.55 && rows < 40; d /= 1.32) depths[rows++] = d;
+    int count = 0;
+};
+FieldRows FieldDepths() {
+    FieldRows rows;
+    for (double d = 40.0; d > 0.55 && rows.count < 40; d /= 1.32) rows.depths[rows.count++] = d;
+    return rows;
+}
+
+// Ground base and the patchwork of fields in perspective.
+void Fields(cairo_t* cr, int width, int height, const FieldRows& rows, ArtRand& rand) {
+    FillIndex(cr, 0, static_cast<int>(kHorizon), width, height - static_cast<int>(kHorizon), RampIndex(Ramp::Grass, 4));
     const int fieldColours[] = {
         RampIndex(Ramp::Grass, 3), RampIndex(Ramp::Grass, 5), RampIndex(Ramp::Grass, 7), RampIndex(Ramp::Grass, 9),
         RampIndex(Ramp::Crop, 1),  RampIndex(Ramp::Crop, 3),  RampIndex(Ramp::Soil, 3),  RampIndex(Ramp::Soil, 5),
         RampIndex(Ramp::Grass, 6), RampIndex(Ramp::Grass, 4),
     };
-    for (int r = 0; r + 1 < rows; ++r) {
-        const double r0 = RowAt(depths[r]), r1 = RowAt(depths[r + 1]);
-        double lateral = -40.0 + rand.Next(10) * 0.4;
+    for (int r = 0; r + 1 < rows.count; ++r) {
+        const double r0 = RowAt(rows.depths[r]), r1 = RowAt(rows.depths[r + 1]);
+        double lateral = -40.0 + rand.Below(10) * 0.4;
         while (lateral < 40.0) {
-            const double next = lateral + 1.6 + rand.Next(30) * 0.12;
+            const double next = lateral + 1.6 + rand.Below(30) * 0.12;
             Quad(cr, lateral, next, r0, r1 + 0.6);
-            SetIndex(cr, fieldColours[rand.Next(10)]);
+            SetIndex(cr, fieldColours[rand.Below(10)]);
             cairo_fill(cr);
             lateral = next;
         }
     }
-    // Hedgerows along a few field edges near the viewer.
-    for (int r = rows / 2; r + 1 < rows; ++r) {
-        const double row = RowAt(depths[r]);
+}
+
+// Hedgerows along a few field edges near the viewer.
+void Hedgerows(cairo_t* cr, int width, const FieldRows& rows, ArtRand& rand) {
+    for (int r = rows.count / 2; r + 1 < rows.count; ++r) {
+        const double row = RowAt(rows.depths[r]);
         for (int i = 0; i < 10; ++i) {
-            const double x = rand.Next(width);
+            const double x = rand.Below(width);
             const double size = 1.0 + (row - kHorizon) / 50.0;
             cairo_save(cr);
             cairo_translate(cr, x, row);
@@ -139,16 +123,17 @@ void PaintScenery(cairo_t* cr, int width, int height) {
             cairo_fill(cr);
         }
     }
+}
 
-    // A river winding in from the left.
+// A river winding in from the left, a road along the approach to the left
+// of the runway, one further out and one across.
+void RiverAndRoads(cairo_t* cr, int width, int height) {
     cairo_move_to(cr, 0, kHorizon + 6);
     cairo_curve_to(cr, 200, kHorizon + 4, 280, kHorizon + 30, 180, kHorizon + 70);
     cairo_curve_to(cr, 100, kHorizon + 120, 160, height - 40, 60, height + 10);
     cairo_set_line_width(cr, 5.0);
     SetIndex(cr, RampIndex(Ramp::Sky, 6));
     cairo_stroke(cr);
-
-    // Roads: one along the approach to the left of the runway, one across.
     for (double lateral : {-3.2, 7.5}) {
         cairo_move_to(cr, ColumnAt(lateral, kHorizon + 2), kHorizon + 2);
         cairo_line_to(cr, ColumnAt(lateral, height), height);
@@ -162,19 +147,23 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     cairo_set_line_width(cr, 2.0);
     SetIndex(cr, RampIndex(Ramp::Asphalt, 4));
     cairo_stroke(cr);
+}
 
-    // The airfield: a pale mown patch around the runway's far end, hangars.
+// The airfield: a pale mown patch around the runway's far end, hangars.
+void Airfield(cairo_t* cr) {
     Quad(cr, -0.4, 0.4, kHorizon + 1, kHorizon + 24);
     SetIndex(cr, RampIndex(Ramp::Grass, 8));
     cairo_fill(cr);
     Building(cr, kVanishX + 14, kHorizon + 8, 7, 3, RampIndex(Ramp::Wall, 2), RampIndex(Ramp::Asphalt, 2));
     Building(cr, kVanishX + 23, kHorizon + 9, 5, 3, RampIndex(Ramp::Wall, 1), RampIndex(Ramp::Asphalt, 2));
+}
 
-    // A town on the left, a village on the right.
+// A town with a church on the left, a village on the right.
+void TownAndVillage(cairo_t* cr, ArtRand& rand) {
     for (int i = 0; i < 34; ++i) {
-        const double x = 440 + rand.Next(130), y = kHorizon + 4 + rand.Next(14);
+        const double x = 440 + rand.Below(130), y = kHorizon + 4 + rand.Below(14);
         const double scale = 1.0 + (y - kHorizon) / 14.0;
-        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Next(4)), RampIndex(Ramp::Roof, 1 + rand.Next(4)));
+        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Below(4)), RampIndex(Ramp::Roof, 1 + rand.Below(4)));
     }
     FillIndex(cr, 512, static_cast<int>(kHorizon) - 8, 2, 16, RampIndex(Ramp::Wall, 1));  // church tower
     cairo_move_to(cr, 511, kHorizon - 8);
@@ -183,12 +172,14 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     SetIndex(cr, RampIndex(Ramp::Roof, 0));
     cairo_fill(cr);
     for (int i = 0; i < 10; ++i) {
-        const double x = 800 + rand.Next(60), y = kHorizon + 10 + rand.Next(10);
+        const double x = 800 + rand.Below(60), y = kHorizon + 10 + rand.Below(10);
         const double scale = 1.0 + (y - kHorizon) / 12.0;
-        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Next(4)), RampIndex(Ramp::Roof, 2 + rand.Next(3)));
+        Building(cr, x, y, 3 * scale, 2 * scale, RampIndex(Ramp::Wall, rand.Below(4)), RampIndex(Ramp::Roof, 2 + rand.Below(3)));
     }
+}
 
-    // Aerial perspective: the distance fades into the haze.
+// Aerial perspective: the distance fades into the haze.
+void Haze(cairo_t* cr, int width) {
     cairo_pattern_t* fade = cairo_pattern_create_linear(0, kHorizon, 0, kHorizon + 70);
     const Rgb8 mist = AtlasPalette()[RampIndex(Ramp::Hills, 4)];
     cairo_pattern_add_color_stop_rgba(fade, 0.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.45);
@@ -197,4 +188,21 @@ void PaintScenery(cairo_t* cr, int width, int height) {
     cairo_rectangle(cr, 0, kHorizon, width, 70);
     cairo_fill(cr);
     cairo_pattern_destroy(fade);
+}
+
+}  // namespace
+
+void PaintScenery(cairo_t* cr, int width, int height) {
+    ArtRand rand(20260u);
+    SkyWithClouds(cr, width, rand);
+    // Two ranges of hills, the far one paler.
+    Hills(cr, width, 16, kHorizon, 0.7, RampIndex(Ramp::Hills, 3));
+    Hills(cr, width, 8, kHorizon + 1, 2.3, RampIndex(Ramp::Hills, 1));
+    const FieldRows rows = FieldDepths();
+    Fields(cr, width, height, rows, rand);
+    Hedgerows(cr, width, rows, rand);
+    RiverAndRoads(cr, width, height);
+    Airfield(cr);
+    TownAndVillage(cr, rand);
+    Haze(cr, width);
 }

@@ -6,122 +6,49 @@
 #include <cstring>
 #include <vector>
 
+#include "GameCockpit.h"
 #include "ScreensArt.h"
 
 namespace screens {
 
 namespace {
 
-// ---- A cockpit composed from the atlas's own pictures ----------------------------
+// ---- The cockpit, as the game composes it ------------------------------------
 //
-// The guide and the in-flight preview show the cockpit exactly as the game
-// draws it: the same pictures, keys and places, with sample instrument values.
-
-struct IndexCanvas {
-    int width, height;
-    std::vector<uint8_t> pixels;
-    IndexCanvas(int w, int h, uint8_t fill) : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
-    uint8_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-void Blit(IndexCanvas& c, const AtlasIndices& atlas, int dx, int dy, int sx, int sy, int w, int h, int key) {
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const int tx = dx + x, ty = dy + y, ax = sx + x, ay = sy + y;
-            if (tx < 0 || ty < 0 || tx >= c.width || ty >= c.height) continue;
-            if (ax < 0 || ay < 0 || ax >= kAtlasWidth || ay >= kAtlasHeight) continue;
-            const uint8_t v = atlas.At(ax, ay);
-            if (key >= 0 && v == key) continue;
-            c.At(tx, ty) = v;
-        }
-    }
+// The guide and the in-flight preview show the cockpit two thirds of the way
+// down the approach: 3.28 miles to go (30000 ft flown), 1150 ft, 150 mph,
+// a little left of the centre line and a little high, every switch lamp lit
+// as the judgement lights it.
+CockpitScene GuideScene(bool outsideView) {
+    CockpitScene scene;
+    scene.record = {
+        .power = 25,
+        .fuel = 50000,
+        .altitude = 1150,
+        .enginePointerA = 51,
+        .distanceFlown = 30000,
+        .enginePointerB = 52,
+        .lateralOffset = 48,
+        .glideSlopeBarY = 278,
+        .glideSlopeError = 54,
+        .airspeed = 150,
+        .airspeedFrame = 34,
+        .pitch = -10,
+        .horizonRow = 109,
+        .sweepCounter = 11,
+        .climbRate = 11,
+        .distanceToGo = 328,
+        .outsideViewSwitch = outsideView ? kOutsideViewShown : kOutsideViewHidden,
+    };
+    // Jitter for the fuel, engine B, sweep and the two engine A gauges.
+    scene.randValues = {0, 0, 0, 10000, 0};
+    scene.lamps = {.dragSwitch = kDragOff, .liftSwitch = kLiftOff, .turbulenceSwitch = kTurbulenceOff,
+                   .outsideViewSwitch = kOutsideViewShown, .pageSwitch = kPageOn, .restartLamp = kRestartLampLit};
+    return scene;
 }
 
-void Blit(IndexCanvas& c, const AtlasIndices& atlas, int dx, int dy, const Sprite& s) {
-    Blit(c, atlas, dx, dy, s.x, s.y, s.width, s.height, s.key);
-}
-
-// A readout's digits, most significant first, with leading zeros.
-void Digits(IndexCanvas& c, const AtlasIndices& atlas, int value, int count, int x, int y, int pitch, bool large) {
-    int divisor = 1;
-    for (int k = 1; k < count; ++k) divisor *= 10;
-    for (int k = 0; k < count; ++k, divisor /= 10) {
-        const Sprite glyph = large ? LargeDigit(value / divisor % 10) : SmallDigit(value / divisor % 10);
-        Blit(c, atlas, x + k * pitch, y, glyph);
-    }
-}
-
-void Gauge(IndexCanvas& c, const AtlasIndices& atlas, int ox, int oy, int frame) {
-    const GaugeNeedle& n = kGaugeNeedles[frame];
-    Blit(c, atlas, ox + n.dx, oy + n.dy, n.srcX, n.srcY, n.width, n.height, kNeedleKey);
-    Blit(c, atlas, ox, oy, sprite::kGaugeFace);
-}
-
-void Line(IndexCanvas& c, int x0, int y0, int x1, int y1, uint8_t index) {
-    const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-    const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int err = dx + dy;
-    for (;;) {
-        if (x0 >= 0 && y0 >= 0 && x0 < c.width && y0 < c.height) c.At(x0, y0) = index;
-        if (x0 == x1 && y0 == y1) break;
-        const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x0 += sx; }
-        if (e2 <= dx) { err += dx; y0 += sy; }
-    }
-}
-
-// Two thirds of the way down the approach: 3.28 miles to go, 1150 ft, 150 mph.
-IndexCanvas ComposeCockpit(const AtlasIndices& atlas, bool outsideView, uint8_t background) {
-    IndexCanvas c(kClientWidth, kClientHeight, background);
-    Blit(c, atlas, 0, 0, sprite::kBasePanel);
-    if (outsideView) {
-        // The view at pitch -10, level: atlas (334, 1720), as the game cuts it.
-        Blit(c, atlas, 20, 20, 334, 1720, 590, 152, kNeedleKey);
-    }
-    const Sprite& att = sprite::kAttitudeWindow;
-    Blit(c, atlas, 285, 230, att.x, att.y + 109, att.width, att.height, att.key);
-    Blit(c, atlas, 280, 224, sprite::kAttitudeBezel1);
-    Blit(c, atlas, 280, 224, sprite::kAttitudeBezel2);
-    Blit(c, atlas, 143, 230, sprite::kAirspeedFace);
-    const AirspeedNeedle& needle = kAirspeedNeedles[34];
-    Blit(c, atlas, needle.destX, needle.destY, needle.srcX, needle.srcY, needle.width, needle.height, kNeedleKey);
-    Blit(c, atlas, 143, 230, sprite::kAirspeedFaceOver);
-    Blit(c, atlas, 25, 230, sprite::kIlsFace);
-    Blit(c, atlas, 27 + 48, 232, sprite::kLocalizerNeedle);
-    Blit(c, atlas, 28, 278, sprite::kGlideSlopeBar);
-    Blit(c, atlas, 25, 230, sprite::kIlsOverlay);
-    // Distance to go in hundredths of a mile; its middle position sits 13 over.
-    Blit(c, atlas, 65, 208, LargeDigit(3));
-    Blit(c, atlas, 78, 208, LargeDigit(2));
-    Blit(c, atlas, 90, 208, LargeDigit(8));
-    Digits(c, atlas, 0, 3, 299, 300, 12, true);  // heading
-    Digits(c, atlas, 150, 3, 207, 209, 8, false);
-    Digits(c, atlas, 1150, 5, 318, 209, 8, false);
-    Digits(c, atlas, 11, 3, 356, 262, 8, false);
-    Gauge(c, atlas, 395, 225, 25);
-    Gauge(c, atlas, 465, 225, 50);
-    Gauge(c, atlas, 535, 225, 52);
-    Gauge(c, atlas, 395, 308, 12);
-    Gauge(c, atlas, 465, 308, 52);
-    Gauge(c, atlas, 535, 308, 51);
-    Digits(c, atlas, 4, 3, 38, 274, 8, false);
-    Digits(c, atlas, 2, 3, 78, 294, 8, false);
-    // Every switch lamp, so the guide shows them all.
-    Blit(c, atlas, 61, 349, sprite::kDragLampOff);
-    Blit(c, atlas, 63, 382, sprite::kLiftLampOff);
-    Blit(c, atlas, 181, 349, sprite::kTurbulenceLampOff);
-    Blit(c, atlas, 181, 383, sprite::kViewLampOn);
-    Blit(c, atlas, 442, 380, sprite::kPageLampOn);
-    Blit(c, atlas, 534, 380, sprite::kRestartLamp);
-    if (outsideView) {
-        // The runway outline the game draws over the view at this distance.
-        const uint8_t black = 0;
-        Line(c, 319, 115, 321, 115, black);
-        Line(c, 321, 115, 338, 160, black);
-        Line(c, 338, 160, 302, 160, black);
-        Line(c, 302, 160, 319, 115, black);
-    }
-    return c;
+CockpitPicture GuideCockpit(const AtlasIndices& atlas, bool outsideView) {
+    return ComposeCockpitThroughGame(atlas, GuideScene(outsideView), static_cast<uint8_t>(RampIndex(Ramp::Navy, 1)));
 }
 
 // Any index the picture's own key or redraw key would turn into a hole
@@ -239,11 +166,9 @@ void PaintInformationPage(cairo_t* cr, const Sprite& r) {
 void FinishInformationPage(AtlasIndices& atlas, const Sprite& r) {
     // The cockpit between the title band and the bottom strip, 49 rows higher
     // than in flight, so that each part lies under its hover area.
-    const IndexCanvas cockpit = ComposeCockpit(atlas, false, static_cast<uint8_t>(RampIndex(Ramp::Navy, 1)));
+    const CockpitPicture cockpit = GuideCockpit(atlas, false);
     for (int y = kBandBottom + 1; y < kStripTop; ++y) {
-        for (int x = 0; x < r.width; ++x) {
-            atlas.Set(r.x + x, r.y + y, cockpit.pixels[static_cast<size_t>(y + kPageDrop) * cockpit.width + x]);
-        }
+        for (int x = 0; x < r.width; ++x) atlas.Set(r.x + x, r.y + y, cockpit.At(x, y + kPageDrop));
     }
     // The page is redrawn from itself with key 187: none of that inside it.
     KeepKeysOut(atlas, r, kKeyPageRedraw);
@@ -357,7 +282,7 @@ void PaintPreviewCockpit(cairo_t* cr, const Sprite& r) {
 
 void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r) {
     // The cockpit in flight, shrunk by averaging colours: windscreen to pad.
-    const IndexCanvas cockpit = ComposeCockpit(atlas, true, static_cast<uint8_t>(RampIndex(Ramp::Navy, 1)));
+    const CockpitPicture cockpit = GuideCockpit(atlas, true);
     const auto& pal = AtlasPalette();
     const int w = r.width - 2 * kPreviewInset, h = r.height - 2 * kPreviewInset;
     const double top = 20, bottom = 392;
@@ -368,7 +293,7 @@ void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r) {
             long sr = 0, sg = 0, sb = 0, n = 0;
             for (int yy = static_cast<int>(sy0); yy < static_cast<int>(std::ceil(sy1)); ++yy) {
                 for (int xx = static_cast<int>(sx0); xx < static_cast<int>(std::ceil(sx1)); ++xx) {
-                    const Rgb8 c = pal[cockpit.pixels[static_cast<size_t>(yy) * cockpit.width + xx]];
+                    const Rgb8 c = pal[cockpit.At(xx, yy)];
                     sr += c.r;
                     sg += c.g;
                     sb += c.b;

@@ -13,20 +13,11 @@ namespace {
 
 void Rgb(cairo_t* cr, int r, int g, int b, double a = 1.0) { cairo_set_source_rgba(cr, r / 255.0, g / 255.0, b / 255.0, a); }
 
-// A fixed little generator so the stars fall in the same places on every run.
-struct Scatter {
-    uint32_t state;
-    double Next() {
-        state = state * 1103515245u + 12345u;
-        return ((state >> 8) & 0xFFFF) / 65536.0;
-    }
-};
-
 void Stars(cairo_t* cr, int x, int y, int w, int h, int count, uint32_t seed) {
-    Scatter s{seed};
+    ArtRand s(seed);
     for (int i = 0; i < count; ++i) {
-        const int sx = x + static_cast<int>(s.Next() * w), sy = y + static_cast<int>(s.Next() * h);
-        const double bright = s.Next();
+        const int sx = x + static_cast<int>(s.Unit() * w), sy = y + static_cast<int>(s.Unit() * h);
+        const double bright = s.Unit();
         FillIndex(cr, sx, sy, 1, 1, bright > 0.8 ? RampIndex(Ramp::Grey, 13) : RampIndex(Ramp::Sky, 10));
         if (bright > 0.93) {  // a few brighter ones with a small cross
             FillIndex(cr, sx - 1, sy, 3, 1, RampIndex(Ramp::Sky, 8));
@@ -199,12 +190,12 @@ void ApproachLights(cairo_t* cr, int w, int h, int rabbit) {
     FillIndex(cr, 0, yy, w, static_cast<int>(horizon) - yy, sky[6]);
     Stars(cr, 0, 0, w, 20, 30, 77);
     // Lights of the country round the airfield, thinning out near the horizon.
-    Scatter far{31};
+    ArtRand far(31);
     for (int i = 0; i < 50; ++i) {
-        const double t = far.Next(), d = far.Next();
+        const double t = far.Unit(), d = far.Unit();
         const int lx = static_cast<int>(t * w), ly = static_cast<int>(horizon + 3 + d * d * 60);
         if (std::fabs(lx - cx) < 20 + (ly - horizon) * 2.5) continue;
-        FillIndex(cr, lx, ly, 1, 1, far.Next() > 0.5 ? RampIndex(Ramp::Amber, 7) : RampIndex(Ramp::Panel, 12));
+        FillIndex(cr, lx, ly, 1, 1, far.Unit() > 0.5 ? RampIndex(Ramp::Amber, 7) : RampIndex(Ramp::Panel, 12));
     }
     // Dark ground.
     FillIndex(cr, 0, static_cast<int>(horizon), w, h - static_cast<int>(horizon), RampIndex(Ramp::Navy, 0));
@@ -416,13 +407,13 @@ void PaintTitlePicture(cairo_t* cr, const Sprite& r) {
     cairo_set_source(cr, ground);
     cairo_rectangle(cr, 0, horizon, w, h - horizon);
     cairo_fill(cr);
-    Scatter town{4242};
+    ArtRand town(4242);
     for (int i = 0; i < 140; ++i) {
-        const double t = town.Next();
+        const double t = town.Unit();
         const int tx = static_cast<int>(t * w);
-        const int ty = static_cast<int>(horizon + 2 + town.Next() * town.Next() * 40);
+        const int ty = static_cast<int>(horizon + 2 + town.Unit() * town.Unit() * 40);
         if (std::fabs(tx - 316.0) < 40 + (ty - horizon) * 2) continue;  // keep the airfield dark
-        FillIndex(cr, tx, ty, 1, 1, town.Next() > 0.3 ? RampIndex(Ramp::Amber, 9) : RampIndex(Ramp::Grey, 12));
+        FillIndex(cr, tx, ty, 1, 1, town.Unit() > 0.3 ? RampIndex(Ramp::Amber, 9) : RampIndex(Ramp::Grey, 12));
     }
     // The runway ahead: edge lights, threshold and the approach lights.
     const double vx = 316, F = 50, G = 60;
