@@ -95,6 +95,8 @@ void BM_BlitKeyed(benchmark::State& state) {
     const PictureClass& c = kClasses[state.range(0)];
     const Atlas& atlas = TheAtlas();
     std::vector<uint8_t> surface(static_cast<size_t>(kSurfaceWidth) * kSurfaceHeight, 0);
+    SetBlitPath((state.range(1) != 0) ? BlitPath::Portable : BlitPath::Fastest);
+    const char* path = (CurrentBlitPath() == BlitPath::Fastest) ? ", AVX-512" : ", portable";
     for (auto _ : state) {
         BlitKeyed(surface.data(), kTopDown, c.destX, c.destY, *atlas.image, c.source.x, c.source.y,
                   static_cast<uint32_t>(c.source.width), static_cast<uint32_t>(c.source.height), c.source.key);
@@ -103,7 +105,8 @@ void BM_BlitKeyed(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(state.iterations() * c.source.width * c.source.height);
-    state.SetLabel(std::string(c.name) + ", " + atlas.label);
+    state.SetLabel(std::string(c.name) + path + ", " + atlas.label);
+    SetBlitPath(BlitPath::Fastest);
 }
 
 // ---- SDL2 ----------------------------------------------------------------------
@@ -169,7 +172,15 @@ void BM_SdlBlitKeyed(benchmark::State& state) {
 }
 
 // Our blitter and SDL's, class by class, so that each pair reads side by side.
-void ClassArgs(benchmark::internal::Benchmark* b) { b->ArgName("class")->DenseRange(0, 2); }
+// Ours with AVX-512 where the processor has it (portable:0) and with the
+// portable copier forced at run time (portable:1).
+void ClassArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"class", "portable"});
+    for (int c = 0; c < 3; ++c) {
+        b->Args({c, 0});
+        b->Args({c, 1});
+    }
+}
 void SdlArgs(benchmark::internal::Benchmark* b) {
     b->ArgNames({"class", "rle"});
     for (int c = 0; c < 3; ++c) {
@@ -184,7 +195,9 @@ BENCHMARK(BM_SdlBlitKeyed)->Apply(SdlArgs);
 void BM_CheckSamePicture(benchmark::State& state) {
     const Atlas& atlas = TheAtlas();
     for (auto _ : state) {
+        for (int portable = 0; portable < 2; ++portable)
         for (const PictureClass& c : kClasses) {
+            SetBlitPath((portable != 0) ? BlitPath::Portable : BlitPath::Fastest);
             std::vector<uint8_t> ours(static_cast<size_t>(kSurfaceWidth) * kSurfaceHeight, 0);
             BlitKeyed(ours.data(), kTopDown, c.destX, c.destY, *atlas.image, c.source.x, c.source.y,
                       static_cast<uint32_t>(c.source.width), static_cast<uint32_t>(c.source.height), c.source.key);
@@ -202,7 +215,8 @@ void BM_CheckSamePicture(benchmark::State& state) {
                 if (std::memcmp(ours.data() + static_cast<size_t>(y) * kSurfaceWidth,
                                 static_cast<uint8_t*>(dest->pixels) + static_cast<size_t>(y) * dest->pitch,
                                 kSurfaceWidth) != 0) {
-                    state.SkipWithError((std::string(c.name) + ": the pictures differ").c_str());
+                    state.SkipWithError((std::string(c.name) + (portable ? ", portable" : "") + ": the pictures differ").c_str());
+                    SetBlitPath(BlitPath::Fastest);
                     SDL_FreePalette(palette);
                     return;
                 }
@@ -212,6 +226,7 @@ void BM_CheckSamePicture(benchmark::State& state) {
             SDL_FreePalette(palette);
         }
     }
+    SetBlitPath(BlitPath::Fastest);
 }
 BENCHMARK(BM_CheckSamePicture)->Iterations(1);
 

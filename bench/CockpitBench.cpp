@@ -99,11 +99,28 @@ constexpr int64_t kComposedBytes =
     6 * Area(sprite::kLargeDigit0) + 17 * Area(sprite::kSmallDigit0) + 6 * (Area(sprite::kGaugeFace) + 32 * 32) +
     590 * 152 + int64_t{kSurfaceWidth} * kSurfaceHeight;
 
+// Arguments: the bank (0: one copy of the whole view; 3: the steepest
+// shear, a run of about four columns each), and 1 for the portable blitter
+// even where AVX-512 is present.
+void BankArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"bank", "portable"});
+    for (int portable : {0, 1})
+        for (int bank : {0, 2, 3}) b->Args({bank, portable});
+}
+
+// Sets the blitter the run asks for and names it in the label.
+std::string UseBlitter(const benchmark::State& state, const std::string& label) {
+    SetBlitPath((state.range(1) != 0) ? BlitPath::Portable : BlitPath::Fastest);
+    return label + ((CurrentBlitPath() == BlitPath::Fastest) ? ", AVX-512" : ", portable");
+}
+
 void BM_ComposeCockpit(benchmark::State& state) {
     std::string label;
     HeadlessHost host;
     CAveluneView view(host, BenchAtlas(label));
     Approach(view);
+    view.bank = static_cast<int16_t>(state.range(0));
+    label = UseBlitter(state, label);
     for (auto _ : state) {
         view.gameState = kStateCockpit;
         view.ComposeCockpit();
@@ -112,8 +129,9 @@ void BM_ComposeCockpit(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * kComposedBytes);
     state.SetLabel(label);
+    SetBlitPath(BlitPath::Fastest);
 }
-BENCHMARK(BM_ComposeCockpit);
+BENCHMARK(BM_ComposeCockpit)->Apply(BankArgs);
 
 // The outside view alone: 590 keyed columns of 152 pixels.
 void BM_OutsideView(benchmark::State& state) {
@@ -121,6 +139,8 @@ void BM_OutsideView(benchmark::State& state) {
     HeadlessHost host;
     CAveluneView view(host, BenchAtlas(label));
     Approach(view);
+    view.bank = static_cast<int16_t>(state.range(0));
+    label = UseBlitter(state, label);
     for (auto _ : state) {
         view.DrawOutsideView();
         benchmark::DoNotOptimize(view.surfaceBits());
@@ -128,8 +148,9 @@ void BM_OutsideView(benchmark::State& state) {
     }
     state.SetBytesProcessed(state.iterations() * 590 * 152);
     state.SetLabel(label);
+    SetBlitPath(BlitPath::Fastest);
 }
-BENCHMARK(BM_OutsideView);
+BENCHMARK(BM_OutsideView)->Apply(BankArgs);
 
 void BM_MemcpyComposedBytes(benchmark::State& state) {
     std::vector<uint8_t> from(static_cast<size_t>(kComposedBytes), 7), to(static_cast<size_t>(kComposedBytes));

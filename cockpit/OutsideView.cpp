@@ -6,6 +6,8 @@
 // drawn in perspective on the window after the surface has been shown, never
 // into the surface, so the next picture removes it by itself.
 #include <algorithm>
+#include <array>
+#include <span>
 
 #include "cockpit/CockpitGeometry.h"
 #include "game/Arith.h"
@@ -41,18 +43,11 @@ void CAveluneView::DrawOutsideView() {
     bank = std::clamp<int16_t>(bank, -kBankLimit, kBankLimit);
     const bool shown = (outsideViewSwitch == kOutsideViewShown);
     // Neighbouring columns cut from neighbouring atlas columns at the same
-    // row are copied together: the picture is the one the single columns
-    // make, for a fraction of the copies (one in all when the wings are level).
-    struct Run {
-        int32_t destX = 0;
-        CockpitPoint src{0, 0};
-        uint32_t width = 0;
-    } run;
-    auto flush = [this, &run] {
-        if (run.width == 0) return;
-        BlitKeyed(run.destX, kViewTop, run.src.x, run.src.y, run.width, kViewRows, sprite::kScenery.key);
-        run.width = 0;
-    };
+    // row make one run; the runs go to the blitter together, which copies
+    // them a surface row at a time: the picture the single columns make, for
+    // a fraction of the cost (one plain copy when the wings are level).
+    std::array<BlitRun, kViewColumns> runs;
+    size_t runCount = 0;
     // The shear is accumulated whether or not the view is shown, and the
     // column counter and accumulator are left at zero for the next picture.
     while (sceneryColumn < kViewColumns) {
@@ -61,19 +56,19 @@ void CAveluneView::DrawOutsideView() {
         if (shown) {
             const CockpitPoint src = SceneryColumnSource(c, headingOffset, pitch, bank, sceneryRowStep);
             const int32_t destX = kViewLeft + static_cast<int32_t>(c);
-            const bool continuesRun = run.width > 0 && src.y == run.src.y &&
-                                      src.x == run.src.x + static_cast<int32_t>(run.width) &&
-                                      destX == run.destX + static_cast<int32_t>(run.width);
-            if (!continuesRun) {
-                flush();
-                run.destX = destX;
-                run.src = src;
+            BlitRun* last = runCount > 0 ? &runs[runCount - 1] : nullptr;
+            const bool continuesRun = last != nullptr && src.y == last->srcY &&
+                                      src.x == last->srcX + static_cast<int32_t>(last->width) &&
+                                      destX == last->destX + static_cast<int32_t>(last->width);
+            if (continuesRun) {
+                ++last->width;
+            } else {
+                runs[runCount++] = BlitRun{destX, src.x, src.y, 1};
             }
-            ++run.width;
         }
         sceneryColumn = c + 1;
     }
-    flush();
+    BlitKeyedRuns(std::span<const BlitRun>(runs.data(), runCount), kViewTop, kViewRows, sprite::kScenery.key);
     sceneryColumn = 0;
     sceneryRowStep = 0.0f;
 }

@@ -32,6 +32,10 @@ void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t
     ::BlitKeyed(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height, key);
 }
 
+void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key) {
+    ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, destY, *atlas_, runs, height, key);
+}
+
 void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
                               uint32_t width, uint32_t height) {
     ::BlitOpaque(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height);

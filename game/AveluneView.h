@@ -61,6 +61,7 @@ public:
     // The raw blits, for rectangles computed at run time.
     void BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY, uint32_t width,
                    uint32_t height, int32_t key);
+    void BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key);
     void BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY, uint32_t width,
                     uint32_t height);
 

@@ -7,7 +7,9 @@
 // to the surface, so no caller can make it read or write outside them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 class CDibImage;
 
@@ -42,6 +44,21 @@ void SetBlitPath(BlitPath path);
 BlitPath CurrentBlitPath();
 // "portable" or "fastest" (what AVELUNE_BLIT may say); false for anything else.
 bool BlitPathNamed(const char* name, BlitPath& path);
+
+// One piece of a sheared copy: `width` atlas columns from (srcX, srcY) on go
+// to surface columns destX on.
+struct BlitRun {
+    int32_t destX, srcX, srcY;
+    uint32_t width;
+};
+
+// Keyed copies of `height` rows of every run, to surface rows destY on: the
+// picture one BlitKeyed per run, in order, draws. Runs that stand side by side
+// in the surface (each starting at or after the end of the one before) and lie
+// wholly inside the surface and the atlas are copied a surface row at a time,
+// which is how the outside view's sheared columns become cheap.
+void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibImage& atlas,
+                   std::span<const BlitRun> runs, uint32_t height, int32_t key);
 
 // Surface pixel (x, y) in a surface of the given row order.
 inline uint8_t& SurfacePixel(uint8_t* surface, int orientation, int x, int y) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the game as players run it and starts it; arguments go to the game
+# Builds the game as players run it (the program and its art only) and starts it; arguments go to the game
 # (for example: scripts/play.sh --headless --help).
 set -euo pipefail
 
@@ -7,5 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/install-packages.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j"$(nproc)"
+# Only the program and what it needs (the generator and the art): the tests
+# and benchmarks are built by scripts/test.sh in the same build/ folder.
+cmake --build --preset play -j"$(nproc)"
 exec "$root/build/bin/avelune" "$@"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <string>
 #include <vector>
@@ -82,10 +83,12 @@ protected:
     }
     static const CDibImage& atlas() { return *atlas_; }
 
-    // Runs the calls on both row orders and checks each against the rule.
+    // Runs the calls on both row orders with the fixture's routine and checks
+    // each against the rule.
     static void ExpectRule(const std::vector<BlitCall>& calls) {
         Picture expected = Seen(FreshSurface(kTopDown), kTopDown);
         for (const BlitCall& c : calls) ApplyRule(expected, c);
+        const bool portable = CurrentBlitPath() == BlitPath::Portable;
         for (const int orientation : {kTopDown, kBottomUp}) {
             Surface s = FreshSurface(orientation);
             for (const BlitCall& c : calls) RunCall(s, orientation, atlas(), c);
@@ -93,7 +96,7 @@ protected:
             int wrong = 0;
             for (size_t i = 0; i < got.size() && wrong < 5; ++i) {
                 if (got[i] != expected[i]) {
-                    ADD_FAILURE() << "orientation " << orientation << ": pixel (" << i % kSurfaceWidth << ", "
+                    ADD_FAILURE() << (portable ? "portable, " : "") << "orientation " << orientation << ": pixel (" << i % kSurfaceWidth << ", "
                                   << i / kSurfaceWidth << ") is " << int(got[i]) << ", expected " << int(expected[i]);
                     ++wrong;
                 }
@@ -226,6 +229,48 @@ TEST_P(Blit, ATruncatedAtlasYieldsOnlyTheRowsItHolds) {
             for (int x = 0; x < 20; ++x) {
                 const uint8_t want = y < 10 ? Background(x, y) : AtlasPattern(x, 990 + y);
                 ASSERT_EQ(SurfacePixel(s.data(), orientation, x, y), want) << x << "," << y;
+            }
+        }
+    }
+}
+
+// Runs side by side (as the outside view makes them: a source row a step
+// lower every few columns, sometimes a gap) against one keyed copy per run,
+// and runs that overlap or leave the surface or the atlas, which go one by one.
+TEST_P(Blit, RunsDrawWhatOneCopyPerRunDraws) {
+    ClassicRand rand;
+    struct Case {
+        const char* what;
+        std::vector<BlitRun> runs;
+        int32_t destY;
+        uint32_t height;
+    };
+    std::vector<Case> cases;
+    for (int bank : {1, 3, -3, -1}) {
+        Case c{"sheared", {}, 20, 152};
+        for (int32_t x = 20, srcY = 1700; x < 610;) {
+            const auto w = static_cast<uint32_t>(1 + rand.Next() % (12 / std::abs(bank)));
+            const auto width = std::min<uint32_t>(w, static_cast<uint32_t>(610 - x));
+            c.runs.push_back({x, 300 + x, srcY, width});
+            x += static_cast<int32_t>(width) + (rand.Next() % 9 == 0 ? 2 : 0);  // now and then a gap
+            srcY += bank > 0 ? 1 : -1;
+        }
+        cases.push_back(c);
+    }
+    cases.push_back({"narrow span", {{100, 10, 10, 3}, {103, 13, 11, 4}}, 0, 30});
+    cases.push_back({"overlapping", {{100, 10, 10, 30}, {110, 500, 40, 30}}, 5, 40});
+    cases.push_back({"leaving the surface", {{600, 10, 10, 30}, {630, 40, 11, 30}}, 470, 40});
+    cases.push_back({"leaving the atlas", {{0, 3190, 10, 20}, {20, 3210, 11, 20}}, 0, 40});
+    cases.push_back({"at the atlas's first and last bytes", {{0, 0, 1990, 40}, {40, 3160, 1991, 40}}, 0, 9});
+    for (const Case& c : cases) {
+        for (const int32_t key : {int32_t{-1}, int32_t{7}, int32_t{AtlasPattern(310, 1705)}}) {
+            for (const int orientation : {kTopDown, kBottomUp}) {
+                SCOPED_TRACE(::testing::Message() << c.what << ", key " << key << ", orientation " << orientation);
+                Surface want = FreshSurface(orientation), got = want;
+                for (const BlitRun& r : c.runs)
+                    BlitKeyed(want.data(), orientation, r.destX, c.destY, atlas(), r.srcX, r.srcY, r.width, c.height, key);
+                BlitKeyedRuns(got.data(), orientation, c.destY, atlas(), c.runs, c.height, key);
+                EXPECT_TRUE(got == want);
             }
         }
     }

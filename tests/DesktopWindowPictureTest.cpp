@@ -171,6 +171,28 @@ TEST(DesktopWindowPicture, ReportsChangesOnce) {
     EXPECT_FALSE(picture.TakeChanged());
 }
 
+// The game shows one picture many times a tick: only a difference, in the
+// copy or in the lines, asks the window for a redraw.
+TEST(DesktopWindowPicture, ShowingTheSamePictureAgainIsNoChange) {
+    WindowPicture picture;
+    const auto surface = PatternSurface(kTopDown, 0);
+    picture.Show(surface.data(), kTopDown, 632, 440);
+    picture.TakeChanged();
+    picture.Show(surface.data(), kTopDown, 632, 440);
+    EXPECT_FALSE(picture.TakeChanged()) << "the same picture";
+    picture.DrawBlackLine(5, 5, 50, 5);
+    EXPECT_TRUE(picture.TakeChanged());
+    picture.DrawBlackLine(5, 5, 50, 5);
+    EXPECT_FALSE(picture.TakeChanged()) << "the same line again";
+    picture.Show(surface.data(), kTopDown, 632, 440);
+    EXPECT_TRUE(picture.TakeChanged()) << "the copy covers the line";
+    auto other = surface;
+    SurfacePixel(other.data(), kTopDown, 631, 439) ^= 1;
+    picture.Show(other.data(), kTopDown, 632, 440);
+    EXPECT_TRUE(picture.TakeChanged()) << "one pixel differs";
+    EXPECT_EQ(picture.Index(631, 439), SurfacePixel(other.data(), kTopDown, 631, 439));
+}
+
 TEST(DesktopWindowPicture, ScreenshotHoldsTheColoursShown) {
     WindowPicture picture;
     const auto surface = PatternSurface(kTopDown, 5);

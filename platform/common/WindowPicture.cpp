@@ -10,16 +10,25 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
     // What lies beyond the window is clipped, as the window system clips it.
     const int w = std::clamp(width, 0, kWidth);
     const int h = std::clamp(height, 0, kHeight);
+    // Only a picture that differs from the one shown counts as a change: the
+    // game shows the same picture many times over, and an unchanged picture
+    // must cost the window no redraw.
     for (int y = 0; y < h; ++y) {
         const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
-        std::memcpy(&index_[Offset(0, y)], surfaceBits + static_cast<size_t>(row) * kSurfaceWidth,
-                    static_cast<size_t>(w));
-        std::memset(&line_[Offset(0, y)], 0, static_cast<size_t>(w));
+        const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth;
+        if (std::memcmp(&index_[Offset(0, y)], from, static_cast<size_t>(w)) != 0) {
+            std::memcpy(&index_[Offset(0, y)], from, static_cast<size_t>(w));
+            changed_ = true;
+        }
+        if (std::memchr(&line_[Offset(0, y)], 1, static_cast<size_t>(w)) != nullptr) {
+            std::memset(&line_[Offset(0, y)], 0, static_cast<size_t>(w));
+            changed_ = true;
+        }
     }
-    changed_ = true;
 }
 
 void WindowPicture::Blacken(int x, int y) {
+    if (line_[Offset(x, y)] == 1) return;
     line_[Offset(x, y)] = 1;
     changed_ = true;
 }
