@@ -41,6 +41,8 @@ public:
     int surfaceShows() const { return surfaceShows_; }
     int paletteRealizations() const { return paletteRealizations_; }
     int linesDrawn() const { return linesDrawn_; }
+    // The runtime generator, for saving and restoring flights.
+    ClassicRand& rand() { return rand_; }
 
     // The window picture: 640 x 480 palette indices, top-down; what a player
     // sees of it is the top-left kClientWidth x kClientHeight.
