@@ -76,6 +76,13 @@ struct Flight {
     uint32_t endAirspeed = 0;
     uint64_t finalHash = 0;      // the record hash at the end
     int atlasLine = 0;           // read from a file: the line of its atlas hash
+
+    // Counted while it was flown (not kept in the file): for the logbook.
+    uint32_t secondsFlown = 0;       // flight steps
+    uint32_t cyclesWarned = 0;       // judgements that chose the warning or failure screen
+    uint32_t maxAirspeed = 0;        // mph
+    int maxNeedleOffset = 0;         // localizer needle units off centre
+    int maxGlideSlopeDeviation = 0;  // ft
 };
 
 // ---- Text ------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "flightfile/FlightTaker.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace flightfile {
 
@@ -93,6 +94,13 @@ void FlightTaker::AfterTick(const FlightState& s) {
             ++current_.ticks;
             current_.checkpoints.push_back(Checkpoint(s));
             SetEnd(current_, s);
+            if (ran == kStateJudgement) {
+                current_.maxAirspeed = std::max(current_.maxAirspeed, s.airspeed);
+                current_.maxNeedleOffset = std::max(current_.maxNeedleOffset, std::abs(s.localizerNeedle - 50));
+                current_.maxGlideSlopeDeviation = std::max<int>(current_.maxGlideSlopeDeviation, s.glideSlopeDeviation);
+                if (s.gameState != kStateFlightStep) ++current_.cyclesWarned;
+            }
+            if (ran == kStateFlightStep) ++current_.secondsFlown;
             if (ran == kStateFlightStep && s.arrived == 1) End(s, Ending::kArrived);
             else if (ran == kStateFailure) End(s, Ending::kFailed);
         }
