@@ -201,6 +201,9 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     SDL_ShowWindow(window_);
     if (settings_.fullscreen) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     view_->OnCreate();
+    const std::string dataFolder =
+        settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
+    flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, logbook::kDefaultFlightsKept);
 
     RenderFrame(2);
     while (!quit_) {
@@ -213,14 +216,14 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             input = HandleEvent(event);
             while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
-        if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) view_->OnTimer();
+        if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) flights_->Tick();
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
         // ImGui settles a new pop-up or hover over two frames; a tick that
         // changed the picture needs one; a tick that showed nothing needs none.
         if (input) {
             RenderFrame(2);
-        } else if (host_->picture().changed() || host_->paletteChanged()) {
+        } else if (host_->picture().changed() || host_->paletteChanged() || flights_->busy()) {
             RenderFrame(1);
         }
     }
@@ -318,17 +321,14 @@ std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
 void DesktopShell::HandleMouse(const SDL_Event& event) {
     if (!GameGetsMouse()) return;
     if (event.type == SDL_MOUSEMOTION) {
-        if (const auto p = ToGame(event.motion.x, event.motion.y)) view_->OnMouseMove(p->x, p->y);
+        if (const auto p = ToGame(event.motion.x, event.motion.y)) flights_->Input(flightfile::InputKind::kMove, p->x, p->y);
         return;
     }
     if (event.button.button != SDL_BUTTON_LEFT) return;
     const auto p = ToGame(event.button.x, event.button.y);
     if (!p) return;
-    if (event.type == SDL_MOUSEBUTTONDOWN) {
-        view_->OnLButtonDown(p->x, p->y);
-    } else {
-        view_->OnLButtonUp(p->x, p->y);
-    }
+    flights_->Input(event.type == SDL_MOUSEBUTTONDOWN ? flightfile::InputKind::kPress : flightfile::InputKind::kRelease,
+                    p->x, p->y);
 }
 
 void DesktopShell::Execute(Command command) {
@@ -405,6 +405,11 @@ void DesktopShell::BuildUi() {
     DrawMenuBar();
     ImGui::PopFont();
     DrawAboutBox();
+    if (flights_) {
+        flights_->DrawWindows(static_cast<float>(layout_.originX / pixelRatioX_),
+                              static_cast<float>(layout_.originY / pixelRatioY_),
+                              static_cast<float>(layout_.scale / pixelRatioX_));
+    }
 }
 
 void DesktopShell::DrawMenuBar() {
@@ -458,6 +463,7 @@ void DesktopShell::DrawMenuBar() {
         // Back in the bar's own window, open or not.
         UnderlineMnemonic(popup, ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
     }
+    if (flights_) flights_->DrawMenu();
     closeMenus_ = false;
     menuKey_ = 0;
     ImGui::EndMainMenuBar();
