@@ -27,20 +27,23 @@ Replayer::Status Replayer::Diverge(uint32_t tick, std::string why) {
     return status_ = Status::kDiverged;
 }
 
+Replayer::Status Replayer::Finish(ReplayTarget& target) {
+    DeliverDue(target);  // the inputs after the last tick
+    const uint64_t h = RecordHash(target.Record());
+    if (h != flight_.finalHash) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the final record differs (hash %016" PRIx64 ", the flight's %016" PRIx64 ")",
+                      h, flight_.finalHash);
+        return Diverge(tick_, text);
+    }
+    return status_ = Status::kMatched;
+}
+
 Replayer::Status Replayer::Step(ReplayTarget& target) {
     if (status_ != Status::kPlaying) return status_;
     lastInputs_.clear();
+    if (tick_ >= flight_.ticks) return Finish(target);
     DeliverDue(target);
-    if (tick_ >= flight_.ticks) {
-        const uint64_t h = RecordHash(target.Record());
-        if (h != flight_.finalHash) {
-            char text[96];
-            std::snprintf(text, sizeof text, "the final record differs (hash %016" PRIx64 ", the flight's %016" PRIx64 ")",
-                          h, flight_.finalHash);
-            return Diverge(tick_, text);
-        }
-        return status_ = Status::kMatched;
-    }
     const uint32_t tick = tick_ + 1;
     if (!target.TimerRunning()) {
         return Diverge(tick, "the timer is stopped where the flight had a tick");
@@ -54,6 +57,9 @@ Replayer::Status Replayer::Step(ReplayTarget& target) {
                       c, flight_.checkpoints[tick_ - 1]);
         return Diverge(tick, text);
     }
+    // The last tick: the inputs after it and the final record follow at once
+    // (the game has often stopped its timer by then, so no tick would come).
+    if (tick_ >= flight_.ticks) return Finish(target);
     return status_;
 }
 

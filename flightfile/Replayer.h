@@ -53,6 +53,7 @@ public:
 
 private:
     void DeliverDue(ReplayTarget& target);
+    Status Finish(ReplayTarget& target);
     Status Diverge(uint32_t tick, std::string why);
 
     Flight flight_;

@@ -14,6 +14,9 @@ namespace {
 constexpr uint64_t kMarkMs = 600;  // how long a click's mark shows
 constexpr int kSpeeds[] = {1, 4, 16};
 
+// Window titles in white on the dark title bar (popped right after the Begin).
+void TitleText() { ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255)); }
+
 }  // namespace
 
 // The view and host as the replayer drives them: what it delivers goes
@@ -168,7 +171,10 @@ void DesktopFlights::DrawPathDialog() {
         dialogOpening_ = false;
     }
     ImGui::SetNextWindowSize(ImVec2(460, 0), ImGuiCond_Appearing);
-    if (ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize)) {
+    TitleText();
+    const bool dialogOpen = ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize);
+    ImGui::PopStyleColor();
+    if (dialogOpen) {
         ImGui::TextUnformatted("File name:");
         ImGui::SetNextItemWidth(-1);
         if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
@@ -194,7 +200,10 @@ void DesktopFlights::DrawWatchWindow() {
     ImGui::SetNextWindowPos(ImVec2(8, 40), ImGuiCond_Appearing);
     ImGui::SetNextWindowBgAlpha(0.85f);
     bool open = true;
-    if (ImGui::Begin("Watching###watch", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse)) {
+    TitleText();
+    const bool shown = ImGui::Begin("Watching###watch", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
+    ImGui::PopStyleColor();
+    if (shown) {
         const flightfile::Flight& f = replayer_->flight();
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
         ImGui::Text("tick %u of %u  (%s)", replayer_->tick(), f.ticks, flightfile::EndingName(f.ending));
@@ -234,7 +243,10 @@ void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
     ImGui::SetNextWindowSize(ImVec2(560, 300), ImGuiCond_Appearing);
     ImGui::SetNextWindowPos(ImVec2(40, 60), ImGuiCond_Appearing);
-    if (ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse)) {
+    TitleText();
+    const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
+    ImGui::PopStyleColor();
+    if (shown) {
         const std::vector<logbook::Entry>& entries = logbook_.entries;
         const int best = logbook::BestEntry(entries);
         ImGui::Text("%zu approaches", entries.size());
@@ -244,10 +256,10 @@ void DesktopFlights::DrawLogbook() {
         if (ImGui::BeginTable("entries", 6, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersInnerV,
                               ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
             ImGui::TableSetupScrollFreeze(0, 1);
-            ImGui::TableSetupColumn("When");
+            ImGui::TableSetupColumn("When", ImGuiTableColumnFlags_WidthFixed, 150);
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
-            ImGui::TableSetupColumn("Closest (mph/needle/ft)");
+            ImGui::TableSetupColumn("Margins mph/needle/ft", ImGuiTableColumnFlags_WidthFixed, 150);
             ImGui::TableSetupColumn("Verdict");
             ImGui::TableSetupColumn("");
             ImGui::TableHeadersRow();
@@ -256,7 +268,9 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::PushID(i);
                 ImGui::TableNextRow();
                 ImGui::TableNextColumn();
-                ImGui::Text("%s%s", i == best ? "* " : "  ", e.when.c_str());
+                std::string when = e.when;
+                std::replace(when.begin(), when.end(), 'T', ' ');
+                ImGui::Text("%s%s", i == best ? "* " : "  ", when.c_str());
                 ImGui::TableNextColumn();
                 ImGui::TextUnformatted(flightfile::EndingName(e.outcome));
                 ImGui::TableNextColumn();
@@ -264,9 +278,10 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::TableNextColumn();
                 ImGui::Text("%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
                 ImGui::TableNextColumn();
-                ImGui::TextUnformatted(i == best ? "best" : e.verdict.c_str());
+                ImGui::Text("%s%s", e.verdict.c_str(), i == best ? " (best)" : "");
                 ImGui::TableNextColumn();
                 if (ImGui::SmallButton("Watch")) {
+                    logbookOpen_ = false;
                     Watch((std::filesystem::path(logbook::FlightsFolder(folder_)) / e.flight).string());
                 }
                 ImGui::PopID();
@@ -305,7 +320,10 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
         errorOpening_ = false;
     }
     ImGui::SetNextWindowSize(ImVec2(420, 0), ImGuiCond_Appearing);
-    if (ImGui::BeginPopupModal("Avelune###flighterror", nullptr, ImGuiWindowFlags_NoResize)) {
+    TitleText();
+    const bool errorShown = ImGui::BeginPopupModal("Avelune###flighterror", nullptr, ImGuiWindowFlags_NoResize);
+    ImGui::PopStyleColor();
+    if (errorShown) {
         ImGui::TextWrapped("%s", error_.c_str());
         if (ImGui::Button("OK", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
             error_.clear();
