@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int kBusyFrameMs = 33;  // frames while a flight window is open
+
 // Fonts from the distribution: a sans-serif for the menu bar, a serif like
 // the About box's Times New Roman. The first that exists is used.
 constexpr const char* kMenuFonts[] = {
@@ -208,7 +210,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     RenderFrame(2);
     while (!quit_) {
         // Sleep in the event queue until an event arrives or the tick is due.
-        const int wait = host_->timer().WaitMs(SDL_GetTicks64());
+        int wait = host_->timer().WaitMs(SDL_GetTicks64());
+        // A flight window or dialog keeps frames coming (ImGui drains queued
+        // keys and clicks one frame at a time; the rings fade), even while
+        // the game's timer stands still.
+        if (flights_->busy()) wait = wait < 0 ? kBusyFrameMs : std::min(wait, kBusyFrameMs);
         SDL_Event event;
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
         bool input = false;
@@ -223,7 +229,9 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         // changed the picture needs one; a tick that showed nothing needs none.
         if (input) {
             RenderFrame(2);
-        } else if (host_->picture().changed() || host_->paletteChanged() || flights_->busy()) {
+        } else if (host_->picture().changed() || host_->paletteChanged()) {
+            RenderFrame(1);
+        } else if (flights_->busy()) {
             RenderFrame(1);
         }
     }
