@@ -29,6 +29,8 @@ public:
     // A timer tick fell due: the game runs it, or the flight being watched
     // moves on by its speed.
     void Tick();
+    // The number of flight files kept, as the player set it.
+    int flightsKept() const { return flightsKept_; }
     bool watching() const { return replayer_ != nullptr && !ended_; }
 
     // The Flight menu, inside the main menu bar.

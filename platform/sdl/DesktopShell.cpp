@@ -205,7 +205,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     view_->OnCreate();
     const std::string dataFolder =
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
-    flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, logbook::kDefaultFlightsKept);
+    flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
 
     RenderFrame(2);
     while (!quit_) {
@@ -235,6 +235,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             RenderFrame(1);
         }
     }
+    settings_.flightsKept = flights_->flightsKept();
     RememberSettings();
     return 0;
 }
