@@ -11,6 +11,10 @@ public:
         return static_cast<int>((state_ >> 16) & 0x7FFFu);
     }
 
+    // The whole generator, so a saved flight can start it where it was.
+    uint32_t state() const { return state_; }
+    void SetState(uint32_t state) { state_ = state; }
+
 private:
     uint32_t state_ = 1;
 };

@@ -163,4 +163,19 @@ TEST(SettingsFile, SaveFailsCleanlyWhereNoFolderCanBe) {
     EXPECT_EQ(warning, "");
 }
 
+// The number of flight files kept rides along, and is written only when set.
+TEST(SettingsFile, FlightsKeptReadsBackAndIsChecked) {
+    DesktopSettings s;
+    EXPECT_EQ(FormatSettings(s).find("flights_kept"), std::string::npos);
+    s.flightsKept = 35;
+    DesktopSettings back;
+    std::string problem;
+    ASSERT_TRUE(ParseSettings(FormatSettings(s), back, problem)) << problem;
+    EXPECT_EQ(back, s);
+    for (const char* bad : {"flights_kept=0\n", "flights_kept=-3\n", "flights_kept=many\n", "flights_kept=100001\n"}) {
+        EXPECT_FALSE(ParseSettings(bad, back, problem)) << bad;
+        EXPECT_NE(problem.find("flights_kept must be 1 to 100000"), std::string::npos) << problem;
+    }
+}
+
 #endif  // AVELUNE_HAS_DESKTOP

@@ -38,6 +38,8 @@ public:
     bool quitRequested() const { return quitRequested_; }
     const std::vector<std::string>& soundsStarted() const { return soundsStarted_; }
     int surfaceShows() const { return surfaceShows_; }
+    // The runtime generator, for saving and restoring flights.
+    ClassicRand& rand() { return rand_; }
 
     // The window picture: 640 x 480 palette indices, top-down, a black line
     // reading as index 0; what a player sees of it is the top-left

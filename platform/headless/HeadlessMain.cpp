@@ -16,16 +16,19 @@
 
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/EventScript.h"
+#include "flightfile/FlightFile.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the atlas or a screenshot could not be used
-constexpr int kExitUsage = 2;    // a bad command line or a bad event line
+constexpr int kExitUsage = 2;    // a bad command line, event line or flight file
+constexpr int kExitDiverged = 3; // the replay did not end in the flight's state
 
 constexpr const char* kHelp =
     "Usage: avelune --headless [--atlas FILE] [--events FILE|-] [--screenshot FILE.png]\n"
+    "                          [--replay FILE.avflight] [--save-flight FILE.avflight]\n"
     "\n"
     "Runs the game without a window. The view is created as a player's would be,\n"
     "with its 100 ms timer running; nothing happens until the events say so.\n"
@@ -34,6 +37,10 @@ constexpr const char* kHelp =
     "                      directory, else the one beside the program)\n"
     "  --events FILE|-     events to play, one a line ('-' reads standard input)\n"
     "  --screenshot FILE   write the final window picture (632 x 440) as PNG\n"
+    "  --replay FILE       before the events, replay a flight file and check it\n"
+    "                      tick by tick; the events then fly on from its end\n"
+    "  --save-flight FILE  at the end, save the latest approach that ended (else\n"
+    "                      the one in flight) as a flight file\n"
     "  --help              show this text\n"
     "\n"
     "Events ('#' starts a comment):\n"
@@ -48,12 +55,16 @@ constexpr const char* kHelp =
     "A line ends at LF, CR LF or CR; it holds at most 4096 bytes and no control\n"
     "bytes other than tabs. Once the game asks to quit the remaining events are\n"
     "skipped.\n"
-    "Exit status: 0 done, 1 the atlas or a screenshot failed, 2 bad arguments or events.\n";
+    "Exit status: 0 done, 1 the atlas, a screenshot or a flight save failed, 2 bad\n"
+    "arguments, events or flight file, 3 the replay went its own way (the message\n"
+    "names the first tick that differed).\n";
 
 struct Options {
     std::string atlas;
     std::string events;
     std::string screenshot;
+    std::string replay;
+    std::string saveFlight;
 };
 
 enum class Outcome { Next, Quit, Error };
@@ -84,6 +95,51 @@ Outcome PlayEvent(HeadlessSession& session, const Event& event) {
     return session.host().quitRequested() ? Outcome::Quit : Outcome::Next;
 }
 
+bool CheckFlightAtlas(const std::string& path, const flightfile::Flight& flight, const std::string& atlasPath,
+                      uint64_t atlasHash) {
+    if (flight.atlasHash != atlasHash) {
+        std::fprintf(stderr,
+                     "avelune: %s line %d: the flight was flown with another atlas (fnv1a64:%016llx); "
+                     "%s is fnv1a64:%016llx\n",
+                     path.c_str(), flight.atlasLine, static_cast<unsigned long long>(flight.atlasHash),
+                     atlasPath.c_str(), static_cast<unsigned long long>(atlasHash));
+        return false;
+    }
+    if (flight.gameVersion != flightfile::GameVersion()) {
+        std::fprintf(stderr, "avelune: note: %s was saved by version %s; this is version %s\n", path.c_str(),
+                     flight.gameVersion.c_str(), flightfile::GameVersion());
+    }
+    return true;
+}
+
+int ReplayFlight(HeadlessSession& session, const std::string& path, flightfile::Flight flight) {
+    const uint32_t ticks = flight.ticks;
+    const char* ending = flightfile::EndingName(flight.ending);
+    flightfile::Replayer replayer(std::move(flight));
+    if (session.Replay(replayer) == flightfile::Replayer::Status::kMatched) {
+        std::printf("replay %s: matched, %u ticks, %s\n", path.c_str(), ticks, ending);
+        std::fflush(stdout);
+        return kExitOk;
+    }
+    std::fprintf(stderr, "avelune: %s: the replay diverges at tick %u of %u: %s\n", path.c_str(),
+                 replayer.divergedTick(), ticks, replayer.divergence().c_str());
+    return kExitDiverged;
+}
+
+bool SaveLatestFlight(HeadlessSession& session, const std::string& path) {
+    const flightfile::Flight* flight = session.flights().ToSave();
+    if (flight == nullptr) {
+        std::fprintf(stderr, "avelune: no approach was flown, so there is no flight to save to %s\n", path.c_str());
+        return false;
+    }
+    std::string error;
+    if (!flightfile::SaveFlight(path, *flight, error)) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
@@ -106,6 +162,10 @@ int RunHeadless(int argc, char** argv) {
         if (arg == "--atlas" || arg == "--events" || arg == "--screenshot") {
             std::string& out = arg == "--atlas" ? options.atlas : arg == "--events" ? options.events : options.screenshot;
             if (!value(out)) return kExitUsage;
+            continue;
+        }
+        if (arg == "--replay" || arg == "--save-flight") {
+            if (!value(arg == "--replay" ? options.replay : options.saveFlight)) return kExitUsage;
             continue;
         }
         std::fprintf(stderr, "avelune: unknown argument '%s'\n%s", arg.c_str(), kHelp);
@@ -147,9 +207,28 @@ int RunHeadless(int argc, char** argv) {
         return kExitFailure;
     }
 
+    uint64_t atlasHash = 0;
+    if (!flightfile::HashFile(atlasPath, atlasHash, error)) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    flightfile::Flight flight;
+    if (!options.replay.empty()) {
+        if (!flightfile::LoadFlight(options.replay, flight, error)) {
+            std::fprintf(stderr, "avelune: %s\n", error.c_str());
+            return kExitUsage;
+        }
+        if (!CheckFlightAtlas(options.replay, flight, atlasPath, atlasHash)) return kExitUsage;
+    }
+
     int status = kExitOk;
     {
         HeadlessSession session(std::move(atlas));
+        session.flights().SetAtlasHash(atlasHash);
+        if (!options.replay.empty()) {
+            status = ReplayFlight(session, options.replay, std::move(flight));
+            if (status != kExitOk) return status;
+        }
         if (eventsFd >= 0) {
             EventLineReader reader = EventLineReader::ForDescriptor(eventsFd);
             std::string line;
@@ -181,6 +260,9 @@ int RunHeadless(int argc, char** argv) {
         }
         if (!options.screenshot.empty() && !session.host().WriteScreenshot(options.screenshot, error)) {
             std::fprintf(stderr, "avelune: %s\n", error.c_str());
+            status = kExitFailure;
+        }
+        if (!options.saveFlight.empty() && !SaveLatestFlight(session, options.saveFlight) && status == kExitOk) {
             status = kExitFailure;
         }
     }

@@ -13,8 +13,49 @@ HeadlessSession::~HeadlessSession() { view_->OnDestroy(); }
 
 void HeadlessSession::Tick(int n) {
     for (int i = 0; i < n; ++i) {
-        if (host_.timerRunning()) view_->OnTimer();
+        if (!host_.timerRunning()) continue;
+        view_->OnTimer();
+        flights_.AfterTick(*view_);
     }
+}
+
+void HeadlessSession::Input(flightfile::InputKind kind, int x, int y) {
+    switch (kind) {
+    case flightfile::InputKind::kPress: view_->OnLButtonDown(x, y); break;
+    case flightfile::InputKind::kRelease: view_->OnLButtonUp(x, y); break;
+    case flightfile::InputKind::kMove: view_->OnMouseMove(x, y); break;
+    }
+    flights_.OnInput(kind, x, y, *view_, host_.rand().state(), host_.timerRunning());
+}
+
+void HeadlessSession::Press(int x, int y) { Input(flightfile::InputKind::kPress, x, y); }
+void HeadlessSession::Release(int x, int y) { Input(flightfile::InputKind::kRelease, x, y); }
+void HeadlessSession::Move(int x, int y) { Input(flightfile::InputKind::kMove, x, y); }
+
+// The session as the replayer drives it.
+class HeadlessSession::ReplayAdapter : public flightfile::ReplayTarget {
+public:
+    explicit ReplayAdapter(HeadlessSession& session) : session_(session) {}
+    void Restore(const FlightState& record, uint32_t randState, bool timerRunning) override {
+        static_cast<FlightState&>(*session_.view_) = record;
+        session_.host_.rand().SetState(randState);
+        if (timerRunning) session_.host_.RearmTimer(kTickMs);
+        else session_.host_.KillTimer();
+    }
+    bool TimerRunning() const override { return session_.host_.timerRunning(); }
+    void DeliverTick() override { session_.Tick(1); }
+    void DeliverInput(const flightfile::Input& in) override { session_.Input(in.kind, in.x, in.y); }
+    const FlightState& Record() const override { return *session_.view_; }
+
+private:
+    HeadlessSession& session_;
+};
+
+flightfile::Replayer::Status HeadlessSession::Replay(flightfile::Replayer& replayer) {
+    ReplayAdapter target(*this);
+    replayer.Begin(target);
+    flights_.BeginFromSnapshot(replayer.flight());
+    return replayer.Run(target);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "flightfile/FlightTaker.h"
+#include "flightfile/Replayer.h"
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
 
@@ -17,9 +19,9 @@ public:
 
     // n timer periods pass; each delivers one tick if the timer runs then.
     void Tick(int n = 1);
-    void Press(int x, int y) { view_->OnLButtonDown(x, y); }
-    void Release(int x, int y) { view_->OnLButtonUp(x, y); }
-    void Move(int x, int y) { view_->OnMouseMove(x, y); }
+    void Press(int x, int y);
+    void Release(int x, int y);
+    void Move(int x, int y);
 
     // The flight state record as one JSON line, plus timerRunning and quit.
     std::string StateJson() const;
@@ -27,7 +29,17 @@ public:
     CAveluneView& view() { return *view_; }
     HeadlessHost& host() { return host_; }
 
+    // The approaches as flight files see them.
+    flightfile::FlightTaker& flights() { return flights_; }
+    // Replays a flight from its snapshot; the taker follows it, so the
+    // replayed approach can be saved again.
+    flightfile::Replayer::Status Replay(flightfile::Replayer& replayer);
+
 private:
+    class ReplayAdapter;
+    void Input(flightfile::InputKind kind, int x, int y);
+
     HeadlessHost host_;
     std::unique_ptr<CAveluneView> view_;
+    flightfile::FlightTaker flights_;
 };

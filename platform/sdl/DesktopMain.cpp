@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <string>
 
+#include "flightfile/FlightFile.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopOptions.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
+#include "flightfile/FlightFile.h"
 #include "platform/sdl/DesktopShell.h"
 
 #ifndef AVELUNE_VERSION
@@ -100,6 +102,8 @@ int RunDesktop(int argc, char** argv) {
     const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
     DesktopShell shell(ChooseScale(options.scale, settings.scale), settings, settingsPath, assetFolder);
     if (options.scale > 0) shell.RememberScale(options.scale);
+    uint64_t atlasHash = 0;
+    if (flightfile::HashFile(atlasPath, atlasHash, error)) shell.SetAtlasHash(atlasHash);
     if (!shell.Open(error)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return 1;

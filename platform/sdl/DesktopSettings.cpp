@@ -33,12 +33,17 @@ bool ParseInt(const std::string& text, int& value) {
     return result.ec == std::errc() && result.ptr == last;
 }
 
+constexpr int kMaxFlightsKept = 100000;
+
 }  // namespace
 
 std::string FormatSettings(const DesktopSettings& settings) {
     std::string text = "# avelune desktop settings\n";
     text += "scale=" + std::to_string(settings.scale) + "\n";
     text += std::string("fullscreen=") + (settings.fullscreen ? "1" : "0") + "\n";
+    if (settings.flightsKept != DesktopSettings{}.flightsKept) {
+        text += "flights_kept=" + std::to_string(settings.flightsKept) + "\n";
+    }
     return text;
 }
 
@@ -78,6 +83,13 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
                 return false;
             }
             read.fullscreen = value == "1";
+        } else if (key == "flights_kept") {
+            int kept = 0;
+            if (!ParseInt(value, kept) || kept < 1 || kept > kMaxFlightsKept) {
+                problem = at + "flights_kept must be 1 to " + std::to_string(kMaxFlightsKept);
+                return false;
+            }
+            read.flightsKept = kept;
         }
         // Keys of later versions are left alone, so an older program can
         // share the file.

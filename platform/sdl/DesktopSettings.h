@@ -9,6 +9,7 @@
 struct DesktopSettings {
     int scale = 0;            // 0: none chosen yet, fit the screen
     bool fullscreen = false;
+    int flightsKept = 200;    // flight files the logbook keeps, the oldest removed first
     friend bool operator==(const DesktopSettings&, const DesktopSettings&) = default;
 };
 

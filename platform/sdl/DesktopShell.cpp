@@ -15,6 +15,8 @@
 
 namespace {
 
+constexpr int kBusyFrameMs = 33;  // frames while a flight window is open
+
 // Fonts from the distribution: a sans-serif for the menu bar, a serif like
 // the About box's Times New Roman. The first that exists is used.
 constexpr const char* kMenuFonts[] = {
@@ -201,11 +203,18 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     SDL_ShowWindow(window_);
     if (settings_.fullscreen) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     view_->OnCreate();
+    const std::string dataFolder =
+        settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
+    flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
 
     RenderFrame(2);
     while (!quit_) {
         // Sleep in the event queue until an event arrives or the tick is due.
-        const int wait = host_->timer().WaitMs(SDL_GetTicks64());
+        int wait = host_->timer().WaitMs(SDL_GetTicks64());
+        // A flight window or dialog keeps frames coming (ImGui drains queued
+        // keys and clicks one frame at a time; the rings fade), even while
+        // the game's timer stands still.
+        if (flights_->busy()) wait = wait < 0 ? kBusyFrameMs : std::min(wait, kBusyFrameMs);
         SDL_Event event;
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
         bool input = false;
@@ -213,7 +222,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             input = HandleEvent(event);
             while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
-        if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) view_->OnTimer();
+        if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) flights_->Tick();
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
         // ImGui settles a new pop-up or hover over two frames; a tick that
@@ -222,8 +231,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             RenderFrame(2);
         } else if (host_->picture().changed() || host_->paletteChanged()) {
             RenderFrame(1);
+        } else if (flights_->busy()) {
+            RenderFrame(1);
         }
     }
+    settings_.flightsKept = flights_->flightsKept();
     RememberSettings();
     return 0;
 }
@@ -318,17 +330,14 @@ std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
 void DesktopShell::HandleMouse(const SDL_Event& event) {
     if (!GameGetsMouse()) return;
     if (event.type == SDL_MOUSEMOTION) {
-        if (const auto p = ToGame(event.motion.x, event.motion.y)) view_->OnMouseMove(p->x, p->y);
+        if (const auto p = ToGame(event.motion.x, event.motion.y)) flights_->Input(flightfile::InputKind::kMove, p->x, p->y);
         return;
     }
     if (event.button.button != SDL_BUTTON_LEFT) return;
     const auto p = ToGame(event.button.x, event.button.y);
     if (!p) return;
-    if (event.type == SDL_MOUSEBUTTONDOWN) {
-        view_->OnLButtonDown(p->x, p->y);
-    } else {
-        view_->OnLButtonUp(p->x, p->y);
-    }
+    flights_->Input(event.type == SDL_MOUSEBUTTONDOWN ? flightfile::InputKind::kPress : flightfile::InputKind::kRelease,
+                    p->x, p->y);
 }
 
 void DesktopShell::Execute(Command command) {
@@ -405,6 +414,11 @@ void DesktopShell::BuildUi() {
     DrawMenuBar();
     ImGui::PopFont();
     DrawAboutBox();
+    if (flights_) {
+        flights_->DrawWindows(static_cast<float>(layout_.originX / pixelRatioX_),
+                              static_cast<float>(layout_.originY / pixelRatioY_),
+                              static_cast<float>(layout_.scale / pixelRatioX_));
+    }
 }
 
 void DesktopShell::DrawMenuBar() {
@@ -458,6 +472,7 @@ void DesktopShell::DrawMenuBar() {
         // Back in the bar's own window, open or not.
         UnderlineMnemonic(popup, ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
     }
+    if (flights_) flights_->DrawMenu();
     closeMenus_ = false;
     menuKey_ = 0;
     ImGui::EndMainMenuBar();

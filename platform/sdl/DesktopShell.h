@@ -16,6 +16,7 @@
 #include <string>
 
 #include "game/AveluneView.h"
+#include "platform/sdl/DesktopFlights.h"
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
@@ -37,6 +38,8 @@ public:
 
     // The player chose this scale: remember it for the next start.
     void RememberScale(int scale);
+    // The atlas's hash, written into saved flights and checked on opening them.
+    void SetAtlasHash(uint64_t hash) { atlasHash_ = hash; }
 
     // Opens the window and its renderer; false (with `error`) when it cannot.
     bool Open(std::string& error);
@@ -83,6 +86,8 @@ private:
 
     std::unique_ptr<SdlHost> host_;
     std::unique_ptr<CAveluneView> view_;
+    std::unique_ptr<DesktopFlights> flights_;
+    uint64_t atlasHash_ = 0;
     bool quit_ = false;
 
     PictureLayout layout_;

@@ -43,6 +43,8 @@ public:
     int Rand() override { return rand_.Next(); }
 
     TickTimer& timer() { return timer_; }
+    // The runtime generator, for saving and restoring flights.
+    ClassicRand& rand() { return rand_; }
     WindowPicture& picture() { return picture_; }
     const PaletteColors& palette() const { return palette_; }
     bool quitRequested() const { return quitRequested_; }

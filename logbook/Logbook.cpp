@@ -1,0 +1,247 @@
+#include "logbook/Logbook.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace logbook {
+
+namespace fs = std::filesystem;
+
+int Entry::Closest() const { return std::min({airspeedMargin, needleMargin, glideSlopeMargin}); }
+
+Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName) {
+    Entry e;
+    e.when = when;
+    e.outcome = flight.ending;
+    e.seconds = flight.secondsFlown;
+    e.airspeedMargin = kAirspeedFailAbove - static_cast<int>(std::min<uint32_t>(flight.maxAirspeed, INT_MAX / 2));
+    e.needleMargin = kNeedleFailOffset - flight.maxNeedleOffset;
+    e.glideSlopeMargin = kGlideSlopeFailAbove - flight.maxGlideSlopeDeviation;
+    e.secondsWarned = flight.cyclesWarned;
+    e.verdict = flight.ending == flightfile::Ending::kFailed ? "failed" : flight.cyclesWarned > 0 ? "warned" : "clean";
+    e.flight = flightName;
+    return e;
+}
+
+std::string FormatEntry(const Entry& e) {
+    return std::string(kLineTag) + " " + std::to_string(kLineVersion) + " when=" + e.when +
+           " outcome=" + flightfile::EndingName(e.outcome) + " seconds=" + std::to_string(e.seconds) +
+           " airspeed-margin=" + std::to_string(e.airspeedMargin) + " needle-margin=" +
+           std::to_string(e.needleMargin) + " glide-slope-margin=" + std::to_string(e.glideSlopeMargin) +
+           " warned=" + std::to_string(e.secondsWarned) + " verdict=" + e.verdict + " flight=" + e.flight;
+}
+
+namespace {
+
+bool Number(const std::string& text, long long low, long long high, long long& out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    out = v;
+    return true;
+}
+
+bool SafeName(const std::string& name) {
+    return !name.empty() && name.find('/') == std::string::npos && name != "." && name != ".." &&
+           name.size() < 200;
+}
+
+}  // namespace
+
+bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
+    std::istringstream in(line);
+    std::vector<std::string> w;
+    for (std::string word; in >> word;) w.push_back(word);
+    if (w.empty() || w[0] != kLineTag) {
+        why = std::string("it does not begin with '") + kLineTag + "'";
+        return false;
+    }
+    long long version = 0;
+    if (w.size() < 2 || !Number(w[1], 1, 1000000, version)) {
+        why = "it has no line version";
+        return false;
+    }
+    if (version > kLineVersion) {
+        why = "it was written in version " + w[1] + " by a later program";
+        return false;
+    }
+    const char* keys[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
+                          "warned", "verdict", "flight"};
+    constexpr size_t kKeys = sizeof keys / sizeof keys[0];
+    if (w.size() != 2 + kKeys) {
+        why = "it has " + std::to_string(w.size() - 2) + " fields where " + std::to_string(kKeys) + " were expected";
+        return false;
+    }
+    std::string v[kKeys];
+    for (size_t i = 0; i < kKeys; ++i) {
+        const std::string prefix = std::string(keys[i]) + "=";
+        if (w[2 + i].rfind(prefix, 0) != 0) {
+            why = "'" + w[2 + i].substr(0, 40) + "' where " + keys[i] + "= was expected";
+            return false;
+        }
+        v[i] = w[2 + i].substr(prefix.size());
+    }
+    Entry e;
+    e.when = v[0];
+    if (e.when.size() != 19 || e.when[4] != '-' || e.when[10] != 'T') {
+        why = "the time '" + e.when.substr(0, 40) + "' is not YYYY-MM-DDTHH:MM:SS";
+        return false;
+    }
+    if (v[1] == "arrived") e.outcome = flightfile::Ending::kArrived;
+    else if (v[1] == "failed") e.outcome = flightfile::Ending::kFailed;
+    else {
+        why = "the outcome '" + v[1].substr(0, 40) + "' is not arrived or failed";
+        return false;
+    }
+    long long n[5];
+    const long long low[5] = {0, -1000000000, -1000000000, -1000000000, 0};
+    for (int i = 0; i < 5; ++i) {
+        if (!Number(v[2 + i], low[i], 1000000000, n[i])) {
+            why = std::string("the ") + keys[2 + i] + " '" + v[2 + i].substr(0, 40) + "' is not a whole number";
+            return false;
+        }
+    }
+    e.seconds = static_cast<uint32_t>(n[0]);
+    e.airspeedMargin = static_cast<int>(n[1]);
+    e.needleMargin = static_cast<int>(n[2]);
+    e.glideSlopeMargin = static_cast<int>(n[3]);
+    e.secondsWarned = static_cast<uint32_t>(n[4]);
+    e.verdict = v[7];
+    if (e.verdict != "clean" && e.verdict != "warned" && e.verdict != "failed") {
+        why = "the verdict '" + e.verdict.substr(0, 40) + "' is not clean, warned or failed";
+        return false;
+    }
+    e.flight = v[8];
+    if (!SafeName(e.flight)) {
+        why = "the flight file name '" + e.flight.substr(0, 40) + "' is not a plain file name";
+        return false;
+    }
+    entry = std::move(e);
+    return true;
+}
+
+bool ReadLogbook(const std::string& path, Contents& contents, std::string& error) {
+    contents = {};
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return true;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot read the logbook " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line;
+    for (long number = 1; std::getline(in, line); ++number) {
+        if (line.empty()) continue;
+        Entry e;
+        std::string why;
+        if (ParseEntry(line, e, why)) {
+            contents.entries.push_back(std::move(e));
+        } else {
+            contents.notes.push_back(path + " line " + std::to_string(number) + " is skipped (it stays in the file): " +
+                                     why);
+        }
+    }
+    return true;
+}
+
+bool AppendEntry(const std::string& path, const Entry& entry, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = "cannot open the logbook " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string line = FormatEntry(entry) + "\n";
+    // A torn last line (no line end) keeps to itself.
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    if (size > 0) {
+        char last = '\n';
+        if (::pread(fd, &last, 1, size - 1) == 1 && last != '\n') line.insert(line.begin(), '\n');
+    }
+    const ssize_t n = ::write(fd, line.data(), line.size());
+    const int writeErrno = errno;
+    const bool ok = n == static_cast<ssize_t>(line.size()) && ::fsync(fd) == 0;
+    const int syncErrno = errno;
+    ::close(fd);
+    if (!ok) {
+        error = "cannot add to the logbook " + path + ": " +
+                (n < 0 ? std::strerror(writeErrno) : n != static_cast<ssize_t>(line.size()) ? "the disk is full" : std::strerror(syncErrno));
+        return false;
+    }
+    return true;
+}
+
+int BestEntry(const std::vector<Entry>& entries) {
+    int best = -1;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].outcome != flightfile::Ending::kArrived) continue;
+        if (best < 0 || entries[i].Closest() > entries[static_cast<size_t>(best)].Closest()) best = static_cast<int>(i);
+    }
+    return best;
+}
+
+int PruneFlights(const std::string& flightsFolder, int keep) {
+    std::error_code ec;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(flightsFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().extension() == flightfile::kExtension && it->is_regular_file(ec)) files.push_back(it->path());
+    }
+    if (static_cast<int>(files.size()) <= std::max(keep, 0)) return 0;
+    std::sort(files.begin(), files.end());
+    const size_t extra = files.size() - static_cast<size_t>(std::max(keep, 0));
+    int removed = 0;
+    for (size_t i = 0; i < extra; ++i) removed += fs::remove(files[i], ec) ? 1 : 0;
+    return removed;
+}
+
+std::string LogbookPath(const std::string& folder) { return (fs::path(folder) / "logbook.txt").string(); }
+std::string FlightsFolder(const std::string& folder) { return (fs::path(folder) / "flights").string(); }
+
+bool RecordApproach(const std::string& folder, const flightfile::Flight& flight, const std::string& when, int keep,
+                    std::string& error) {
+    std::error_code ec;
+    const std::string flights = FlightsFolder(folder);
+    fs::create_directories(flights, ec);
+    if (ec) {
+        error = "cannot make the flights folder " + flights + ": " + ec.message();
+        return false;
+    }
+    // 2026-12-09T07:01:26 -> 20261209-070126-arrived.avflight, one more digit if taken.
+    std::string stem;
+    for (const char c : when) {
+        if (c == 'T') stem += '-';
+        else if (c != '-' && c != ':') stem += c;
+    }
+    stem += std::string("-") + flightfile::EndingName(flight.ending);
+    std::string name = stem + flightfile::kExtension;
+    for (int n = 2; fs::exists(fs::path(flights) / name, ec) && n < 1000; ++n) {
+        name = stem + "-" + std::to_string(n) + flightfile::kExtension;
+    }
+    if (!flightfile::SaveFlight((fs::path(flights) / name).string(), flight, error)) return false;
+    if (!AppendEntry(LogbookPath(folder), EntryFor(flight, when, name), error)) return false;
+    PruneFlights(flights, keep);
+    return true;
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+}  // namespace logbook

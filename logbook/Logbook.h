@@ -1,0 +1,82 @@
+// The logbook: one line for every approach that arrived or failed, with the
+// flight file kept beside it so any entry can be watched again.
+//
+// Each entry is one text line, appended with a single write and synced, so
+// a crash loses at most the entry being written; a line that cannot be read
+// (a torn write, a hand edit) is skipped with a note and left in the file.
+// The format is described in docs/FLIGHT-FILES.md.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "flightfile/FlightFile.h"
+
+namespace logbook {
+
+constexpr const char* kLineTag = "avlog";
+constexpr int kLineVersion = 1;
+constexpr int kDefaultFlightsKept = 200;
+
+// The limits the margins are measured to: what each may reach before the
+// approach fails.
+constexpr int kAirspeedFailAbove = 300;
+constexpr int kNeedleFailOffset = 45;
+constexpr int kGlideSlopeFailAbove = 100;
+
+struct Entry {
+    std::string when;          // local date and time, YYYY-MM-DDTHH:MM:SS
+    flightfile::Ending outcome = flightfile::Ending::kArrived;
+    uint32_t seconds = 0;      // simulated seconds flown
+    int airspeedMargin = 0;    // mph left below the failure limit at the worst (negative: passed)
+    int needleMargin = 0;      // needle units left
+    int glideSlopeMargin = 0;  // ft left
+    uint32_t secondsWarned = 0;
+    std::string verdict;       // clean, warned or failed
+    std::string flight;        // the flight file's name in the flights folder
+    friend bool operator==(const Entry&, const Entry&) = default;
+
+    // The smallest of the three margins: how close the approach came to failing.
+    int Closest() const;
+};
+
+// The entry for a flight that ended, flown at `when`, kept as `flightName`.
+Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName);
+
+std::string FormatEntry(const Entry& entry);  // without the line end
+bool ParseEntry(const std::string& line, Entry& entry, std::string& why);
+
+struct Contents {
+    std::vector<Entry> entries;      // in the file's order (oldest first)
+    std::vector<std::string> notes;  // one for each line skipped: the file, the line, what is wrong
+};
+// Reads a logbook; a missing file is an empty logbook. False (with `error`)
+// only when the file exists but cannot be read at all.
+bool ReadLogbook(const std::string& path, Contents& contents, std::string& error);
+
+// Appends one entry: one write of the whole line with O_APPEND, then fsync.
+// When the file's last line was torn off unfinished, the entry begins on a
+// line of its own and the torn line stays as it is.
+bool AppendEntry(const std::string& path, const Entry& entry, std::string& error);
+
+// The index of the best approach: the arrival that stayed furthest from
+// every limit (the earliest of equals); -1 when none arrived.
+int BestEntry(const std::vector<Entry>& entries);
+
+// Removes the oldest flight files (by name: they are named by date) of the
+// folder beyond `keep`; returns how many went.
+int PruneFlights(const std::string& flightsFolder, int keep);
+
+// Where a finished approach goes: the flight file into `folder`/flights,
+// named by `when` and its outcome, then the entry into `folder`/logbook.txt,
+// then the oldest flight files beyond `keep` are removed.
+bool RecordApproach(const std::string& folder, const flightfile::Flight& flight, const std::string& when, int keep,
+                    std::string& error);
+std::string LogbookPath(const std::string& folder);
+std::string FlightsFolder(const std::string& folder);
+
+// The local time now as YYYY-MM-DDTHH:MM:SS.
+std::string NowText();
+
+}  // namespace logbook

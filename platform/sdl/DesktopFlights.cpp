@@ -1,0 +1,334 @@
+#include "platform/sdl/DesktopFlights.h"
+
+#include <SDL.h>
+#include <imgui.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+constexpr uint64_t kMarkMs = 600;  // how long a click's mark shows
+constexpr int kSpeeds[] = {1, 4, 16};
+
+// Window titles in white on the dark title bar (popped right after the Begin).
+void TitleText() { ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255)); }
+
+}  // namespace
+
+// The view and host as the replayer drives them: what it delivers goes
+// through the taker like the player's own, so a watched flight that is
+// taken over can be saved whole.
+class DesktopFlights::Target : public flightfile::ReplayTarget {
+public:
+    explicit Target(DesktopFlights& owner) : owner_(owner) {}
+    void Restore(const FlightState& record, uint32_t randState, bool timerRunning) override {
+        static_cast<FlightState&>(owner_.view_) = record;
+        owner_.host_.rand().SetState(randState);
+        if (timerRunning) owner_.host_.RearmTimer(kTickMs);
+        else owner_.host_.KillTimer();
+    }
+    bool TimerRunning() const override { return owner_.host_.timer().running(); }
+    void DeliverTick() override {
+        owner_.view_.OnTimer();
+        owner_.AfterTick();
+    }
+    void DeliverInput(const flightfile::Input& in) override {
+        owner_.Deliver(in.kind, in.x, in.y);
+        if (in.kind != flightfile::InputKind::kMove) {
+            owner_.marks_.push_back({in.x, in.y, in.kind == flightfile::InputKind::kPress, SDL_GetTicks64() + kMarkMs});
+        }
+    }
+    const FlightState& Record() const override { return owner_.view_; }
+
+private:
+    DesktopFlights& owner_;
+};
+
+DesktopFlights::DesktopFlights(CAveluneView& view, SdlHost& host, std::string folder, uint64_t atlasHash,
+                               int flightsKept)
+    : view_(view), host_(host), folder_(std::move(folder)), atlasHash_(atlasHash), flightsKept_(flightsKept) {
+    taker_.SetAtlasHash(atlasHash);
+}
+
+DesktopFlights::~DesktopFlights() = default;
+
+void DesktopFlights::Deliver(flightfile::InputKind kind, int x, int y) {
+    switch (kind) {
+    case flightfile::InputKind::kPress: view_.OnLButtonDown(x, y); break;
+    case flightfile::InputKind::kRelease: view_.OnLButtonUp(x, y); break;
+    case flightfile::InputKind::kMove: view_.OnMouseMove(x, y); break;
+    }
+    taker_.OnInput(kind, x, y, view_, host_.rand().state(), host_.timer().running());
+}
+
+void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) {
+    if (watching()) return;  // the flight has the controls until taken over
+    Deliver(kind, x, y);
+}
+
+void DesktopFlights::AfterTick() {
+    taker_.AfterTick(view_);
+    if (taker_.approachesEnded() == endedSeen_) return;
+    endedSeen_ = taker_.approachesEnded();
+    // Only approaches the player flew go into the logbook.
+    if (taker_.latestEndedReplayed() || folder_.empty() || taker_.latestEnded() == nullptr) return;
+    std::string error;
+    if (!logbook::RecordApproach(folder_, *taker_.latestEnded(), logbook::NowText(), flightsKept_, error)) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        ShowError("The approach could not be kept in the logbook: " + error);
+    }
+    if (logbookOpen_) ReloadLogbook();
+}
+
+void DesktopFlights::Tick() {
+    if (!watching()) {
+        view_.OnTimer();
+        AfterTick();
+        return;
+    }
+    if (paused_) return;
+    for (int i = 0; i < speed_ && watching(); ++i) {
+        if (replayer_->Step(*target_) != flightfile::Replayer::Status::kPlaying) ended_ = true;
+    }
+}
+
+bool DesktopFlights::Watch(const std::string& path) {
+    flightfile::Flight flight;
+    std::string error;
+    if (!flightfile::LoadFlight(path, flight, error)) {
+        ShowError(error);
+        return false;
+    }
+    if (flight.atlasHash != atlasHash_) {
+        char text[160];
+        std::snprintf(text, sizeof text, " line %d: the flight was flown with another atlas (fnv1a64:%016" PRIx64 ")",
+                      flight.atlasLine, flight.atlasHash);
+        ShowError(path + text);
+        return false;
+    }
+    target_ = std::make_unique<Target>(*this);
+    replayer_ = std::make_unique<flightfile::Replayer>(std::move(flight));
+    watchedPath_ = path;
+    ended_ = false;
+    paused_ = false;
+    replayer_->Begin(*target_);
+    taker_.BeginFromSnapshot(replayer_->flight());
+    return true;
+}
+
+void DesktopFlights::Save(const std::string& path) {
+    const flightfile::Flight* flight = taker_.ToSave();
+    std::string error;
+    if (flight == nullptr) {
+        ShowError("No approach has been flown yet, so there is no flight to save.");
+    } else if (!flightfile::SaveFlight(path, *flight, error)) {
+        ShowError(error);
+    }
+}
+
+void DesktopFlights::ShowError(std::string text) {
+    error_ = std::move(text);
+    errorOpening_ = true;
+}
+
+void DesktopFlights::ReloadLogbook() {
+    std::string error;
+    if (!logbook::ReadLogbook(logbook::LogbookPath(folder_), logbook_, error)) logbook_.notes = {error};
+    for (const std::string& note : logbook_.notes) std::fprintf(stderr, "avelune: %s\n", note.c_str());
+}
+
+bool DesktopFlights::busy() const {
+    return replayer_ != nullptr || dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() ||
+           logbookOpen_ || !marks_.empty();
+}
+
+void DesktopFlights::DrawMenu() {
+    if (!ImGui::BeginMenu("Flight")) return;
+    const std::string folder = folder_.empty() ? std::string(".") : logbook::FlightsFolder(folder_);
+    auto startDialog = [&](PathDialog which, const char* name) {
+        dialog_ = which;
+        dialogOpening_ = true;
+        std::snprintf(path_, sizeof path_, "%s/%s", folder.c_str(), name);
+    };
+    if (ImGui::MenuItem("Save flight...")) startDialog(PathDialog::kSave, "my-approach.avflight");
+    if (ImGui::MenuItem("Open flight...")) startDialog(PathDialog::kOpen, "");
+    if (ImGui::MenuItem("Logbook...", nullptr, false, !folder_.empty())) {
+        logbookOpen_ = true;
+        ReloadLogbook();
+    }
+    ImGui::EndMenu();
+}
+
+void DesktopFlights::DrawPathDialog() {
+    if (dialog_ == PathDialog::kNone) return;
+    const char* title = dialog_ == PathDialog::kSave ? "Save flight###path" : "Open flight###path";
+    if (dialogOpening_) {
+        ImGui::OpenPopup("###path");
+        dialogOpening_ = false;
+    }
+    ImGui::SetNextWindowSize(ImVec2(460, 0), ImGuiCond_Appearing);
+    TitleText();
+    const bool dialogOpen = ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize);
+    ImGui::PopStyleColor();
+    if (dialogOpen) {
+        ImGui::TextUnformatted("File name:");
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+        const bool enter = ImGui::InputText("##file", path_, sizeof path_, ImGuiInputTextFlags_EnterReturnsTrue);
+        const bool ok = ImGui::Button(dialog_ == PathDialog::kSave ? "Save" : "Open", ImVec2(90, 0)) || enter;
+        ImGui::SameLine();
+        const bool cancel = ImGui::Button("Cancel", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Escape);
+        if (ok || cancel) {
+            const PathDialog which = dialog_;
+            dialog_ = PathDialog::kNone;
+            ImGui::CloseCurrentPopup();
+            if (ok && which == PathDialog::kSave) Save(path_);
+            if (ok && which == PathDialog::kOpen) Watch(path_);
+        }
+        ImGui::EndPopup();
+    } else {
+        dialog_ = PathDialog::kNone;
+    }
+}
+
+void DesktopFlights::DrawWatchWindow() {
+    if (replayer_ == nullptr) return;
+    ImGui::SetNextWindowPos(ImVec2(8, 40), ImGuiCond_Appearing);
+    ImGui::SetNextWindowBgAlpha(0.85f);
+    bool open = true;
+    TitleText();
+    const bool shown = ImGui::Begin("Watching###watch", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
+    ImGui::PopStyleColor();
+    if (shown) {
+        const flightfile::Flight& f = replayer_->flight();
+        ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
+        ImGui::Text("tick %u of %u  (%s)", replayer_->tick(), f.ticks, flightfile::EndingName(f.ending));
+        if (!ended_) {
+            for (const int s : kSpeeds) {
+                char label[8];
+                std::snprintf(label, sizeof label, "%dx", s);
+                if (ImGui::RadioButton(label, speed_ == s)) speed_ = s;
+                ImGui::SameLine();
+            }
+            if (ImGui::Button(paused_ ? "Play" : "Pause")) paused_ = !paused_;
+            ImGui::SameLine();
+            if (ImGui::Button("Step")) {
+                paused_ = true;
+                if (replayer_->Step(*target_) != flightfile::Replayer::Status::kPlaying) ended_ = true;
+            }
+            ImGui::SameLine();
+            if (ImGui::Button("Take over")) open = false;
+        } else if (replayer_->status() == flightfile::Replayer::Status::kMatched) {
+            ImGui::TextUnformatted("The flight replayed to its end.");
+        } else if (replayer_->status() == flightfile::Replayer::Status::kDiverged) {
+            ImGui::Text("It went its own way at tick %u:", replayer_->divergedTick());
+            ImGui::TextWrapped("%s", replayer_->divergence().c_str());
+        } else {
+            ImGui::TextUnformatted("Taken over: you are flying.");
+        }
+    }
+    ImGui::End();
+    if (!open) {
+        // Taking over (or closing after the end): the game is the player's from here.
+        if (!ended_) ended_ = true;
+        else replayer_.reset();
+    }
+}
+
+void DesktopFlights::DrawLogbook() {
+    if (!logbookOpen_) return;
+    ImGui::SetNextWindowSize(ImVec2(560, 300), ImGuiCond_Appearing);
+    ImGui::SetNextWindowPos(ImVec2(40, 60), ImGuiCond_Appearing);
+    TitleText();
+    const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
+    ImGui::PopStyleColor();
+    if (shown) {
+        const std::vector<logbook::Entry>& entries = logbook_.entries;
+        const int best = logbook::BestEntry(entries);
+        ImGui::Text("%zu approaches", entries.size());
+        ImGui::SameLine();
+        ImGui::SetNextItemWidth(100);
+        if (ImGui::InputInt("flight files kept", &flightsKept_)) flightsKept_ = std::clamp(flightsKept_, 1, 100000);
+        if (ImGui::BeginTable("entries", 6, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersInnerV,
+                              ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
+            ImGui::TableSetupScrollFreeze(0, 1);
+            ImGui::TableSetupColumn("When", ImGuiTableColumnFlags_WidthFixed, 150);
+            ImGui::TableSetupColumn("Outcome");
+            ImGui::TableSetupColumn("Time");
+            ImGui::TableSetupColumn("Margins mph/needle/ft", ImGuiTableColumnFlags_WidthFixed, 150);
+            ImGui::TableSetupColumn("Verdict");
+            ImGui::TableSetupColumn("");
+            ImGui::TableHeadersRow();
+            for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
+                const logbook::Entry& e = entries[static_cast<size_t>(i)];
+                ImGui::PushID(i);
+                ImGui::TableNextRow();
+                ImGui::TableNextColumn();
+                std::string when = e.when;
+                std::replace(when.begin(), when.end(), 'T', ' ');
+                ImGui::Text("%s%s", i == best ? "* " : "  ", when.c_str());
+                ImGui::TableNextColumn();
+                ImGui::TextUnformatted(flightfile::EndingName(e.outcome));
+                ImGui::TableNextColumn();
+                ImGui::Text("%u:%02u", e.seconds / 60, e.seconds % 60);
+                ImGui::TableNextColumn();
+                ImGui::Text("%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
+                ImGui::TableNextColumn();
+                ImGui::Text("%s%s", e.verdict.c_str(), i == best ? " (best)" : "");
+                ImGui::TableNextColumn();
+                if (ImGui::SmallButton("Watch")) {
+                    logbookOpen_ = false;
+                    Watch((std::filesystem::path(logbook::FlightsFolder(folder_)) / e.flight).string());
+                }
+                ImGui::PopID();
+            }
+            ImGui::EndTable();
+        }
+        if (!logbook_.notes.empty()) {
+            ImGui::TextColored(ImVec4(0.8f, 0.2f, 0.1f, 1), "%zu lines skipped (kept in the file):", logbook_.notes.size());
+            ImGui::TextWrapped("%s", logbook_.notes.front().c_str());
+        }
+    }
+    ImGui::End();
+}
+
+void DesktopFlights::DrawMarks(float originX, float originY, float pixel) {
+    const uint64_t now = SDL_GetTicks64();
+    marks_.erase(std::remove_if(marks_.begin(), marks_.end(), [&](const Mark& m) { return m.until <= now; }),
+                 marks_.end());
+    ImDrawList* draw = ImGui::GetForegroundDrawList();
+    for (const Mark& m : marks_) {
+        const float left = static_cast<float>(m.until - now) / static_cast<float>(kMarkMs);
+        const ImVec2 at(originX + (static_cast<float>(m.x) + 0.5f) * pixel, originY + (static_cast<float>(m.y) + 0.5f) * pixel);
+        const ImU32 colour = m.press ? IM_COL32(255, 220, 0, static_cast<int>(255 * left))
+                                     : IM_COL32(0, 220, 255, static_cast<int>(255 * left));
+        draw->AddCircle(at, (m.press ? 6.0f : 10.0f) * std::max(pixel, 1.0f) * 0.6f, colour, 20, 2.0f);
+    }
+}
+
+void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
+    DrawMarks(originX, originY, pixel);
+    DrawWatchWindow();
+    DrawLogbook();
+    DrawPathDialog();
+    if (errorOpening_) {
+        ImGui::OpenPopup("Avelune###flighterror");
+        errorOpening_ = false;
+    }
+    ImGui::SetNextWindowSize(ImVec2(420, 0), ImGuiCond_Appearing);
+    TitleText();
+    const bool errorShown = ImGui::BeginPopupModal("Avelune###flighterror", nullptr, ImGuiWindowFlags_NoResize);
+    ImGui::PopStyleColor();
+    if (errorShown) {
+        ImGui::TextWrapped("%s", error_.c_str());
+        if (ImGui::Button("OK", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
+            error_.clear();
+            ImGui::CloseCurrentPopup();
+        }
+        ImGui::EndPopup();
+    }
+}

@@ -1,0 +1,88 @@
+// Flights on the desktop: the Flight menu (save, open, logbook), watching a
+// flight in the window at 1x, 4x or 16x with pause, step and take-over, the
+// player's clicks shown as brief marks over the picture, and the logbook
+// entry written for every approach the player flies to its end.
+//
+// The marks and windows are ImGui drawing over the game picture; nothing is
+// drawn into the game's surface.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flightfile/FlightTaker.h"
+#include "flightfile/Replayer.h"
+#include "game/AveluneView.h"
+#include "logbook/Logbook.h"
+#include "platform/sdl/SdlHost.h"
+
+class DesktopFlights {
+public:
+    // `folder` holds the logbook and the flights folder (empty: no logbook).
+    DesktopFlights(CAveluneView& view, SdlHost& host, std::string folder, uint64_t atlasHash, int flightsKept);
+    ~DesktopFlights();
+
+    // The player's mouse: to the game, unless a flight is being watched.
+    void Input(flightfile::InputKind kind, int x, int y);
+    // A timer tick fell due: the game runs it, or the flight being watched
+    // moves on by its speed.
+    void Tick();
+    // The number of flight files kept, as the player set it.
+    int flightsKept() const { return flightsKept_; }
+    bool watching() const { return replayer_ != nullptr && !ended_; }
+
+    // The Flight menu, inside the main menu bar.
+    void DrawMenu();
+    // The dialogs, the watching controls, the logbook and the marks; the
+    // picture's top-left corner and the size of a game pixel in ImGui units.
+    void DrawWindows(float originX, float originY, float pixel);
+    // Whether a window or a mark needs frames drawn.
+    bool busy() const;
+
+    // Opens a flight file to watch; false with a message shown when it cannot.
+    bool Watch(const std::string& path);
+
+private:
+    class Target;
+    void Deliver(flightfile::InputKind kind, int x, int y);
+    void AfterTick();
+    void Save(const std::string& path);
+    void ShowError(std::string text);
+    void DrawPathDialog();
+    void DrawWatchWindow();
+    void DrawLogbook();
+    void DrawMarks(float originX, float originY, float pixel);
+    void ReloadLogbook();
+
+    CAveluneView& view_;
+    SdlHost& host_;
+    std::string folder_;
+    uint64_t atlasHash_;
+    int flightsKept_;
+    flightfile::FlightTaker taker_;
+    uint32_t endedSeen_ = 0;
+
+    std::unique_ptr<Target> target_;
+    std::unique_ptr<flightfile::Replayer> replayer_;
+    std::string watchedPath_;
+    int speed_ = 1;
+    bool paused_ = false;
+    bool ended_ = false;
+    struct Mark {
+        int x, y;
+        bool press;
+        uint64_t until;  // SDL ticks
+    };
+    std::vector<Mark> marks_;
+
+    enum class PathDialog { kNone, kSave, kOpen };
+    PathDialog dialog_ = PathDialog::kNone;
+    bool dialogOpening_ = false;
+    char path_[1024] = {};
+    std::string error_;
+    bool errorOpening_ = false;
+    bool logbookOpen_ = false;
+    logbook::Contents logbook_;
+};

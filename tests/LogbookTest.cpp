@@ -1,0 +1,160 @@
+// The logbook: entries read back as written, damaged lines are skipped with
+// a note and kept, a write cut off by a kill loses at most that entry, and
+// the flight files beyond the number kept go oldest first.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "logbook/Logbook.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using logbook::Entry;
+
+Entry SampleEntry(int i) {
+    Entry e;
+    e.when = "2026-12-09T07:0" + std::to_string(i % 10) + ":00";
+    e.outcome = i % 3 == 0 ? flightfile::Ending::kFailed : flightfile::Ending::kArrived;
+    e.seconds = 200u + static_cast<uint32_t>(i);
+    e.airspeedMargin = 40 - i;
+    e.needleMargin = 20 + i;
+    e.glideSlopeMargin = i % 3 == 0 ? -3 : 10 + i;
+    e.secondsWarned = static_cast<uint32_t>(i % 4);
+    e.verdict = i % 3 == 0 ? "failed" : e.secondsWarned ? "warned" : "clean";
+    e.flight = "2026120907" + std::to_string(i) + "-x.avflight";
+    return e;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
+    const std::string dir = MakeTempDir();
+    const std::string path = dir + "/logbook.txt";
+    std::string error;
+    ASSERT_TRUE(logbook::AppendEntry(path, SampleEntry(1), error)) << error;
+    const std::string good = logbook::FormatEntry(SampleEntry(4));  // arrived, clean
+    const std::string damaged[] = {
+        "avlog 2 " + good.substr(8),                                   // a later version
+        good.substr(0, good.size() / 2),                               // torn
+        "hello",                                                       // not an entry
+        std::string(good).replace(good.find("outcome=arrived"), 15, "outcome=crashed"),
+        std::string(good).replace(good.find("seconds="), 8, "secs="),
+        std::string(good).replace(good.find("flight="), 7, "flight=../"),
+        std::string(good).replace(good.find("verdict=clean"), 13, "verdict=great"),
+    };
+    {
+        std::ofstream out(path, std::ios::app);
+        for (const std::string& line : damaged) out << line << "\n";
+    }
+    ASSERT_TRUE(logbook::AppendEntry(path, SampleEntry(2), error)) << error;
+    const std::string before = Slurp(path);
+
+    logbook::Contents contents;
+    ASSERT_TRUE(logbook::ReadLogbook(path, contents, error)) << error;
+    ASSERT_EQ(contents.entries.size(), 2u);
+    EXPECT_EQ(contents.entries[0], SampleEntry(1));
+    EXPECT_EQ(contents.entries[1], SampleEntry(2));
+    ASSERT_EQ(contents.notes.size(), std::size(damaged));
+    const char* expected[] = {"version 2 by a later program", "fields where", "does not begin with 'avlog'",
+                              "outcome 'crashed'", "where seconds= was expected", "not a plain file name",
+                              "verdict 'great'"};
+    for (size_t i = 0; i < std::size(damaged); ++i) {
+        EXPECT_NE(contents.notes[i].find(path + " line " + std::to_string(i + 2)), std::string::npos) << contents.notes[i];
+        EXPECT_NE(contents.notes[i].find(expected[i]), std::string::npos) << contents.notes[i];
+    }
+    EXPECT_EQ(Slurp(path), before) << "reading leaves the file alone";
+    fs::remove_all(dir);
+}
+
+TEST(Logbook, AKilledWriterLosesAtMostTheEntryItWasWriting) {
+    const std::string dir = MakeTempDir();
+    const std::string path = dir + "/logbook.txt";
+    // A writer killed while it appends, over and over.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        for (int i = 0;; ++i) logbook::AppendEntry(path, SampleEntry(i % 50), error);
+    }
+    usleep(150000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // And a write torn off half way, as a crash of the machine could leave it.
+    const std::string torn = logbook::FormatEntry(SampleEntry(7)).substr(0, 30);
+    { std::ofstream(path, std::ios::app) << torn; }
+    std::string error;
+    ASSERT_TRUE(logbook::AppendEntry(path, SampleEntry(3), error)) << error;
+
+    logbook::Contents contents;
+    ASSERT_TRUE(logbook::ReadLogbook(path, contents, error)) << error;
+    ASSERT_GT(contents.entries.size(), 2u);
+    ASSERT_EQ(contents.notes.size(), 1u) << "only the torn line is skipped";
+    EXPECT_EQ(contents.entries.back(), SampleEntry(3)) << "the entry after the torn line is whole";
+    for (size_t i = 0; i + 1 < contents.entries.size(); ++i) {
+        EXPECT_EQ(contents.entries[i], SampleEntry(static_cast<int>(i % 50))) << "entry " << i;
+    }
+    EXPECT_NE(Slurp(path).find(torn + "\n"), std::string::npos) << "the torn line stays in the file";
+    fs::remove_all(dir);
+}
+
+TEST(Logbook, TheBestIsTheArrivalFurthestFromEveryLimit) {
+    std::vector<Entry> entries;
+    EXPECT_EQ(logbook::BestEntry(entries), -1);
+    for (int i = 0; i < 6; ++i) entries.push_back(SampleEntry(i));
+    // The arrivals 1, 2, 4 and 5 came within 11, 12, 14 and 15 of a limit.
+    EXPECT_EQ(logbook::BestEntry(entries), 5);
+    entries[5].outcome = flightfile::Ending::kFailed;
+    EXPECT_EQ(logbook::BestEntry(entries), 4);
+}
+
+TEST(Logbook, RecordingKeepsTheFlightAndPrunesTheOldest) {
+    const std::string dir = MakeTempDir();
+    flightfile::Flight flight;
+    flight.ending = flightfile::Ending::kArrived;
+    flight.secondsFlown = 215;
+    flight.maxAirspeed = 262;
+    flight.maxNeedleOffset = 12;
+    flight.maxGlideSlopeDeviation = 80;
+    std::string error;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(logbook::RecordApproach(dir, flight, "2026-12-09T07:00:0" + std::to_string(i), 3, error)) << error;
+    }
+    // Twice in one second: the second gets its own name.
+    ASSERT_TRUE(logbook::RecordApproach(dir, flight, "2026-12-09T07:00:04", 3, error)) << error;
+    logbook::Contents contents;
+    ASSERT_TRUE(logbook::ReadLogbook(logbook::LogbookPath(dir), contents, error));
+    ASSERT_EQ(contents.entries.size(), 6u);
+    const Entry& e = contents.entries[0];
+    EXPECT_EQ(e.flight, "20261209-070000-arrived.avflight");
+    EXPECT_EQ(e.seconds, 215u);
+    EXPECT_EQ(e.airspeedMargin, 38);
+    EXPECT_EQ(e.needleMargin, 33);
+    EXPECT_EQ(e.glideSlopeMargin, 20);
+    EXPECT_EQ(e.verdict, "clean");
+    EXPECT_EQ(contents.entries[5].flight, "20261209-070004-arrived-2.avflight");
+    std::vector<std::string> left;
+    for (const auto& f : fs::directory_iterator(logbook::FlightsFolder(dir))) left.push_back(f.path().filename());
+    std::sort(left.begin(), left.end());
+    const std::vector<std::string> expected = {"20261209-070003-arrived.avflight", "20261209-070004-arrived-2.avflight",
+                                               "20261209-070004-arrived.avflight"};
+    EXPECT_EQ(left, expected);
+    flightfile::Flight back;
+    EXPECT_TRUE(flightfile::LoadFlight(logbook::FlightsFolder(dir) + "/" + left[0], back, error)) << error;
+    fs::remove_all(dir);
+}
+
+}  // namespace
