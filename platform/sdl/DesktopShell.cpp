@@ -215,6 +215,10 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         // keys and clicks one frame at a time; the rings fade), even while
         // the game's timer stands still.
         if (flights_->busy()) wait = wait < 0 ? kBusyFrameMs : std::min(wait, kBusyFrameMs);
+        // While the start sound plays, look in now and then to close its
+        // device once it has played out.
+        constexpr int kSoundCheckMs = 100;
+        if (host_->soundOpen()) wait = wait < 0 ? kSoundCheckMs : std::min(wait, kSoundCheckMs);
         SDL_Event event;
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
         bool input = false;
@@ -223,6 +227,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
         if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) flights_->Tick();
+        if (host_->soundOpen()) host_->CloseFinishedSound(SDL_GetTicks64());
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
         // ImGui settles a new pop-up or hover over two frames; a tick that

@@ -11,6 +11,23 @@ SdlHost::~SdlHost() {
     if (audio_ != 0) SDL_CloseAudioDevice(audio_);
 }
 
+void SdlHost::CloseFinishedSound(uint64_t nowMs) {
+    if (audio_ == 0) return;
+    if (SDL_GetQueuedAudioSize(audio_) > 0) {
+        drainedSinceMs_ = 0;
+        return;
+    }
+    // The queue empties when its last samples reach the device's own buffer:
+    // a moment more lets them be heard before the device goes.
+    constexpr uint64_t kTailMs = 250;
+    if (drainedSinceMs_ == 0) drainedSinceMs_ = nowMs == 0 ? 1 : nowMs;
+    if (nowMs - drainedSinceMs_ < kTailMs) return;
+    SDL_CloseAudioDevice(audio_);
+    audio_ = 0;
+    drainedSinceMs_ = 0;
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 std::array<Rgb, 20> SdlHost::SystemColors() {
     // A true-colour desktop has no system palette: the classic reserved
     // colours stand in, and the atlas's pictures use some of them.
@@ -42,6 +59,7 @@ void SdlHost::StartSound(const std::string& fileName) {
     if (audio_ != 0) {
         SDL_QueueAudio(audio_, samples, length);
         SDL_PauseAudioDevice(audio_, 0);  // plays on SDL's audio thread
+        drainedSinceMs_ = 0;
     }
     SDL_FreeWAV(samples);
 }

@@ -42,6 +42,13 @@ public:
     void StartSound(const std::string& fileName) override;
     int Rand() override { return rand_.Next(); }
 
+    // Whether the start sound's audio device is still open.
+    bool soundOpen() const { return audio_ != 0; }
+    // Closes the audio device (and SDL's audio) once the sound has played
+    // out, so that a finished chime holds no device, thread or sound server
+    // for the rest of the game. Call it now and then while soundOpen().
+    void CloseFinishedSound(uint64_t nowMs);
+
     TickTimer& timer() { return timer_; }
     // The runtime generator, for saving and restoring flights.
     ClassicRand& rand() { return rand_; }
@@ -66,4 +73,5 @@ private:
     bool quitRequested_ = false;
     ClassicRand rand_;
     SDL_AudioDeviceID audio_ = 0;
+    uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples
 };
