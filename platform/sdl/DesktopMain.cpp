@@ -14,6 +14,7 @@
 #include "platform/sdl/DesktopSettings.h"
 #include "flightfile/FlightFile.h"
 #include "platform/sdl/DesktopShell.h"
+#include "platform/sdl/MessageBox.h"
 
 #ifndef AVELUNE_VERSION
 #define AVELUNE_VERSION "1.0.7"
@@ -87,9 +88,8 @@ int RunDesktop(int argc, char** argv) {
     std::string error;
     std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
     if (!atlas) {
-        std::fprintf(stderr, "avelune: %s\n", error.c_str());
-        const std::string text = "Avelune cannot start: " + error;
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, kAppTitle, text.c_str(), nullptr);
+        // OK, or a signal while the box is up, ends the program alike.
+        ShowMessageBox(MessageKind::kError, "Avelune cannot start: " + error, error);
         return 1;
     }
 
