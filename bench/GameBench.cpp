@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/FlightCycle.h"
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/common/AtlasFiles.h"
@@ -42,40 +43,6 @@ std::unique_ptr<CDibImage> GameAtlas(std::string& label) {
     file[28] = 8;
     for (uint32_t i = 0; i < width * height; ++i) file[offset + i] = static_cast<uint8_t>(i * 7 / 5);
     return std::make_unique<CDibImage>(file.data(), file.size());
-}
-
-// Mid-approach: the new-flight values flown for two minutes, all switches set.
-void MidApproach(FlightState& s) {
-    s.power = 25;
-    s.fuel = 47000;
-    s.altitude = 1900;
-    s.previousAltitude = 1915;
-    s.airspeed = 150;
-    s.airspeedFrame = 34;
-    s.distanceFlown = 26400;
-    s.runwayDistance = 47320;
-    s.distanceToGo = 396;
-    s.lateralOffset = 47;
-    s.localizerNeedle = 47;
-    s.glideSlopeBarY = 240;
-    s.glideSlopeError = 44;
-    s.glideSlopeDeviation = 6;
-    s.pitch = -10;
-    s.horizonRow = 109;
-    s.horizonColumn = -1;
-    s.bank = 1;
-    s.headingOffset = -3;
-    s.turnRate = 1;
-    s.compassHeading = 91;
-    s.climbRate = 15;
-    s.dragSwitch = 1;
-    s.liftSwitch = 3;
-    s.turbulenceSwitch = 5;
-    s.outsideViewSwitch = 7;
-    s.pageSwitch = 9;
-    s.restartLamp = 11;
-    s.pressMode = kModeCockpit;
-    s.releaseMode = kModeCockpit;
 }
 
 // One game state's tick, from the record that state is normally entered with.
@@ -136,6 +103,25 @@ void BM_FlightStep(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_FlightStep);
+
+// One simulated second as the player sees it: the flight step, the cockpit
+// picture and the judgement, three ticks. The web build runs the very same
+// cycle in the browser (tests/web/bench.mjs) to compare wasm with native.
+void BM_FlightCycle(benchmark::State& state) {
+    std::string label;
+    HeadlessHost host;
+    CAveluneView view(host, GameAtlas(label));
+    view.OnCreate();
+    FlightState start;
+    MidApproach(start);
+    for (auto _ : state) {
+        FlyCycle(view, start);
+        benchmark::DoNotOptimize(view.surfaceBits());
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(label);
+}
+BENCHMARK(BM_FlightCycle)->Unit(benchmark::kMicrosecond);
 
 // Copying the record back alone: what every figure above includes.
 void BM_RecordCopy(benchmark::State& state) {

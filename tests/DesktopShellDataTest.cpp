@@ -8,7 +8,7 @@
 
 #include "platform/sdl/DesktopOptions.h"
 #include "platform/sdl/DesktopResources.h"
-#include "platform/sdl/TickTimer.h"
+#include "platform/common/TickTimer.h"
 
 TEST(DesktopResources, CaptionIsTheDocumentStringsFirstField) {
     EXPECT_EQ(WindowCaption(), "... Avelune V1.07AC ... Instrument Landing Simulator Game");

@@ -2,14 +2,26 @@
 
 #include <filesystem>
 
-std::unique_ptr<CDibImage> LoadAtlas(const std::string& path, std::string& error) {
-    auto atlas = std::make_unique<CDibImage>(path);
+namespace {
+
+std::unique_ptr<CDibImage> Checked(std::unique_ptr<CDibImage> atlas, const std::string& name, std::string& error) {
     const std::string problem = AtlasProblem(*atlas);
     if (!problem.empty()) {
-        error = "the atlas " + path + " cannot be used: " + problem;
+        error = "the atlas " + name + " cannot be used: " + problem;
         return nullptr;
     }
     return atlas;
+}
+
+}  // namespace
+
+std::unique_ptr<CDibImage> LoadAtlas(const std::string& path, std::string& error) {
+    return Checked(std::make_unique<CDibImage>(path), path, error);
+}
+
+std::unique_ptr<CDibImage> LoadAtlasBytes(const uint8_t* bytes, size_t size, const std::string& name,
+                                          std::string& error) {
+    return Checked(std::make_unique<CDibImage>(bytes, size), name, error);
 }
 
 std::string FindAtlas(const char* argv0) {

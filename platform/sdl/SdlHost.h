@@ -13,7 +13,7 @@
 
 #include "game/ClassicRand.h"
 #include "game/GameHost.h"
-#include "platform/sdl/TickTimer.h"
+#include "platform/common/TickTimer.h"
 #include "platform/common/WindowPicture.h"
 
 class SdlHost : public GameHost {

@@ -1,4 +1,4 @@
-// Timer 1 of the game window, driven by the event loop.
+// Timer 1 of a game window, driven by the host's event loop.
 //
 // The loop asks how long it may sleep (WaitMs), sleeps in the event queue at
 // most that long, and after every wake-up asks whether the tick is due

@@ -1,0 +1,50 @@
+// One flight cycle, shared by the native benchmarks and the web build's, so
+// that both time the very same work.
+#pragma once
+
+#include "game/AveluneView.h"
+#include "game/FlightState.h"
+
+// Mid-approach: the new-flight values flown for two minutes, all switches set.
+inline void MidApproach(FlightState& s) {
+    s.power = 25;
+    s.fuel = 47000;
+    s.altitude = 1900;
+    s.previousAltitude = 1915;
+    s.airspeed = 150;
+    s.airspeedFrame = 34;
+    s.distanceFlown = 26400;
+    s.runwayDistance = 47320;
+    s.distanceToGo = 396;
+    s.lateralOffset = 47;
+    s.localizerNeedle = 47;
+    s.glideSlopeBarY = 240;
+    s.glideSlopeError = 44;
+    s.glideSlopeDeviation = 6;
+    s.pitch = -10;
+    s.horizonRow = 109;
+    s.horizonColumn = -1;
+    s.bank = 1;
+    s.headingOffset = -3;
+    s.turnRate = 1;
+    s.compassHeading = 91;
+    s.climbRate = 15;
+    s.dragSwitch = 1;
+    s.liftSwitch = 3;
+    s.turbulenceSwitch = 5;
+    s.outsideViewSwitch = 7;
+    s.pageSwitch = 9;
+    s.restartLamp = 11;
+    s.pressMode = kModeCockpit;
+    s.releaseMode = kModeCockpit;
+}
+
+// One simulated second from `start`: the flight step (state 10), the cockpit
+// picture (state 4) and the judgement (state 6), each one tick.
+inline void FlyCycle(CAveluneView& view, const FlightState& start) {
+    static_cast<FlightState&>(view) = start;
+    view.gameState = kStateFlightStep;
+    view.OnTimer();
+    view.OnTimer();
+    view.OnTimer();
+}

@@ -1,0 +1,135 @@
+// The web page's entry points: what the page's script (platform/web/page/)
+// calls, and the few things the game asks of the page.
+//
+// One game at a time: avelune_start builds it on an atlas the page has read
+// into memory, avelune_stop ends it. Strings returned stay valid until the
+// next call that returns one.
+#include <emscripten/emscripten.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench/FlightCycle.h"
+#include "platform/common/AtlasFiles.h"
+#include "platform/web/WebSession.h"
+#include "platform/web/WebTexts.h"
+
+// clang-format off
+EM_JS(void, avelune_page_sound, (const char* name), {
+    Module.aveluneStartSound(UTF8ToString(name));
+});
+// clang-format on
+
+namespace {
+
+std::unique_ptr<WebSession> g_session;
+std::string g_text;
+
+WebPageHooks PageHooks() {
+    WebPageHooks hooks;
+    hooks.nowMs = [] { return static_cast<uint64_t>(emscripten_get_now()); };
+    hooks.startSound = [](const std::string& name) { avelune_page_sound(name.c_str()); };
+    return hooks;
+}
+
+const char* Keep(std::string text) {
+    g_text = std::move(text);
+    return g_text.c_str();
+}
+
+}  // namespace
+
+extern "C" {
+
+// Builds a new game on the bitmap file in `bytes` (malloc'ed by the page,
+// taken and freed here), named
+// `name` in messages. Returns "" when the game runs, else the message the
+// desktop gives for that atlas; the game that ran before then runs on.
+EMSCRIPTEN_KEEPALIVE const char* avelune_start(uint8_t* bytes, size_t size, const char* name) {
+    std::string error;
+    std::unique_ptr<CDibImage> atlas = LoadAtlasBytes(bytes, size, name, error);
+    std::free(bytes);
+    if (!atlas) return Keep(kCannotStart + error);
+    g_session.reset();  // the old game is destroyed before the new one is created
+    g_session = std::make_unique<WebSession>(std::move(atlas), PageHooks());
+    return Keep("");
+}
+
+EMSCRIPTEN_KEEPALIVE void avelune_stop() { g_session.reset(); }
+EMSCRIPTEN_KEEPALIVE int avelune_running() { return g_session ? 1 : 0; }
+
+EMSCRIPTEN_KEEPALIVE int avelune_wait_ms() { return g_session ? g_session->WaitMs() : -1; }
+EMSCRIPTEN_KEEPALIVE int avelune_run_due_tick() { return g_session && g_session->RunDueTick() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE void avelune_tick(int n) {
+    if (g_session) g_session->Tick(n);
+}
+EMSCRIPTEN_KEEPALIVE void avelune_redraw() {
+    if (g_session) g_session->Redraw();
+}
+
+// Game pixels, as the headless events give them.
+EMSCRIPTEN_KEEPALIVE void avelune_press(int x, int y) {
+    if (g_session) g_session->Press(x, y);
+}
+EMSCRIPTEN_KEEPALIVE void avelune_release(int x, int y) {
+    if (g_session) g_session->Release(x, y);
+}
+EMSCRIPTEN_KEEPALIVE void avelune_move(int x, int y) {
+    if (g_session) g_session->Move(x, y);
+}
+
+// A pointer event over the canvas: kind 0 press, 1 release, 2 move, at CSS
+// pixels from the canvas's corner. Returns 1 when it reached the game.
+EMSCRIPTEN_KEEPALIVE int avelune_pointer(int kind, double cssX, double cssY, double devicePixelRatio, int scale) {
+    if (!g_session) return 0;
+    const auto p = MapCanvasPoint(cssX, cssY, devicePixelRatio, scale);
+    if (!p) return 0;
+    if (kind == 0) g_session->Press(p->x, p->y);
+    else if (kind == 1) g_session->Release(p->x, p->y);
+    else g_session->Move(p->x, p->y);
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE int avelune_quit_requested() { return g_session && g_session->quitRequested() ? 1 : 0; }
+
+// The RGBA picture when it changed since the last call, else null.
+EMSCRIPTEN_KEEPALIVE const uint8_t* avelune_frame() {
+    return g_session && g_session->RefreshFrame() ? g_session->frame() : nullptr;
+}
+// The picture as it is, changed or not.
+EMSCRIPTEN_KEEPALIVE const uint8_t* avelune_frame_now() {
+    if (!g_session) return nullptr;
+    g_session->RefreshFrame();
+    return g_session->frame();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* avelune_state() { return Keep(g_session ? g_session->StateJson() : "null"); }
+
+// The About box's lines, from 0; "" past the last.
+EMSCRIPTEN_KEEPALIVE const char* avelune_about_line(int i) {
+    return i >= 0 && static_cast<size_t>(i) < kAboutLines.size() ? kAboutLines[static_cast<size_t>(i)] : "";
+}
+
+// Times `cycles` flight cycles of a game on the current atlas (the running
+// game is left alone) and returns the milliseconds they took.
+EMSCRIPTEN_KEEPALIVE double avelune_bench_cycles(uint8_t* bytes, size_t size, int cycles) {
+    std::string error;
+    std::unique_ptr<CDibImage> atlas = LoadAtlasBytes(bytes, size, "prop.bmp", error);
+    std::free(bytes);
+    if (!atlas) return -1;
+    WebHost host(WebPageHooks{});
+    CAveluneView view(host, std::move(atlas));
+    view.OnCreate();
+    FlightState start;
+    MidApproach(start);
+    FlyCycle(view, start);  // warm
+    const double begin = emscripten_get_now();
+    for (int i = 0; i < cycles; ++i) FlyCycle(view, start);
+    const double took = emscripten_get_now() - begin;
+    view.OnDestroy();
+    return took;
+}
+
+}  // extern "C"

@@ -1,0 +1,78 @@
+#include "platform/web/WebSession.h"
+
+#include <cmath>
+
+#include "gfx/Palette.h"
+#include "platform/common/StateJson.h"
+
+std::array<Rgb, 20> WebHost::SystemColors() {
+    // A browser has no system palette: the classic reserved colours stand in,
+    // as on the desktop.
+    return ClassicSystemColors();
+}
+
+void WebHost::RealizePalette(const PaletteColors& palette) {
+    if (palette != palette_) {
+        palette_ = palette;
+        paletteChanged_ = true;
+    }
+}
+
+std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
+    if (scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) return std::nullopt;
+    // The device pixel under the point, then the game pixel it belongs to;
+    // floor, so a point just left of or above the canvas is outside.
+    const double deviceX = std::floor(cssX * devicePixelRatio);
+    const double deviceY = std::floor(cssY * devicePixelRatio);
+    const double gx = std::floor(deviceX / scale);
+    const double gy = std::floor(deviceY / scale);
+    if (gx < 0 || gy < 0 || gx >= kClientWidth || gy >= kClientHeight) return std::nullopt;
+    return WebGamePoint{static_cast<int>(gx), static_cast<int>(gy)};
+}
+
+WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)
+    : host_(std::move(hooks)), view_(std::make_unique<CAveluneView>(host_, std::move(atlas))) {
+    view_->OnCreate();
+}
+
+WebSession::~WebSession() { view_->OnDestroy(); }
+
+bool WebSession::RunDueTick() {
+    if (host_.quitRequested() || !host_.timer().TakeDue(host_.Now())) return false;
+    view_->OnTimer();
+    return true;
+}
+
+void WebSession::Tick(int n) {
+    for (int i = 0; i < n && !host_.quitRequested(); ++i) {
+        if (host_.timer().running()) view_->OnTimer();
+    }
+}
+
+bool WebSession::RefreshFrame() {
+    const bool pictureChanged = host_.picture().TakeChanged();
+    const bool paletteChanged = host_.TakePaletteChanged();
+    if (!pictureChanged && !paletteChanged) return false;
+    std::array<std::array<uint8_t, 4>, 256> rgba;
+    for (size_t k = 0; k < rgba.size(); ++k) {
+        const Rgb& c = host_.palette()[k];
+        rgba[k] = {c.red, c.green, c.blue, 255};
+    }
+    const WindowPicture& picture = host_.picture();
+    uint8_t* out = frame_.data();
+    for (int y = 0; y < kClientHeight; ++y) {
+        for (int x = 0; x < kClientWidth; ++x, out += 4) {
+            static constexpr std::array<uint8_t, 4> kBlack = {0, 0, 0, 255};
+            const auto& c = picture.IsLine(x, y) ? kBlack : rgba[picture.Index(x, y)];
+            out[0] = c[0];
+            out[1] = c[1];
+            out[2] = c[2];
+            out[3] = c[3];
+        }
+    }
+    return true;
+}
+
+std::string WebSession::StateJson() const {
+    return FlightStateJson(*view_, host_.timer().running(), host_.quitRequested());
+}

@@ -1,0 +1,136 @@
+// The game on a web page, with nothing of the browser in it.
+//
+// The page's script owns the clock, the canvas, the pointer and the sound;
+// it drives a WebSession with plain calls, so the same calls serve the page,
+// the browser tests and the native unit tests:
+//   real time   the script sleeps WaitMs(), then calls RunDueTick(); like the
+//               desktop's window timer, a tick that comes late (a hidden tab
+//               wakes up after seconds) is delivered once, never as a burst
+//   scripted    Tick() delivers one tick per period while the timer runs,
+//               exactly as the headless host does, so replays match it
+// Pointer positions arrive in CSS pixels over the canvas and are mapped to
+// game pixels as the desktop maps its window points; the picture leaves as
+// RGBA bytes for an ImageData.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "game/AveluneView.h"
+#include "game/ClassicRand.h"
+#include "game/GameHost.h"
+#include "gfx/Color.h"
+#include "platform/common/TickTimer.h"
+#include "platform/common/WindowPicture.h"
+
+// What the page does for the game.
+struct WebPageHooks {
+    std::function<uint64_t()> nowMs;                        // a monotonic clock
+    std::function<void(const std::string&)> startSound;     // a file name: "AV1.wav"
+};
+
+class WebHost : public GameHost {
+public:
+    explicit WebHost(WebPageHooks hooks) : hooks_(std::move(hooks)) {}
+
+    // GameHost
+    void RearmTimer(uint32_t periodMs) override { timer_.Rearm(Now(), periodMs); }
+    void KillTimer() override { timer_.Kill(); }
+    int RecommendedSurfaceOrientation() override { return kTopDown; }
+    std::array<Rgb, 20> SystemColors() override;
+    void RealizePalette(const PaletteColors& palette) override;
+    void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override {
+        picture_.Show(surfaceBits, orientation, width, height);
+    }
+    void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
+    void PostQuit() override { quitRequested_ = true; }
+    void StartSound(const std::string& fileName) override {
+        if (hooks_.startSound) hooks_.startSound(fileName);
+    }
+    int Rand() override { return rand_.Next(); }
+
+    uint64_t Now() const { return hooks_.nowMs ? hooks_.nowMs() : 0; }
+    TickTimer& timer() { return timer_; }
+    const TickTimer& timer() const { return timer_; }
+    WindowPicture& picture() { return picture_; }
+    const PaletteColors& palette() const { return palette_; }
+    bool quitRequested() const { return quitRequested_; }
+    bool TakePaletteChanged() {
+        const bool was = paletteChanged_;
+        paletteChanged_ = false;
+        return was;
+    }
+
+private:
+    WebPageHooks hooks_;
+    TickTimer timer_;
+    WindowPicture picture_;
+    PaletteColors palette_{};
+    bool paletteChanged_ = true;
+    bool quitRequested_ = false;
+    ClassicRand rand_;
+};
+
+// The game pixel under a point of the canvas, given in CSS pixels from its
+// top-left corner, when the canvas shows every game pixel as scale x scale
+// device pixels and a CSS pixel is devicePixelRatio device pixels; nothing
+// when the point lies outside the picture.
+struct WebGamePoint {
+    int x = 0, y = 0;
+    friend bool operator==(const WebGamePoint&, const WebGamePoint&) = default;
+};
+std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale);
+
+class WebSession {
+public:
+    // Takes an atlas that can serve; builds the view (palette, start sound,
+    // surface) and creates it, which starts the timer.
+    WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks);
+    ~WebSession();  // OnDestroy: the timer stops before the view goes
+
+    WebSession(const WebSession&) = delete;
+    WebSession& operator=(const WebSession&) = delete;
+
+    // Real time: how long the page may sleep before the next tick (-1: until
+    // something happens), and one tick if it is due now.
+    int WaitMs() const { return host_.timer().WaitMs(host_.Now()); }
+    bool RunDueTick();
+
+    // Scripted: n timer periods pass; each delivers one tick if the timer
+    // runs then, and nothing runs after the game asked to quit.
+    void Tick(int n = 1);
+
+    // Game pixels, as the headless events give them.
+    void Press(int x, int y) { view_->OnLButtonDown(x, y); }
+    void Release(int x, int y) { view_->OnLButtonUp(x, y); }
+    void Move(int x, int y) { view_->OnMouseMove(x, y); }
+
+    // The window was uncovered (the tab shown again): show the last picture.
+    void Redraw() { view_->OnDraw(); }
+
+    bool quitRequested() const { return host_.quitRequested(); }
+    bool timerRunning() const { return host_.timer().running(); }
+
+    // The visible picture (kClientWidth x kClientHeight) as RGBA bytes, lines
+    // black; brought up to date only when the picture or the palette changed
+    // since the last call, which then returns true.
+    bool RefreshFrame();
+    const uint8_t* frame() const { return frame_.data(); }
+    static constexpr size_t kFrameBytes = static_cast<size_t>(kClientWidth) * kClientHeight * 4;
+
+    // The flight state record as one JSON line, with timerRunning and quit,
+    // exactly as the headless `state` event prints it.
+    std::string StateJson() const;
+
+    CAveluneView& view() { return *view_; }
+    WebHost& host() { return host_; }
+
+private:
+    WebHost host_;
+    std::unique_ptr<CAveluneView> view_;
+    std::array<uint8_t, kFrameBytes> frame_{};
+};

@@ -1,0 +1,13 @@
+// The words the web page shows that the desktop shows too.
+#pragma once
+
+#include <array>
+
+// The About box, line by line, as the desktop's About box has them.
+inline constexpr std::array<const char*, 2> kAboutLines = {
+    "Avelune Version 1.07AC",
+    "Instrument Landing Simulator Game",
+};
+
+// Before an atlas's problem, as the desktop's message box says it.
+inline constexpr const char* kCannotStart = "Avelune cannot start: ";

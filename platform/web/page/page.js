@@ -1,0 +1,482 @@
+// The web page around the game: it loads the module, the atlas and the start
+// sound, keeps the 100 ms timer, presents the picture on animation frames,
+// turns pointer events into the game's mouse, and runs the menu bar.
+//
+// With ?test=1 in the address the real-time timer never runs: window.aveluneTest
+// then drives the game tick by tick, exactly as the headless host is driven.
+// ?test=live keeps the timer and still offers the calls that only read.
+(() => {
+  'use strict';
+
+  const kWidth = 632, kHeight = 440;      // the picture a player sees
+  const kMaxScale = 8;
+  const kSettingsKey = 'avelune.settings';
+  const query = new URLSearchParams(location.search);
+  const testMode = query.get('test');     // null, "1" (scripted) or "live"
+  const scripted = testMode === '1';
+
+  const canvas = document.getElementById('screen');
+  const context = canvas.getContext('2d', { alpha: false });
+  const image = context.createImageData(kWidth, kHeight);
+  const stage = document.getElementById('stage');
+  const card = document.getElementById('card');
+  const cardText = document.getElementById('card-text');
+  const atlasInput = document.getElementById('atlas-file');
+
+  const timings = { start: performance.now() };
+  window.aveluneTimings = timings;
+
+  let module = null;          // the game's wasm module
+  let atlas = null;           // { bytes: ArrayBuffer, name } the game runs on
+  let running = false;
+  let timerHandle = 0;
+  let presentPending = false;
+  let scale = 1;
+  let audio = null;           // AudioContext, once created
+  const sounds = new Map();   // file name -> AudioBuffer (or a promise of one)
+  const soundBytes = new Map();
+
+  // ---- Settings ----------------------------------------------------------
+  const settings = { scale: 'auto' };
+  try {
+    const saved = JSON.parse(localStorage.getItem(kSettingsKey) || '{}');
+    if (saved.scale === 'auto' || (Number.isInteger(saved.scale) && saved.scale >= 1 && saved.scale <= kMaxScale)) {
+      settings.scale = saved.scale;
+    }
+  } catch (e) {
+    console.warn('Avelune: the saved settings cannot be read, so the defaults apply:', e);
+  }
+  function saveSettings() {
+    try {
+      localStorage.setItem(kSettingsKey, JSON.stringify(settings));
+    } catch (e) {
+      console.warn('Avelune: the settings cannot be saved:', e);
+    }
+  }
+
+  // ---- Data: inflated from the page itself or fetched beside it ----------
+  function base64Bytes(text) {
+    const binary = atob(text.replace(/\s+/g, ''));
+    const bytes = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+    return bytes;
+  }
+  async function inflate(stream) {
+    return new Response(stream.pipeThrough(new DecompressionStream('deflate'))).arrayBuffer();
+  }
+  async function loadData(name) {
+    const inline = document.getElementById('data-' + name);
+    if (inline) return inflate(new Blob([base64Bytes(inline.textContent)]).stream());
+    const response = await fetch(name + '.z');
+    if (!response.ok) throw new Error(`${name}.z could not be fetched (${response.status} ${response.statusText})`);
+    return inflate(response.body);
+  }
+
+  // ---- Sound -------------------------------------------------------------
+  function audioContext() {
+    if (!audio) {
+      try {
+        audio = new AudioContext();
+      } catch (e) {
+        console.warn('Avelune: no audio here, the game goes on in silence:', e);
+        audio = null;
+      }
+    }
+    return audio;
+  }
+  function decodeSound(name) {
+    const bytes = soundBytes.get(name);
+    const ctx = audioContext();
+    if (!bytes || !ctx) return null;
+    if (!sounds.has(name)) {
+      sounds.set(name, ctx.decodeAudioData(bytes.slice(0)).then(
+        (buffer) => { sounds.set(name, buffer); return buffer; },
+        (e) => { console.warn(`Avelune: the sound ${name} cannot be played:`, e); sounds.set(name, null); return null; }));
+    }
+    return sounds.get(name);
+  }
+  function startSound(name) {
+    // Whatever goes wrong here, the game goes on in silence.
+    const ctx = audioContext();
+    const sound = decodeSound(name);
+    if (!ctx || !sound) return;
+    const play = (buffer) => {
+      if (!buffer) return;
+      const source = ctx.createBufferSource();
+      source.buffer = buffer;
+      source.connect(ctx.destination);
+      source.start();
+      timings.soundStarted = performance.now();
+    };
+    if (sound instanceof AudioBuffer) play(sound); else sound.then(play);
+  }
+
+  // ---- Dialogs -----------------------------------------------------------
+  function showMessage(text) {
+    const dialog = document.getElementById('message');
+    document.getElementById('message-text').textContent = text;
+    closeMenus();
+    if (dialog.open) dialog.close();
+    dialog.showModal();
+  }
+  function showAbout() {
+    const dialog = document.getElementById('about');
+    for (let i = 0; i < 2; ++i) {
+      document.getElementById('about-line-' + i).textContent = module.UTF8ToString(module._avelune_about_line(i));
+    }
+    dialog.showModal();
+  }
+  function dialogOpen() {
+    return document.getElementById('about').open || document.getElementById('message').open;
+  }
+
+  // ---- The game ----------------------------------------------------------
+  function withString(text, use) {
+    const bytes = new TextEncoder().encode(text);
+    const at = module._malloc(bytes.length + 1);
+    module.HEAPU8.set(bytes, at);
+    module.HEAPU8[at + bytes.length] = 0;
+    try {
+      return use(at);
+    } finally {
+      module._free(at);
+    }
+  }
+  // Builds a game on the bitmap file `bytes`; "" when it runs, else the
+  // message that says why the atlas cannot serve (the old game then runs on).
+  function startGame(bytes, name) {
+    const at = module._malloc(bytes.byteLength || 1);
+    module.HEAPU8.set(new Uint8Array(bytes), at);  // a fresh view: the heap may have grown
+    const error = withString(name, (namePtr) => module.UTF8ToString(module._avelune_start(at, bytes.byteLength, namePtr)));
+    if (error) return error;
+    running = true;
+    card.hidden = true;
+    afterGame();
+    return '';
+  }
+  function endGame(text) {
+    clearTimeout(timerHandle);
+    timerHandle = 0;
+    module._avelune_stop();
+    running = false;
+    showCard(text);
+  }
+  function showCard(text) {
+    cardText.textContent = text;
+    card.hidden = false;
+  }
+
+  // Like the desktop's window timer: sleep until the tick is due; a tick that
+  // comes late (the tab was hidden) is delivered once, and the next one falls
+  // a period later.
+  function schedule() {
+    clearTimeout(timerHandle);
+    timerHandle = 0;
+    if (scripted || !running) return;
+    const wait = module._avelune_wait_ms();
+    if (wait >= 0) timerHandle = setTimeout(onTimer, wait);
+  }
+  function onTimer() {
+    timerHandle = 0;
+    if (!running) return;
+    if (module._avelune_run_due_tick()) timings.ticks = (timings.ticks || 0) + 1;
+    afterGame();
+  }
+  // After anything the game handled: quit, or wait for the next tick and show.
+  function afterGame() {
+    if (!running) return;
+    if (module._avelune_quit_requested()) {
+      present();
+      endGame('Avelune has ended.\nClick to fly again.');
+      return;
+    }
+    schedule();
+    if (scripted) present(); else requestPresent();
+  }
+
+  function requestPresent() {
+    if (presentPending) return;
+    presentPending = true;
+    requestAnimationFrame(() => {
+      presentPending = false;
+      present();
+    });
+  }
+  function present() {
+    if (!running) return;
+    const at = module._avelune_frame();
+    if (!at) return;
+    // The heap's buffer is replaced when memory grows: take the view afresh.
+    image.data.set(new Uint8Array(module.HEAPU8.buffer, at, kWidth * kHeight * 4));
+    context.putImageData(image, 0, 0);
+    if (timings.firstPicture === undefined) timings.firstPicture = performance.now();
+  }
+
+  // ---- Pointer: mouse, pen and touch -------------------------------------
+  function gameGetsPointer() {
+    return running && !dialogOpen() && !menuOpen();
+  }
+  function deliver(kind, event) {
+    if (!gameGetsPointer()) return;
+    const box = canvas.getBoundingClientRect();
+    const delivered = module._avelune_pointer(kind, event.clientX - box.left, event.clientY - box.top,
+      window.devicePixelRatio || 1, scale);
+    if (delivered) afterGame();
+  }
+  canvas.addEventListener('pointerdown', (event) => {
+    if (event.button !== 0) return;
+    event.preventDefault();
+    canvas.setPointerCapture(event.pointerId);
+    deliver(0, event);
+  });
+  canvas.addEventListener('pointerup', (event) => {
+    if (event.button !== 0) return;
+    deliver(1, event);
+  });
+  canvas.addEventListener('pointermove', (event) => deliver(2, event));
+  canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+
+  // ---- Scale and full screen ---------------------------------------------
+  function fittingScale() {
+    const ratio = window.devicePixelRatio || 1;
+    const fit = Math.min(Math.floor(stage.clientWidth * ratio / kWidth), Math.floor(stage.clientHeight * ratio / kHeight));
+    return Math.max(1, Math.min(kMaxScale, fit));
+  }
+  let ratioQuery = null;
+  function layout() {
+    const ratio = window.devicePixelRatio || 1;
+    scale = (document.fullscreenElement || settings.scale === 'auto') ? fittingScale() : settings.scale;
+    // CSS size = game size x scale / devicePixelRatio: each game pixel is then
+    // exactly scale x scale device pixels.
+    const deviceWidth = kWidth * scale, deviceHeight = kHeight * scale;
+    canvas.style.width = `${deviceWidth / ratio}px`;
+    canvas.style.height = `${deviceHeight / ratio}px`;
+    // Centred, on whole device pixels.
+    const stageBox = stage.getBoundingClientRect();
+    const left = Math.max(0, Math.floor((stage.clientWidth * ratio - deviceWidth) / 2));
+    const top = Math.max(0, Math.floor((stage.clientHeight * ratio - deviceHeight) / 2));
+    const stageLeft = stageBox.left * ratio, stageTop = stageBox.top * ratio;
+    canvas.style.left = `${(Math.round(stageLeft + left) - stageLeft) / ratio}px`;
+    canvas.style.top = `${(Math.round(stageTop + top) - stageTop) / ratio}px`;
+    for (const item of document.querySelectorAll('[data-command="scale"]')) {
+      item.setAttribute('aria-checked', String(item.dataset.scale === String(settings.scale)));
+    }
+    // A change of devicePixelRatio (zoom, another monitor) lays out again.
+    if (ratioQuery) ratioQuery.removeEventListener('change', layout);
+    ratioQuery = matchMedia(`(resolution: ${ratio}dppx)`);
+    ratioQuery.addEventListener('change', layout);
+  }
+  window.addEventListener('resize', layout);
+  document.addEventListener('fullscreenchange', layout);
+  function toggleFullscreen() {
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (stage.requestFullscreen) {
+      stage.requestFullscreen().catch((e) => showMessage('Full screen is not available here: ' + e.message));
+    }
+  }
+
+  // ---- Screenshot ----------------------------------------------------------
+  function stamp() {
+    const d = new Date();
+    const two = (n) => String(n).padStart(2, '0');
+    return `${d.getFullYear()}${two(d.getMonth() + 1)}${two(d.getDate())}-${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}`;
+  }
+  function saveScreenshot() {
+    canvas.toBlob((blob) => {
+      if (!blob) return showMessage('The screenshot could not be made.');
+      const link = document.createElement('a');
+      link.href = URL.createObjectURL(blob);
+      link.download = `avelune-${stamp()}.png`;
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+    }, 'image/png');
+  }
+
+  // ---- A player's own atlas ------------------------------------------------
+  async function useAtlasFile(file) {
+    if (!module) return;
+    let bytes;
+    try {
+      bytes = await file.arrayBuffer();
+    } catch (e) {
+      showMessage(`Avelune cannot start: the atlas ${file.name} cannot be read: ${e.message}`);
+      return;
+    }
+    resumeAudio();
+    const error = startGame(bytes, file.name);
+    if (error) {
+      showMessage(error);
+      return;
+    }
+    atlas = { bytes, name: file.name };
+  }
+  atlasInput.addEventListener('change', () => {
+    const file = atlasInput.files[0];
+    atlasInput.value = '';
+    if (file) useAtlasFile(file);
+  });
+  window.addEventListener('dragover', (event) => {
+    event.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  window.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  window.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    const file = event.dataTransfer && event.dataTransfer.files[0];
+    if (file) useAtlasFile(file);
+  });
+
+  // ---- Menu bar ------------------------------------------------------------
+  function menuOpen() {
+    return document.querySelector('.menu-title[aria-expanded="true"]') !== null;
+  }
+  function closeMenus() {
+    for (const title of document.querySelectorAll('.menu-title')) title.setAttribute('aria-expanded', 'false');
+  }
+  for (const title of document.querySelectorAll('.menu-title')) {
+    title.addEventListener('click', (event) => {
+      event.stopPropagation();
+      const open = title.getAttribute('aria-expanded') === 'true';
+      closeMenus();
+      title.setAttribute('aria-expanded', String(!open));
+    });
+    title.addEventListener('mouseenter', () => {
+      if (menuOpen() && title.getAttribute('aria-expanded') !== 'true') {
+        closeMenus();
+        title.setAttribute('aria-expanded', 'true');
+      }
+    });
+  }
+  document.addEventListener('pointerdown', (event) => {
+    if (!event.target.closest('#menubar')) closeMenus();
+  }, true);
+  document.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') closeMenus();
+  });
+  function execute(command, item) {
+    closeMenus();
+    switch (command) {
+    case 'restart':
+      if (!module || !atlas) return;
+      resumeAudio();
+      startGame(atlas.bytes, atlas.name);
+      break;
+    case 'open-atlas':
+      atlasInput.click();
+      break;
+    case 'screenshot':
+      saveScreenshot();
+      break;
+    case 'quit':
+      if (running) endGame('Avelune has ended.\nClick to fly again.');
+      break;
+    case 'scale':
+      settings.scale = item.dataset.scale === 'auto' ? 'auto' : Number(item.dataset.scale);
+      saveSettings();
+      layout();
+      break;
+    case 'fullscreen':
+      toggleFullscreen();
+      break;
+    case 'about':
+      if (module) showAbout();
+      break;
+    }
+  }
+  for (const item of document.querySelectorAll('[data-command]')) {
+    item.addEventListener('click', () => execute(item.dataset.command, item));
+  }
+
+  // ---- Start: the card asks for the click that lets sound play -----------
+  function resumeAudio() {
+    const ctx = audioContext();
+    if (ctx && ctx.state !== 'running') ctx.resume().catch(() => {});
+  }
+  function onCardClick() {
+    if (!module || !atlas || running) return;
+    resumeAudio();
+    timings.started = performance.now();
+    const error = startGame(atlas.bytes, atlas.name);
+    if (error) showCard(error);
+  }
+  card.addEventListener('click', onCardClick);
+  card.addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' || event.key === ' ') onCardClick();
+  });
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState !== 'visible' || !running) return;
+    // Uncovered: the last picture again, and a late tick at once.
+    module._avelune_redraw();
+    afterGame();
+  });
+
+  async function boot() {
+    layout();
+    try {
+      const [mod, atlasBytes, soundFile] = await Promise.all([
+        createAvelune({ aveluneStartSound: startSound }),
+        loadData('prop.bmp'),
+        loadData('AV1.wav').catch((e) => {
+          console.warn('Avelune: no start sound:', e);
+          return null;
+        }),
+      ]);
+      module = mod;
+      atlas = { bytes: atlasBytes, name: 'prop.bmp' };
+      if (soundFile) {
+        soundBytes.set('AV1.wav', soundFile);
+        decodeSound('AV1.wav');
+      }
+    } catch (e) {
+      showCard('Avelune cannot start: ' + (e && e.message ? e.message : e));
+      timings.failed = performance.now();
+      return;
+    }
+    timings.ready = performance.now();
+    showCard(scripted ? 'Test mode' : 'Click to start');
+  }
+
+  // ---- Calls for the browser tests ----------------------------------------
+  if (testMode) {
+    const readOnly = {
+      ready: null,
+      state: () => module.UTF8ToString(module._avelune_state()),
+      running: () => running,
+      scale: () => scale,
+      audioState: () => (audio ? audio.state : 'none'),
+      menuOpen,
+      // The whole picture as the canvas holds it, RGBA in base64.
+      pixels: () => {
+        const data = context.getImageData(0, 0, kWidth, kHeight).data;
+        let text = '';
+        for (let i = 0; i < data.length; i += 0x8000) text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+        return btoa(text);
+      },
+    };
+    const drive = {
+      start: () => {
+        if (running) return '';
+        const error = startGame(atlas.bytes, atlas.name);
+        return error;
+      },
+      tick: (n = 1) => { module._avelune_tick(n); afterGame(); },
+      press: (x, y) => { module._avelune_press(x, y); afterGame(); },
+      release: (x, y) => { module._avelune_release(x, y); afterGame(); },
+      move: (x, y) => { module._avelune_move(x, y); afterGame(); },
+      quitRequested: () => !running || module._avelune_quit_requested() === 1,
+      benchCycles: (cycles) => {
+        const at = module._malloc(atlas.bytes.byteLength);
+        module.HEAPU8.set(new Uint8Array(atlas.bytes), at);
+        return module._avelune_bench_cycles(at, atlas.bytes.byteLength, cycles);
+      },
+    };
+    window.aveluneTest = Object.assign(readOnly, scripted ? drive : {});
+    window.aveluneTest.ready = boot().then(() => timings);
+  } else {
+    boot();
+  }
+})();

@@ -1,0 +1,229 @@
+// The web host's session, driven as the page drives it: its clock, its
+// pointer mapping, its picture and its state line against the headless game.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GeneratedAtlasFixture.h"
+#include "platform/common/AtlasFiles.h"
+#include "platform/headless/HeadlessSession.h"
+#include "platform/web/WebSession.h"
+#include "platform/web/WebTexts.h"
+
+#ifdef AVELUNE_HAS_DESKTOP
+#include "platform/sdl/DesktopResources.h"
+#endif
+
+namespace {
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::unique_ptr<CDibImage> GameAtlas() {
+    std::string error;
+    auto atlas = LoadAtlas(AVELUNE_ATLAS, error);
+    EXPECT_NE(atlas, nullptr) << error;
+    return atlas;
+}
+
+struct PageClock {
+    uint64_t now = 5000;
+    std::vector<std::string> sounds;
+    WebPageHooks Hooks() {
+        WebPageHooks hooks;
+        hooks.nowMs = [this] { return now; };
+        hooks.startSound = [this](const std::string& name) { sounds.push_back(name); };
+        return hooks;
+    }
+};
+
+class WebSessionTest : public GeneratedAtlasFixture {};
+
+}  // namespace
+
+TEST(WebCanvasPoint, MapsCssPixelsToGamePixelsAsTheDesktopDoes) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double x, y, ratio;
+        int scale;
+        bool inside;
+        int gx, gy;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {0, 0, 1, 1,             true, 0, 0},
+        {631.9, 439.9, 1, 1,     true, 631, 439},
+        {632, 10, 1, 1,          false, 0, 0},      // just right of the picture
+        {10, 440, 1, 1,          false, 0, 0},      // just below
+        {-0.01, 10, 1, 1,        false, 0, 0},      // just left: floor, not truncation
+        {10, -0.5, 1, 1,         false, 0, 0},
+        {3.99, 5.5, 1, 2,        true, 1, 2},       // 2 x 2 device pixels a game pixel
+        {1.0, 1.34, 1.5, 2,      true, 0, 1},       // device 1.5 -> 1 (pixel 0), 2.01 -> 2 (pixel 1)
+        {842.6, 586.6, 1.5, 2,   true, 631, 439},   // the last device pixel of a 1.5-ratio canvas
+        {842.7, 10, 1.5, 2,      false, 0, 0},
+        {1.5, 1.49, 2, 3,        true, 1, 0},       // device 3 -> 1, device 2.98 -> 0
+        {10, 10, 1, 0,           false, 0, 0},      // no scale
+        {10, 10, 0, 1,           false, 0, 0},      // no ratio
+        {nan, 10, 1, 1,          false, 0, 0},
+        {1e300, 10, 1, 1,        false, 0, 0},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const auto p = MapCanvasPoint(c.x, c.y, c.ratio, c.scale);
+        ASSERT_EQ(p.has_value(), c.inside) << c.x << ", " << c.y << " at ratio " << c.ratio << " scale " << c.scale;
+        if (p) {
+            EXPECT_EQ(*p, (WebGamePoint{c.gx, c.gy})) << c.x << ", " << c.y;
+        }
+    }
+}
+
+TEST_F(WebSessionTest, TimerTicksOnceForALatePeriodAndNeverBursts) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    EXPECT_EQ(clock.sounds, std::vector<std::string>{"AV1.wav"}) << "the start sound plays as the game is built";
+    EXPECT_EQ(session.WaitMs(), 100) << "created: the first tick a period away";
+    clock.now += 99;
+    EXPECT_FALSE(session.RunDueTick());
+    EXPECT_EQ(session.view().gameState, kStateTitlePicture);
+    clock.now += 1;
+    EXPECT_TRUE(session.RunDueTick());
+    EXPECT_EQ(session.view().gameState, kStateTitleAnimation);
+    EXPECT_FALSE(session.RunDueTick()) << "one tick per period";
+
+    // The tab was hidden for seven seconds: one late tick, then a period on.
+    const uint32_t frame = session.view().titleFrame;
+    clock.now += 7000;
+    EXPECT_TRUE(session.RunDueTick());
+    EXPECT_FALSE(session.RunDueTick());
+    EXPECT_EQ(session.view().titleFrame, frame + 1);
+    EXPECT_EQ(session.WaitMs(), 100);
+
+    // The information page kills the timer: the page sleeps until an event.
+    session.Press(430, 240);
+    session.Release(430, 240);
+    clock.now += 100;
+    EXPECT_TRUE(session.RunDueTick());
+    EXPECT_FALSE(session.timerRunning());
+    EXPECT_EQ(session.WaitMs(), -1);
+    clock.now += 10000;
+    EXPECT_FALSE(session.RunDueTick());
+}
+
+TEST_F(WebSessionTest, FrameAndStateMatchTheHeadlessGame) {
+    PageClock clock;
+    WebSession web(GameAtlas(), clock.Hooks());
+    HeadlessSession headless(GameAtlas());
+    // The title, the information page with a hover label, back, the cockpit.
+    auto both = [&](auto&& step) {
+        step(web);
+        step(headless);
+    };
+    struct Step {
+        const char* what;
+        int press = -1, x = 0, y = 0, ticks = 0;
+    };
+    const Step steps[] = {
+        {"title", -1, 0, 0, 3},          {"page", 1, 430, 240, 1}, {"label", 2, 281, 342, 0},
+        {"back", 1, 200, 390, 3},        {"start", 1, 330, 230, 1}, {"fly", -1, 0, 0, 5},
+    };
+    bool first = true;
+    for (const Step& s : steps) {
+        if (s.press == 1) {
+            both([&](auto& g) {
+                g.Press(s.x, s.y);
+                g.Release(s.x, s.y);
+            });
+        } else if (s.press == 2) {
+            both([&](auto& g) { g.Move(s.x, s.y); });
+        }
+        both([&](auto& g) { g.Tick(s.ticks); });
+        ASSERT_EQ(web.StateJson(), headless.StateJson()) << s.what;
+        ASSERT_TRUE(web.RefreshFrame() || !first) << s.what;
+        first = false;
+        const HeadlessHost& h = headless.host();
+        int differing = 0;
+        for (int y = 0; y < kClientHeight; ++y) {
+            for (int x = 0; x < kClientWidth; ++x) {
+                const Rgb c = h.window().Color(h.palette(), x, y);
+                const uint8_t* p = web.frame() + (static_cast<size_t>(y) * kClientWidth + x) * 4;
+                if (p[0] != c.red || p[1] != c.green || p[2] != c.blue || p[3] != 255) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0) << s.what;
+    }
+    EXPECT_FALSE(web.RefreshFrame()) << "nothing changed since the last frame";
+    web.Tick(1);
+    EXPECT_TRUE(web.RefreshFrame());
+}
+
+TEST_F(WebSessionTest, ScriptedTicksStopAtAQuitRequest) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.Tick(3);
+    session.Press(572, 253);  // QUIT on the title
+    session.Release(572, 253);
+    ASSERT_TRUE(session.quitRequested());
+    const std::string before = session.StateJson();
+    session.Tick(10);
+    EXPECT_EQ(session.StateJson(), before);
+    clock.now += 1000;
+    EXPECT_FALSE(session.RunDueTick());
+}
+
+TEST(WebAtlas, BytesAreRefusedWithTheWordsOfTheFileLoader) {
+    const std::string dir = ::testing::TempDir();
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<uint8_t> wrongDepth(14 + 40 + 1024 + 64, 0);
+    wrongDepth[0] = 'B';
+    wrongDepth[1] = 'M';
+    wrongDepth[14] = 40;
+    wrongDepth[18] = 8;
+    wrongDepth[22] = 8;
+    wrongDepth[26] = 1;
+    wrongDepth[28] = 24;
+    const Case cases[] = {
+        {"empty.bmp", {}},
+        {"text.bmp", {'h', 'e', 'l', 'l', 'o'}},
+        {"wrong-depth.bmp", wrongDepth},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(c.bytes.data()),
+                                                    static_cast<std::streamsize>(c.bytes.size()));
+        std::string fromFile, fromBytes;
+        EXPECT_EQ(LoadAtlas(path, fromFile), nullptr) << c.name;
+        EXPECT_EQ(LoadAtlasBytes(c.bytes.data(), c.bytes.size(), path, fromBytes), nullptr) << c.name;
+        EXPECT_FALSE(fromBytes.empty()) << c.name;
+        EXPECT_EQ(fromBytes, fromFile) << c.name;
+    }
+}
+
+TEST_F(WebSessionTest, GeneratedAtlasServesFromBytes) {
+    const std::vector<uint8_t> bytes = FileBytes(AVELUNE_ATLAS);
+    std::string error;
+    auto atlas = LoadAtlasBytes(bytes.data(), bytes.size(), "prop.bmp", error);
+    ASSERT_NE(atlas, nullptr) << error;
+    EXPECT_EQ(atlas->GetWidth(), kAtlasWidth);
+}
+
+#ifdef AVELUNE_HAS_DESKTOP
+TEST(WebTexts, AboutBoxSaysWhatTheDesktopsSays) {
+    std::vector<std::string> desktop;
+    for (const DialogControl& control : kAboutControls) {
+        if (control.kind == ControlKind::kCentredText) desktop.push_back(control.text);
+    }
+    ASSERT_EQ(desktop.size(), kAboutLines.size());
+    for (size_t i = 0; i < desktop.size(); ++i) EXPECT_EQ(kAboutLines[i], desktop[i]);
+}
+#endif
