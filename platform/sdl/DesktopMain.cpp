@@ -2,6 +2,7 @@
 // settings, finds and checks the atlas, opens the window and runs the game.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -96,7 +97,12 @@ int RunDesktop(int argc, char** argv) {
     const std::string settingsPath = SettingsPath();
     std::string warning;
     DesktopSettings settings = settingsPath.empty() ? DesktopSettings{} : LoadSettings(settingsPath, warning);
-    if (!warning.empty()) std::fprintf(stderr, "avelune: warning: %s\n", warning.c_str());
+    // One warning a line: a bad key-map line names its own number.
+    for (size_t from = 0; from < warning.size();) {
+        const size_t end = std::min(warning.find('\n', from), warning.size());
+        std::fprintf(stderr, "avelune: warning: %s\n", warning.substr(from, end - from).c_str());
+        from = end + 1;
+    }
 
     // The start sound and the icon lie beside the atlas.
     const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
