@@ -74,7 +74,8 @@ int RunDesktop(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("%s (avelune %s)\n", kVersionText, AVELUNE_VERSION);
+        // The program and its version first, as version lines go; then the game's own words.
+        std::printf("avelune %s\n%s\n", AVELUNE_VERSION, kVersionText);
         return 0;
     }
 
