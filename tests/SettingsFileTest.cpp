@@ -179,3 +179,33 @@ TEST(SettingsFile, FlightsKeptReadsBackAndIsChecked) {
 }
 
 #endif  // AVELUNE_HAS_DESKTOP
+
+namespace {
+
+// Mute, pause on focus loss and the key map ride in the same file; a bad
+// key-map line is named with its number and keeps only its control's default.
+TEST(SettingsFile, KeyMapLinesAreReadEachOnItsOwnAndWrittenBack) {
+    const std::string dir = MakeTempDir();
+    const std::string path = dir + "/settings.ini";
+    WriteText(path, "scale=2\nmute=1\nkey.PadUp = Nope\npause_on_focus_loss=1\nkey.PowerUp = W\nbutton.X = A\n");
+    std::string warning;
+    const DesktopSettings s = LoadSettings(path, warning);
+    EXPECT_EQ(s.scale, 2);
+    EXPECT_TRUE(s.muted);
+    EXPECT_TRUE(s.pauseOnFocusLoss);
+    EXPECT_EQ(warning, path + " line 3: no key is called 'Nope'; PadUp keeps Up, KP_8\n" + path +
+                           " line 6: no control is called 'X'")
+        << warning;
+    // W leaves the lift lever it had by default.
+    EXPECT_EQ(keymap::FormatMapLines(s.keys), "key.PowerUp = W\nkey.LiftOff = \n");
+
+    std::string error;
+    ASSERT_TRUE(SaveSettings(path, s, error)) << error;
+    warning.clear();
+    EXPECT_EQ(LoadSettings(path, warning), s);
+    EXPECT_EQ(warning, "");
+    EXPECT_EQ(FormatSettings(DesktopSettings{}).find("key."), std::string::npos);
+    fs::remove_all(dir);
+}
+
+}  // namespace
