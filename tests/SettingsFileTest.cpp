@@ -35,6 +35,7 @@ TEST(SettingsFile, WhatIsSavedIsReadBack) {
     // clang-format off
     const DesktopSettings cases[] = {
         {0, false}, {1, false}, {2, true}, {8, true}, {3, false},
+        {.scale = 2, .laterLines = {"volume=11", "theme=night"}},  // a later version's keys survive a save
     };
     // clang-format on
     for (const DesktopSettings& s : cases) {
@@ -63,7 +64,7 @@ TEST(SettingsFile, ReadsWhatAPersonMightWrite) {
         {"",                                        {0, false}},
         {"scale=3\n",                               {3, false}},
         {"  fullscreen = 1 \r\n# note\n\nscale=2",  {2, true}},
-        {"scale=4\nvolume=11\n",                    {4, false}},   // a later version's key
+        {"scale=4\nvolume=11\n",                    {.scale = 4, .laterLines = {"volume=11"}}},   // a later version's key, kept
         {"scale=2\nscale=5\n",                      {5, false}},   // the last word counts
     };
     // clang-format on

@@ -47,6 +47,7 @@ std::string FormatSettings(const DesktopSettings& settings) {
     if (settings.muted) text += "mute=1\n";
     if (settings.pauseOnFocusLoss) text += "pause_on_focus_loss=1\n";
     text += keymap::FormatMapLines(settings.keys);
+    for (const std::string& line : settings.laterLines) text += line + "\n";
     return text;
 }
 
@@ -105,9 +106,11 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
                 return false;
             }
             (key == "mute" ? read.muted : read.pauseOnFocusLoss) = value == "1";
+        } else {
+            // A later version's key: kept and written back unchanged, so the
+            // versions can share the file.
+            read.laterLines.push_back(trimmed);
         }
-        // Keys of later versions are left alone, so an older program can
-        // share the file.
     }
     settings = read;
     return true;

@@ -17,6 +17,9 @@ struct DesktopSettings {
     bool muted = false;       // the start sound stays silent
     bool pauseOnFocusLoss = false;
     keymap::Keymap keys = keymap::Keymap::Defaults();
+    // Lines of keys this version does not know (a later version's), written
+    // back as they were so that saving here never drops them.
+    std::vector<std::string> laterLines = {};
     friend bool operator==(const DesktopSettings&, const DesktopSettings&) = default;
 };
 
