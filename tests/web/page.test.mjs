@@ -206,3 +206,8 @@ test('the page transfers under 600 KB', async () => {
     await counted.close();
   }
 });
+
+test('the module\'s memory functions agree with byte loops', () => {
+  const run = spawnSync(process.execPath, [path.join(siteDir, '..', 'bin', 'avelune_web_memory_test.js')], { encoding: 'utf8' });
+  assert.equal(run.status, 0, run.stdout + run.stderr);
+});
