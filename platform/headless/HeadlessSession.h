@@ -9,6 +9,7 @@
 #include "flightfile/FlightTaker.h"
 #include "flightfile/Replayer.h"
 #include "game/AveluneView.h"
+#include "recorder/FlightRecorder.h"
 #include "platform/headless/HeadlessHost.h"
 
 class HeadlessSession {
@@ -31,6 +32,8 @@ public:
 
     // The approaches as flight files see them.
     flightfile::FlightTaker& flights() { return flights_; }
+    // The approaches as the debrief sees them.
+    const recorder::FlightRecorder& recorder() const { return recorder_; }
     // Replays a flight from its snapshot; the taker follows it, so the
     // replayed approach can be saved again.
     flightfile::Replayer::Status Replay(flightfile::Replayer& replayer);
@@ -42,4 +45,5 @@ private:
     HeadlessHost host_;
     std::unique_ptr<CAveluneView> view_;
     flightfile::FlightTaker flights_;
+    recorder::FlightRecorder recorder_;
 };
