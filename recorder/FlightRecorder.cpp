@@ -251,7 +251,7 @@ void FlightRecorder::AfterTick(const FlightState& s) {
                 r.stretches.back().clearedFeet = sample.feetToGo;
             }
             anyWarned_ = any;
-            if (sample.judged == Judged::kWarning) ++sum.secondsWarned;
+            if (sample.judged != Judged::kClear) ++sum.secondsWarned;
             UpdateLimits(sum, sample);
             sum.endFeet = sample.feetToGo;
             Decide(r);

@@ -116,7 +116,7 @@ struct Summary {
     uint32_t secondsFlown = 0;    // flight steps, one simulated second each
     uint32_t ticks = 0;
     uint32_t judgements = 0;
-    uint32_t secondsWarned = 0;   // judgements that chose the warning screen
+    uint32_t secondsWarned = 0;   // judgements with some warning limit passed (warning or failure chosen)
     LimitSummary limits[kLimits];
     int32_t startFeet = 0, endFeet = 0;
     // Stable: no warning limit passed over the last third of the way flown.
