@@ -170,13 +170,13 @@ double LimitValue(const Mark& m, Limit limit) {
     switch (limit) {
     case Limit::kAirspeed: return m.airspeed;
     case Limit::kLocalizer: return m.localizerNeedle;
-    case Limit::kGlideSlope: return m.altitude;
+    case Limit::kGlideSlope: return m.altitude - Reference(m.feetToGo);
     }
     return 0;
 }
 
 const Panel& PanelOf(const Plot& plot, Limit limit) {
-    return limit == Limit::kAirspeed ? plot.airspeed : limit == Limit::kLocalizer ? plot.plan : plot.profile;
+    return limit == Limit::kAirspeed ? plot.airspeed : limit == Limit::kLocalizer ? plot.plan : plot.offPath;
 }
 
 std::string OutcomeText(const Summary& s) {
@@ -268,12 +268,16 @@ Plot BuildDebrief(const Recording& r) {
     const double far = std::max({static_cast<double>(sum.startFeet), kFeetPerMile, first});
     plot.farFeet = std::ceil(far / kFeetPerMile - 1e-9) * kFeetPerMile;
     plot.nearFeet = 0;
-    plot.profile = {kLeft, 62, kRight, 330, 0, 1};
-    plot.plan = {kLeft, 364, kRight, 494, 0, 100};
-    plot.airspeed = {kLeft, 528, kRight, 658, 0, 1};
+    plot.profile = {kLeft, 62, kRight, 272, 0, 1};
+    plot.offPath = {kLeft, 302, kRight, 402, -1, 1};
+    plot.plan = {kLeft, 436, kRight, 546, 0, 100};
+    plot.airspeed = {kLeft, 580, kRight, 690, 0, 1};
 
     double maxAlt = Reference(plot.farFeet) + kFailOffPath, minAlt = 0, maxSpeed = recorder::kAirspeedFailAbove;
+    double maxOff = kFailOffPath + 40;
     for (const Sample& s : r.samples) {
+        if (s.judged != recorder::Judged::kArrived)
+            maxOff = std::max(maxOff, std::abs(s.altitude - Reference(s.feetToGo)));
         maxAlt = std::max<double>(maxAlt, s.altitude);
         minAlt = std::min<double>(minAlt, s.altitude);
         maxSpeed = std::max<double>(maxSpeed, s.airspeed);
@@ -284,23 +288,33 @@ Plot BuildDebrief(const Recording& r) {
     const double speedStep = NiceStep(maxSpeed + 20, 6);
     plot.airspeed.high = NiceCeil(maxSpeed + 20, speedStep);
 
-    const Panel* panels[] = {&plot.profile, &plot.plan, &plot.airspeed};
+    const double offStep = NiceStep(2 * maxOff, 4);
+    plot.offPath.high = NiceCeil(maxOff, offStep);
+    plot.offPath.low = -plot.offPath.high;
+
+    const Panel* panels[] = {&plot.profile, &plot.offPath, &plot.plan, &plot.airspeed};
 
     // Title.
     paint.Text(kLeft, 30, "Approach debrief: " + OutcomeText(sum), 18, kInk, "title", Align::kLeft, true);
     if (r.replayed) paint.Text(kRight, 30, "watched from a flight file", 11, kMuted, "title.note", Align::kRight);
 
+    auto hband = [&](const Panel& p, double lo, double hi, Colour c, const char* role) {
+        const float y0 = static_cast<float>(p.Y(hi)), y1 = static_cast<float>(p.Y(lo));
+        if (y1 > y0) paint.Rect(p.left, y0, p.right, y1, c, role);
+    };
     // Profile: the corridor, the warning strips and the failure zones about the glide path.
     Band(paint, plot, plot.profile, FailAbove, Sky, kFailFill, "profile.fail-band");
     Band(paint, plot, plot.profile, Ground, FailBelow, kFailFill, "profile.fail-band");
     Band(paint, plot, plot.profile, WarnAbove, FailAbove, kWarnFill, "profile.warn-band");
     Band(paint, plot, plot.profile, FailBelow, WarnBelow, kWarnFill, "profile.warn-band");
     Band(paint, plot, plot.profile, WarnBelow, WarnAbove, kCorridor, "profile.corridor");
+    // The same limits as feet off the glide path, where they can be seen.
+    hband(plot.offPath, kFailOffPath, plot.offPath.high, kFailFill, "offpath.fail-band");
+    hband(plot.offPath, plot.offPath.low, -kFailOffPath, kFailFill, "offpath.fail-band");
+    hband(plot.offPath, kWarnOffPath, kFailOffPath, kWarnFill, "offpath.warn-band");
+    hband(plot.offPath, -kFailOffPath, -kWarnOffPath, kWarnFill, "offpath.warn-band");
+    hband(plot.offPath, -kWarnOffPath, kWarnOffPath, kCorridor, "offpath.corridor");
     // Plan and airspeed: fixed limits.
-    auto hband = [&](const Panel& p, double lo, double hi, Colour c, const char* role) {
-        const float y0 = static_cast<float>(p.Y(hi)), y1 = static_cast<float>(p.Y(lo));
-        if (y1 > y0) paint.Rect(p.left, y0, p.right, y1, c, role);
-    };
     hband(plot.plan, recorder::kNeedleFailHigh, 100, kFailFill, "plan.fail-band");
     hband(plot.plan, 0, recorder::kNeedleFailLow, kFailFill, "plan.fail-band");
     hband(plot.plan, recorder::kNeedleWarnHigh, recorder::kNeedleFailHigh, kWarnFill, "plan.warn-band");
@@ -318,10 +332,12 @@ Plot BuildDebrief(const Recording& r) {
 
 
     // Value axes.
-    std::vector<double> altTicks, speedTicks;
+    std::vector<double> altTicks, speedTicks, offTicks;
+    for (double t = plot.offPath.low; t <= plot.offPath.high + 1e-6; t += offStep) offTicks.push_back(t);
     for (double t = plot.profile.low; t <= plot.profile.high + 1e-6; t += altStep) altTicks.push_back(t);
     for (double t = 0; t <= plot.airspeed.high + 1e-6; t += speedStep) speedTicks.push_back(t);
     Axis(paint, plot.profile, altTicks, "Profile: altitude against the glide path", "altitude (ft)");
+    Axis(paint, plot.offPath, offTicks, "Glide slope: height above (+) or below (-) the glide path", "off path (ft)");
     Axis(paint, plot.plan, {0, 25, 50, 75, 100}, "Plan: localizer needle (50 on the centre line)",
          "needle (units)");
     Axis(paint, plot.airspeed, speedTicks, "Airspeed", "airspeed (mph)");
@@ -349,6 +365,11 @@ Plot BuildDebrief(const Recording& r) {
     hline(plot.plan, recorder::kNeedleFailLow, kFailLine, "plan.fail-line", false);
     hline(plot.plan, recorder::kNeedleFailHigh, kFailLine, "plan.fail-line", false);
     hline(plot.plan, recorder::kNeedleCentre, kPath, "plan.centre", false);
+    hline(plot.offPath, kWarnOffPath, kWarnLine, "offpath.warn-line", true);
+    hline(plot.offPath, -kWarnOffPath, kWarnLine, "offpath.warn-line", true);
+    hline(plot.offPath, kFailOffPath, kFailLine, "offpath.fail-line", false);
+    hline(plot.offPath, -kFailOffPath, kFailLine, "offpath.fail-line", false);
+    hline(plot.offPath, 0, kPath, "offpath.glide-path", false);
     hline(plot.airspeed, recorder::kAirspeedWarnAbove, kWarnLine, "airspeed.warn-line", true);
     hline(plot.airspeed, recorder::kAirspeedFailAbove, kFailLine, "airspeed.fail-line", false);
     auto pathLine = [&](double (*f)(double), Colour c, float width, const char* role, bool dashed) {
@@ -365,15 +386,17 @@ Plot BuildDebrief(const Recording& r) {
     pathLine(Reference, kPath, 1.5f, "profile.glide-path", false);
 
     // The traces.
-    std::vector<Point> alt, needle, speed;
+    std::vector<Point> alt, off, needle, speed;
     for (const Sample& s : r.samples) {
         const float x = static_cast<float>(plot.X(s.feetToGo));
         alt.push_back({x, static_cast<float>(plot.profile.Y(s.altitude))});
         if (s.judged == recorder::Judged::kArrived) continue;  // past the threshold the instruments rest
+        off.push_back({x, static_cast<float>(plot.offPath.Y(s.altitude - Reference(s.feetToGo)))});
         needle.push_back({x, static_cast<float>(plot.plan.Y(s.localizerNeedle))});
         speed.push_back({x, static_cast<float>(plot.airspeed.Y(s.airspeed))});
     }
     paint.Polyline(std::move(alt), kTrace, 2, "profile.trace");
+    paint.Polyline(std::move(off), kTrace, 2, "offpath.trace");
     paint.Polyline(std::move(needle), kTrace, 2, "plan.trace");
     paint.Polyline(std::move(speed), kTrace, 2, "airspeed.trace");
 
@@ -386,7 +409,9 @@ Plot BuildDebrief(const Recording& r) {
                    11, c, "stability.label", Align::kLeft, false, true);
     }
 
-    // The marks.
+    for (const Panel* p : panels) Frame(paint, *p);
+
+    // The marks, over the frames.
     float failLabelY = plot.profile.top + 14;
     for (const Mark& m : r.marks) {
         const float x = static_cast<float>(plot.X(m.feetToGo));
@@ -399,7 +424,9 @@ Plot BuildDebrief(const Recording& r) {
         const Panel& p = PanelOf(plot, m.limit);
         const float y = static_cast<float>(p.Y(LimitValue(m, m.limit)));
         if (m.kind == Mark::Kind::kWarningBegan) {
-            paint.Fill({{x - 5, y - 11}, {x + 5, y - 11}, {x, y - 2}}, kWarnLine, "mark.warning");
+            // Above the trace, pointing at it; below where the panel's top is too near.
+            if (y - 11 >= p.top) paint.Fill({{x - 5, y - 11}, {x + 5, y - 11}, {x, y - 2}}, kWarnLine, "mark.warning");
+            else paint.Fill({{x - 5, y + 11}, {x + 5, y + 11}, {x, y + 2}}, kWarnLine, "mark.warning");
         } else {
             paint.Line({x - 5, y - 5}, {x + 5, y + 5}, kFailLine, 2.5f, "mark.failed");
             paint.Line({x - 5, y + 5}, {x + 5, y - 5}, kFailLine, 2.5f, "mark.failed");
@@ -412,7 +439,6 @@ Plot BuildDebrief(const Recording& r) {
             failLabelY += 14;
         }
     }
-    for (const Panel* p : panels) Frame(paint, *p);
 
     // The summary.
     float y = plot.profile.top + 4;

@@ -1,7 +1,8 @@
 // The debrief of one approach, drawn once as a list of shapes in logical
 // units (one unit is one pixel at 1x, y downward) that every back end
 // renders the same way: the profile (altitude against the glide path, with
-// the bands where the glide-slope deviation warns and fails), the plan (the
+// the bands where the glide-slope deviation warns and fails, and below it the
+// same as feet off the glide path), the plan (the
 // localizer needle with its warning and failure lines) and the airspeed, all
 // three against distance to the threshold on one axis; marks where each
 // warning began and where the approach failed or arrived; the summary and a
@@ -52,7 +53,7 @@ struct Panel {
 struct Plot {
     float width = 0, height = 0;
     double nearFeet = 0, farFeet = 0;  // the distance axis: far at the left, the threshold at the right
-    Panel profile, plan, airspeed;
+    Panel profile, offPath, plan, airspeed;  // offPath: the profile's limits as feet off the glide path
     std::vector<Primitive> items;
     double X(double feetToGo) const;   // on every panel (they share left and right)
     // The items of one role, in drawing order.
@@ -60,7 +61,7 @@ struct Plot {
 };
 
 constexpr float kPlotWidth = 1040;
-constexpr float kPlotHeight = 716;
+constexpr float kPlotHeight = 752;
 
 // Round steps for an axis: 1, 2 or 5 times a power of ten, about `count`
 // of them across `span`.
