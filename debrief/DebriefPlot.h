@@ -31,7 +31,10 @@ enum class Align : uint8_t { kLeft, kCentre, kRight };
 struct Primitive {
     enum class Kind : uint8_t { kLine, kPolyline, kFill, kText };
     Kind kind = Kind::kLine;
-    std::vector<Point> points;  // a line: two; a polyline: its points; a fill: a closed polygon; text: its anchor
+    // A line: two points; a polyline: its points; text: its anchor. A fill
+    // is convex with fewer than six points; with six or more it is a strip,
+    // its upper edge left to right and then its lower edge right to left.
+    std::vector<Point> points;
     Colour colour;
     float width = 1;            // stroke width
     bool dashed = false;

@@ -40,6 +40,8 @@ public:
     void RememberScale(int scale);
     // The atlas's hash, written into saved flights and checked on opening them.
     void SetAtlasHash(uint64_t hash) { atlasHash_ = hash; }
+    // The atlas file, so a logbook entry's flight can be replayed for its debrief.
+    void SetAtlasPath(std::string path) { atlasPath_ = std::move(path); }
 
     // Opens the window and its renderer; false (with `error`) when it cannot.
     bool Open(std::string& error);
@@ -88,6 +90,7 @@ private:
     std::unique_ptr<CAveluneView> view_;
     std::unique_ptr<DesktopFlights> flights_;
     uint64_t atlasHash_ = 0;
+    std::string atlasPath_;
     bool quit_ = false;
 
     PictureLayout layout_;
