@@ -317,7 +317,7 @@ void DesktopFlights::DrawWatchWindow() {
 
 void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(560, 300), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(820, 300), ImGuiCond_Appearing);
     ImGui::SetNextWindowPos(ImVec2(40, 60), ImGuiCond_Appearing);
     TitleText();
     const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
@@ -337,8 +337,8 @@ void DesktopFlights::DrawLogbook() {
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Margins mph/needle/ft", ImGuiTableColumnFlags_WidthFixed, 150);
             ImGui::TableSetupColumn("Verdict");
-            ImGui::TableSetupColumn("");
-            ImGui::TableSetupColumn("");
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 60);
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 70);
             ImGui::TableHeadersRow();
             for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
                 const logbook::Entry& e = entries[static_cast<size_t>(i)];
