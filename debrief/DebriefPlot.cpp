@@ -50,7 +50,7 @@ std::string Format(const char* format, double v) {
 
 std::string Miles(double feet) { return Format("%.1f mi", feet / kFeetPerMile); }
 
-std::string Signed(int v, const char* unit) {
+std::string WithUnit(int v, const char* unit) {
     return std::to_string(v) + unit;
 }
 
@@ -467,8 +467,8 @@ Plot BuildDebrief(const Recording& r) {
         const recorder::LimitSummary& l = sum.of(lr.limit);
         const Colour c = l.failMargin < 0 ? kFailLine : l.warnMargin < 0 ? kWarnLine : kInk;
         paint.Text(cols[0], y, lr.name, 12, kInk, "summary.limit");
-        paint.Text(cols[1], y, Signed(l.worst, lr.unit), 12, c, "summary.worst", Align::kRight);
-        paint.Text(cols[2], y, Signed(l.failMargin, lr.unit), 12, c, "summary.margin", Align::kRight, true);
+        paint.Text(cols[1], y, WithUnit(l.worst, lr.unit), 12, c, "summary.worst", Align::kRight);
+        paint.Text(cols[2], y, WithUnit(l.failMargin, lr.unit), 12, c, "summary.margin", Align::kRight, true);
         paint.Text(cols[3], y, std::to_string(l.secondsWarned) + " s", 12, kInk, "summary.warned", Align::kRight);
         y += 19;
     }

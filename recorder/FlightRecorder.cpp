@@ -213,7 +213,7 @@ void FlightRecorder::OnInput(InputKind kind, int x, int y, const FlightState& s)
     if (flying && (!wasFlying || setUp)) {
         Begin(s);
     } else if (active_) {
-        ++current_.inputsSeen;
+        if (current_.inputsSeen < UINT32_MAX) ++current_.inputsSeen;
         if (current_.inputs.size() < kMaxInputs) current_.inputs.push_back({current_.summary.ticks, kind, x, y});
         if (wasFlying && !flying) End(s, Outcome::kLeft);
     }

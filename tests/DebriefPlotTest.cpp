@@ -39,6 +39,13 @@ recorder::Recording Recorded(const std::string& name) {
     return r ? *r : recorder::Recording{};
 }
 
+// The font caches go when the tests are done, so the leak checker sees only ours.
+class FontCaches : public ::testing::Environment {
+public:
+    void TearDown() override { cairo_debrief::ReleaseFonts(); }
+};
+[[maybe_unused]] ::testing::Environment* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+
 double OffPath(const recorder::Sample& s) { return s.altitude - std::max(s.feetToGo, 0) / 15.0; }
 
 TEST(DebriefPlot, RoundSteps) {

@@ -2,6 +2,7 @@
 
 #include <cairo-svg.h>
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cctype>
 #include <cmath>
@@ -117,6 +118,8 @@ bool WriteDebrief(const debrief::Plot& plot, const std::string& path, std::strin
     if (EndsWith(path, ".svg")) {
         std::unique_ptr<cairo_surface_t, SurfaceFree> surface(
             cairo_svg_surface_create_for_stream(Append, &bytes, plot.width * scale, plot.height * scale));
+        // One logical unit is one pixel, as in the PNG.
+        cairo_svg_surface_set_document_unit(surface.get(), CAIRO_SVG_UNIT_PX);
         {
             std::unique_ptr<cairo_t, ContextFree> cr(cairo_create(surface.get()));
             Paint(cr.get(), plot, scale);
@@ -145,6 +148,11 @@ bool WriteDebrief(const debrief::Plot& plot, const std::string& path, std::strin
         return false;
     }
     return true;
+}
+
+void ReleaseFonts() {
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 }  // namespace cairo_debrief

@@ -18,4 +18,9 @@ bool WriteDebrief(const debrief::Plot& plot, const std::string& path, std::strin
 // The plot as 0xAARRGGBB pixels, rows top-down, at `scale`.
 std::vector<uint32_t> RenderPixels(const debrief::Plot& plot, double scale, int& width, int& height);
 
+// Lets go of the font caches cairo and fontconfig keep for the life of the
+// process; a program that has drawn its last debrief calls it before it ends
+// (a later drawing builds them again).
+void ReleaseFonts();
+
 }  // namespace cairo_debrief

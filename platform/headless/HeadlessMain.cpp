@@ -164,7 +164,9 @@ bool WriteDebriefFile(HeadlessSession& session, const std::string& path) {
     const recorder::Recording* r = LatestRecording(session, "debrief", path);
     if (r == nullptr) return false;
     std::string error;
-    if (!cairo_debrief::WriteDebrief(debrief::BuildDebrief(*r), path, error)) {
+    const bool written = cairo_debrief::WriteDebrief(debrief::BuildDebrief(*r), path, error);
+    cairo_debrief::ReleaseFonts();  // the program draws no more
+    if (!written) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return false;
     }
