@@ -8,6 +8,7 @@
 
 #include "flightfile/FlightTaker.h"
 #include "flightfile/Replayer.h"
+#include "keymap/Keymap.h"
 #include "game/AveluneView.h"
 #include "recorder/FlightRecorder.h"
 #include "platform/headless/HeadlessHost.h"
@@ -23,6 +24,11 @@ public:
     void Press(int x, int y);
     void Release(int x, int y);
     void Move(int x, int y);
+    // A key of the default map goes down or comes up: a press or release at
+    // its control's centre, exactly as a click there. Key() is both at once.
+    void KeyDown(std::string_view name);
+    void KeyUp(std::string_view name);
+    void Key(std::string_view name);
 
     // The flight state record as one JSON line, plus timerRunning and quit.
     std::string StateJson() const;
@@ -46,4 +52,6 @@ private:
     std::unique_ptr<CAveluneView> view_;
     flightfile::FlightTaker flights_;
     recorder::FlightRecorder recorder_;
+    keymap::Keymap keys_ = keymap::Keymap::Defaults();
+    keymap::HeldInputs held_;
 };

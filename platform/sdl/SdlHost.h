@@ -42,6 +42,10 @@ public:
     void StartSound(const std::string& fileName) override;
     int Rand() override { return rand_.Next(); }
 
+    // A muted host plays no sound; muting stops one playing.
+    void SetMuted(bool muted);
+    bool muted() const { return muted_; }
+
     // Whether the start sound's audio device is still open.
     bool soundOpen() const { return audio_ != 0; }
     // Closes the audio device (and SDL's audio) once the sound has played
@@ -73,5 +77,6 @@ private:
     bool quitRequested_ = false;
     ClassicRand rand_;
     SDL_AudioDeviceID audio_ = 0;
+    bool muted_ = false;
     uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples
 };
