@@ -20,7 +20,12 @@ namespace fs = std::filesystem;
 
 int Entry::Closest() const { return std::min({airspeedMargin, needleMargin, glideSlopeMargin}); }
 
-Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName) {
+namespace {
+bool Version2(const std::string& verdict) { return verdict == "stable" || verdict == "unstable"; }
+}  // namespace
+
+Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName,
+               const Figures* figures) {
     Entry e;
     e.when = when;
     e.outcome = flight.ending;
@@ -31,15 +36,26 @@ Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const 
     e.secondsWarned = flight.cyclesWarned;
     e.verdict = flight.ending == flightfile::Ending::kFailed ? "failed" : flight.cyclesWarned > 0 ? "warned" : "clean";
     e.flight = flightName;
+    if (figures != nullptr) {
+        e.airspeedMargin = figures->airspeedMargin;
+        e.needleMargin = figures->needleMargin;
+        e.glideSlopeMargin = figures->glideSlopeMargin;
+        e.secondsWarned = figures->secondsWarned;
+        e.verdict = figures->stable ? "stable" : "unstable";
+        e.stabilityFeet = figures->stabilityFeet;
+    }
     return e;
 }
 
 std::string FormatEntry(const Entry& e) {
-    return std::string(kLineTag) + " " + std::to_string(kLineVersion) + " when=" + e.when +
+    // The recorder's verdicts need version 2; the others are written as before.
+    const bool v2 = Version2(e.verdict);
+    return std::string(kLineTag) + " " + (v2 ? "2" : "1") + " when=" + e.when +
            " outcome=" + flightfile::EndingName(e.outcome) + " seconds=" + std::to_string(e.seconds) +
            " airspeed-margin=" + std::to_string(e.airspeedMargin) + " needle-margin=" +
            std::to_string(e.needleMargin) + " glide-slope-margin=" + std::to_string(e.glideSlopeMargin) +
-           " warned=" + std::to_string(e.secondsWarned) + " verdict=" + e.verdict + " flight=" + e.flight;
+           " warned=" + std::to_string(e.secondsWarned) + " verdict=" + e.verdict + (v2 ? " stability-ft=" + std::to_string(e.stabilityFeet) : std::string()) +
+           " flight=" + e.flight;
 }
 
 namespace {
@@ -78,21 +94,27 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         why = "it was written in version " + w[1] + " by a later program";
         return false;
     }
-    const char* keys[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
-                          "warned", "verdict", "flight"};
-    constexpr size_t kKeys = sizeof keys / sizeof keys[0];
+    // Version 2 adds stability-ft before the flight; the values keep their places.
+    const char* keys1[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
+                           "warned", "verdict", "flight"};
+    const char* keys2[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
+                           "warned", "verdict", "flight", "stability-ft"};
+    const char* const* keys = version >= 2 ? keys2 : keys1;
+    const size_t kKeys = version >= 2 ? 10 : 9;
     if (w.size() != 2 + kKeys) {
         why = "it has " + std::to_string(w.size() - 2) + " fields where " + std::to_string(kKeys) + " were expected";
         return false;
     }
-    std::string v[kKeys];
+    std::string v[10];
     for (size_t i = 0; i < kKeys; ++i) {
+        // In version 2 the ninth word is stability-ft and the tenth the flight.
+        const size_t word = version >= 2 && i >= 8 ? (i == 8 ? 9 : 8) : i;
         const std::string prefix = std::string(keys[i]) + "=";
-        if (w[2 + i].rfind(prefix, 0) != 0) {
-            why = "'" + w[2 + i].substr(0, 40) + "' where " + keys[i] + "= was expected";
+        if (w[2 + word].rfind(prefix, 0) != 0) {
+            why = std::string("'").append(w[2 + word], 0, 40).append("' where ").append(keys[i]).append("= was expected");
             return false;
         }
-        v[i] = w[2 + i].substr(prefix.size());
+        v[i] = w[2 + word].substr(prefix.size());
     }
     Entry e;
     e.when = v[0];
@@ -120,7 +142,18 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
     e.glideSlopeMargin = static_cast<int>(n[3]);
     e.secondsWarned = static_cast<uint32_t>(n[4]);
     e.verdict = v[7];
-    if (e.verdict != "clean" && e.verdict != "warned" && e.verdict != "failed") {
+    if (version >= 2) {
+        if (!Version2(e.verdict)) {
+            why = "the verdict '" + e.verdict.substr(0, 40) + "' is not stable or unstable";
+            return false;
+        }
+        long long feet = 0;
+        if (!Number(v[9], -1000000000, 1000000000, feet)) {
+            why = "the stability-ft '" + v[9].substr(0, 40) + "' is not a whole number";
+            return false;
+        }
+        e.stabilityFeet = static_cast<int>(feet);
+    } else if (e.verdict != "clean" && e.verdict != "warned" && e.verdict != "failed") {
         why = "the verdict '" + e.verdict.substr(0, 40) + "' is not clean, warned or failed";
         return false;
     }
@@ -210,7 +243,7 @@ std::string LogbookPath(const std::string& folder) { return (fs::path(folder) / 
 std::string FlightsFolder(const std::string& folder) { return (fs::path(folder) / "flights").string(); }
 
 bool RecordApproach(const std::string& folder, const flightfile::Flight& flight, const std::string& when, int keep,
-                    std::string& error) {
+                    std::string& error, const Figures* figures) {
     std::error_code ec;
     const std::string flights = FlightsFolder(folder);
     fs::create_directories(flights, ec);
@@ -230,7 +263,7 @@ bool RecordApproach(const std::string& folder, const flightfile::Flight& flight,
         name = stem + "-" + std::to_string(n) + flightfile::kExtension;
     }
     if (!flightfile::SaveFlight((fs::path(flights) / name).string(), flight, error)) return false;
-    if (!AppendEntry(LogbookPath(folder), EntryFor(flight, when, name), error)) return false;
+    if (!AppendEntry(LogbookPath(folder), EntryFor(flight, when, name, figures), error)) return false;
     PruneFlights(flights, keep);
     return true;
 }

@@ -16,7 +16,7 @@
 namespace logbook {
 
 constexpr const char* kLineTag = "avlog";
-constexpr int kLineVersion = 1;
+constexpr int kLineVersion = 2;  // 2 adds the recorder's verdict and where it was decided
 constexpr int kDefaultFlightsKept = 200;
 
 // The limits the margins are measured to: what each may reach before the
@@ -33,7 +33,8 @@ struct Entry {
     int needleMargin = 0;      // needle units left
     int glideSlopeMargin = 0;  // ft left
     uint32_t secondsWarned = 0;
-    std::string verdict;       // clean, warned or failed
+    std::string verdict;       // version 2: stable or unstable; version 1: clean, warned or failed
+    int stabilityFeet = 0;     // version 2: feet to go where it became stable, or stopped being so
     std::string flight;        // the flight file's name in the flights folder
     friend bool operator==(const Entry&, const Entry&) = default;
 
@@ -41,8 +42,22 @@ struct Entry {
     int Closest() const;
 };
 
-// The entry for a flight that ended, flown at `when`, kept as `flightName`.
-Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName);
+// What the flight recorder made of an approach: the margins it left to each
+// failure limit at its worst, the judgements in warning, and its verdict.
+struct Figures {
+    int airspeedMargin = 0;
+    int needleMargin = 0;
+    int glideSlopeMargin = 0;
+    uint32_t secondsWarned = 0;
+    bool stable = false;
+    int stabilityFeet = 0;
+};
+
+// The entry for a flight that ended, flown at `when`, kept as `flightName`;
+// with the recorder's figures when there are any (a version 2 line), else
+// from the flight's own (version 1).
+Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const std::string& flightName,
+               const Figures* figures = nullptr);
 
 std::string FormatEntry(const Entry& entry);  // without the line end
 bool ParseEntry(const std::string& line, Entry& entry, std::string& why);
@@ -72,7 +87,7 @@ int PruneFlights(const std::string& flightsFolder, int keep);
 // named by `when` and its outcome, then the entry into `folder`/logbook.txt,
 // then the oldest flight files beyond `keep` are removed.
 bool RecordApproach(const std::string& folder, const flightfile::Flight& flight, const std::string& when, int keep,
-                    std::string& error);
+                    std::string& error, const Figures* figures = nullptr);
 std::string LogbookPath(const std::string& folder);
 std::string FlightsFolder(const std::string& folder);
 

@@ -622,4 +622,37 @@ TEST(HeadlessWindow, AScreenshotReplacesAFileThroughItsLinkWithItsMode) {
     std::filesystem::remove_all(dir);
 }
 
+// The debrief and the samples of the latest approach, or a clear refusal.
+TEST_F(HeadlessCli, DebriefAndSamplesOfTheLatestApproach) {
+    const std::string replays = std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/";
+    struct Case {
+        std::string args;
+        int status;
+        const char* err;  // in the message; empty: none
+    } const cases[] = {
+        {"--events " + replays + "overspeed-failure.events --debrief " + Dir() + "/d.svg --flight-csv " + Dir() +
+             "/d.csv",
+         0, ""},
+        {"--events /dev/null --debrief " + Dir() + "/none.png", 1, "no approach was flown, so there is no debrief"},
+        {"--events /dev/null --flight-csv " + Dir() + "/none.csv", 1, "no flight samples to write to"},
+        {"--events " + replays + "arrival.events --debrief " + Dir(), 1, "cannot write the debrief"},
+        {"--debrief", 2, "--debrief needs a value"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = Run("--atlas " + Atlas() + " " + c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.err;
+        if (*c.err) {
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err, "");
+        }
+    }
+    EXPECT_NE(Slurp(Dir() + "/d.svg").find("<svg"), std::string::npos);
+    const std::vector<std::string> rows = Lines(Slurp(Dir() + "/d.csv"));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("step,tick,feet_to_go,", 0), 0u);
+    EXPECT_EQ(rows.back().substr(rows.back().rfind(',') + 1), "warning");  // the overspeed warned, then failed
+    EXPECT_FALSE(std::filesystem::exists(Dir() + "/none.png"));
+}
+
 }  // namespace

@@ -47,7 +47,7 @@ TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
     ASSERT_TRUE(logbook::AppendEntry(path, SampleEntry(1), error)) << error;
     const std::string good = logbook::FormatEntry(SampleEntry(4));  // arrived, clean
     const std::string damaged[] = {
-        "avlog 2 " + good.substr(8),                                   // a later version
+        "avlog 3 " + good.substr(8),                                   // a later version
         good.substr(0, good.size() / 2),                               // torn
         "hello",                                                       // not an entry
         std::string(good).replace(good.find("outcome=arrived"), 15, "outcome=crashed"),
@@ -68,7 +68,7 @@ TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
     EXPECT_EQ(contents.entries[0], SampleEntry(1));
     EXPECT_EQ(contents.entries[1], SampleEntry(2));
     ASSERT_EQ(contents.notes.size(), std::size(damaged));
-    const char* expected[] = {"version 2 by a later program", "fields where", "does not begin with 'avlog'",
+    const char* expected[] = {"version 3 by a later program", "fields where", "does not begin with 'avlog'",
                               "outcome 'crashed'", "where seconds= was expected", "not a plain file name",
                               "verdict 'great'"};
     for (size_t i = 0; i < std::size(damaged); ++i) {
@@ -155,6 +155,56 @@ TEST(Logbook, RecordingKeepsTheFlightAndPrunesTheOldest) {
     flightfile::Flight back;
     EXPECT_TRUE(flightfile::LoadFlight(logbook::FlightsFolder(dir) + "/" + left[0], back, error)) << error;
     fs::remove_all(dir);
+}
+
+// Lines with the recorder's verdict (version 2) read back beside the old
+// ones; a version 2 line must carry its verdict and where it was decided.
+TEST(Logbook, RecorderVerdictsReadBesideOldLines) {
+    Entry v2 = SampleEntry(2);
+    v2.verdict = "stable";
+    v2.stabilityFeet = 31000;
+    const std::string line = logbook::FormatEntry(v2);
+    EXPECT_EQ(line.rfind("avlog 2 ", 0), 0u) << line;
+    EXPECT_NE(line.find(" verdict=stable stability-ft=31000 flight="), std::string::npos) << line;
+    const std::string old = logbook::FormatEntry(SampleEntry(4));
+    EXPECT_EQ(old.rfind("avlog 1 ", 0), 0u) << old;
+    struct Case {
+        std::string line;
+        const char* why;  // empty: reads
+    } const cases[] = {
+        {line, ""},
+        {old, ""},
+        {std::string(line).replace(line.find("verdict=stable"), 14, "verdict=clean"), "not stable or unstable"},
+        {std::string(line).replace(line.find("stability-ft=31000"), 18, "stability-ft=far"), "not a whole number"},
+        {std::string(line).erase(line.find(" stability-ft=31000"), 19), "fields where"},
+        {std::string(old).replace(old.find("verdict=clean"), 13, "verdict=stable"), "not clean, warned or failed"},
+    };
+    for (const Case& c : cases) {
+        Entry e;
+        std::string why;
+        const bool read = logbook::ParseEntry(c.line, e, why);
+        EXPECT_EQ(read, std::string(c.why).empty()) << c.line << ": " << why;
+        if (!read) {
+            EXPECT_NE(why.find(c.why), std::string::npos) << why;
+        }
+    }
+    Entry back;
+    std::string why;
+    ASSERT_TRUE(logbook::ParseEntry(line, back, why)) << why;
+    EXPECT_EQ(back, v2);
+
+    // The recorder's figures go into the entry in place of the flight's own.
+    flightfile::Flight flight;
+    flight.ending = flightfile::Ending::kArrived;
+    flight.maxAirspeed = 262;
+    const logbook::Figures figures{12, 30, 5, 4, false, 8000};
+    const Entry e = logbook::EntryFor(flight, "2026-12-09T07:00:00", "f.avflight", &figures);
+    EXPECT_EQ(e.airspeedMargin, 12);
+    EXPECT_EQ(e.needleMargin, 30);
+    EXPECT_EQ(e.glideSlopeMargin, 5);
+    EXPECT_EQ(e.secondsWarned, 4u);
+    EXPECT_EQ(e.verdict, "unstable");
+    EXPECT_EQ(e.stabilityFeet, 8000);
 }
 
 }  // namespace

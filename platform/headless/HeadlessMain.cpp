@@ -14,7 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "debrief/DebriefPlot.h"
+#include "platform/cairo/CairoDebrief.h"
 #include "platform/common/AtlasFiles.h"
+#include "platform/common/ReplaceFile.h"
+#include "recorder/FlightCsv.h"
 #include "platform/headless/EventScript.h"
 #include "flightfile/FlightFile.h"
 #include "platform/headless/HeadlessSession.h"
@@ -29,6 +33,7 @@ constexpr int kExitDiverged = 3; // the replay did not end in the flight's state
 constexpr const char* kHelp =
     "Usage: avelune --headless [--atlas FILE] [--events FILE|-] [--screenshot FILE.png]\n"
     "                          [--replay FILE.avflight] [--save-flight FILE.avflight]\n"
+    "                          [--debrief FILE.png|FILE.svg] [--flight-csv FILE.csv]\n"
     "\n"
     "Runs the game without a window. The view is created as a player's would be,\n"
     "with its 100 ms timer running; nothing happens until the events say so.\n"
@@ -41,6 +46,10 @@ constexpr const char* kHelp =
     "                      tick by tick; the events then fly on from its end\n"
     "  --save-flight FILE  at the end, save the latest approach that ended (else\n"
     "                      the one in flight) as a flight file\n"
+    "  --debrief FILE      at the end, draw the debrief of that approach (its\n"
+    "                      profile, plan and airspeed against distance, with the\n"
+    "                      limits and a summary) as PNG, or SVG for a .svg name\n"
+    "  --flight-csv FILE   at the end, write that approach's samples as CSV\n"
     "  --help              show this text\n"
     "\n"
     "Events ('#' starts a comment):\n"
@@ -55,9 +64,9 @@ constexpr const char* kHelp =
     "A line ends at LF, CR LF or CR; it holds at most 4096 bytes and no control\n"
     "bytes other than tabs. Once the game asks to quit the remaining events are\n"
     "skipped.\n"
-    "Exit status: 0 done, 1 the atlas, a screenshot or a flight save failed, 2 bad\n"
-    "arguments, events or flight file, 3 the replay went its own way (the message\n"
-    "names the first tick that differed).\n";
+    "Exit status: 0 done, 1 the atlas, a screenshot, a flight save, the debrief or\n"
+    "the samples failed, 2 bad arguments, events or flight file, 3 the replay went\n"
+    "its own way (the message names the first tick that differed).\n";
 
 struct Options {
     std::string atlas;
@@ -65,6 +74,8 @@ struct Options {
     std::string screenshot;
     std::string replay;
     std::string saveFlight;
+    std::string debrief;
+    std::string flightCsv;
 };
 
 enum class Outcome { Next, Quit, Error };
@@ -143,6 +154,40 @@ bool SaveLatestFlight(HeadlessSession& session, const std::string& path) {
     return true;
 }
 
+// The latest approach that ended, else the one in flight, for the debrief
+// and the samples.
+const recorder::Recording* LatestRecording(HeadlessSession& session, const char* what, const std::string& path) {
+    const recorder::Recording* r = session.recorder().Latest();
+    if (r == nullptr)
+        std::fprintf(stderr, "avelune: no approach was flown, so there is no %s to write to %s\n", what, path.c_str());
+    return r;
+}
+
+bool WriteDebriefFile(HeadlessSession& session, const std::string& path) {
+    const recorder::Recording* r = LatestRecording(session, "debrief", path);
+    if (r == nullptr) return false;
+    std::string error;
+    const bool written = cairo_debrief::WriteDebrief(debrief::BuildDebrief(*r), path, error);
+    cairo_debrief::ReleaseFonts();  // the program draws no more
+    if (!written) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteFlightCsv(HeadlessSession& session, const std::string& path) {
+    const recorder::Recording* r = LatestRecording(session, "flight samples", path);
+    if (r == nullptr) return false;
+    const std::string csv = recorder::FormatCsv(*r);
+    std::string reason;
+    if (!ReplaceFile(path, csv.data(), csv.size(), reason)) {
+        std::fprintf(stderr, "avelune: cannot write the flight samples %s: %s\n", path.c_str(), reason.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
@@ -169,6 +214,10 @@ int RunHeadless(int argc, char** argv) {
         }
         if (arg == "--replay" || arg == "--save-flight") {
             if (!value(arg == "--replay" ? options.replay : options.saveFlight)) return kExitUsage;
+            continue;
+        }
+        if (arg == "--debrief" || arg == "--flight-csv") {
+            if (!value(arg == "--debrief" ? options.debrief : options.flightCsv)) return kExitUsage;
             continue;
         }
         std::fprintf(stderr, "avelune: unknown argument '%s'\n%s", arg.c_str(), kHelp);
@@ -268,6 +317,8 @@ int RunHeadless(int argc, char** argv) {
         if (!options.saveFlight.empty() && !SaveLatestFlight(session, options.saveFlight) && status == kExitOk) {
             status = kExitFailure;
         }
+        if (!options.debrief.empty() && !WriteDebriefFile(session, options.debrief)) status = kExitFailure;
+        if (!options.flightCsv.empty() && !WriteFlightCsv(session, options.flightCsv)) status = kExitFailure;
     }
     return status;
 }

@@ -14,6 +14,7 @@ void HeadlessSession::Tick(int n) {
         if (!host_.timerRunning()) continue;
         view_->OnTimer();
         flights_.AfterTick(*view_);
+        recorder_.AfterTick(*view_);
     }
 }
 
@@ -24,6 +25,10 @@ void HeadlessSession::Input(flightfile::InputKind kind, int x, int y) {
     case flightfile::InputKind::kMove: view_->OnMouseMove(x, y); break;
     }
     flights_.OnInput(kind, x, y, *view_, host_.rand().state(), host_.timerRunning());
+    const recorder::InputKind seen = kind == flightfile::InputKind::kPress     ? recorder::InputKind::kPress
+                                     : kind == flightfile::InputKind::kRelease ? recorder::InputKind::kRelease
+                                                                               : recorder::InputKind::kMove;
+    recorder_.OnInput(seen, x, y, *view_);
 }
 
 void HeadlessSession::Press(int x, int y) { Input(flightfile::InputKind::kPress, x, y); }
@@ -66,6 +71,7 @@ flightfile::Replayer::Status HeadlessSession::Replay(flightfile::Replayer& repla
     ReplayAdapter target(*this);
     replayer.Begin(target);
     flights_.BeginFromSnapshot(replayer.flight());
+    recorder_.BeginFromSnapshot(*view_);
     return replayer.Run(target);
 }
 

@@ -10,6 +10,7 @@
 #include "flightfile/Replayer.h"
 #include "keymap/Keymap.h"
 #include "game/AveluneView.h"
+#include "recorder/FlightRecorder.h"
 #include "platform/headless/HeadlessHost.h"
 
 class HeadlessSession {
@@ -37,6 +38,8 @@ public:
 
     // The approaches as flight files see them.
     flightfile::FlightTaker& flights() { return flights_; }
+    // The approaches as the debrief sees them.
+    const recorder::FlightRecorder& recorder() const { return recorder_; }
     // Replays a flight from its snapshot; the taker follows it, so the
     // replayed approach can be saved again.
     flightfile::Replayer::Status Replay(flightfile::Replayer& replayer);
@@ -48,6 +51,7 @@ private:
     HeadlessHost host_;
     std::unique_ptr<CAveluneView> view_;
     flightfile::FlightTaker flights_;
+    recorder::FlightRecorder recorder_;
     keymap::Keymap keys_ = keymap::Keymap::Defaults();
     keymap::HeldInputs held_;
 };

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/common/ReplaceFile.h"
+#include "recorder/FlightCsv.h"
+
 namespace {
 
 constexpr uint64_t kMarkMs = 600;  // how long a click's mark shows
@@ -63,6 +66,10 @@ void DesktopFlights::Deliver(flightfile::InputKind kind, int x, int y) {
     case flightfile::InputKind::kMove: view_.OnMouseMove(x, y); break;
     }
     taker_.OnInput(kind, x, y, view_, host_.rand().state(), host_.timer().running());
+    const recorder::InputKind seen = kind == flightfile::InputKind::kPress     ? recorder::InputKind::kPress
+                                     : kind == flightfile::InputKind::kRelease ? recorder::InputKind::kRelease
+                                                                               : recorder::InputKind::kMove;
+    recorder_.OnInput(seen, x, y, view_);
 }
 
 void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) {
@@ -72,12 +79,27 @@ void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) {
 
 void DesktopFlights::AfterTick() {
     taker_.AfterTick(view_);
+    recorder_.AfterTick(view_);
     if (taker_.approachesEnded() == endedSeen_) return;
     endedSeen_ = taker_.approachesEnded();
     // Only approaches the player flew go into the logbook.
     if (taker_.latestEndedReplayed() || folder_.empty() || taker_.latestEnded() == nullptr) return;
+    // The recorder ends an approach on the same tick as the taker: its
+    // figures are the entry's margins and verdict.
+    logbook::Figures figures;
+    const recorder::Recording* r = recorder_.latestEnded();
+    if (r != nullptr) {
+        const recorder::Summary& sum = r->summary;
+        figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
+        figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
+        figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
+        figures.secondsWarned = sum.secondsWarned;
+        figures.stable = sum.stable;
+        figures.stabilityFeet = sum.stabilityFeet;
+    }
     std::string error;
-    if (!logbook::RecordApproach(folder_, *taker_.latestEnded(), logbook::NowText(), flightsKept_, error)) {
+    if (!logbook::RecordApproach(folder_, *taker_.latestEnded(), logbook::NowText(), flightsKept_, error,
+                                 r != nullptr ? &figures : nullptr)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         ShowError("The approach could not be kept in the logbook: " + error);
     }
@@ -117,7 +139,53 @@ bool DesktopFlights::Watch(const std::string& path) {
     paused_ = false;
     replayer_->Begin(*target_);
     taker_.BeginFromSnapshot(replayer_->flight());
+    recorder_.BeginFromSnapshot(view_);
     return true;
+}
+
+bool DesktopFlights::DebriefReady() const {
+    const recorder::Recording* r = recorder_.latestEnded();
+    return r != nullptr && (r->summary.outcome == recorder::Outcome::kArrived ||
+                            r->summary.outcome == recorder::Outcome::kFailed);
+}
+
+void DesktopFlights::OpenDebrief() {
+    if (!DebriefReady()) return;
+    const recorder::Recording& r = *recorder_.latestEnded();
+    debrief_.Open(r, r.replayed ? "Debrief of the watched flight" : "Debrief of the latest approach");
+}
+
+void DesktopFlights::ExportSamples(const std::string& path) {
+    const recorder::Recording* r = recorder_.Latest();
+    if (r == nullptr) {
+        ShowError("No approach has been flown yet, so there are no samples to export.");
+        return;
+    }
+    const std::string csv = recorder::FormatCsv(*r);
+    std::string reason;
+    if (!ReplaceFile(path, csv.data(), csv.size(), reason)) ShowError("Cannot write the samples " + path + ": " + reason);
+}
+
+void DesktopFlights::DebriefEntry(const logbook::Entry& entry) {
+    const std::string path = (std::filesystem::path(logbook::FlightsFolder(folder_)) / entry.flight).string();
+    flightfile::Flight flight;
+    std::string error;
+    if (!flightfile::LoadFlight(path, flight, error)) {
+        ShowError(error);
+        return;
+    }
+    recorder::Recording r;
+    if (atlasPath_.empty() || flight.atlasHash != atlasHash_) {
+        ShowError(path + ": the flight was flown with another atlas, so it cannot be replayed for its debrief.");
+        return;
+    }
+    if (!RecordFlight(flight, atlasPath_, r, error)) {
+        ShowError(path + ": " + error);
+        return;
+    }
+    std::string when = entry.when;
+    std::replace(when.begin(), when.end(), 'T', ' ');
+    debrief_.Open(r, "Debrief of " + when);
 }
 
 void DesktopFlights::Save(const std::string& path) {
@@ -143,7 +211,7 @@ void DesktopFlights::ReloadLogbook() {
 
 bool DesktopFlights::busy() const {
     return replayer_ != nullptr || dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() ||
-           logbookOpen_ || !marks_.empty();
+           logbookOpen_ || !marks_.empty() || debrief_.open();
 }
 
 void DesktopFlights::DrawMenu() {
@@ -160,12 +228,18 @@ void DesktopFlights::DrawMenu() {
         logbookOpen_ = true;
         ReloadLogbook();
     }
+    ImGui::Separator();
+    if (ImGui::MenuItem("Debrief...", "Ctrl+D", false, DebriefReady())) OpenDebrief();
+    if (ImGui::MenuItem("Export samples (CSV)...", nullptr, false, recorder_.Latest() != nullptr))
+        startDialog(PathDialog::kCsv, "approach.csv");
     ImGui::EndMenu();
 }
 
 void DesktopFlights::DrawPathDialog() {
     if (dialog_ == PathDialog::kNone) return;
-    const char* title = dialog_ == PathDialog::kSave ? "Save flight###path" : "Open flight###path";
+    const char* title = dialog_ == PathDialog::kSave  ? "Save flight###path"
+                        : dialog_ == PathDialog::kCsv ? "Export samples (CSV)###path"
+                                                      : "Open flight###path";
     if (dialogOpening_) {
         ImGui::OpenPopup("###path");
         dialogOpening_ = false;
@@ -179,7 +253,7 @@ void DesktopFlights::DrawPathDialog() {
         ImGui::SetNextItemWidth(-1);
         if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
         const bool enter = ImGui::InputText("##file", path_, sizeof path_, ImGuiInputTextFlags_EnterReturnsTrue);
-        const bool ok = ImGui::Button(dialog_ == PathDialog::kSave ? "Save" : "Open", ImVec2(90, 0)) || enter;
+        const bool ok = ImGui::Button(dialog_ == PathDialog::kOpen ? "Open" : "Save", ImVec2(90, 0)) || enter;
         ImGui::SameLine();
         const bool cancel = ImGui::Button("Cancel", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Escape);
         if (ok || cancel) {
@@ -188,6 +262,7 @@ void DesktopFlights::DrawPathDialog() {
             ImGui::CloseCurrentPopup();
             if (ok && which == PathDialog::kSave) Save(path_);
             if (ok && which == PathDialog::kOpen) Watch(path_);
+            if (ok && which == PathDialog::kCsv) ExportSamples(path_);
         }
         ImGui::EndPopup();
     } else {
@@ -224,6 +299,7 @@ void DesktopFlights::DrawWatchWindow() {
             if (ImGui::Button("Take over")) open = false;
         } else if (replayer_->status() == flightfile::Replayer::Status::kMatched) {
             ImGui::TextUnformatted("The flight replayed to its end.");
+            if (DebriefReady() && recorder_.latestEnded()->replayed && ImGui::Button("Debrief")) OpenDebrief();
         } else if (replayer_->status() == flightfile::Replayer::Status::kDiverged) {
             ImGui::Text("It went its own way at tick %u:", replayer_->divergedTick());
             ImGui::TextWrapped("%s", replayer_->divergence().c_str());
@@ -241,7 +317,7 @@ void DesktopFlights::DrawWatchWindow() {
 
 void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(560, 300), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(820, 300), ImGuiCond_Appearing);
     ImGui::SetNextWindowPos(ImVec2(40, 60), ImGuiCond_Appearing);
     TitleText();
     const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
@@ -253,7 +329,7 @@ void DesktopFlights::DrawLogbook() {
         ImGui::SameLine();
         ImGui::SetNextItemWidth(100);
         if (ImGui::InputInt("flight files kept", &flightsKept_)) flightsKept_ = std::clamp(flightsKept_, 1, 100000);
-        if (ImGui::BeginTable("entries", 6, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersInnerV,
+        if (ImGui::BeginTable("entries", 7, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersInnerV,
                               ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
             ImGui::TableSetupScrollFreeze(0, 1);
             ImGui::TableSetupColumn("When", ImGuiTableColumnFlags_WidthFixed, 150);
@@ -261,7 +337,8 @@ void DesktopFlights::DrawLogbook() {
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Margins mph/needle/ft", ImGuiTableColumnFlags_WidthFixed, 150);
             ImGui::TableSetupColumn("Verdict");
-            ImGui::TableSetupColumn("");
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 60);
+            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 70);
             ImGui::TableHeadersRow();
             for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
                 const logbook::Entry& e = entries[static_cast<size_t>(i)];
@@ -278,12 +355,18 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::TableNextColumn();
                 ImGui::Text("%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
                 ImGui::TableNextColumn();
-                ImGui::Text("%s%s", e.verdict.c_str(), i == best ? " (best)" : "");
+                if (e.verdict == "stable" || e.verdict == "unstable") {
+                    ImGui::Text("%s from %.1f mi%s", e.verdict.c_str(), e.stabilityFeet / 5280.0, i == best ? " (best)" : "");
+                } else {
+                    ImGui::Text("%s%s", e.verdict.c_str(), i == best ? " (best)" : "");
+                }
                 ImGui::TableNextColumn();
                 if (ImGui::SmallButton("Watch")) {
                     logbookOpen_ = false;
                     Watch((std::filesystem::path(logbook::FlightsFolder(folder_)) / e.flight).string());
                 }
+                ImGui::TableNextColumn();
+                if (ImGui::SmallButton("Debrief")) DebriefEntry(e);
                 ImGui::PopID();
             }
             ImGui::EndTable();
@@ -314,6 +397,7 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
     DrawMarks(originX, originY, pixel);
     DrawWatchWindow();
     DrawLogbook();
+    debrief_.Draw();
     DrawPathDialog();
     if (errorOpening_) {
         ImGui::OpenPopup("Avelune###flighterror");

@@ -16,7 +16,9 @@
 #include "flightfile/Replayer.h"
 #include "game/AveluneView.h"
 #include "logbook/Logbook.h"
+#include "platform/sdl/DesktopDebrief.h"
 #include "platform/sdl/SdlHost.h"
+#include "recorder/FlightRecorder.h"
 
 class DesktopFlights {
 public:
@@ -43,6 +45,14 @@ public:
 
     // Opens a flight file to watch; false with a message shown when it cannot.
     bool Watch(const std::string& path);
+
+    // The atlas file, for working out the debrief of a logbook entry.
+    void SetAtlasPath(std::string path) { atlasPath_ = std::move(path); }
+    // Whether the latest approach arrived or failed, so it has a debrief.
+    bool DebriefReady() const;
+    // Opens the debrief of the latest approach that arrived or failed (the
+    // Flight menu and Ctrl+D); nothing happens before there is one.
+    void OpenDebrief();
 
 private:
     class Target;
@@ -77,7 +87,14 @@ private:
     };
     std::vector<Mark> marks_;
 
-    enum class PathDialog { kNone, kSave, kOpen };
+    void ExportSamples(const std::string& path);
+    void DebriefEntry(const logbook::Entry& entry);
+
+    recorder::FlightRecorder recorder_;
+    DesktopDebrief debrief_;
+    std::string atlasPath_;
+
+    enum class PathDialog { kNone, kSave, kOpen, kCsv };
     PathDialog dialog_ = PathDialog::kNone;
     bool dialogOpening_ = false;
     char path_[1024] = {};

@@ -119,6 +119,7 @@ int RunDesktop(int argc, char** argv) {
     if (options.scale > 0) shell.RememberScale(scale);
     uint64_t atlasHash = 0;
     if (flightfile::HashFile(atlasPath, atlasHash, error)) shell.SetAtlasHash(atlasHash);
+    shell.SetAtlasPath(atlasPath);
     if (!shell.Open(error)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return 1;

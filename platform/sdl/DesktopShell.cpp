@@ -208,6 +208,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     const std::string dataFolder =
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
     flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
+    flights_->SetAtlasPath(atlasPath_);
 
     RenderFrame(2);
     while (!quit_) {
@@ -318,6 +319,10 @@ void DesktopShell::HandleKey(const SDL_KeyboardEvent& key) {
                 menuKey_ = 0;
             }
         }
+        return;
+    }
+    if (code == SDLK_d && mods == kCtrl) {  // Flight > Debrief...
+        if (flights_ && key.repeat == 0) flights_->OpenDebrief();
         return;
     }
     if ((code == SDLK_p && mods == 0) || code == SDLK_PAUSE) {

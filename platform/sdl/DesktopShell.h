@@ -41,6 +41,8 @@ public:
     void RememberScale(int scale);
     // The atlas's hash, written into saved flights and checked on opening them.
     void SetAtlasHash(uint64_t hash) { atlasHash_ = hash; }
+    // The atlas file, so a logbook entry's flight can be replayed for its debrief.
+    void SetAtlasPath(std::string path) { atlasPath_ = std::move(path); }
 
     // Opens the window and its renderer; false (with `error`) when it cannot.
     bool Open(std::string& error);
@@ -97,6 +99,7 @@ private:
     std::unique_ptr<DesktopKeys> keys_;
     bool pausedByFocus_ = false;   // the pause came with leaving the window
     uint64_t atlasHash_ = 0;
+    std::string atlasPath_;
     bool quit_ = false;
 
     PictureLayout layout_;

@@ -1,0 +1,202 @@
+#include "platform/sdl/DesktopDebrief.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "flightfile/Replayer.h"
+#include "game/AveluneView.h"
+#include "game/ClassicRand.h"
+#include "platform/common/AtlasFiles.h"
+
+namespace {
+
+using debrief::Primitive;
+
+ImU32 ToImGui(const debrief::Colour& c) { return IM_COL32(c.r, c.g, c.b, c.a); }
+
+void DashedLine(ImDrawList* draw, ImVec2 a, ImVec2 b, ImU32 colour, float width, float scale) {
+    const float dx = b.x - a.x, dy = b.y - a.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    if (length <= 0) return;
+    const float on = 4 * scale, period = 7 * scale;
+    for (float t = 0; t < length; t += period) {
+        const float e = std::min(t + on, length);
+        draw->AddLine(ImVec2(a.x + dx * t / length, a.y + dy * t / length),
+                      ImVec2(a.x + dx * e / length, a.y + dy * e / length), colour, width);
+    }
+}
+
+// A host for a view nobody sees: the timer is a flag, the generator the
+// runtime's, and pictures and sounds go nowhere.
+class QuietHost : public GameHost {
+public:
+    void RearmTimer(uint32_t) override { running_ = true; }
+    void KillTimer() override { running_ = false; }
+    int RecommendedSurfaceOrientation() override { return -1; }
+    std::array<Rgb, 20> SystemColors() override { return {}; }
+    void RealizePalette(const PaletteColors&) override {}
+    void ShowSurface(const uint8_t*, int, int, int) override {}
+    void DrawBlackLine(int, int, int, int) override {}
+    void PostQuit() override {}
+    void StartSound(const std::string&) override {}
+    int Rand() override { return rand_.Next(); }
+
+    bool running_ = false;
+    ClassicRand rand_;
+};
+
+class QuietTarget : public flightfile::ReplayTarget {
+public:
+    QuietTarget(CAveluneView& view, QuietHost& host, recorder::FlightRecorder& rec)
+        : view_(view), host_(host), rec_(rec) {}
+    void Restore(const FlightState& record, uint32_t randState, bool timerRunning) override {
+        static_cast<FlightState&>(view_) = record;
+        host_.rand_.SetState(randState);
+        host_.running_ = timerRunning;
+    }
+    bool TimerRunning() const override { return host_.running_; }
+    void DeliverTick() override {
+        view_.OnTimer();
+        rec_.AfterTick(view_);
+    }
+    void DeliverInput(const flightfile::Input& in) override {
+        recorder::InputKind kind = recorder::InputKind::kMove;
+        switch (in.kind) {
+        case flightfile::InputKind::kPress: view_.OnLButtonDown(in.x, in.y); kind = recorder::InputKind::kPress; break;
+        case flightfile::InputKind::kRelease: view_.OnLButtonUp(in.x, in.y); kind = recorder::InputKind::kRelease; break;
+        case flightfile::InputKind::kMove: view_.OnMouseMove(in.x, in.y); break;
+        }
+        rec_.OnInput(kind, in.x, in.y, view_);
+    }
+    const FlightState& Record() const override { return view_; }
+
+private:
+    CAveluneView& view_;
+    QuietHost& host_;
+    recorder::FlightRecorder& rec_;
+};
+
+}  // namespace
+
+void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin, float scale) {
+    auto at = [&](const debrief::Point& p) { return ImVec2(origin.x + p.x * scale, origin.y + p.y * scale); };
+    ImFont* font = ImGui::GetFont();
+    for (const Primitive& p : plot.items) {
+        if (p.points.empty()) continue;
+        const ImU32 colour = ToImGui(p.colour);
+        switch (p.kind) {
+        case Primitive::Kind::kLine:
+        case Primitive::Kind::kPolyline:
+            if (p.dashed) {
+                for (size_t i = 1; i < p.points.size(); ++i)
+                    DashedLine(draw, at(p.points[i - 1]), at(p.points[i]), colour, p.width * scale, scale);
+            } else if (p.points.size() == 2) {
+                draw->AddLine(at(p.points[0]), at(p.points[1]), colour, p.width * scale);
+            } else {
+                std::vector<ImVec2> points;
+                points.reserve(p.points.size());
+                for (const auto& q : p.points) points.push_back(at(q));
+                draw->AddPolyline(points.data(), static_cast<int>(points.size()), colour, 0, p.width * scale);
+            }
+            break;
+        case Primitive::Kind::kFill: {
+            const size_t n = p.points.size();
+            if (n >= 6 && n % 2 == 0) {
+                // A strip: its upper edge left to right, then its lower edge
+                // back. Its quads meet edge to edge: without the soft fringe,
+                // so the seams do not show.
+                const ImDrawListFlags flags = draw->Flags;
+                draw->Flags &= ~ImDrawListFlags_AntiAliasedFill;
+                for (size_t i = 0; i + 1 < n / 2; ++i) {
+                    draw->AddQuadFilled(at(p.points[i]), at(p.points[i + 1]), at(p.points[n - 2 - i]),
+                                        at(p.points[n - 1 - i]), colour);
+                }
+                draw->Flags = flags;
+            } else {
+                std::vector<ImVec2> points;
+                for (const auto& q : p.points) points.push_back(at(q));
+                draw->AddConvexPolyFilled(points.data(), static_cast<int>(points.size()), colour);
+            }
+            break;
+        }
+        case Primitive::Kind::kText: {
+            const float size = p.size * scale;
+            const float width = font->CalcTextSizeA(size, FLT_MAX, 0, p.text.c_str()).x;
+            const float shift = p.align == debrief::Align::kLeft ? 0 : p.align == debrief::Align::kCentre ? width / 2 : width;
+            const ImVec2 anchor = at(p.points[0]);
+            const float ascent = font->Ascent * size / font->FontSize;
+            const int first = draw->VtxBuffer.Size;
+            const ImVec2 topLeft(anchor.x - shift, anchor.y - ascent);
+            draw->AddText(font, size, topLeft, colour, p.text.c_str());
+            if (p.bold) draw->AddText(font, size, ImVec2(topLeft.x + 0.6f * scale, topLeft.y), colour, p.text.c_str());
+            if (p.vertical) {
+                // A quarter turn to the left about the anchor: reading upward.
+                for (int i = first; i < draw->VtxBuffer.Size; ++i) {
+                    ImVec2& v = draw->VtxBuffer[i].pos;
+                    const float dx = v.x - anchor.x, dy = v.y - anchor.y;
+                    v = ImVec2(anchor.x + dy, anchor.y - dx);
+                }
+            }
+            break;
+        }
+        }
+    }
+}
+
+bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath, recorder::Recording& out,
+                  std::string& error) {
+    std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
+    if (!atlas) return false;
+    QuietHost host;
+    CAveluneView view(host, std::move(atlas));
+    recorder::FlightRecorder rec;
+    QuietTarget target(view, host, rec);
+    flightfile::Replayer replayer(flight);
+    replayer.Begin(target);
+    rec.BeginFromSnapshot(view);
+    if (replayer.Run(target) != flightfile::Replayer::Status::kMatched) {
+        error = "the flight went its own way at tick " + std::to_string(replayer.divergedTick()) + ": " +
+                replayer.divergence();
+        return false;
+    }
+    const recorder::Recording* r = rec.Latest();
+    if (r == nullptr) {
+        error = "the flight holds no approach";
+        return false;
+    }
+    out = *r;
+    return true;
+}
+
+void DesktopDebrief::Open(const recorder::Recording& recording, std::string title) {
+    plot_ = debrief::BuildDebrief(recording);
+    title_ = std::move(title);
+    open_ = true;
+    appearing_ = true;
+}
+
+void DesktopDebrief::Draw() {
+    if (!open_) return;
+    if (appearing_) {
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const float fit = std::clamp(std::min((display.x - 40) / plot_.width, (display.y - 80) / plot_.height), 0.4f, 1.5f);
+        ImGui::SetNextWindowSize(ImVec2(plot_.width * fit + 16, plot_.height * fit + 44), ImGuiCond_Always);
+        ImGui::SetNextWindowPos(ImVec2(display.x / 2, display.y / 2 + 10), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+        ImGui::SetNextWindowFocus();
+        appearing_ = false;
+    }
+    ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));
+    const std::string name = title_ + "###debrief";
+    const bool shown = ImGui::Begin(name.c_str(), &open_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollbar);
+    ImGui::PopStyleColor();
+    if (shown) {
+        const ImVec2 avail = ImGui::GetContentRegionAvail();
+        const float scale = std::max(0.2f, std::min(avail.x / plot_.width, avail.y / plot_.height));
+        const ImVec2 origin = ImGui::GetCursorScreenPos();
+        DrawDebriefPlot(ImGui::GetWindowDrawList(), plot_, origin, scale);
+        ImGui::Dummy(ImVec2(plot_.width * scale, plot_.height * scale));
+        if (ImGui::IsWindowFocused() && ImGui::IsKeyPressed(ImGuiKey_Escape)) open_ = false;
+    }
+    ImGui::End();
+}

@@ -1,0 +1,63 @@
+// The desktop debriefs a logbook entry by replaying its flight out of sight:
+// the recording it gets is the one the player's session made.
+#ifdef AVELUNE_HAS_DESKTOP
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sdl/DesktopDebrief.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+void Play(HeadlessSession& session, const std::string& file) {
+    std::ifstream in(std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/" + file);
+    for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string verb;
+        int a = 1, b = 0;
+        if (!(words >> verb)) continue;
+        words >> a >> b;
+        if (verb == "tick") session.Tick(a);
+        else if (verb == "press") session.Press(a, b);
+        else if (verb == "release") session.Release(a, b);
+        else if (verb == "move") session.Move(a, b);
+    }
+}
+
+TEST(DesktopDebrief, AFlightReplayedOutOfSightRecordsAsFlown) {
+    const std::string dir = MakeTempDir();
+    WriteTestAtlasFile(dir + "/prop.bmp");
+    for (const char* file : {"warning-recovered.events", "localizer-failure.events"}) {
+        SCOPED_TRACE(file);
+        HeadlessSession session(MakeTestAtlas());
+        Play(session, file);
+        const flightfile::Flight* flight = session.flights().latestEnded();
+        const recorder::Recording* flown = session.recorder().latestEnded();
+        ASSERT_NE(flight, nullptr);
+        ASSERT_NE(flown, nullptr);
+        recorder::Recording again;
+        std::string error;
+        ASSERT_TRUE(RecordFlight(*flight, dir + "/prop.bmp", again, error)) << error;
+        EXPECT_TRUE(again.replayed);
+        EXPECT_EQ(again.samples.size(), flown->samples.size());
+        EXPECT_EQ(again.summary.outcome, flown->summary.outcome);
+        EXPECT_EQ(again.summary.secondsWarned, flown->summary.secondsWarned);
+        EXPECT_EQ(again.summary.stabilityFeet, flown->summary.stabilityFeet);
+        EXPECT_EQ(again.samples.back().feetToGo, flown->samples.back().feetToGo);
+        EXPECT_EQ(again.samples.back().altitude, flown->samples.back().altitude);
+    }
+    // No atlas: said, not crashed.
+    HeadlessSession session(MakeTestAtlas());
+    Play(session, "overspeed-failure.events");
+    recorder::Recording r;
+    std::string error;
+    EXPECT_FALSE(RecordFlight(*session.flights().latestEnded(), dir + "/missing.bmp", r, error));
+    EXPECT_NE(error.find("missing.bmp"), std::string::npos) << error;
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+#endif
