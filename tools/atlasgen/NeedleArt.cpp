@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <deque>
-#include <string>
 #include <vector>
 
 #include "PanelLayout.h"
@@ -105,33 +103,6 @@ Box GaugeBox(int entry) {
 
 // ------------------------------------------------------------- painting
 
-int AirspeedFrameAt(const Sprite& rect) {
-    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
-        if (kAirspeedNeedles[k].srcX == rect.x && kAirspeedNeedles[k].srcY == rect.y) return k;
-    }
-    return -1;
-}
-int GaugeEntryAt(const Sprite& rect) {
-    for (int k = 0; k < kGaugeNeedleCount; ++k) {
-        if (kGaugeNeedles[k].srcX == rect.x && kGaugeNeedles[k].srcY == rect.y) return k;
-    }
-    return -1;
-}
-
-void PaintAirspeedNeedleJob(cairo_t* cr, const Sprite& rect) {
-    const int k = AirspeedFrameAt(rect);
-    const AirspeedNeedle& n = kAirspeedNeedles[k];
-    // The picture's own origin is its destination on the surface.
-    PaintNeedle(cr, kAirspeedFaceX + layout::kAirspeedCentre - n.destX, kAirspeedFaceY + layout::kAirspeedCentre - n.destY,
-                AirspeedNeedleDegrees(k), kAirspeedShape);
-}
-
-void PaintGaugeNeedleJob(cairo_t* cr, const Sprite& rect) {
-    const int k = GaugeEntryAt(rect);
-    const GaugeNeedle& n = kGaugeNeedles[k];
-    PaintNeedle(cr, layout::kGaugeCentreX - n.dx, layout::kGaugeCentreY - n.dy, GaugeNeedleDegrees(k), kGaugeShape);
-}
-
 // ------------------------------------------------------------- layout
 
 struct LaidNeedle {
@@ -229,19 +200,26 @@ double AirspeedNeedleDegrees(double frame) {
 
 double GaugeNeedleDegrees(int entry) { return 5.0 * entry; }
 
-void AddNeedleJobs(JobList& jobs) {
-    static std::deque<std::string> names;  // jobs keep pointers to their names
-    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
-        const AirspeedNeedle& n = kAirspeedNeedles[k];
-        if (AirspeedFrameAt({n.srcX, n.srcY, 0, 0, 0}) != k) continue;  // a shared picture, painted once
-        names.push_back("airspeed needle " + std::to_string(k));
-        jobs.push_back({names.back().c_str(), {n.srcX, n.srcY, n.width, n.height, kNeedleKey}, PaintAirspeedNeedleJob});
-    }
-    for (int k = 0; k < kGaugeNeedleCount; ++k) {
-        const GaugeNeedle& n = kGaugeNeedles[k];
-        names.push_back("gauge needle " + std::to_string(k));
-        jobs.push_back({names.back().c_str(), {n.srcX, n.srcY, n.width, n.height, kNeedleKey}, PaintGaugeNeedleJob});
-    }
+Sprite AirspeedNeedlePicture(int frame) {
+    const AirspeedNeedle& n = kAirspeedNeedles[frame];
+    return {n.srcX, n.srcY, n.width, n.height, kNeedleKey};
+}
+
+Sprite GaugeNeedlePicture(int entry) {
+    const GaugeNeedle& n = kGaugeNeedles[entry];
+    return {n.srcX, n.srcY, n.width, n.height, kNeedleKey};
+}
+
+void PaintAirspeedNeedle(cairo_t* cr, const Sprite&, int frame) {
+    const AirspeedNeedle& n = kAirspeedNeedles[frame];
+    // The picture's own origin is its destination on the surface.
+    PaintNeedle(cr, kAirspeedFaceX + layout::kAirspeedCentre - n.destX, kAirspeedFaceY + layout::kAirspeedCentre - n.destY,
+                AirspeedNeedleDegrees(frame), kAirspeedShape);
+}
+
+void PaintGaugeNeedle(cairo_t* cr, const Sprite&, int entry) {
+    const GaugeNeedle& n = kGaugeNeedles[entry];
+    PaintNeedle(cr, layout::kGaugeCentreX - n.dx, layout::kGaugeCentreY - n.dy, GaugeNeedleDegrees(entry), kGaugeShape);
 }
 
 bool PrintNeedleTables() {

@@ -94,7 +94,7 @@ void ArrowRight(cairo_t* cr, double x, double y, int index) {
 
 // ---- The information page ---------------------------------------------------------
 
-void PaintInformationPage(cairo_t* cr, const Sprite& r) {
+void PaintInformationPage(cairo_t* cr, const Sprite& r, int) {
     const int w = r.width;
     // Behind the panel (seen only where the panel has holes).
     FillIndex(cr, 0, 0, w, r.height, RampIndex(Ramp::Navy, 1));
@@ -174,10 +174,10 @@ void FinishInformationPage(AtlasIndices& atlas, const Sprite& r) {
     KeepKeysOut(atlas, r, kKeyPageRedraw);
 }
 
-void PaintInformationBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, false); }
-void PaintSecondPageBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, true); }
+void PaintInformationBar(cairo_t* cr, const Sprite&, int) { InformationBar(cr, 0, 0, false); }
+void PaintSecondPageBar(cairo_t* cr, const Sprite&, int) { InformationBar(cr, 0, 0, true); }
 
-void PaintSecondPagePanel(cairo_t* cr, const Sprite& r) {
+void PaintSecondPagePanel(cairo_t* cr, const Sprite& r, int) {
     TitlePlate(cr, r.width, r.height);
     SelectFont(cr, Font::SerifBold, 19);
     SetIndex(cr, RampIndex(Ramp::Gold, 6));
@@ -246,7 +246,7 @@ const char* LabelText(const Sprite& r) {
     return l != nullptr ? l->text : nullptr;
 }
 
-void PaintLabel(cairo_t* cr, const Sprite& r) {
+void PaintLabel(cairo_t* cr, const Sprite& r, int) {
     // On the panel's own dark inside, so the label has no edge of its own.
     FillIndex(cr, 0, 0, r.width, r.height, PanelInk());
     const LabelWording* l = WordingFor(r);
@@ -274,7 +274,7 @@ void PreviewFrame(cairo_t* cr, const Sprite& r) {
 
 }  // namespace
 
-void PaintPreviewCockpit(cairo_t* cr, const Sprite& r) {
+void PaintPreviewCockpit(cairo_t* cr, const Sprite& r, int) {
     PreviewFrame(cr, r);
     FillIndex(cr, kPreviewInset, kPreviewInset, r.width - 2 * kPreviewInset, r.height - 2 * kPreviewInset,
               RampIndex(Ramp::Navy, 1));
@@ -307,7 +307,7 @@ void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r) {
     }
 }
 
-void PaintPreviewApproach(cairo_t* cr, const Sprite& r) {
+void PaintPreviewApproach(cairo_t* cr, const Sprite& r, int) {
     const int w = r.width, h = r.height;
     PreviewFrame(cr, r);
     FillIndex(cr, 2, 2, w - 4, h - 4, RampIndex(Ramp::Navy, 1));

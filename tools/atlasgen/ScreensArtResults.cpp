@@ -82,34 +82,34 @@ void Lamp(cairo_t* cr, const Sprite& r, bool lit) {
 
 }  // namespace
 
-void PaintMessagePanel(cairo_t* cr, const Sprite& r) { MessagePanel(cr, 0, 0, r.width, r.height); }
+void PaintMessagePanel(cairo_t* cr, const Sprite& r, int) { MessagePanel(cr, 0, 0, r.width, r.height); }
 
-void PaintWarningHeadline(cairo_t* cr, const Sprite& r) {
+void PaintWarningHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "WARNING", RampIndex(Ramp::Amber, 10), "close to a limit: watch airspeed, localizer and glide slope",
             19);
 }
-void PaintFailureHeadline(cairo_t* cr, const Sprite& r) {
+void PaintFailureHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "FAILURE", RampIndex(Ramp::Red, 6), "a limit was passed: push the restart switch up to fly again",
             19);
 }
-void PaintArrivalHeadline(cairo_t* cr, const Sprite& r) {
+void PaintArrivalHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "ARRIVAL", RampIndex(Ramp::Green, 8), "the approach is flown", 16);
 }
 
-void PaintWarningLampLit(cairo_t* cr, const Sprite& r) { Lamp(cr, r, true); }
-void PaintWarningLampDark(cairo_t* cr, const Sprite& r) { Lamp(cr, r, false); }
+void PaintWarningLampLit(cairo_t* cr, const Sprite& r, int) { Lamp(cr, r, true); }
+void PaintWarningLampDark(cairo_t* cr, const Sprite& r, int) { Lamp(cr, r, false); }
 
-void PaintCourseMessage(cairo_t* cr, const Sprite& r) {
+void PaintCourseMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "Off course:", RampIndex(Ramp::Red, 6), "beyond the localizer or glide-slope limit", 15);
 }
-void PaintOverspeedMessage(cairo_t* cr, const Sprite& r) {
+void PaintOverspeedMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "Overspeed:", RampIndex(Ramp::Red, 6), "airspeed above 300 mph", 16);
 }
-void PaintArrivalMessage(cairo_t* cr, const Sprite& r) {
+void PaintArrivalMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "You have reached the runway threshold", RampIndex(Ramp::Green, 8), nullptr, 14);
 }
 
-void PaintOverspeedEnd(cairo_t* cr, const Sprite& r) {
+void PaintOverspeedEnd(cairo_t* cr, const Sprite& r, int) {
     // Yellow and black hazard stripes, the same at either end of the message.
     const int w = r.width, h = r.height;
     FillIndex(cr, 0, 0, w, h, PanelInk());

@@ -348,7 +348,7 @@ void BeaconFrame(cairo_t* cr, int phase) {
 
 // ---- Title picture and its plates ---------------------------------------------
 
-void PaintTitlePicture(cairo_t* cr, const Sprite& r) {
+void PaintTitlePicture(cairo_t* cr, const Sprite& r, int) {
     const int w = r.width, h = r.height;
     const double horizon = 331;
     // Dusk sky: navy overhead, violet, the glow of the set sun low in the west.
@@ -456,7 +456,7 @@ void PaintTitlePicture(cairo_t* cr, const Sprite& r) {
     FillIndex(cr, 0, 0, w, 1, TitleTopSky());
 }
 
-void PaintTitlePanel(cairo_t* cr, const Sprite& r) {
+void PaintTitlePanel(cairo_t* cr, const Sprite& r, int) {
     TitlePlate(cr, r.width, r.height);
     const double cx = r.width / 2.0;
     GoldLettering(cr, "Avelune", Font::SerifBold, 56, cx, 74);
@@ -485,7 +485,7 @@ void PaintTitlePanel(cairo_t* cr, const Sprite& r) {
 
 // ---- The title animation's background -------------------------------------------
 
-void PaintTitleBackground(cairo_t* cr, const Sprite& r) {
+void PaintTitleBackground(cairo_t* cr, const Sprite& r, int) {
     const int w = r.width, h = r.height;
     // Navy console, darker towards the bottom, framed by a bevelled rim.
     const int bands[] = {RampIndex(Ramp::Navy, 2), RampIndex(Ramp::Navy, 2), RampIndex(Ramp::Navy, 1),
@@ -559,40 +559,32 @@ void PaintTitleBackground(cairo_t* cr, const Sprite& r) {
     TextCentredAt(cr, brief, w / 2.0, 420);
 }
 
-void PaintTitleAnimA(cairo_t* cr, const Sprite&) { BeaconFrame(cr, 0); }
-void PaintTitleAnimB(cairo_t* cr, const Sprite&) { BeaconFrame(cr, 1); }
-void PaintTitleAnimC(cairo_t* cr, const Sprite&) { BeaconFrame(cr, 2); }
+void PaintBeacon(cairo_t* cr, const Sprite&, int phase) { BeaconFrame(cr, phase); }
 
-void PaintTitleMotif0(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width, r.height, 0); }
-void PaintTitleMotif1(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width, r.height, 1); }
-void PaintTitleMotif2(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width, r.height, 2); }
-void PaintTitleMotif3(cairo_t* cr, const Sprite& r) { ApproachLights(cr, r.width, r.height, 3); }
+void PaintApproachLights(cairo_t* cr, const Sprite& r, int rabbit) { ApproachLights(cr, r.width, r.height, rabbit); }
 
 // Seen from behind: banked into a correction, then wings level.
-void PaintAircraftA(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 18, 28, -14); }
-void PaintAircraftB(cairo_t* cr, const Sprite&) { AirlinerRear(cr, 16, 18, 28, 0); }
+void PaintAircraft(cairo_t* cr, const Sprite&, int bankDegrees) { AirlinerRear(cr, 16, 18, 28, bankDegrees); }
 
 // ---- Buttons --------------------------------------------------------------------
 
-void PaintStartPressed(cairo_t* cr, const Sprite& r) { ButtonEdge(cr, 0, 0, r.width, r.height, ButtonState::Pressed); }
-void PaintStartReleased(cairo_t* cr, const Sprite& r) { ButtonEdge(cr, 0, 0, r.width, r.height, ButtonState::Raised); }
-void PaintQuitPressed(cairo_t* cr, const Sprite& r) {
-    ButtonFace(cr, 0, 0, r.width, r.height, ButtonState::Pressed, "QUIT");
+void PaintStartButton(cairo_t* cr, const Sprite& r, int state) {
+    ButtonEdge(cr, 0, 0, r.width, r.height, static_cast<ButtonState>(state));
 }
-void PaintQuitReleased(cairo_t* cr, const Sprite& r) {
-    ButtonFace(cr, 0, 0, r.width, r.height, ButtonState::Raised, "QUIT");
+void PaintQuitButton(cairo_t* cr, const Sprite& r, int state) {
+    ButtonFace(cr, 0, 0, r.width, r.height, static_cast<ButtonState>(state), "QUIT");
 }
 // The page button's face is 33 pixels wide: the pressed picture is drawn at
 // x 420 and the released one at x 418, so they meet on the same face.
-void PaintPagePressed(cairo_t* cr, const Sprite&) {
+void PaintPagePressed(cairo_t* cr, const Sprite&, int) {
     ButtonFace(cr, 0, 0, 33, 35, ButtonState::Pressed, nullptr);
     InfoGlyph(cr, 16.5 + 1, 17.5 + 1, RampIndex(Ramp::Navy, 1));
 }
-void PaintPageReleased(cairo_t* cr, const Sprite&) {
+void PaintPageReleased(cairo_t* cr, const Sprite&, int) {
     ButtonFace(cr, 2, 0, 33, 35, ButtonState::Raised, nullptr);
     InfoGlyph(cr, 2 + 16.5, 17.5, RampIndex(Ramp::Navy, 1));
 }
-void PaintContinuePressed(cairo_t* cr, const Sprite& r) {
+void PaintContinuePressed(cairo_t* cr, const Sprite& r, int) {
     ButtonFace(cr, 0, 0, r.width, r.height, ButtonState::Pressed, "CONTINUE");
 }
 
