@@ -14,7 +14,7 @@ int P(int step) { return RampIndex(Ramp::Panel, step); }
 int G(int step) { return RampIndex(Ramp::Grey, step); }
 
 // The dial colour: exactly palette index 248, which the atlas keeps as 248.
-void SetDialColour(cairo_t* cr) { cairo_set_source_rgb(cr, 128 / 255.0, 128 / 255.0, 128 / 255.0); }
+void SetDialColour(cairo_t* cr) { SetRgb(cr, 128, 128, 128); }
 
 void Disc(cairo_t* cr, double cx, double cy, double r) {
     cairo_new_sub_path(cr);

@@ -166,7 +166,7 @@ constexpr Rgb8 kIconColours[16] = {
 };
 
 void IconColour(cairo_t* cr, int k) {
-    cairo_set_source_rgb(cr, kIconColours[k].r / 255.0, kIconColours[k].g / 255.0, kIconColours[k].b / 255.0);
+    SetRgb(cr, kIconColours[k].r, kIconColours[k].g, kIconColours[k].b);
 }
 
 // A runway in perspective under a navy night sky with a white aircraft

@@ -180,14 +180,9 @@ void TownAndVillage(cairo_t* cr, ArtRand& rand) {
 
 // Aerial perspective: the distance fades into the haze.
 void Haze(cairo_t* cr, int width) {
-    cairo_pattern_t* fade = cairo_pattern_create_linear(0, kHorizon, 0, kHorizon + 70);
-    const Rgb8 mist = AtlasPalette()[RampIndex(Ramp::Hills, 4)];
-    cairo_pattern_add_color_stop_rgba(fade, 0.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.45);
-    cairo_pattern_add_color_stop_rgba(fade, 1.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.0);
-    cairo_set_source(cr, fade);
-    cairo_rectangle(cr, 0, kHorizon, width, 70);
-    cairo_fill(cr);
-    cairo_pattern_destroy(fade);
+    const int mist = RampIndex(Ramp::Hills, 4);
+    SetLinearGradient(cr, 0, kHorizon, 0, kHorizon + 70, {IndexColorStop(0.0, mist, 0.45), IndexColorStop(1.0, mist, 0.0)});
+    FillRect(cr, 0, kHorizon, width, 70);
 }
 
 }  // namespace

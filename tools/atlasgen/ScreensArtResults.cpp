@@ -61,14 +61,9 @@ void Lamp(cairo_t* cr, const Sprite& r, bool lit) {
     // The lens: red glass, glowing or dark, with a highlight.
     const int inner = 4;
     if (lit) {
-        cairo_pattern_t* g = cairo_pattern_create_radial(w / 2.0, h / 2.0, 2, w / 2.0, h / 2.0, w / 2.0);
-        cairo_pattern_add_color_stop_rgb(g, 0, 1.0, 0.9, 0.6);
-        cairo_pattern_add_color_stop_rgb(g, 0.35, 1.0, 0.35, 0.2);
-        cairo_pattern_add_color_stop_rgb(g, 1, 0.6, 0.0, 0.0);
-        cairo_set_source(cr, g);
-        cairo_rectangle(cr, inner, inner, w - 2 * inner, h - 2 * inner);
-        cairo_fill(cr);
-        cairo_pattern_destroy(g);
+        SetRadialGradient(cr, w / 2.0, h / 2.0, 2, w / 2.0, h / 2.0, w / 2.0,
+                          {{0, 1.0, 0.9, 0.6}, {0.35, 1.0, 0.35, 0.2}, {1, 0.6, 0.0, 0.0}});
+        FillRect(cr, inner, inner, w - 2 * inner, h - 2 * inner);
     } else {
         FillIndex(cr, inner, inner, w - 2 * inner, h - 2 * inner, RampIndex(Ramp::Red, 1));
         FillIndex(cr, inner + 6, inner + 3, w - 2 * inner - 12, h - 2 * inner - 6, RampIndex(Ramp::Red, 2));
