@@ -18,51 +18,17 @@
 
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
+#include "bench/BenchAtlas.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
 
-// A bottom-up 8-bit bitmap of the atlas's size: a pattern with every
-// thirteenth pixel on the usual key indices.
-std::vector<uint8_t> MadeUpAtlasFile() {
-    const uint32_t width = kAtlasWidth, height = kAtlasHeight;
-    const uint32_t pixelOffset = 14 + 40 + 256 * 4;
-    std::vector<uint8_t> file(pixelOffset + width * height, 0);
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, pixelOffset);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    file[26] = 1;
-    file[28] = 8;
-    for (uint32_t k = 0; k < 256; ++k) {
-        file[54 + 4 * k] = static_cast<uint8_t>(k);
-        file[55 + 4 * k] = static_cast<uint8_t>(255 - k);
-        file[56 + 4 * k] = static_cast<uint8_t>(k / 2);
-    }
-    const uint8_t keys[] = {3, 95, 247, 248, 255};
-    for (uint32_t i = 0; i < width * height; ++i) {
-        file[pixelOffset + i] = (i % 13 == 0) ? keys[(i / 13) % 5] : static_cast<uint8_t>(10 + (i * 7) % 200);
-    }
-    return file;
-}
-
-// The atlas the benchmarks cut from, and whether it is the generated one.
-std::unique_ptr<CDibImage> BenchAtlas(std::string& label) {
-    std::string error;
-    if (auto atlas = LoadAtlas(AVELUNE_ATLAS, error)) {
-        label = "generated atlas";
-        return atlas;
-    }
-    label = "made-up atlas (" + error + ")";
-    const auto bytes = MadeUpAtlasFile();
-    return std::make_unique<CDibImage>(bytes.data(), bytes.size());
+// A pattern with every thirteenth pixel on the usual key indices.
+uint8_t SprinkledKeys(int x, int y) {
+    static constexpr uint8_t keys[] = {3, 95, 247, 248, 255};
+    const uint32_t i = static_cast<uint32_t>(y) * kAtlasWidth + static_cast<uint32_t>(x);
+    return (i % 13 == 0) ? keys[(i / 13) % 5] : static_cast<uint8_t>(10 + (i * 7) % 200);
 }
 
 // A record in the middle of an approach, outside view on.
@@ -83,7 +49,7 @@ void Approach(FlightState& s) {
     s.distanceToGo = 327;
     s.compassHeading = 92;
     s.climbRate = 14;
-    s.outsideViewSwitch = 7;
+    s.outsideViewSwitch = kOutsideViewShown;
 }
 
 // Bytes one composition stores: the panel, the attitude picture and its two
@@ -117,7 +83,7 @@ std::string UseBlitter(const benchmark::State& state, const std::string& label) 
 void BM_ComposeCockpit(benchmark::State& state) {
     std::string label;
     HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
+    CAveluneView view(host, BenchAtlas(label, SprinkledKeys));
     Approach(view);
     view.bank = static_cast<int16_t>(state.range(0));
     label = UseBlitter(state, label);
@@ -137,7 +103,7 @@ BENCHMARK(BM_ComposeCockpit)->Apply(BankArgs);
 void BM_OutsideView(benchmark::State& state) {
     std::string label;
     HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
+    CAveluneView view(host, BenchAtlas(label, SprinkledKeys));
     Approach(view);
     view.bank = static_cast<int16_t>(state.range(0));
     label = UseBlitter(state, label);
@@ -166,7 +132,7 @@ BENCHMARK(BM_MemcpyComposedBytes);
 void BM_BlitKeyedBasePanel(benchmark::State& state) {
     std::string label;
     HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
+    CAveluneView view(host, BenchAtlas(label, SprinkledKeys));
     const Sprite& p = sprite::kBasePanel;
     for (auto _ : state) {
         view.BlitKeyed(0, 0, p.x, p.y, static_cast<uint32_t>(p.width), static_cast<uint32_t>(p.height), p.key);

@@ -166,7 +166,7 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     v->power = 71;
     v->sinkRate = -320;
     v->arrived = 1;
-    v->outsideViewSwitch = 8;
+    v->outsideViewSwitch = kOutsideViewHidden;
     v->bank = -3;
     v->glideSlopeBarY = 300;
     v->lateralOffset = 12;
@@ -176,14 +176,14 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     v->compassHeading = 359;
     v->enginePointerA = 52;
     v->enginePointerB = 51;
-    v->dragSwitch = 2;
-    v->turbulenceSwitch = 6;
-    v->liftSwitch = 4;
-    v->pageSwitch = 10;
+    v->dragSwitch = kDragOn;
+    v->turbulenceSwitch = kTurbulenceOn;
+    v->liftSwitch = kLiftOn;
+    v->pageSwitch = kPageOn;
     v->localizerNeedle = 97;
 
     FlightState want = *v;
-    want.restartLamp = 11;
+    want.restartLamp = kRestartLampLit;
     want.sceneryColumn = 0;
     want.fuel = 50000;
     want.horizonColumn = 0;
@@ -197,7 +197,7 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     want.distanceFlown = 0;
     want.sinkRate = 0;
     want.arrived = 0;
-    want.outsideViewSwitch = 7;
+    want.outsideViewSwitch = kOutsideViewShown;
     want.bank = 0;
     want.glideSlopeBarY = 232;
     want.lateralOffset = 50;
