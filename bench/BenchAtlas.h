@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "game/AveluneView.h"
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/DibImage.h"
 #include "platform/common/AtlasFiles.h"
+#include "platform/headless/HeadlessHost.h"
 #include "tests/support/TestBitmap.h"
 
 inline std::unique_ptr<CDibImage> BenchAtlas(std::string& label, const PixelFn& madeUp) {
@@ -25,3 +27,12 @@ inline std::unique_ptr<CDibImage> BenchAtlas(std::string& label, const PixelFn& 
     const std::vector<uint8_t> bytes = MakeBitmapBytes(kAtlasWidth, kAtlasHeight, 8, o);
     return std::make_unique<CDibImage>(bytes.data(), bytes.size());
 }
+
+// A view over the headless host on the bench atlas, and the label naming
+// that atlas.
+struct BenchView {
+    explicit BenchView(const PixelFn& madeUp) : view(host, BenchAtlas(label, madeUp)) {}
+    HeadlessHost host;
+    std::string label;  // made before the view, which the atlas is loaded for
+    CAveluneView view;
+};

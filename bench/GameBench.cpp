@@ -48,9 +48,8 @@ const StateCase kStates[] = {
 
 void BM_Tick(benchmark::State& state) {
     const StateCase& c = kStates[state.range(0)];
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label, Plain));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     view.OnCreate();
     FlightState start;
     MidApproach(start);
@@ -62,15 +61,14 @@ void BM_Tick(benchmark::State& state) {
         benchmark::DoNotOptimize(view.surfaceBits());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(c.name) + ", " + label);
+    state.SetLabel(std::string(c.name) + ", " + bench.label);
 }
 BENCHMARK(BM_Tick)->ArgName("state")->DenseRange(0, static_cast<int>(std::size(kStates)) - 1)->Unit(benchmark::kMicrosecond);
 
 // The flight model alone: the step without the screen it may show.
 void BM_FlightStep(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label, Plain));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     FlightState start;
     MidApproach(start);
     start.gameState = kStateFlightStep;
@@ -87,9 +85,8 @@ BENCHMARK(BM_FlightStep);
 // picture and the judgement, three ticks. The web build runs the very same
 // cycle in the browser (tests/web/bench.mjs) to compare wasm with native.
 void BM_FlightCycle(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label, Plain));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     view.OnCreate();
     FlightState start;
     MidApproach(start);
@@ -98,15 +95,14 @@ void BM_FlightCycle(benchmark::State& state) {
         benchmark::DoNotOptimize(view.surfaceBits());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(label);
+    state.SetLabel(bench.label);
 }
 BENCHMARK(BM_FlightCycle)->Unit(benchmark::kMicrosecond);
 
 // Copying the record back alone: what every figure above includes.
 void BM_RecordCopy(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label, Plain));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     FlightState start;
     MidApproach(start);
     for (auto _ : state) {
