@@ -47,10 +47,7 @@ void TextAtAngle(cairo_t* cr, const char* text, double cx, double cy, double deg
 }
 
 void Triangle(cairo_t* cr, double x0, double y0, double x1, double y1, double x2, double y2, int index) {
-    cairo_move_to(cr, x0, y0);
-    cairo_line_to(cr, x1, y1);
-    cairo_line_to(cr, x2, y2);
-    cairo_close_path(cr);
+    Polygon(cr, {{x0, y0}, {x1, y1}, {x2, y2}});
     SetIndex(cr, index);
     cairo_fill(cr);
 }

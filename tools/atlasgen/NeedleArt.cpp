@@ -42,11 +42,10 @@ void PaintNeedle(cairo_t* cr, double px, double py, double degrees, const Needle
     const double nx = -uy, ny = ux;                    // across it
     FillDisc(cr, px, py, s.weight, RampIndex(Ramp::Grey, 2));
     auto pointer = [&](double from, double to, double halfFrom, double halfTo) {
-        cairo_move_to(cr, px + ux * from + nx * halfFrom, py + uy * from + ny * halfFrom);
-        cairo_line_to(cr, px + ux * to + nx * halfTo, py + uy * to + ny * halfTo);
-        cairo_line_to(cr, px + ux * to - nx * halfTo, py + uy * to - ny * halfTo);
-        cairo_line_to(cr, px + ux * from - nx * halfFrom, py + uy * from - ny * halfFrom);
-        cairo_close_path(cr);
+        Polygon(cr, {{px + ux * from + nx * halfFrom, py + uy * from + ny * halfFrom},
+                     {px + ux * to + nx * halfTo, py + uy * to + ny * halfTo},
+                     {px + ux * to - nx * halfTo, py + uy * to - ny * halfTo},
+                     {px + ux * from - nx * halfFrom, py + uy * from - ny * halfFrom}});
     };
     const double split = s.tip * 0.78;
     const double halfSplit = s.baseHalf + (s.tipHalf - s.baseHalf) * 0.78;

@@ -188,11 +188,7 @@ void PaintIcon(cairo_t* cr, int size) {
     cairo_rectangle(cr, 0, 19, 32, 13);
     cairo_fill(cr);
     IconColour(cr, 8);  // runway
-    cairo_move_to(cr, 14.5, 19);
-    cairo_line_to(cr, 17.5, 19);
-    cairo_line_to(cr, 25, 32);
-    cairo_line_to(cr, 7, 32);
-    cairo_close_path(cr);
+    Polygon(cr, {{14.5, 19}, {17.5, 19}, {25, 32}, {7, 32}});
     cairo_fill(cr);
     IconColour(cr, 15);
     cairo_rectangle(cr, 15.5, 22, 1, 2.5);

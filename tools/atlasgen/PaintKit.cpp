@@ -80,6 +80,19 @@ void MetalPlate(cairo_t* cr, int x, int y, int w, int h, int face, int depth) {
     Bevel(cr, x, y, w, h, depth, RampIndex(Ramp::Panel, 17), RampIndex(Ramp::Panel, 3));
 }
 
+void Polygon(cairo_t* cr, std::initializer_list<PathPoint> points) {
+    bool first = true;
+    for (const PathPoint& p : points) {
+        if (first) {
+            cairo_move_to(cr, p.x, p.y);
+        } else {
+            cairo_line_to(cr, p.x, p.y);
+        }
+        first = false;
+    }
+    cairo_close_path(cr);
+}
+
 void FillDisc(cairo_t* cr, double cx, double cy, double r, int index) {
     SetIndex(cr, index);
     const int y0 = static_cast<int>(std::floor(cy - r)), y1 = static_cast<int>(std::ceil(cy + r));

@@ -30,6 +30,13 @@ void TextCentred(cairo_t* cr, const char* text, double x, double y, double w, do
 void TextAt(cairo_t* cr, const char* text, double x, double y);
 // Engraved text: a dark line under light letters (or the reverse), centred.
 void EngravedText(cairo_t* cr, const char* text, double x, double y, double w, double h, int ink, int shadow);
+// A point of a path, in the picture's coordinates.
+struct PathPoint {
+    double x, y;
+};
+// Adds a closed polygon through the points to the current path (a new
+// sub-path), for the caller to fill or stroke.
+void Polygon(cairo_t* cr, std::initializer_list<PathPoint> points);
 // Whole-pixel disc: every pixel whose centre lies within r of (cx, cy).
 void FillDisc(cairo_t* cr, double cx, double cy, double r, int index);
 

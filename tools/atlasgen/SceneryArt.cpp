@@ -20,11 +20,7 @@ double ColumnAt(double lateral, double row) { return kVanishX + lateral * (row -
 
 void Quad(cairo_t* cr, double l0, double l1, double r0, double r1) {
     // Field between lateral lines l0..l1 and rows r0 (far) .. r1 (near).
-    cairo_move_to(cr, ColumnAt(l0, r0), r0);
-    cairo_line_to(cr, ColumnAt(l1, r0), r0);
-    cairo_line_to(cr, ColumnAt(l1, r1), r1);
-    cairo_line_to(cr, ColumnAt(l0, r1), r1);
-    cairo_close_path(cr);
+    Polygon(cr, {{ColumnAt(l0, r0), r0}, {ColumnAt(l1, r0), r0}, {ColumnAt(l1, r1), r1}, {ColumnAt(l0, r1), r1}});
 }
 
 void Hills(cairo_t* cr, int width, double amplitude, double base, double phase, int index) {
@@ -42,10 +38,7 @@ void Hills(cairo_t* cr, int width, double amplitude, double base, double phase, 
 
 void Building(cairo_t* cr, double x, double y, double w, double h, int wall, int roof) {
     FillIndex(cr, static_cast<int>(x), static_cast<int>(y - h), static_cast<int>(w), static_cast<int>(h), wall);
-    cairo_move_to(cr, x - 0.5, y - h);
-    cairo_line_to(cr, x + w / 2, y - h - std::max(2.0, w / 2.5));
-    cairo_line_to(cr, x + w + 0.5, y - h);
-    cairo_close_path(cr);
+    Polygon(cr, {{x - 0.5, y - h}, {x + w / 2, y - h - std::max(2.0, w / 2.5)}, {x + w + 0.5, y - h}});
     SetIndex(cr, roof);
     cairo_fill(cr);
 }

@@ -216,11 +216,10 @@ void DuskScene(cairo_t* cr, int x, int y, int w, int h, double vanishX, double h
     const double bottom = y + h;
     const double depth = bottom - horizonY;
     SetIndex(cr, RampIndex(Ramp::Asphalt, 1));
-    cairo_move_to(cr, vanishX - 0.6, horizonY + 1);
-    cairo_line_to(cr, vanishX + 0.6, horizonY + 1);
-    cairo_line_to(cr, vanishX + runwayHalfWidth, bottom);
-    cairo_line_to(cr, vanishX - runwayHalfWidth, bottom);
-    cairo_close_path(cr);
+    Polygon(cr, {{vanishX - 0.6, horizonY + 1},
+                 {vanishX + 0.6, horizonY + 1},
+                 {vanishX + runwayHalfWidth, bottom},
+                 {vanishX - runwayHalfWidth, bottom}});
     cairo_fill(cr);
     for (int k = 1; k <= 10; ++k) {
         // Lights equally spaced along the runway: their rows crowd towards the horizon.
@@ -243,23 +242,9 @@ void AirlinerRear(cairo_t* cr, double cx, double cy, double span, double bankDeg
     auto outline = [&]() {
         // Wings with a little dihedral, tailplane, fin, engines, fuselage.
         cairo_new_path(cr);
-        cairo_move_to(cr, -14, -1.2);
-        cairo_line_to(cr, 0, 1.0);
-        cairo_line_to(cr, 14, -1.2);
-        cairo_line_to(cr, 14, 0.4);
-        cairo_line_to(cr, 0, 2.6);
-        cairo_line_to(cr, -14, 0.4);
-        cairo_close_path(cr);
-        cairo_move_to(cr, -6.5, -3.6);
-        cairo_line_to(cr, 6.5, -3.6);
-        cairo_line_to(cr, 6.5, -2.5);
-        cairo_line_to(cr, -6.5, -2.5);
-        cairo_close_path(cr);
-        cairo_move_to(cr, -0.7, -10.5);
-        cairo_line_to(cr, 0.7, -10.5);
-        cairo_line_to(cr, 1.2, -2);
-        cairo_line_to(cr, -1.2, -2);
-        cairo_close_path(cr);
+        Polygon(cr, {{-14, -1.2}, {0, 1.0}, {14, -1.2}, {14, 0.4}, {0, 2.6}, {-14, 0.4}});
+        Polygon(cr, {{-6.5, -3.6}, {6.5, -3.6}, {6.5, -2.5}, {-6.5, -2.5}});
+        Polygon(cr, {{-0.7, -10.5}, {0.7, -10.5}, {1.2, -2}, {-1.2, -2}});
         cairo_new_sub_path(cr);
         cairo_arc(cr, -6.5, 3.0, 1.6, 0, 2 * M_PI);
         cairo_new_sub_path(cr);

@@ -83,10 +83,7 @@ void Lines(cairo_t* cr, const char* const* lines, int count, double x, double ba
 
 void ArrowRight(cairo_t* cr, double x, double y, int index) {
     SetIndex(cr, index);
-    cairo_move_to(cr, x, y - 4);
-    cairo_line_to(cr, x + 6, y);
-    cairo_line_to(cr, x, y + 4);
-    cairo_close_path(cr);
+    Polygon(cr, {{x, y - 4}, {x + 6, y}, {x, y + 4}});
     cairo_fill(cr);
 }
 
@@ -132,11 +129,7 @@ void LittleCockpit(cairo_t* cr) {
     FillIndex(cr, 100, 375, 70, 16, RampIndex(Ramp::Sky, 4));
     FillIndex(cr, 100, 386, 70, 5, RampIndex(Ramp::Grass, 3));
     SetIndex(cr, RampIndex(Ramp::Asphalt, 1));
-    cairo_move_to(cr, 134, 386);
-    cairo_line_to(cr, 136, 386);
-    cairo_line_to(cr, 142, 391);
-    cairo_line_to(cr, 128, 391);
-    cairo_close_path(cr);
+    Polygon(cr, {{134, 386}, {136, 386}, {142, 391}, {128, 391}});
     cairo_fill(cr);
     FillIndex(cr, 100, 391, 70, 20, RampIndex(Ramp::Panel, 9));
     FillIndex(cr, 100, 391, 70, 1, RampIndex(Ramp::Panel, 15));
@@ -334,11 +327,7 @@ struct MapInks {
 void ProfileMark(cairo_t* cr) {
     cairo_rectangle(cr, -9, -1.5, 18, 3);
     cairo_fill(cr);
-    cairo_move_to(cr, -9, -1);
-    cairo_line_to(cr, -11, -7);
-    cairo_line_to(cr, -7, -7);
-    cairo_line_to(cr, -5, -1);
-    cairo_close_path(cr);
+    Polygon(cr, {{-9, -1}, {-11, -7}, {-7, -7}, {-5, -1}});
     cairo_fill(cr);
 }
 
@@ -386,10 +375,7 @@ void ViewFromAbove(cairo_t* cr, int w, const MapInks& ink) {
     SetIndex(cr, ink.cyan);
     TextAt(cr, "FROM ABOVE", w - 10 - InkWidth(cr, "FROM ABOVE"), 133);
     SetIndex(cr, RampIndex(Ramp::Navy, 4));
-    cairo_move_to(cr, 292, cy);
-    cairo_line_to(cr, 26, cy - 28);
-    cairo_line_to(cr, 26, cy + 28);
-    cairo_close_path(cr);
+    Polygon(cr, {{292, cy}, {26, cy - 28}, {26, cy + 28}});
     cairo_fill(cr);
     FillIndex(cr, 292, static_cast<int>(cy) - 4, 46, 9, ink.runway);
     for (int x = 298; x < 334; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, ink.light);

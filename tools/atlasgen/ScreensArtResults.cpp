@@ -116,11 +116,8 @@ void PaintOverspeedEnd(cairo_t* cr, const Sprite& r, int) {
     SetIndex(cr, RampIndex(Ramp::Navy, 0));
     for (int k = -4; k < 12; ++k) {
         const double x = k * 10;
-        cairo_move_to(cr, x, h);
-        cairo_line_to(cr, x + 5, h);
-        cairo_line_to(cr, x + 5 + h, 0);
-        cairo_line_to(cr, x + h, 0);
-        cairo_close_path(cr);
+        const double bottom = h;
+        Polygon(cr, {{x, bottom}, {x + 5, bottom}, {x + 5 + bottom, 0}, {x + bottom, 0}});
     }
     cairo_fill(cr);
     cairo_restore(cr);

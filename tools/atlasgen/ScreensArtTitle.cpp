@@ -56,21 +56,14 @@ void GoldLettering(cairo_t* cr, const char* text, Font font, double size, double
 // Landing light beam, ahead and down.
 void LandingBeam(cairo_t* cr) {
     SetLinearGradient(cr, 140, 10, 260, 40, {{0, 1, 0.97, 0.85, 0.55}, {1, 1, 0.97, 0.85, 0.0}});
-    cairo_move_to(cr, 112, 13);
-    cairo_line_to(cr, 230, 16);
-    cairo_line_to(cr, 230, 52);
-    cairo_close_path(cr);
+    Polygon(cr, {{112, 13}, {230, 16}, {230, 52}});
     cairo_fill(cr);
 }
 
 // Far wing and engine (darker).
 void FarWing(cairo_t* cr) {
     SetRgb(cr, 34, 38, 66);
-    cairo_move_to(cr, 70, 8);
-    cairo_line_to(cr, 92, -8);
-    cairo_line_to(cr, 100, -8);
-    cairo_line_to(cr, 88, 8);
-    cairo_close_path(cr);
+    Polygon(cr, {{70, 8}, {92, -8}, {100, -8}, {88, 8}});
     cairo_fill(cr);
 }
 
@@ -102,16 +95,9 @@ void FillOutlined(cairo_t* cr, int r, int g, int b) {
 
 // Tail fin and tailplane.
 void Tail(cairo_t* cr) {
-    cairo_move_to(cr, 4, 5);
-    cairo_line_to(cr, -6, -26);
-    cairo_line_to(cr, 6, -26);
-    cairo_line_to(cr, 30, 4);
-    cairo_close_path(cr);
+    Polygon(cr, {{4, 5}, {-6, -26}, {6, -26}, {30, 4}});
     FillOutlined(cr, 60, 70, 140);
-    cairo_move_to(cr, 2, 8);
-    cairo_line_to(cr, -8, 4);
-    cairo_line_to(cr, 22, 8);
-    cairo_close_path(cr);
+    Polygon(cr, {{2, 8}, {-8, 4}, {22, 8}});
     SetRgb(cr, 90, 90, 130);
     cairo_fill(cr);
 }
@@ -125,21 +111,13 @@ void CheatLineAndWindows(cairo_t* cr) {
         FillRect(cr, 30 + i * 4.6, 8, 2.2, 2.2);
     }
     SetRgb(cr, 30, 36, 70);
-    cairo_move_to(cr, 138, 6);
-    cairo_line_to(cr, 146, 6);
-    cairo_line_to(cr, 148, 9);
-    cairo_line_to(cr, 140, 9);
-    cairo_close_path(cr);
+    Polygon(cr, {{138, 6}, {146, 6}, {148, 9}, {140, 9}});
     cairo_fill(cr);
 }
 
 // Near wing, swept back, and its engine.
 void NearWing(cairo_t* cr) {
-    cairo_move_to(cr, 62, 15);
-    cairo_line_to(cr, 96, 15);
-    cairo_line_to(cr, 70, 34);
-    cairo_line_to(cr, 58, 34);
-    cairo_close_path(cr);
+    Polygon(cr, {{62, 15}, {96, 15}, {70, 34}, {58, 34}});
     FillOutlined(cr, 120, 118, 150);
     cairo_new_path(cr);
     cairo_rectangle(cr, 72, 22, 24, 8);
@@ -347,11 +325,7 @@ void BeaconBeam(cairo_t* cr, double lx, double ly, bool white) {
     const double dir = white ? -1 : 1;
     const double ex = white ? 0 : 193;
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
-    cairo_move_to(cr, lx, ly - 3);
-    cairo_line_to(cr, ex, ly - 3 - 26);
-    cairo_line_to(cr, ex, ly + 3 + 20);
-    cairo_line_to(cr, lx, ly + 3);
-    cairo_close_path(cr);
+    Polygon(cr, {{lx, ly - 3}, {ex, ly - 3 - 26}, {ex, ly + 3 + 20}, {lx, ly + 3}});
     if (white) {
         SetLinearGradient(cr, lx, ly, ex, ly, {{0, 1, 1, 0.92, 0.95}, {1, 0.75, 0.8, 0.95, 0.25}});
     } else {
@@ -471,19 +445,14 @@ struct DuskRunway {
 // The runway's surface and its centre-line stripes.
 void RunwaySurface(cairo_t* cr, const DuskRunway& v) {
     SetRgb(cr, 40, 42, 52);
-    cairo_move_to(cr, v.X(-1, 1), v.Y(1));
-    cairo_line_to(cr, v.X(1, 1), v.Y(1));
-    cairo_line_to(cr, v.X(1, 40), v.Y(40));
-    cairo_line_to(cr, v.X(-1, 40), v.Y(40));
-    cairo_close_path(cr);
+    Polygon(cr, {{v.X(-1, 1), v.Y(1)}, {v.X(1, 1), v.Y(1)}, {v.X(1, 40), v.Y(40)}, {v.X(-1, 40), v.Y(40)}});
     cairo_fill(cr);
     for (double z = 1.3; z < 30; z *= 1.35) {
         SetRgb(cr, 170, 170, 180);
-        cairo_move_to(cr, v.X(-0.03, z), v.Y(z));
-        cairo_line_to(cr, v.X(0.03, z), v.Y(z));
-        cairo_line_to(cr, v.X(0.03, z * 1.12), v.Y(z * 1.12));
-        cairo_line_to(cr, v.X(-0.03, z * 1.12), v.Y(z * 1.12));
-        cairo_close_path(cr);
+        Polygon(cr, {{v.X(-0.03, z), v.Y(z)},
+                     {v.X(0.03, z), v.Y(z)},
+                     {v.X(0.03, z * 1.12), v.Y(z * 1.12)},
+                     {v.X(-0.03, z * 1.12), v.Y(z * 1.12)}});
         cairo_fill(cr);
     }
 }
