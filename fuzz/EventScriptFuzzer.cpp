@@ -51,6 +51,9 @@ std::string Written(const Event& e) {
     case Event::Kind::Move: return "  move " + std::to_string(e.x) + " " + std::to_string(e.y) + " # there";
     case Event::Kind::State: return "state";
     case Event::Kind::Screenshot: return "screenshot " + e.file;
+    case Event::Kind::Key: return "key " + e.file;
+    case Event::Kind::KeyDown: return "keydown\t" + e.file;
+    case Event::Kind::KeyUp: return "keyup " + e.file + " # let go";
     }
     return "";
 }

@@ -38,7 +38,8 @@ build() {
     fi
 }
 build "$out/atlas_fuzzer" "$here/AtlasFuzzer.cpp" "$root"/gfx/*.cpp "$root/tests/support/TestBitmap.cpp"
-build "$out/event_script_fuzzer" "$here/EventScriptFuzzer.cpp" "$root/platform/headless/EventScript.cpp"
+build "$out/event_script_fuzzer" "$here/EventScriptFuzzer.cpp" "$root/platform/headless/EventScript.cpp" \
+    "$root/keymap/Keymap.cpp"
 
 # fuzz BINARY CORPUS SEEDS MAX_LEN [options...]
 fuzz() {

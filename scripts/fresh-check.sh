@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Proves the README's two commands on a fresh Debian machine.
+# Proves the README's commands on a fresh Debian machine.
 #
 # Bootstraps a minimal Debian root of this machine's own release from this
 # machine's own apt sources, clones the commit under test into it as an
 # ordinary user with sudo, and there runs, exactly as the README writes them:
 #   scripts/play.sh   - on a display, until the title shows, then File, Exit
+#   scripts/deb-check.sh - the .deb built, installed with apt-get, run, removed
 #   scripts/test.sh   - every build and every test
 # Whatever happens (failure, Ctrl-C, SIGTERM) the root's mounts are undone
 # and the root is removed. Needs root (mounts and chroot) and mmdebstrap.
@@ -25,7 +26,7 @@ for arg in "$@"; do
   case "$arg" in
     --keep) keep=1 ;;
     --skip-tests) skip_tests=1 ;;
-    -h|--help) sed -n '2,21p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "fresh-check: unknown argument: $arg (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -200,6 +201,16 @@ play_pid=""
 [[ $play_status -eq 0 ]] || { tail -n 40 "$root/tmp/play.log" >&2; fail "scripts/play.sh ended with status $play_status after File, Exit"; }
 say "scripts/play.sh showed the title and ended with status 0 when closed"
 
+# The package, as the player with sudo: built, installed with apt-get, run
+# headless and on the display, removed, and nothing of it left.
+say "running 'scripts/deb-check.sh' as the player"
+if ! step as_player "scripts/deb-check.sh" >"$root/tmp/deb.log" 2>&1; then
+  tail -n 40 "$root/tmp/deb.log" >&2
+  fail "scripts/deb-check.sh failed on the fresh root"
+fi
+grep -F '=== deb-check' "$root/tmp/deb.log" | tail -n 3
+phase "package check"
+
 if [[ $skip_tests -eq 0 ]]; then
   say "running 'scripts/test.sh' as a new developer would"
   if ! step as_player "scripts/test.sh" >"$root/tmp/test.log" 2>&1; then
@@ -212,6 +223,7 @@ fi
 
 say "PROVED on a fresh Debian $suite root, commit ${commit:0:12}:"
 say "  scripts/play.sh installed what it needs, built the game, showed the title and quit with status 0"
+say "  scripts/deb-check.sh built the .deb, installed it with apt-get, ran it and removed it cleanly"
 if [[ $skip_tests -eq 0 ]]; then
   say "  scripts/test.sh installed what it needs, built everything and passed every test"
 fi

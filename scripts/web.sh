@@ -3,6 +3,9 @@
 #
 #   scripts/web.sh             build, then serve on port 8000 (or $AVELUNE_WEB_PORT)
 #   scripts/web.sh --build     build only
+#   scripts/web.sh --test      build, then run the browser tests (tests/web/) in
+#                              headless Chromium, with puppeteer-core installed
+#                              by npm ci from tests/web/package-lock.json
 #
 # The art is drawn by the native generator, so the native release build's
 # atlasgen runs first (target avelune_art); then emscripten builds the game and
@@ -28,6 +31,12 @@ cmake --build --preset web -j"$jobs"
 site="$root/build-web/site"
 echo "=== the page: $site/index.html (one file: $site/avelune-offline.html)"
 [[ "${1:-}" == "--build" ]] && exit 0
+
+if [[ "${1:-}" == "--test" ]]; then
+  echo "=== web: the browser tests"
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
+  exec node --test tests/web/page.test.mjs
+fi
 
 port="${AVELUNE_WEB_PORT:-8000}"
 echo "=== serving at http://127.0.0.1:$port/  (Ctrl+C stops)"

@@ -144,4 +144,33 @@ TEST(DesktopTimer, SleepsUntilTheTickAndNeverBursts) {
     EXPECT_FALSE(timer.running());
 }
 
+TEST(DesktopTimer, APauseHoldsTheTicksAndResumingRearmsOnlyARunningTimer) {
+    enum class During { kNothing, kKill, kRearm };
+    // clang-format off
+    const struct { bool runningBefore; During during; bool runningAfter; int waitAfter; } cases[] = {
+        {true,  During::kNothing, true,  100},  // a full period from the resume, not what was left
+        {false, During::kNothing, false, -1},   // a stopped timer stays stopped
+        {true,  During::kKill,    false, -1},
+        {false, During::kRearm,   true,  100},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        TickTimer timer;
+        if (c.runningBefore) timer.Rearm(1000, 100);
+        timer.Pause();
+        EXPECT_EQ(timer.WaitMs(1050), -1);
+        EXPECT_FALSE(timer.TakeDue(5000)) << "no tick while paused";
+        if (c.during == During::kKill) timer.Kill();
+        if (c.during == During::kRearm) timer.Rearm(5000, 100);
+        EXPECT_FALSE(timer.TakeDue(9000));
+        timer.Resume(9000);
+        EXPECT_FALSE(timer.paused());
+        EXPECT_EQ(timer.running(), c.runningAfter);
+        EXPECT_EQ(timer.WaitMs(9000), c.waitAfter);
+        EXPECT_EQ(timer.TakeDue(9100), c.runningAfter);
+        timer.Resume(9150);  // not paused: nothing moves
+        EXPECT_EQ(timer.WaitMs(9150), c.runningAfter ? 50 : -1);
+    }
+}
+
 #endif  // AVELUNE_HAS_DESKTOP

@@ -385,6 +385,9 @@ const struct { const char* events; int line; const char* words; } kBadEvents[] =
     {"press 99999999999 2\n",      1, "'press' takes"},
     {"state now\n",                1, "'state' takes nothing"},
     {"screenshot\n",               1, "'screenshot' takes one file name"},
+    {"tick\nkey up\n",             2, "'key' takes one key name"},
+    {"keydown\n",                  1, "'keydown' takes one key name"},
+    {"keyup Up Down\n",            1, "'keyup' takes one key name"},
 };
 // clang-format on
 

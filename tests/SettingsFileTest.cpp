@@ -35,6 +35,7 @@ TEST(SettingsFile, WhatIsSavedIsReadBack) {
     // clang-format off
     const DesktopSettings cases[] = {
         {0, false}, {1, false}, {2, true}, {8, true}, {3, false},
+        {.scale = 2, .laterLines = {"volume=11", "theme=night"}},  // a later version's keys survive a save
     };
     // clang-format on
     for (const DesktopSettings& s : cases) {
@@ -63,7 +64,7 @@ TEST(SettingsFile, ReadsWhatAPersonMightWrite) {
         {"",                                        {0, false}},
         {"scale=3\n",                               {3, false}},
         {"  fullscreen = 1 \r\n# note\n\nscale=2",  {2, true}},
-        {"scale=4\nvolume=11\n",                    {4, false}},   // a later version's key
+        {"scale=4\nvolume=11\n",                    {.scale = 4, .laterLines = {"volume=11"}}},   // a later version's key, kept
         {"scale=2\nscale=5\n",                      {5, false}},   // the last word counts
     };
     // clang-format on
@@ -179,3 +180,33 @@ TEST(SettingsFile, FlightsKeptReadsBackAndIsChecked) {
 }
 
 #endif  // AVELUNE_HAS_DESKTOP
+
+namespace {
+
+// Mute, pause on focus loss and the key map ride in the same file; a bad
+// key-map line is named with its number and keeps only its control's default.
+TEST(SettingsFile, KeyMapLinesAreReadEachOnItsOwnAndWrittenBack) {
+    const std::string dir = MakeTempDir();
+    const std::string path = dir + "/settings.ini";
+    WriteText(path, "scale=2\nmute=1\nkey.PadUp = Nope\npause_on_focus_loss=1\nkey.PowerUp = W\nbutton.X = A\n");
+    std::string warning;
+    const DesktopSettings s = LoadSettings(path, warning);
+    EXPECT_EQ(s.scale, 2);
+    EXPECT_TRUE(s.muted);
+    EXPECT_TRUE(s.pauseOnFocusLoss);
+    EXPECT_EQ(warning, path + " line 3: no key is called 'Nope'; PadUp keeps Up, KP_8\n" + path +
+                           " line 6: no control is called 'X'")
+        << warning;
+    // W leaves the lift lever it had by default.
+    EXPECT_EQ(keymap::FormatMapLines(s.keys), "key.PowerUp = W\nkey.LiftOff = \n");
+
+    std::string error;
+    ASSERT_TRUE(SaveSettings(path, s, error)) << error;
+    warning.clear();
+    EXPECT_EQ(LoadSettings(path, warning), s);
+    EXPECT_EQ(warning, "");
+    EXPECT_EQ(FormatSettings(DesktopSettings{}).find("key."), std::string::npos);
+    fs::remove_all(dir);
+}
+
+}  // namespace

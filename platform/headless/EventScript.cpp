@@ -1,10 +1,13 @@
 #include "platform/headless/EventScript.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <vector>
+
+#include "keymap/Keymap.h"
 
 #include <unistd.h>
 
@@ -101,8 +104,17 @@ bool ParseEventLine(std::string_view line, Event& event, std::string& why) {
             return false;
         }
         event.file = std::string(w[1]);
+    } else if (verb == "key" || verb == "keydown" || verb == "keyup") {
+        event.kind = verb == "key" ? Event::Kind::Key : verb == "keydown" ? Event::Kind::KeyDown : Event::Kind::KeyUp;
+        const auto names = keymap::KeyNames();
+        if (w.size() != 2 || std::find(names.begin(), names.end(), w[1]) == names.end()) {
+            why = "'" + std::string(verb) + "' takes one key name, such as Up, KP_8, Return or A";
+            return false;
+        }
+        event.file = std::string(w[1]);
     } else {
-        why = "unknown event " + QuoteForMessage(verb) + " (expected tick, press, release, move, state or screenshot)";
+        why = "unknown event " + QuoteForMessage(verb) +
+              " (expected tick, press, release, move, key, keydown, keyup, state or screenshot)";
         return false;
     }
     return true;

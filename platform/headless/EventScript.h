@@ -15,11 +15,11 @@ constexpr size_t kMaxEventLine = 4096;
 
 // One event line, parsed.
 struct Event {
-    enum class Kind { None, Tick, Press, Release, Move, State, Screenshot };
+    enum class Kind { None, Tick, Press, Release, Move, State, Screenshot, Key, KeyDown, KeyUp };
     Kind kind = Kind::None;  // None: an empty or comment line
     int count = 1;           // tick: periods, 0 or more
     int x = 0, y = 0;        // press, release, move: window pixel
-    std::string file;        // screenshot: where to write
+    std::string file;        // screenshot: where to write; key, keydown, keyup: the key's name
 
     bool operator==(const Event&) const = default;
 };

@@ -82,6 +82,9 @@ Outcome PlayEvent(HeadlessSession& session, const Event& event) {
     case Event::Kind::Press: session.Press(event.x, event.y); break;
     case Event::Kind::Release: session.Release(event.x, event.y); break;
     case Event::Kind::Move: session.Move(event.x, event.y); break;
+    case Event::Kind::Key: session.Key(event.file); break;
+    case Event::Kind::KeyDown: session.KeyDown(event.file); break;
+    case Event::Kind::KeyUp: session.KeyUp(event.file); break;
     case Event::Kind::State: std::cout << session.StateJson() << '\n' << std::flush; break;
     case Event::Kind::Screenshot: {
         std::string error;

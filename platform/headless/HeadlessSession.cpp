@@ -30,6 +30,19 @@ void HeadlessSession::Press(int x, int y) { Input(flightfile::InputKind::kPress,
 void HeadlessSession::Release(int x, int y) { Input(flightfile::InputKind::kRelease, x, y); }
 void HeadlessSession::Move(int x, int y) { Input(flightfile::InputKind::kMove, x, y); }
 
+void HeadlessSession::KeyDown(std::string_view name) {
+    if (const auto at = held_.Down(keys_, keymap::Device::kKey, name, view_->pressMode)) Press(at->x, at->y);
+}
+
+void HeadlessSession::KeyUp(std::string_view name) {
+    if (const auto at = held_.Up(keymap::Device::kKey, name)) Release(at->x, at->y);
+}
+
+void HeadlessSession::Key(std::string_view name) {
+    KeyDown(name);
+    KeyUp(name);
+}
+
 // The session as the replayer drives it.
 class HeadlessSession::ReplayAdapter : public flightfile::ReplayTarget {
 public:

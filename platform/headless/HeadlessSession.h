@@ -8,6 +8,7 @@
 
 #include "flightfile/FlightTaker.h"
 #include "flightfile/Replayer.h"
+#include "keymap/Keymap.h"
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
 
@@ -22,6 +23,11 @@ public:
     void Press(int x, int y);
     void Release(int x, int y);
     void Move(int x, int y);
+    // A key of the default map goes down or comes up: a press or release at
+    // its control's centre, exactly as a click there. Key() is both at once.
+    void KeyDown(std::string_view name);
+    void KeyUp(std::string_view name);
+    void Key(std::string_view name);
 
     // The flight state record as one JSON line, plus timerRunning and quit.
     std::string StateJson() const;
@@ -42,4 +48,6 @@ private:
     HeadlessHost host_;
     std::unique_ptr<CAveluneView> view_;
     flightfile::FlightTaker flights_;
+    keymap::Keymap keys_ = keymap::Keymap::Defaults();
+    keymap::HeldInputs held_;
 };

@@ -2,6 +2,7 @@
 // settings, finds and checks the atlas, opens the window and runs the game.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -44,12 +45,18 @@ bool HasDisplay() {
     return asked != nullptr && name == asked;
 }
 
+// The scale asked for this run, else the remembered one, else the largest
+// that fits; one that would not fit the usable screen is cut down to the
+// largest that does, with a warning, before any window opens.
 int ChooseScale(int asked, int remembered) {
     SDL_Rect usable{};
     const bool known = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0;
     const int fits = known ? DefaultScale(usable.w, usable.h) : 1;
-    if (asked > 0) return asked;  // the player's word for this run
-    if (remembered > 0) return std::min(remembered, fits);
+    const int wanted = asked > 0 ? asked : remembered > 0 ? remembered : fits;
+    if (!known || wanted <= fits) return wanted;
+    const WindowSize size = WindowSizeForScale(wanted);
+    std::fprintf(stderr, "avelune: warning: scale %d needs a %d x %d window, more than the %d x %d the screen has free; "
+                         "using scale %d\n", wanted, size.width, size.height, usable.w, usable.h, fits);
     return fits;
 }
 
@@ -67,7 +74,8 @@ int RunDesktop(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("%s (avelune %s)\n", kVersionText, AVELUNE_VERSION);
+        // The program and its version first, as version lines go; then the game's own words.
+        std::printf("avelune %s\n%s\n", AVELUNE_VERSION, kVersionText);
         return 0;
     }
 
@@ -96,12 +104,19 @@ int RunDesktop(int argc, char** argv) {
     const std::string settingsPath = SettingsPath();
     std::string warning;
     DesktopSettings settings = settingsPath.empty() ? DesktopSettings{} : LoadSettings(settingsPath, warning);
-    if (!warning.empty()) std::fprintf(stderr, "avelune: warning: %s\n", warning.c_str());
+    // One warning a line: a bad key-map line names its own number.
+    for (size_t from = 0; from < warning.size();) {
+        const size_t end = std::min(warning.find('\n', from), warning.size());
+        std::fprintf(stderr, "avelune: warning: %s\n", warning.substr(from, end - from).c_str());
+        from = end + 1;
+    }
 
     // The start sound and the icon lie beside the atlas.
     const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
-    DesktopShell shell(ChooseScale(options.scale, settings.scale), settings, settingsPath, assetFolder);
-    if (options.scale > 0) shell.RememberScale(options.scale);
+    const int scale = ChooseScale(options.scale, settings.scale);
+    DesktopShell shell(scale, settings, settingsPath, assetFolder);
+    // The scale in use is the one remembered, so the next start opens the same window.
+    if (options.scale > 0) shell.RememberScale(scale);
     uint64_t atlasHash = 0;
     if (flightfile::HashFile(atlasPath, atlasHash, error)) shell.SetAtlasHash(atlasHash);
     if (!shell.Open(error)) {

@@ -54,7 +54,7 @@ std::string DesktopUsage(const char* programName) {
            "       " + name + " --headless ...   (the game without a window; see --headless --help)\n"
            "\n"
            "Avelune, an instrument landing simulator game. Fly the approach with the\n"
-           "left mouse button.\n"
+           "left mouse button, the keys or a gamepad (Help > Keys lists them).\n"
            "\n"
            "  --scale N   show every game pixel as N x N screen pixels (1 to " + std::to_string(kMaxScale) + ");\n"
            "              remembered for the next start. Default: the largest that\n"
@@ -62,6 +62,7 @@ std::string DesktopUsage(const char* programName) {
            "  --help      show this text\n"
            "  --version   show the program's version\n"
            "\n"
-           "Keys: Alt+Enter or F11 full screen, F12 screenshot (PNG in the current\n"
-           "folder), Alt+F4 quit.\n";
+           "Keys: P or Pause pause, M mute the start sound, Alt+Enter or F11 full\n"
+           "screen, F12 screenshot (PNG in the current folder), Alt+F4 quit.\n"
+           "Settings and the key map: settings.ini in ~/.local/share/avelune/.\n";
 }

@@ -44,10 +44,15 @@ std::string FormatSettings(const DesktopSettings& settings) {
     if (settings.flightsKept != DesktopSettings{}.flightsKept) {
         text += "flights_kept=" + std::to_string(settings.flightsKept) + "\n";
     }
+    if (settings.muted) text += "mute=1\n";
+    if (settings.pauseOnFocusLoss) text += "pause_on_focus_loss=1\n";
+    text += keymap::FormatMapLines(settings.keys);
+    for (const std::string& line : settings.laterLines) text += line + "\n";
     return text;
 }
 
-bool ParseSettings(const std::string& text, DesktopSettings& settings, std::string& problem) {
+bool ParseSettings(const std::string& text, DesktopSettings& settings, std::string& problem,
+                   std::vector<std::string>* mapProblems) {
     DesktopSettings read;
     std::istringstream lines(text);
     std::string line;
@@ -63,6 +68,11 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
         }
         const std::string trimmed = Trim(line);
         if (trimmed.empty() || trimmed[0] == '#') continue;
+        if (keymap::IsMapLine(trimmed)) {
+            std::string why;
+            if (!keymap::ApplyMapLine(trimmed, read.keys, why) && mapProblems) mapProblems->push_back(at + why);
+            continue;
+        }
         const auto eq = trimmed.find('=');
         if (eq == std::string::npos) {
             problem = at + "expected key=value";
@@ -90,9 +100,17 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
                 return false;
             }
             read.flightsKept = kept;
+        } else if (key == "mute" || key == "pause_on_focus_loss") {
+            if (value != "0" && value != "1") {
+                problem = at + key + " must be 0 or 1";
+                return false;
+            }
+            (key == "mute" ? read.muted : read.pauseOnFocusLoss) = value == "1";
+        } else {
+            // A later version's key: kept and written back unchanged, so the
+            // versions can share the file.
+            read.laterLines.push_back(trimmed);
         }
-        // Keys of later versions are left alone, so an older program can
-        // share the file.
     }
     settings = read;
     return true;
@@ -125,9 +143,13 @@ DesktopSettings LoadSettings(const std::string& path, std::string& warning) {
     }
     DesktopSettings settings;
     std::string problem;
-    if (!ParseSettings(text, settings, problem)) {
+    std::vector<std::string> mapProblems;
+    if (!ParseSettings(text, settings, problem, &mapProblems)) {
         warning = ignored + problem;
         return {};
+    }
+    for (const std::string& p : mapProblems) {
+        warning += (warning.empty() ? "" : "\n") + path + " " + p;
     }
     return settings;
 }

@@ -1,15 +1,25 @@
-// The desktop program's own small memory between runs: the window scale and
-// whether it was full screen. Kept as "key=value" lines in a file in the
+// The desktop program's own small memory between runs: the window scale,
+// whether it was full screen, the start sound muted, pausing when the window
+// loses the keyboard, and the player's changes to the key map. Kept as "key=value" lines in a file in the
 // user's preference folder; a file that cannot be read or makes no sense is
 // ignored with a warning, never fatal.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "keymap/Keymap.h"
 
 struct DesktopSettings {
     int scale = 0;            // 0: none chosen yet, fit the screen
     bool fullscreen = false;
     int flightsKept = 200;    // flight files the logbook keeps, the oldest removed first
+    bool muted = false;       // the start sound stays silent
+    bool pauseOnFocusLoss = false;
+    keymap::Keymap keys = keymap::Keymap::Defaults();
+    // Lines of keys this version does not know (a later version's), written
+    // back as they were so that saving here never drops them.
+    std::vector<std::string> laterLines = {};
     friend bool operator==(const DesktopSettings&, const DesktopSettings&) = default;
 };
 
@@ -17,7 +27,9 @@ struct DesktopSettings {
 constexpr const char* kSettingsFileName = "settings.ini";
 
 // Reads the file at `path`. A missing file gives the defaults quietly; an
-// unreadable or corrupt one gives the defaults and sets `warning`.
+// unreadable or corrupt one gives the defaults and sets `warning`. A bad
+// key-map line only keeps the default for its control: `warning` then holds
+// one line for each, naming the file and the line number.
 DesktopSettings LoadSettings(const std::string& path, std::string& warning);
 
 // Writes the settings so that a reader never sees half a file and a failed
@@ -27,4 +39,6 @@ bool SaveSettings(const std::string& path, const DesktopSettings& settings, std:
 
 // The text SaveSettings writes, and the parser LoadSettings uses.
 std::string FormatSettings(const DesktopSettings& settings);
-bool ParseSettings(const std::string& text, DesktopSettings& settings, std::string& problem);
+// Bad key-map lines go to `mapProblems` ("line N: why"), if given.
+bool ParseSettings(const std::string& text, DesktopSettings& settings, std::string& problem,
+                   std::vector<std::string>* mapProblems = nullptr);

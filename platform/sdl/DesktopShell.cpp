@@ -197,6 +197,8 @@ void DesktopShell::SetUpImGui() {
 int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     host_ = std::make_unique<SdlHost>(assetFolder_);
     host_->SetWindow(window_);
+    host_->SetMuted(settings_.muted);  // before the view starts the sound
+    keys_ = std::make_unique<DesktopKeys>(settings_.keys);
     // The view's construction reads nothing more: the atlas is given; it
     // builds the palette (starting the sound) and the surface.
     view_ = std::make_unique<CAveluneView>(*host_, std::move(atlas));
@@ -277,6 +279,7 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
     default:
         break;
     }
+    if (HandleGameInput(event)) uiFrame = true;
     if (host_->quitRequested()) quit_ = true;
     return uiFrame;
 }
@@ -317,6 +320,23 @@ void DesktopShell::HandleKey(const SDL_KeyboardEvent& key) {
         }
         return;
     }
+    if ((code == SDLK_p && mods == 0) || code == SDLK_PAUSE) {
+        if (key.repeat == 0) SetPaused(!host_->timer().paused());
+        return;
+    }
+    if (code == SDLK_m && mods == 0) {
+        if (key.repeat == 0) SetMuted(!settings_.muted);
+        return;
+    }
+    // A key of the map presses its control, unless Ctrl or Alt makes it a command.
+    if ((mods & (kCtrl | kAlt)) == 0 && !host_->timer().paused() && !ImGui::GetIO().WantCaptureKeyboard) {
+        if (const auto name = MapKeyName(code)) {
+            if (key.repeat != 0 || keys_->Down(keymap::Device::kKey, *name, view_->pressMode,
+                                               [this](auto kind, int x, int y) { DeliverToGame(kind, x, y); })) {
+                return;
+            }
+        }
+    }
     if (const auto accelKey = ToAccelKey(code)) {
         if (const auto command = FindAccelerator(*accelKey, mods)) Execute(*command);
     }
@@ -334,6 +354,8 @@ std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
 
 void DesktopShell::HandleMouse(const SDL_Event& event) {
     if (!GameGetsMouse()) return;
+    // Paused, the game takes no new press or move; a button let go still comes up.
+    if (host_->timer().paused() && event.type != SDL_MOUSEBUTTONUP) return;
     if (event.type == SDL_MOUSEMOTION) {
         if (const auto p = ToGame(event.motion.x, event.motion.y)) flights_->Input(flightfile::InputKind::kMove, p->x, p->y);
         return;
@@ -419,6 +441,7 @@ void DesktopShell::BuildUi() {
     DrawMenuBar();
     ImGui::PopFont();
     DrawAboutBox();
+    if (keys_) keys_->DrawKeysWindow();
     if (flights_) {
         flights_->DrawWindows(static_cast<float>(layout_.originX / pixelRatioX_),
                               static_cast<float>(layout_.originY / pixelRatioY_),
@@ -478,6 +501,10 @@ void DesktopShell::DrawMenuBar() {
         UnderlineMnemonic(popup, ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
     }
     if (flights_) flights_->DrawMenu();
+    if (keys_) {
+        ChooseFromGameMenu(
+            keys_->DrawMenus(host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss, anyOpen));
+    }
     closeMenus_ = false;
     menuKey_ = 0;
     ImGui::EndMainMenuBar();

@@ -17,6 +17,7 @@
 
 #include "game/AveluneView.h"
 #include "platform/sdl/DesktopFlights.h"
+#include "platform/sdl/DesktopKeys.h"
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
@@ -54,6 +55,12 @@ private:
     // different because of it.
     bool HandleEvent(const SDL_Event& event);
     void HandleKey(const SDL_KeyboardEvent& key);
+    // Keys and gamepad buttons that play (platform/sdl/DesktopKeys.cpp).
+    bool HandleGameInput(const SDL_Event& event);
+    void DeliverToGame(flightfile::InputKind kind, int x, int y);
+    void SetPaused(bool paused);
+    void SetMuted(bool muted);
+    void ChooseFromGameMenu(GameMenuChoice choice);
     void HandleMouse(const SDL_Event& event);
     void Execute(Command command);
     bool GameGetsMouse() const;
@@ -87,6 +94,8 @@ private:
     std::unique_ptr<SdlHost> host_;
     std::unique_ptr<CAveluneView> view_;
     std::unique_ptr<DesktopFlights> flights_;
+    std::unique_ptr<DesktopKeys> keys_;
+    bool pausedByFocus_ = false;   // the pause came with leaving the window
     uint64_t atlasHash_ = 0;
     bool quit_ = false;
 

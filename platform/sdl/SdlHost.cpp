@@ -11,6 +11,16 @@ SdlHost::~SdlHost() {
     if (audio_ != 0) SDL_CloseAudioDevice(audio_);
 }
 
+void SdlHost::SetMuted(bool muted) {
+    muted_ = muted;
+    if (muted_ && audio_ != 0) {
+        SDL_CloseAudioDevice(audio_);
+        audio_ = 0;
+        drainedSinceMs_ = 0;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
 void SdlHost::CloseFinishedSound(uint64_t nowMs) {
     if (audio_ == 0) return;
     if (SDL_GetQueuedAudioSize(audio_) > 0) {
@@ -30,6 +40,7 @@ void SdlHost::CloseFinishedSound(uint64_t nowMs) {
 
 void SdlHost::StartSound(const std::string& fileName) {
     // Whatever goes wrong here, the game goes on in silence.
+    if (muted_) return;
     const std::string path = (std::filesystem::path(soundFolder_) / fileName).string();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return;

@@ -29,6 +29,10 @@ public:
     void RearmTimer(uint32_t periodMs) override { timer().Rearm(SDL_GetTicks64(), periodMs); }
     void StartSound(const std::string& fileName) override;
 
+    // A muted host plays no sound; muting stops one playing.
+    void SetMuted(bool muted);
+    bool muted() const { return muted_; }
+
     // Whether the start sound's audio device is still open.
     bool soundOpen() const { return audio_ != 0; }
     // Closes the audio device (and SDL's audio) once the sound has played
@@ -40,5 +44,6 @@ private:
     std::string soundFolder_;
     SDL_Window* window_ = nullptr;
     SDL_AudioDeviceID audio_ = 0;
+    bool muted_ = false;
     uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples
 };

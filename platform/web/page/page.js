@@ -61,15 +61,19 @@
     for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
     return bytes;
   }
-  async function inflate(stream) {
-    return new Response(stream.pipeThrough(new DecompressionStream('deflate'))).arrayBuffer();
+  async function inflate(stream, name) {
+    try {
+      return await new Response(stream.pipeThrough(new DecompressionStream('deflate'))).arrayBuffer();
+    } catch (e) {
+      throw new Error(`${name}.z cannot be inflated (${e && e.message ? e.message : e})`);
+    }
   }
   async function loadData(name) {
     const inline = document.getElementById('data-' + name);
-    if (inline) return inflate(new Blob([base64Bytes(inline.textContent)]).stream());
+    if (inline) return inflate(new Blob([base64Bytes(inline.textContent)]).stream(), name);
     const response = await fetch(name + '.z');
     if (!response.ok) throw new Error(`${name}.z could not be fetched (${response.status} ${response.statusText})`);
-    return inflate(response.body);
+    return inflate(response.body, name);
   }
 
   // ---- Sound -------------------------------------------------------------
@@ -84,12 +88,26 @@
     }
     return audio;
   }
+  // Sounds are decoded ahead, without the page's audio context (a browser
+  // keeps one made before the first gesture suspended): an offline context
+  // at the file's own rate decodes without resampling.
+  function wavRate(bytes) {
+    const view = new DataView(bytes);
+    const riff = bytes.byteLength >= 28 && view.getUint32(0) === 0x52494646 && view.getUint32(8) === 0x57415645;
+    const rate = riff ? view.getUint32(24, true) : 0;
+    return rate >= 8000 && rate <= 96000 ? rate : 44100;
+  }
   function decodeSound(name) {
     const bytes = soundBytes.get(name);
-    const ctx = audioContext();
-    if (!bytes || !ctx) return null;
+    if (!bytes) return null;
     if (!sounds.has(name)) {
-      sounds.set(name, ctx.decodeAudioData(bytes.slice(0)).then(
+      let decoding;
+      try {
+        decoding = new OfflineAudioContext(1, 1, wavRate(bytes)).decodeAudioData(bytes.slice(0));
+      } catch (e) {
+        decoding = Promise.reject(e);
+      }
+      sounds.set(name, decoding.then(
         (buffer) => { sounds.set(name, buffer); return buffer; },
         (e) => { console.warn(`Avelune: the sound ${name} cannot be played:`, e); sounds.set(name, null); return null; }));
     }

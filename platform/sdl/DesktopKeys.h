@@ -1,0 +1,61 @@
+// Keys and gamepads on the desktop: SDL's key codes and game-controller
+// buttons named as the key map names them, held keys turned into presses and
+// releases at their controls' centres (given to the shell to deliver as
+// clicks), the Game and Help menus, and the Help > Keys window.
+#pragma once
+
+#include <SDL.h>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "flightfile/FlightFile.h"
+#include "keymap/Keymap.h"
+
+// The map's name for an SDL key or controller button; nothing for one the
+// map does not know.
+std::optional<std::string_view> MapKeyName(SDL_Keycode key);
+std::optional<std::string_view> MapButtonName(SDL_GameControllerButton button);
+
+// What the player chose from the Game and Help menus this frame.
+enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kKeys };
+
+class DesktopKeys {
+public:
+    // Delivers a press or release at a game pixel, as the mouse would.
+    using Deliver = std::function<void(flightfile::InputKind kind, int x, int y)>;
+
+    explicit DesktopKeys(const keymap::Keymap& map);
+    ~DesktopKeys();
+    DesktopKeys(const DesktopKeys&) = delete;
+    DesktopKeys& operator=(const DesktopKeys&) = delete;
+
+    // A key or button went down or up; true when it acted on the game. Held
+    // keys never repeat. `mode` is the view's press mode now.
+    bool Down(keymap::Device device, std::string_view name, uint32_t mode, const Deliver& deliver);
+    bool Up(keymap::Device device, std::string_view name, const Deliver& deliver);
+    // Lets every held key go (the window lost the keyboard, the game paused).
+    void ReleaseAll(const Deliver& deliver);
+
+    // Opens a game controller plugged in, closes one pulled out.
+    void ControllerAdded(int deviceIndex);
+    void ControllerRemoved(SDL_JoystickID instance, const Deliver& deliver);
+
+    // The Game and Help menus (inside the main menu bar), with "Paused" at
+    // the bar's right end while the game is paused. `anyOpen` is set when
+    // one of them is open.
+    GameMenuChoice DrawMenus(bool paused, bool muted, bool pauseOnFocusLoss, bool& anyOpen);
+    void ShowKeysWindow() { keysOpen_ = true; }
+    // The Help > Keys window, if open: the map in force, screen by screen.
+    void DrawKeysWindow();
+    bool keysWindowOpen() const { return keysOpen_; }
+
+private:
+    keymap::Keymap map_;
+    keymap::HeldInputs held_;
+    std::vector<SDL_GameController*> controllers_;
+    bool controllersReady_ = false;
+    bool keysOpen_ = false;
+};

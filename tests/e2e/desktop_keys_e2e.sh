@@ -1,0 +1,117 @@
+#!/bin/bash
+# The real desktop program flown from the keyboard in a virtual X display:
+# Return on the title starts the approach and the cockpit is one the headless
+# game shows after a click on START; P pauses (the caption says so and the
+# picture stands still) and P resumes it; M mutes and is remembered; Escape
+# never quits from the cockpit. Every wait is for a condition under a
+# deadline.
+#
+# usage: desktop_keys_e2e.sh AVELUNE_BINARY
+# Exit 0 passed, 1 failed, 77 skipped (tools or atlas missing).
+set -u
+
+BIN=$(readlink -f "$1")
+skip() { echo "SKIP: $*"; exit 77; }
+for tool in Xvfb xdotool xwininfo import convert; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb xdotool x11-utils imagemagick)"
+done
+ATLAS=$(dirname "$BIN")/prop.bmp
+[ -f "$ATLAS" ] || skip "no atlas at $ATLAS (the avelune_art target makes it)"
+
+WORK=$(mktemp -d)
+XPID=""; APID=""
+cleanup() {
+    [ -n "$APID" ] && kill "$APID" 2>/dev/null
+    [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -s "$WORK/err.txt" ] && { echo "--- stderr"; cat "$WORK/err.txt"; }
+    exit 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
+XPID=$!
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$WORK/display" 2>/dev/null)" SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK/data HOME=$WORK
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
+cd "$WORK" || exit 1
+
+until_ok() {
+    local end=$(($(date +%s%N) + $1 * 1000000000)); shift
+    while :; do
+        "$@" && return 0
+        [ "$(date +%s%N)" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+# The cockpit without the sweep gauge's needles (they step with every
+# picture drawn, and the window draws more pictures than the headless game).
+cockpit_digest() { convert "$1" -fill black -draw "rectangle 425,250 568,357" -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
+
+# The headless game's cockpits after a click on START, tick by tick.
+TICKS=150
+{
+    printf 'tick 2\npress 334 227\nrelease 334 227\n'
+    for t in $(seq "$TICKS"); do printf 'tick\nscreenshot c-%d.png\n' "$t"; done
+} | timeout 120 "$BIN" --headless --atlas "$ATLAS" --events - >/dev/null || fail "headless reference run"
+declare -A AT
+for t in $(seq "$TICKS"); do AT[$(cockpit_digest "c-$t.png")]=$t; done
+
+"$BIN" --scale 1 >out.txt 2>err.txt &
+APID=$!
+CAPTION="... Avelune V1.07AC ... Instrument Landing Simulator Game"
+find_window() { WID=$(xdotool search --onlyvisible --name "^${CAPTION//./\\.}" 2>/dev/null | head -1); [ -n "$WID" ]; }
+until_ok 30 find_window || fail "no window appeared"
+INFO=$(xwininfo -id "$WID")
+PX=$(awk '/Absolute upper-left X/ {print $4}' <<<"$INFO")
+PY=$(($(awk '/Absolute upper-left Y/ {print $4}' <<<"$INFO") + 20))
+shot() { import -window root -crop "632x440+$PX+$PY" +repage "$1" 2>/dev/null; }
+colourful() { shot t.png && [ "$(convert t.png -format '%k' info:)" -ge 64 ]; }
+until_ok 30 colourful || fail "the title never showed"
+xdotool windowfocus --sync "$WID" 2>/dev/null
+
+# Return starts the approach as a click on START does.
+xdotool key Return
+in_cockpit() { shot k.png && [ -n "${AT[$(cockpit_digest k.png)]:-}" ]; }
+until_ok 30 in_cockpit || fail "after Return the window shows no cockpit of the headless approach"
+echo "Return started the approach: the cockpit matches headless tick ${AT[$(cockpit_digest k.png)]}"
+
+# Escape belongs to the title and the pages, not the cockpit.
+xdotool key Escape
+sleep 0.3
+kill -0 "$APID" 2>/dev/null || fail "Escape in the cockpit ended the program"
+
+# P pauses: the caption says so and the picture stands still; P resumes.
+xdotool key p
+paused() { [ "$(xdotool getwindowname "$WID")" = "$CAPTION - Paused" ]; }
+until_ok 10 paused || fail "the caption does not say Paused: $(xdotool getwindowname "$WID")"
+sleep 0.3
+shot p1.png
+sleep 1
+shot p2.png
+[ "$(cockpit_digest p1.png)" = "$(cockpit_digest p2.png)" ] || fail "the picture moved while paused"
+xdotool key p
+moving() { shot p3.png; [ "$(cockpit_digest p3.png)" != "$(cockpit_digest p2.png)" ]; }
+until_ok 10 moving || fail "the game did not go on after the pause"
+[ "$(xdotool getwindowname "$WID")" = "$CAPTION" ] || fail "the caption still says Paused"
+echo "P paused and resumed the game"
+
+# M mutes, remembered in the settings file.
+xdotool key m
+muted() { grep -qx 'mute=1' "$WORK/data/avelune/settings.ini" 2>/dev/null; }
+until_ok 10 muted || fail "M did not write mute=1 to the settings file"
+echo "M muted the start sound, remembered"
+
+xdotool key --clearmodifiers alt+f
+sleep 0.3
+xdotool key --clearmodifiers alt+x
+for _ in $(seq 100); do kill -0 "$APID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APID" 2>/dev/null && fail "File, Exit did not end the program"
+wait "$APID"; status=$?; APID=""
+[ "$status" -eq 0 ] || fail "the program ended with status $status"
+echo "PASS"
