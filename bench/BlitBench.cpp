@@ -23,50 +23,31 @@
 #include "gfx/AtlasCatalogue.h"
 #include "gfx/Blit.h"
 #include "gfx/DibImage.h"
+#include "bench/BenchAtlas.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
 
-// The generated atlas when it can be read; otherwise a made-up one of the
-// same size whose pictures have runs of key pixels between runs of colour.
+// The generated atlas when it can be read; otherwise a made-up one whose
+// pictures have runs of key pixels between runs of colour.
 struct Atlas {
     std::unique_ptr<CDibImage> image;
     std::string label;
 };
 
-std::vector<uint8_t> MadeUpAtlasFile() {
-    const uint32_t width = kAtlasWidth, height = kAtlasHeight, offset = 14 + 40 + 1024;
-    std::vector<uint8_t> file(offset + width * height, 0);
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    file[26] = 1;
-    file[28] = 8;
-    const uint8_t keys[] = {3, 95, 255};
-    for (uint32_t y = 0; y < height; ++y) {
-        for (uint32_t x = 0; x < width; ++x) {
-            // Runs of 1 to 31 pixels; every third run is a key colour.
-            const uint32_t run = (x * 5 + y * 3) / 23;
-            file[offset + y * width + x] = run % 3 == 0 ? keys[run % 9 / 3] : static_cast<uint8_t>(10 + (x + y) % 200);
-        }
-    }
-    return file;
+uint8_t KeyRuns(int x, int y) {
+    // Runs of 1 to 31 pixels; every third run is a key colour.
+    static constexpr uint8_t keys[] = {3, 95, 255};
+    const int run = (x * 5 + y * 3) / 23;
+    return run % 3 == 0 ? keys[run % 9 / 3] : static_cast<uint8_t>(10 + (x + y) % 200);
 }
 
 const Atlas& TheAtlas() {
     static const Atlas atlas = [] {
-        std::string error;
-        if (auto image = LoadAtlas(AVELUNE_ATLAS, error)) return Atlas{std::move(image), "generated atlas"};
-        const auto bytes = MadeUpAtlasFile();
-        return Atlas{std::make_unique<CDibImage>(bytes.data(), bytes.size()), "made-up atlas"};
+        Atlas a;
+        a.image = BenchAtlas(a.label, KeyRuns);
+        return a;
     }();
     return atlas;
 }

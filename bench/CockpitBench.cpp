@@ -18,72 +18,18 @@
 
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
+#include "bench/BenchAtlas.h"
+#include "bench/FlightCycle.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
 
-// A bottom-up 8-bit bitmap of the atlas's size: a pattern with every
-// thirteenth pixel on the usual key indices.
-std::vector<uint8_t> MadeUpAtlasFile() {
-    const uint32_t width = kAtlasWidth, height = kAtlasHeight;
-    const uint32_t pixelOffset = 14 + 40 + 256 * 4;
-    std::vector<uint8_t> file(pixelOffset + width * height, 0);
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, pixelOffset);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    file[26] = 1;
-    file[28] = 8;
-    for (uint32_t k = 0; k < 256; ++k) {
-        file[54 + 4 * k] = static_cast<uint8_t>(k);
-        file[55 + 4 * k] = static_cast<uint8_t>(255 - k);
-        file[56 + 4 * k] = static_cast<uint8_t>(k / 2);
-    }
-    const uint8_t keys[] = {3, 95, 247, 248, 255};
-    for (uint32_t i = 0; i < width * height; ++i) {
-        file[pixelOffset + i] = (i % 13 == 0) ? keys[(i / 13) % 5] : static_cast<uint8_t>(10 + (i * 7) % 200);
-    }
-    return file;
-}
-
-// The atlas the benchmarks cut from, and whether it is the generated one.
-std::unique_ptr<CDibImage> BenchAtlas(std::string& label) {
-    std::string error;
-    if (auto atlas = LoadAtlas(AVELUNE_ATLAS, error)) {
-        label = "generated atlas";
-        return atlas;
-    }
-    label = "made-up atlas (" + error + ")";
-    const auto bytes = MadeUpAtlasFile();
-    return std::make_unique<CDibImage>(bytes.data(), bytes.size());
-}
-
-// A record in the middle of an approach, outside view on.
-void Approach(FlightState& s) {
-    s.power = 25;
-    s.fuel = 50000;
-    s.altitude = 1500;
-    s.airspeed = 150;
-    s.airspeedFrame = 34;
-    s.lateralOffset = 47;
-    s.glideSlopeBarY = 260;
-    s.glideSlopeError = 28;
-    s.pitch = -10;
-    s.horizonRow = 109;
-    s.bank = 2;
-    s.headingOffset = -4;
-    s.distanceFlown = 30000;
-    s.distanceToGo = 327;
-    s.compassHeading = 92;
-    s.climbRate = 14;
-    s.outsideViewSwitch = 7;
+// A pattern with every thirteenth pixel on the usual key indices.
+uint8_t SprinkledKeys(int x, int y) {
+    static constexpr uint8_t keys[] = {3, 95, 247, 248, 255};
+    const uint32_t i = static_cast<uint32_t>(y) * kAtlasWidth + static_cast<uint32_t>(x);
+    return (i % 13 == 0) ? keys[(i / 13) % 5] : static_cast<uint8_t>(10 + (i * 7) % 200);
 }
 
 // Bytes one composition stores: the panel, the attitude picture and its two
@@ -108,19 +54,22 @@ void BankArgs(benchmark::internal::Benchmark* b) {
         for (int bank : {0, 2, 3}) b->Args({bank, portable});
 }
 
-// Sets the blitter the run asks for and names it in the label.
-std::string UseBlitter(const benchmark::State& state, const std::string& label) {
-    SetBlitPath((state.range(1) != 0) ? BlitPath::Portable : BlitPath::Fastest);
-    return label + ((CurrentBlitPath() == BlitPath::Fastest) ? ", AVX-512" : ", portable");
-}
+// A view in the middle of an approach (outside view on) at the run's bank,
+// drawing with the blitter the run asks for, which the label names; the
+// fastest blitter comes back afterwards.
+struct CockpitRun : BenchView {
+    explicit CockpitRun(const benchmark::State& state) : BenchView(SprinkledKeys) {
+        MidApproach(view);
+        view.bank = static_cast<int16_t>(state.range(0));
+        SetBlitPath((state.range(1) != 0) ? BlitPath::Portable : BlitPath::Fastest);
+        label += (CurrentBlitPath() == BlitPath::Fastest) ? ", AVX-512" : ", portable";
+    }
+    ~CockpitRun() { SetBlitPath(BlitPath::Fastest); }
+};
 
 void BM_ComposeCockpit(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
-    Approach(view);
-    view.bank = static_cast<int16_t>(state.range(0));
-    label = UseBlitter(state, label);
+    CockpitRun run(state);
+    CAveluneView& view = run.view;
     for (auto _ : state) {
         view.gameState = kStateCockpit;
         view.ComposeCockpit();
@@ -128,27 +77,21 @@ void BM_ComposeCockpit(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * kComposedBytes);
-    state.SetLabel(label);
-    SetBlitPath(BlitPath::Fastest);
+    state.SetLabel(run.label);
 }
 BENCHMARK(BM_ComposeCockpit)->Apply(BankArgs);
 
 // The outside view alone: 590 keyed columns of 152 pixels.
 void BM_OutsideView(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
-    Approach(view);
-    view.bank = static_cast<int16_t>(state.range(0));
-    label = UseBlitter(state, label);
+    CockpitRun run(state);
+    CAveluneView& view = run.view;
     for (auto _ : state) {
         view.DrawOutsideView();
         benchmark::DoNotOptimize(view.surfaceBits());
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * 590 * 152);
-    state.SetLabel(label);
-    SetBlitPath(BlitPath::Fastest);
+    state.SetLabel(run.label);
 }
 BENCHMARK(BM_OutsideView)->Apply(BankArgs);
 
@@ -164,9 +107,8 @@ void BM_MemcpyComposedBytes(benchmark::State& state) {
 BENCHMARK(BM_MemcpyComposedBytes);
 
 void BM_BlitKeyedBasePanel(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, BenchAtlas(label));
+    BenchView bench(SprinkledKeys);
+    CAveluneView& view = bench.view;
     const Sprite& p = sprite::kBasePanel;
     for (auto _ : state) {
         view.BlitKeyed(0, 0, p.x, p.y, static_cast<uint32_t>(p.width), static_cast<uint32_t>(p.height), p.key);
@@ -174,7 +116,7 @@ void BM_BlitKeyedBasePanel(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(state.iterations() * Area(p));
-    state.SetLabel(label);
+    state.SetLabel(bench.label);
 }
 BENCHMARK(BM_BlitKeyedBasePanel);
 

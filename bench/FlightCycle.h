@@ -29,12 +29,12 @@ inline void MidApproach(FlightState& s) {
     s.turnRate = 1;
     s.compassHeading = 91;
     s.climbRate = 15;
-    s.dragSwitch = 1;
-    s.liftSwitch = 3;
-    s.turbulenceSwitch = 5;
-    s.outsideViewSwitch = 7;
-    s.pageSwitch = 9;
-    s.restartLamp = 11;
+    s.dragSwitch = kDragOff;
+    s.liftSwitch = kLiftOff;
+    s.turbulenceSwitch = kTurbulenceOff;
+    s.outsideViewSwitch = kOutsideViewShown;
+    s.pageSwitch = kPageOff;
+    s.restartLamp = kRestartLampLit;
     s.pressMode = kModeCockpit;
     s.releaseMode = kModeCockpit;
 }

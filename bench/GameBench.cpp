@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchAtlas.h"
 #include "bench/FlightCycle.h"
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
@@ -20,30 +21,8 @@
 
 namespace {
 
-std::unique_ptr<CDibImage> GameAtlas(std::string& label) {
-    std::string error;
-    if (auto atlas = LoadAtlas(AVELUNE_ATLAS, error)) {
-        label = "generated atlas";
-        return atlas;
-    }
-    // Without the generated art a plain atlas serves: costs do not depend on colours.
-    label = "plain atlas";
-    const uint32_t width = kAtlasWidth, height = kAtlasHeight, offset = 14 + 40 + 1024;
-    std::vector<uint8_t> file(offset + width * height, 0);
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(10, offset);
-    put32(14, 40);
-    put32(18, width);
-    put32(22, height);
-    file[26] = 1;
-    file[28] = 8;
-    for (uint32_t i = 0; i < width * height; ++i) file[offset + i] = static_cast<uint8_t>(i * 7 / 5);
-    return std::make_unique<CDibImage>(file.data(), file.size());
-}
+// Without the generated art a plain pattern serves: costs do not depend on colours.
+uint8_t Plain(int x, int y) { return static_cast<uint8_t>((static_cast<uint32_t>(y) * kAtlasWidth + x) * 7 / 5); }
 
 // One game state's tick, from the record that state is normally entered with.
 struct StateCase {
@@ -58,7 +37,7 @@ const StateCase kStates[] = {
     {"1 information page",  kStateInformationPage, [](FlightState& s) { s.pressMode = s.releaseMode = kModeTitle; }},
     {"3 title animation",   kStateTitleAnimation,  [](FlightState& s) { s.pressMode = s.releaseMode = kModeTitle; s.titleFrame = 6; }},
     {"4 cockpit picture",   kStateCockpit,         [](FlightState&) {}},
-    {"6 judgement",         kStateJudgement,       [](FlightState& s) { s.dragSwitch = 2; s.liftSwitch = 4; s.turbulenceSwitch = 6; }},
+    {"6 judgement",         kStateJudgement,       [](FlightState& s) { s.dragSwitch = kDragOn; s.liftSwitch = kLiftOn; s.turbulenceSwitch = kTurbulenceOn; }},
     {"7 failure screen",    kStateFailure,         [](FlightState& s) { s.localizerNeedle = 2; }},
     {"8 warning screen",    kStateWarning,         [](FlightState& s) { s.airspeed = 280; }},
     {"9 second page",       kStateSecondPage,      [](FlightState& s) { s.releaseMode = kModeInformationPage; }},
@@ -69,9 +48,8 @@ const StateCase kStates[] = {
 
 void BM_Tick(benchmark::State& state) {
     const StateCase& c = kStates[state.range(0)];
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, GameAtlas(label));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     view.OnCreate();
     FlightState start;
     MidApproach(start);
@@ -83,15 +61,14 @@ void BM_Tick(benchmark::State& state) {
         benchmark::DoNotOptimize(view.surfaceBits());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(c.name) + ", " + label);
+    state.SetLabel(std::string(c.name) + ", " + bench.label);
 }
 BENCHMARK(BM_Tick)->ArgName("state")->DenseRange(0, static_cast<int>(std::size(kStates)) - 1)->Unit(benchmark::kMicrosecond);
 
 // The flight model alone: the step without the screen it may show.
 void BM_FlightStep(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, GameAtlas(label));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     FlightState start;
     MidApproach(start);
     start.gameState = kStateFlightStep;
@@ -108,9 +85,8 @@ BENCHMARK(BM_FlightStep);
 // picture and the judgement, three ticks. The web build runs the very same
 // cycle in the browser (tests/web/bench.mjs) to compare wasm with native.
 void BM_FlightCycle(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, GameAtlas(label));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     view.OnCreate();
     FlightState start;
     MidApproach(start);
@@ -119,15 +95,14 @@ void BM_FlightCycle(benchmark::State& state) {
         benchmark::DoNotOptimize(view.surfaceBits());
         benchmark::ClobberMemory();
     }
-    state.SetLabel(label);
+    state.SetLabel(bench.label);
 }
 BENCHMARK(BM_FlightCycle)->Unit(benchmark::kMicrosecond);
 
 // Copying the record back alone: what every figure above includes.
 void BM_RecordCopy(benchmark::State& state) {
-    std::string label;
-    HeadlessHost host;
-    CAveluneView view(host, GameAtlas(label));
+    BenchView bench(Plain);
+    CAveluneView& view = bench.view;
     FlightState start;
     MidApproach(start);
     for (auto _ : state) {

@@ -38,6 +38,7 @@
 #include "gfx/Blit.h"
 #include "gfx/DibImage.h"
 #include "gfx/Palette.h"
+#include "tests/support/TestBitmap.h"
 
 // The harness's own work: no coverage feedback (it would only slow the
 // runs), and the reference needs no checks of its own.
@@ -255,9 +256,10 @@ void AtlasFromRecipe(FuzzedDataProvider& in, std::vector<uint8_t>& file) {
     const uint32_t clrUsed = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(230, 260) : 0u;
     recipe.entries = clrUsed == 0 ? 256u : clrUsed;
     recipe.tile = in.ConsumeBytes<uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 4096));
-    const size_t stride = (static_cast<size_t>(recipe.width) + 3) / 4 * 4;
-    const size_t pixelOffset = 14 + 40 + 4 * static_cast<size_t>(recipe.entries);
-    const size_t fullSize = pixelOffset + stride * static_cast<size_t>(recipe.height);
+    BitmapOptions headers;
+    headers.clrUsed = clrUsed;
+    const BitmapLayout layout = LayoutOf(recipe.width, recipe.height, 8, headers);
+    const size_t stride = layout.stride, pixelOffset = layout.pixelOffset, fullSize = layout.fileSize;
 
     if (recipe == last && file.size() > pixelOffset && file.size() <= fullSize) {
         // The block is kept: what the last run cut off is written again, and
@@ -271,26 +273,7 @@ void AtlasFromRecipe(FuzzedDataProvider& in, std::vector<uint8_t>& file) {
         FillPixels(file, pixelOffset, stride, recipe, 0, fullSize - pixelOffset);
         last = recipe;
     }
-    std::memset(file.data(), 0, pixelOffset);
-
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, static_cast<uint32_t>(pixelOffset));
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(recipe.width));
-    put32(22, static_cast<uint32_t>(recipe.height));
-    file[26] = 1;
-    file[28] = 8;
-    put32(46, clrUsed);
-    for (size_t k = 0; k < recipe.entries; ++k) {
-        file[54 + 4 * k] = static_cast<uint8_t>(k);
-        file[55 + 4 * k] = static_cast<uint8_t>(255 - k);
-        file[56 + 4 * k] = static_cast<uint8_t>(k * 7);
-    }
+    WriteBitmapHeaders(file, recipe.width, recipe.height, 8, headers);
 
     // Header patches: byte writes anywhere in the file and colour-table headers.
     const int patches = in.ConsumeIntegralInRange<int>(0, 6);

@@ -37,7 +37,7 @@ build() {
             -I"$root" "$@" -o "$binary"
     fi
 }
-build "$out/atlas_fuzzer" "$here/AtlasFuzzer.cpp" "$root"/gfx/*.cpp
+build "$out/atlas_fuzzer" "$here/AtlasFuzzer.cpp" "$root"/gfx/*.cpp "$root/tests/support/TestBitmap.cpp"
 build "$out/event_script_fuzzer" "$here/EventScriptFuzzer.cpp" "$root/platform/headless/EventScript.cpp" \
     "$root/keymap/Keymap.cpp"
 

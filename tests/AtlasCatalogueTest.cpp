@@ -533,4 +533,29 @@ TEST_F(GeneratedAtlas, ASecondRunWritesTheSameFiles) {
     std::filesystem::remove_all(dir);
 }
 
+TEST_F(GeneratedAtlas, AnAtlasThatCannotBeWrittenLeavesTheOldOneWhole) {
+    // With files limited far below the atlas's 6.4 MB the generator must say
+    // which file it could not write and why, and the atlas already there
+    // stays as it was, with no temporary file left beside it.
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+        ("avelune-art-full-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path atlas = dir / "prop.bmp", err = dir / "err.txt";
+    std::filesystem::copy_file(AVELUNE_ATLAS, atlas);
+    const std::string command = std::string("ulimit -f 1000; trap '' XFSZ; \"") + AVELUNE_ATLASGEN + "\" --out-dir \"" +
+                                dir.string() + "\" 2> \"" + err.string() + "\"";
+    EXPECT_NE(std::system(command.c_str()), 0) << command;
+    auto read = [](const std::filesystem::path& p) {
+        std::ifstream f(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    };
+    EXPECT_NE(read(err).find("cannot write " + atlas.string() + ": File too large"), std::string::npos) << read(err);
+    EXPECT_TRUE(read(atlas) == read(AVELUNE_ATLAS)) << "the old atlas was damaged";
+    size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;
+    EXPECT_EQ(entries, 2u) << "only the old atlas and the message stay";
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace

@@ -87,7 +87,7 @@ TEST(CockpitPicture, DrawsTheRunwayOutlineOnTheWindowOnlyRoundFromTheFarLeftCorn
         EXPECT_NE(v->PixelAt(p[0], p[1]), 0) << p[0] << ", " << p[1];
     }
     // The next picture's copy removes the outline of this one.
-    v->outsideViewSwitch = 8;
+    v->outsideViewSwitch = kOutsideViewHidden;
     v->ComposeCockpit();
     EXPECT_NE(v.host.WindowPixel(320, 107), 0);
 }

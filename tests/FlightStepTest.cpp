@@ -135,10 +135,10 @@ const StepCase kStepCases[] = {
          EXPECT_EQ(s.distanceFlown, 1189966u);
          EXPECT_EQ(s.arrived, 1u); }},
     {"below 150 ft the outside view is forced on",
-     [](FlightState& s) { s.altitude = 140; s.pitch = 0; s.outsideViewSwitch = 8; },
+     [](FlightState& s) { s.altitude = 140; s.pitch = 0; s.outsideViewSwitch = kOutsideViewHidden; },
      [](const FlightState& s) { EXPECT_EQ(s.outsideViewSwitch, 7u); }},
     {"a negative altitude counts as high: the switch stays",
-     [](FlightState& s) { s.altitude = -500; s.pitch = 0; s.outsideViewSwitch = 8; },
+     [](FlightState& s) { s.altitude = -500; s.pitch = 0; s.outsideViewSwitch = kOutsideViewHidden; },
      [](const FlightState& s) { EXPECT_EQ(s.outsideViewSwitch, 8u); }},
     {"the climb rate is the size of the change either way",
      [](FlightState& s) { s.previousAltitude = 5000; },

@@ -23,10 +23,6 @@ namespace {
 
 constexpr size_t kSurfaceBytes = static_cast<size_t>(kSurfaceWidth) * kSurfaceHeight;
 
-void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // How the header of a full-sized, well-formed atlas is bent.
 BitmapOptions With(void (*bend)(BitmapOptions&)) {
     BitmapOptions o;
@@ -63,9 +59,9 @@ const Case kCases[] = {
     {"RLE8 compressed",       [] { return Full(With([](BitmapOptions& o) { o.compression = 1; })); }, true,  "compressed"},
     {"top-down rows",         [] { return Full(With([](BitmapOptions& o) { o.topDown = true; })); },  true,  "top-down"},
     {"zero height",           [] { return MakeBitmapBytes(kAtlasWidth, 0, 8); },                      true,  "height 0"},
-    {"huge width and height", [] { auto b = MakeBitmapBytes(64, 64, 8); Put32(b, 18, 0x7FFFFFFC); Put32(b, 22, 0x7FFFFFFF); return b; },
+    {"huge width and height", [] { auto b = MakeBitmapBytes(64, 64, 8); PutLe32(b, 18, 0x7FFFFFFC); PutLe32(b, 22, 0x7FFFFFFF); return b; },
                                                                                                        true,  "truncated"},
-    {"negative width",        [] { auto b = Full(); Put32(b, 18, static_cast<uint32_t>(-3200)); return b; },
+    {"negative width",        [] { auto b = Full(); PutLe32(b, 18, static_cast<uint32_t>(-3200)); return b; },
                                                                                                        true,  "-3200 pixels wide"},
     {"236 colours",           [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 236; })); },  true,  "colour table holds 236"},
     {"300 colours, all held", [] { return Full(With([](BitmapOptions& o) { o.clrUsed = 300; })); },  true,  ""},
@@ -82,7 +78,7 @@ const Case kCases[] = {
     {"header size 12",        [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 12; })); }, true, "header"},
     {"header size 108",       [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 108; })); }, true, ""},
     {"header size 124",       [] { return Full(With([](BitmapOptions& o) { o.infoHeaderSize = 124; })); }, true, ""},
-    {"header size beyond file",[] { auto b = Full(); Put32(b, 14, 0xFFFFFFF0u); return b; },        true,  "colour table holds 0"},
+    {"header size beyond file",[] { auto b = Full(); PutLe32(b, 14, 0xFFFFFFF0u); return b; },        true,  "colour table holds 0"},
     {"bfOffBits zero",        [] { return Full(With([](BitmapOptions& o) { o.offBits = 0; })); },     true,  ""},
     {"bfOffBits past the end",[] { return Full(With([](BitmapOptions& o) { o.offBits = 0x7FFFFFFF; })); }, true, ""},
     {"bfOffBits mid-pixels",  [] { return Full(With([](BitmapOptions& o) { o.offBits = 5000; })); },  true,  ""},

@@ -166,7 +166,7 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     v->power = 71;
     v->sinkRate = -320;
     v->arrived = 1;
-    v->outsideViewSwitch = 8;
+    v->outsideViewSwitch = kOutsideViewHidden;
     v->bank = -3;
     v->glideSlopeBarY = 300;
     v->lateralOffset = 12;
@@ -176,14 +176,14 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     v->compassHeading = 359;
     v->enginePointerA = 52;
     v->enginePointerB = 51;
-    v->dragSwitch = 2;
-    v->turbulenceSwitch = 6;
-    v->liftSwitch = 4;
-    v->pageSwitch = 10;
+    v->dragSwitch = kDragOn;
+    v->turbulenceSwitch = kTurbulenceOn;
+    v->liftSwitch = kLiftOn;
+    v->pageSwitch = kPageOn;
     v->localizerNeedle = 97;
 
     FlightState want = *v;
-    want.restartLamp = 11;
+    want.restartLamp = kRestartLampLit;
     want.sceneryColumn = 0;
     want.fuel = 50000;
     want.horizonColumn = 0;
@@ -197,7 +197,7 @@ TEST(CockpitPress, RestartPutsTheAircraftBackAndLeavesTheRest) {
     want.distanceFlown = 0;
     want.sinkRate = 0;
     want.arrived = 0;
-    want.outsideViewSwitch = 7;
+    want.outsideViewSwitch = kOutsideViewShown;
     want.bank = 0;
     want.glideSlopeBarY = 232;
     want.lateralOffset = 50;
@@ -302,17 +302,17 @@ const std::vector<std::string> kContinueCalls = Calls({kPresent, {"rearm 100"}})
 
 // clang-format off
 const ReleaseCase kReleaseCases[] = {
-    {kModeTitle,           299, 202, "R1 start",             kPresent,                   kStateCockpit,          kUnchanged,   {298, 219, sprite::kStartReleased}},
-    {kModeTitle,           370, 253, "R1 start, far corner", kPresent,                   kStateCockpit,          kUnchanged,   {298, 219, sprite::kStartReleased}},
+    {kModeTitle,           299, 202, "start",             kPresent,                   kStateCockpit,          kUnchanged,   {298, 219, sprite::kStartReleased}},
+    {kModeTitle,           370, 253, "start, far corner", kPresent,                   kStateCockpit,          kUnchanged,   {298, 219, sprite::kStartReleased}},
     {kModeTitle,           371, 253, "beside start",         {},                         kUnchanged,             kUnchanged,   controls::kNoPicture},
-    {kModeTitle,           301, 376, "R2 middle",            kPresent,                   kUnchanged,             kUnchanged,   {298, 375, sprite::kMiddleReleased}},
-    {kModeTitle,           492, 221, "R3 quit",              Calls({kPresent, {"quit"}}),kUnchanged,             kUnchanged,   {497, 219, sprite::kQuitReleased}},
-    {kModeTitle,           181, 409, "R4 back on the title", kBackCalls,                 kStateTitlePicture,     kUnchanged,   controls::kNoPicture},
-    {kModeTitle,           451, 253, "R5 page",              kPresent,                   kStateInformationPage,  kUnchanged,   {418, 219, sprite::kPageReleased}},
-    {kModeTitle,           381, 376, "R6 continue",          kContinueCalls,             kStateSecondPage,       kModeCockpit, controls::kNoPicture},
-    {kModeInformationPage, 253, 376, "R4 back",              kBackCalls,                 kStateTitlePicture,     kUnchanged,   controls::kNoPicture},
-    {kModeInformationPage, 420, 221, "R5 page",              kPresent,                   kStateInformationPage,  kUnchanged,   {418, 219, sprite::kPageReleased}},
-    {kModeInformationPage, 453, 409, "R6 continue",          kContinueCalls,             kStateSecondPage,       kModeCockpit, controls::kNoPicture},
+    {kModeTitle,           301, 376, "middle",            kPresent,                   kUnchanged,             kUnchanged,   {298, 375, sprite::kMiddleReleased}},
+    {kModeTitle,           492, 221, "quit",              Calls({kPresent, {"quit"}}),kUnchanged,             kUnchanged,   {497, 219, sprite::kQuitReleased}},
+    {kModeTitle,           181, 409, "back on the title", kBackCalls,                 kStateTitlePicture,     kUnchanged,   controls::kNoPicture},
+    {kModeTitle,           451, 253, "page",              kPresent,                   kStateInformationPage,  kUnchanged,   {418, 219, sprite::kPageReleased}},
+    {kModeTitle,           381, 376, "continue",          kContinueCalls,             kStateSecondPage,       kModeCockpit, controls::kNoPicture},
+    {kModeInformationPage, 253, 376, "back",              kBackCalls,                 kStateTitlePicture,     kUnchanged,   controls::kNoPicture},
+    {kModeInformationPage, 420, 221, "page",              kPresent,                   kStateInformationPage,  kUnchanged,   {418, 219, sprite::kPageReleased}},
+    {kModeInformationPage, 453, 409, "continue",          kContinueCalls,             kStateSecondPage,       kModeCockpit, controls::kNoPicture},
     {kModeInformationPage, 380, 390, "beside continue",      {},                         kUnchanged,             kUnchanged,   controls::kNoPicture},
     {kModeInformationPage, 300, 220, "start is not live",    {},                         kUnchanged,             kUnchanged,   controls::kNoPicture},
     {kModeInformationPage, 310, 390, "middle is not live",   {},                         kUnchanged,             kUnchanged,   controls::kNoPicture},

@@ -116,7 +116,7 @@ TEST(Judgement, SwitchesActBeforeTheLimits) {
 TEST(Judgement, TurbulenceStaysWithinSixEachWay) {
     // The host's own generator, many cycles: no cycle may move more than 6.
     RecordedView v;
-    v->turbulenceSwitch = 6;
+    v->turbulenceSwitch = kTurbulenceOn;
     for (int cycle = 0; cycle < 2000; ++cycle) {
         v->altitude = 1000;
         v->lateralOffset = 50;
@@ -129,7 +129,7 @@ TEST(Judgement, TurbulenceStaysWithinSixEachWay) {
 
 TEST(Judgement, SpeedLimitIsJudgedAfterTheSwitches) {
     RecordedView v;
-    v->dragSwitch = 2;
+    v->dragSwitch = kDragOn;
     v->airspeed = 300;  // 255 after drag
     v->localizerNeedle = 50;
     v->JudgeApproach();
@@ -196,12 +196,12 @@ TEST(Judgement, AllLampsInTheirOrder) {
     RecordedView v;
     v.host.keepFrames = true;
     v->localizerNeedle = 50;
-    v->dragSwitch = 2;
-    v->liftSwitch = 4;
-    v->turbulenceSwitch = 6;
-    v->outsideViewSwitch = 8;
-    v->pageSwitch = 10;
-    v->restartLamp = 11;
+    v->dragSwitch = kDragOn;
+    v->liftSwitch = kLiftOn;
+    v->turbulenceSwitch = kTurbulenceOn;
+    v->outsideViewSwitch = kOutsideViewHidden;
+    v->pageSwitch = kPageOn;
+    v->restartLamp = kRestartLampLit;
     v->JudgeApproach();
     ASSERT_EQ(v.host.frames.size(), 5u);
     // The first presentation shows the drag lamp before the lift lamp is lit.

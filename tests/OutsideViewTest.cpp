@@ -80,7 +80,7 @@ TEST(OutsideView, ShearStepsDownOneRowAtATimeAcrossTheView) {
 
 TEST(OutsideView, SwitchedOffDrawsNothingButStillRunsAndResetsTheColumnCounter) {
     CockpitView v;
-    v->outsideViewSwitch = 8;
+    v->outsideViewSwitch = kOutsideViewHidden;
     v->bank = 3;
     v->sceneryRowStep = 12.5f;
     v->DrawOutsideView();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -27,26 +28,34 @@ protected:
         return n;
     }
     static int Count(const Sprite& s, int index) { return Count(s.x, s.y, s.width, s.height, index); }
-    // Key pixels that cannot be reached from the picture's border through
-    // key pixels: holes in the middle of a picture.
+    // Key pixels in islands of key pixels (joined through their four
+    // neighbours) that touch no edge of the picture: holes in its middle.
+    // The islands are labelled with a union-find over the rows.
     static int EnclosedKeys(const Sprite& s) {
         const int w = s.width, h = s.height;
-        std::vector<char> seen(static_cast<size_t>(w) * h, 0);
-        std::vector<std::pair<int, int>> todo;
-        for (int x = 0; x < w; ++x) todo.insert(todo.end(), {{x, 0}, {x, h - 1}});
-        for (int y = 0; y < h; ++y) todo.insert(todo.end(), {{0, y}, {w - 1, y}});
-        while (!todo.empty()) {
-            const auto [x, y] = todo.back();
-            todo.pop_back();
-            if (x < 0 || y < 0 || x >= w || y >= h) continue;
-            char& v = seen[static_cast<size_t>(y) * w + x];
-            if (v || At(s.x + x, s.y + y) != s.key) continue;
-            v = 1;
-            todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+        std::vector<int> parent(static_cast<size_t>(w) * h);
+        std::iota(parent.begin(), parent.end(), 0);
+        auto root = [&parent](int i) {
+            while (parent[i] != i) i = parent[i] = parent[parent[i]];
+            return i;
+        };
+        auto key = [&s](int x, int y) { return At(s.x + x, s.y + y) == s.key; };
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (!key(x, y)) continue;
+                if (x > 0 && key(x - 1, y)) parent[root(y * w + x)] = root(y * w + x - 1);
+                if (y > 0 && key(x, y - 1)) parent[root(y * w + x)] = root((y - 1) * w + x);
+            }
+        }
+        std::vector<char> reachesEdge(parent.size(), 0);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (key(x, y) && (x == 0 || y == 0 || x == w - 1 || y == h - 1)) reachesEdge[root(y * w + x)] = 1;
+            }
         }
         int enclosed = 0;
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) enclosed += At(s.x + x, s.y + y) == s.key && !seen[static_cast<size_t>(y) * w + x];
+            for (int x = 0; x < w; ++x) enclosed += key(x, y) && !reachesEdge[root(y * w + x)];
         return enclosed;
     }
     // Pixels of `under` (an atlas rectangle of the picture's size) that the

@@ -62,7 +62,7 @@ TEST_F(StateMachine, EveryTitleTickWritesTheNewFlightValuesAndNothingMore) {
     view().airspeed = 222;
     view().distanceFlown = 4444;
     view().bank = -3;
-    view().dragSwitch = 2;
+    view().dragSwitch = kDragOn;
     view().power = 70;
     view().pitch = 5;
     view().horizonRow = 94;
@@ -98,7 +98,7 @@ TEST_F(StateMachine, RestartPutsTheAircraftBackWithoutChangingTheState) {
     view().gameState = kStateFailure;
     view().compassHeading = 200;
     view().enginePointerA = 40;
-    view().dragSwitch = 2;
+    view().dragSwitch = kDragOn;
     view().airspeed = 999;
     view().distanceFlown = 30000;
     view().bank = 3;

@@ -1,8 +1,9 @@
-// Bitmaps, atlases and game sessions made up for the tests.
+// Atlases and game sessions made up for the tests.
 //
 // Unit tests never depend on the generated art: they cut from a synthetic
 // 3200 x 2000 atlas whose every pixel is a known function of its place, so a
-// test can tell exactly which atlas pixel landed where.
+// test can tell exactly which atlas pixel landed where. The bitmap files
+// themselves come from tests/support/TestBitmap.h.
 #pragma once
 
 #include <cstdint>
@@ -16,35 +17,7 @@
 #include "gfx/DibImage.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
-
-// Index of a pixel at (x, y), y counted from the top of the picture as seen.
-using PixelFn = std::function<uint8_t(int x, int y)>;
-
-// The default atlas pattern: neighbouring pixels differ across both axes and
-// the pattern does not repeat within a sprite's width or height of 18.
-uint8_t AtlasPattern(int x, int y);
-// Colour-table entry k of the synthetic bitmaps: three distinct functions of k.
-RgbQuad TestColor(int k);
-
-// How a made-up bitmap file departs from a well-formed one.
-struct BitmapOptions {
-    char signature[2] = {'B', 'M'};
-    uint32_t infoHeaderSize = 40;       // biSize; the header written is this long (at least 40)
-    uint32_t compression = 0;           // biCompression
-    uint32_t clrUsed = 0;               // biClrUsed as written
-    int32_t colorEntries = -1;          // entries written; -1: the colour count the header implies
-    uint32_t sizeImage = 0;             // biSizeImage as written
-    int32_t offBits = -1;               // bfOffBits; -1: the true offset of the pixels
-    bool topDown = false;               // store rows top-down (negative biHeight)
-    bool padRows = true;                // rows padded to 4 bytes as a real file's are
-    size_t keepBytes = SIZE_MAX;        // cut the file to this many bytes
-    PixelFn pixel;                      // 8-bit pixels; empty: AtlasPattern
-};
-
-// A Windows bitmap file image. 8-bit pixels come from options.pixel; other
-// depths get rows of zero bytes of their stride.
-std::vector<uint8_t> MakeBitmapBytes(int width, int height, uint16_t bitCount,
-                                     const BitmapOptions& options = {});
+#include "tests/support/TestBitmap.h"
 
 // A 3200 x 2000 8-bit bottom-up atlas with a full colour table, pixel (x, y)
 // = pixel(x, y) (AtlasPattern when empty).

@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessSession.h"
 #include "platform/web/WebSession.h"
 #include "platform/web/WebTexts.h"
+#include "tests/support/TestBitmap.h"
 
 #ifdef AVELUNE_HAS_DESKTOP
 #include "platform/sdl/DesktopResources.h"
@@ -184,14 +185,7 @@ TEST(WebAtlas, BytesAreRefusedWithTheWordsOfTheFileLoader) {
         const char* name;
         std::vector<uint8_t> bytes;
     };
-    std::vector<uint8_t> wrongDepth(14 + 40 + 1024 + 64, 0);
-    wrongDepth[0] = 'B';
-    wrongDepth[1] = 'M';
-    wrongDepth[14] = 40;
-    wrongDepth[18] = 8;
-    wrongDepth[22] = 8;
-    wrongDepth[26] = 1;
-    wrongDepth[28] = 24;
+    const std::vector<uint8_t> wrongDepth = MakeBitmapBytes(8, 8, 24);
     const Case cases[] = {
         {"empty.bmp", {}},
         {"text.bmp", {'h', 'e', 'l', 'l', 'o'}},

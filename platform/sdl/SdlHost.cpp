@@ -38,19 +38,6 @@ void SdlHost::CloseFinishedSound(uint64_t nowMs) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-std::array<Rgb, 20> SdlHost::SystemColors() {
-    // A true-colour desktop has no system palette: the classic reserved
-    // colours stand in, and the atlas's pictures use some of them.
-    return ClassicSystemColors();
-}
-
-void SdlHost::RealizePalette(const PaletteColors& palette) {
-    if (palette != palette_) {
-        palette_ = palette;
-        paletteChanged_ = true;
-    }
-}
-
 void SdlHost::StartSound(const std::string& fileName) {
     // Whatever goes wrong here, the game goes on in silence.
     if (muted_) return;

@@ -11,12 +11,9 @@
 
 #include <string>
 
-#include "game/ClassicRand.h"
-#include "game/GameHost.h"
-#include "platform/common/TickTimer.h"
-#include "platform/common/WindowPicture.h"
+#include "platform/common/TimedWindowHost.h"
 
-class SdlHost : public GameHost {
+class SdlHost : public TimedWindowHost {
 public:
     // Sounds are looked for in `soundFolder` (beside the atlas).
     explicit SdlHost(std::string soundFolder);
@@ -29,18 +26,8 @@ public:
     void SetWindow(SDL_Window* window) { window_ = window; }
 
     // GameHost
-    void RearmTimer(uint32_t periodMs) override { timer_.Rearm(SDL_GetTicks64(), periodMs); }
-    void KillTimer() override { timer_.Kill(); }
-    int RecommendedSurfaceOrientation() override { return kTopDown; }
-    std::array<Rgb, 20> SystemColors() override;
-    void RealizePalette(const PaletteColors& palette) override;
-    void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override {
-        picture_.Show(surfaceBits, orientation, width, height);
-    }
-    void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
-    void PostQuit() override { quitRequested_ = true; }
+    void RearmTimer(uint32_t periodMs) override { timer().Rearm(SDL_GetTicks64(), periodMs); }
     void StartSound(const std::string& fileName) override;
-    int Rand() override { return rand_.Next(); }
 
     // A muted host plays no sound; muting stops one playing.
     void SetMuted(bool muted);
@@ -53,29 +40,9 @@ public:
     // for the rest of the game. Call it now and then while soundOpen().
     void CloseFinishedSound(uint64_t nowMs);
 
-    TickTimer& timer() { return timer_; }
-    // The runtime generator, for saving and restoring flights.
-    ClassicRand& rand() { return rand_; }
-    WindowPicture& picture() { return picture_; }
-    const PaletteColors& palette() const { return palette_; }
-    bool quitRequested() const { return quitRequested_; }
-    // The palette differs from the one last taken.
-    bool paletteChanged() const { return paletteChanged_; }
-    bool TakePaletteChanged() {
-        const bool was = paletteChanged_;
-        paletteChanged_ = false;
-        return was;
-    }
-
 private:
     std::string soundFolder_;
     SDL_Window* window_ = nullptr;
-    TickTimer timer_;
-    WindowPicture picture_;
-    PaletteColors palette_{};
-    bool paletteChanged_ = true;
-    bool quitRequested_ = false;
-    ClassicRand rand_;
     SDL_AudioDeviceID audio_ = 0;
     bool muted_ = false;
     uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples

@@ -5,19 +5,6 @@
 #include "gfx/Palette.h"
 #include "platform/common/StateJson.h"
 
-std::array<Rgb, 20> WebHost::SystemColors() {
-    // A browser has no system palette: the classic reserved colours stand in,
-    // as on the desktop.
-    return ClassicSystemColors();
-}
-
-void WebHost::RealizePalette(const PaletteColors& palette) {
-    if (palette != palette_) {
-        palette_ = palette;
-        paletteChanged_ = true;
-    }
-}
-
 std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
     if (scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) return std::nullopt;
     // The device pixel under the point, then the game pixel it belongs to;

@@ -21,11 +21,8 @@
 #include <string>
 
 #include "game/AveluneView.h"
-#include "game/ClassicRand.h"
-#include "game/GameHost.h"
 #include "gfx/Color.h"
-#include "platform/common/TickTimer.h"
-#include "platform/common/WindowPicture.h"
+#include "platform/common/TimedWindowHost.h"
 
 // What the page does for the game.
 struct WebPageHooks {
@@ -33,46 +30,20 @@ struct WebPageHooks {
     std::function<void(const std::string&)> startSound;     // a file name: "AV1.wav"
 };
 
-class WebHost : public GameHost {
+class WebHost : public TimedWindowHost {
 public:
     explicit WebHost(WebPageHooks hooks) : hooks_(std::move(hooks)) {}
 
     // GameHost
-    void RearmTimer(uint32_t periodMs) override { timer_.Rearm(Now(), periodMs); }
-    void KillTimer() override { timer_.Kill(); }
-    int RecommendedSurfaceOrientation() override { return kTopDown; }
-    std::array<Rgb, 20> SystemColors() override;
-    void RealizePalette(const PaletteColors& palette) override;
-    void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override {
-        picture_.Show(surfaceBits, orientation, width, height);
-    }
-    void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
-    void PostQuit() override { quitRequested_ = true; }
+    void RearmTimer(uint32_t periodMs) override { timer().Rearm(Now(), periodMs); }
     void StartSound(const std::string& fileName) override {
         if (hooks_.startSound) hooks_.startSound(fileName);
     }
-    int Rand() override { return rand_.Next(); }
 
     uint64_t Now() const { return hooks_.nowMs ? hooks_.nowMs() : 0; }
-    TickTimer& timer() { return timer_; }
-    const TickTimer& timer() const { return timer_; }
-    WindowPicture& picture() { return picture_; }
-    const PaletteColors& palette() const { return palette_; }
-    bool quitRequested() const { return quitRequested_; }
-    bool TakePaletteChanged() {
-        const bool was = paletteChanged_;
-        paletteChanged_ = false;
-        return was;
-    }
 
 private:
     WebPageHooks hooks_;
-    TickTimer timer_;
-    WindowPicture picture_;
-    PaletteColors palette_{};
-    bool paletteChanged_ = true;
-    bool quitRequested_ = false;
-    ClassicRand rand_;
 };
 
 // The game pixel under a point of the canvas, given in CSS pixels from its

@@ -14,7 +14,7 @@ int P(int step) { return RampIndex(Ramp::Panel, step); }
 int G(int step) { return RampIndex(Ramp::Grey, step); }
 
 // The dial colour: exactly palette index 248, which the atlas keeps as 248.
-void SetDialColour(cairo_t* cr) { cairo_set_source_rgb(cr, 128 / 255.0, 128 / 255.0, 128 / 255.0); }
+void SetDialColour(cairo_t* cr) { SetRgb(cr, 128, 128, 128); }
 
 void Disc(cairo_t* cr, double cx, double cy, double r) {
     cairo_new_sub_path(cr);
@@ -47,10 +47,7 @@ void TextAtAngle(cairo_t* cr, const char* text, double cx, double cy, double deg
 }
 
 void Triangle(cairo_t* cr, double x0, double y0, double x1, double y1, double x2, double y2, int index) {
-    cairo_move_to(cr, x0, y0);
-    cairo_line_to(cr, x1, y1);
-    cairo_line_to(cr, x2, y2);
-    cairo_close_path(cr);
+    Polygon(cr, {{x0, y0}, {x1, y1}, {x2, y2}});
     SetIndex(cr, index);
     cairo_fill(cr);
 }

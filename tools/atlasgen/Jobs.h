@@ -1,16 +1,18 @@
-// The atlas generator's job list: one job per picture it paints.
+// The atlas generator's job table: one row per picture, or per series of
+// pictures of one kind, that it paints (Jobs.cpp).
 //
 // A job names a catalogue rectangle and says how to paint it. Most jobs paint
 // with cairo (PaintFn, Painter.h) on a transparent canvas of the rectangle's
 // size, which is then mapped to palette indices (ToIndices below). Where the
 // exact index matters (a dial interior the needle must show through, a key
 // colour inside a picture) a job adds a finishing step that reads and writes
-// the atlas indices directly. Jobs run in list order, so a finishing step may
+// the atlas indices directly. Jobs run in table order, so a finishing step may
 // copy pixels an earlier job painted.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "Painter.h"
@@ -42,20 +44,32 @@ struct DitherArea {
 };
 constexpr DitherArea kDitherAll{0, 0, 1 << 14, 1 << 14};
 
+// One row of the job table. A row paints one catalogue rectangle, or a
+// series of pictures of one kind (digits, needles, lamps): pictures arg,
+// arg + 1, ... arg + count - 1, each where `place` puts it. Pictures of a
+// series that share one rectangle are painted once, by the first of them.
 struct Job {
-    const char* name;
-    Sprite rect;
-    PaintFn paint = nullptr;     // may be null: the finishing step does it all
-    FinishFn finish = nullptr;   // may be null
+    const char* name;                    // a catalogue name, or what the picture shows
+    Sprite rect{};                       // the rectangle (a series: left empty)
+    PaintFn paint = nullptr;             // may be null: the finishing step does it all
+    int arg = 0;                         // handed to the painter: which frame, state or digit
+    FinishFn finish = nullptr;           // may be null
     DitherArea dither{};
+    int count = 1;                       // a series: how many pictures
+    Sprite (*place)(int arg) = nullptr;  // a series: where picture arg lies
 };
-using JobList = std::vector<Job>;
 
-// The cockpit's pictures (panel, instruments, needles, controls, scenery).
-void AddCockpitJobs(JobList& jobs);
-// The title, information and result screens' pictures (ScreensArt*.cpp).
-// Declared weak so the generator links while those pictures are not yet made.
-void AddScreensJobs(JobList& jobs) __attribute__((weak));
+// The one table of every picture the generator paints, in painting order.
+std::span<const Job> AtlasJobs();
+
+// One picture to paint: a row of the table, and which picture of it.
+struct JobPicture {
+    const Job* job;
+    int arg;
+    Sprite rect;
+};
+// The table's pictures in order, series laid out one picture each.
+std::vector<JobPicture> JobPictures(std::span<const Job> jobs);
 
 // Maps one painted ARGB32 canvas (cairo's premultiplied format, stride in
 // bytes) into the atlas at rect: alpha below one half becomes rect.key, other

@@ -40,28 +40,35 @@ bool InsideAtlas(const Sprite& r) {
            r.y + r.height <= kAtlasHeight;
 }
 
-bool RunJob(const Job& job, AtlasIndices& atlas) {
-    if (!InsideAtlas(job.rect)) {
-        std::fprintf(stderr, "atlasgen: picture %s lies outside the atlas\n", job.name);
+// The picture's name in messages: its row's name, and for a series its number.
+std::string PictureName(const JobPicture& p) {
+    return p.job->place == nullptr ? p.job->name : std::string(p.job->name) + " " + std::to_string(p.arg);
+}
+
+bool PaintPicture(const JobPicture& p, AtlasIndices& atlas) {
+    const Job& job = *p.job;
+    if (!InsideAtlas(p.rect)) {
+        std::fprintf(stderr, "atlasgen: picture %s lies outside the atlas\n", PictureName(p).c_str());
         return false;
     }
     if (job.paint != nullptr) {
-        cairo_surface_t* canvas = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, job.rect.width, job.rect.height);
+        cairo_surface_t* canvas = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, p.rect.width, p.rect.height);
         cairo_t* cr = cairo_create(canvas);
-        job.paint(cr, job.rect);
+        job.paint(cr, p.rect, p.arg);
         const cairo_status_t status = cairo_status(cr);
         cairo_destroy(cr);
         cairo_surface_flush(canvas);
         if (status != CAIRO_STATUS_SUCCESS) {
-            std::fprintf(stderr, "atlasgen: painting %s failed: %s\n", job.name, cairo_status_to_string(status));
+            std::fprintf(stderr, "atlasgen: painting %s failed: %s\n", PictureName(p).c_str(),
+                         cairo_status_to_string(status));
             cairo_surface_destroy(canvas);
             return false;
         }
-        ToIndices(cairo_image_surface_get_data(canvas), cairo_image_surface_get_stride(canvas), job.rect, job.dither,
+        ToIndices(cairo_image_surface_get_data(canvas), cairo_image_surface_get_stride(canvas), p.rect, job.dither,
                   atlas);
         cairo_surface_destroy(canvas);
     }
-    if (job.finish != nullptr) job.finish(atlas, job.rect);
+    if (job.finish != nullptr) job.finish(atlas, p.rect);
     return true;
 }
 
@@ -94,13 +101,9 @@ int main(int argc, char** argv) {
     }
     if (outDir.empty()) return Usage();
 
-    JobList jobs;
-    AddCockpitJobs(jobs);
-    if (AddScreensJobs != nullptr) AddScreensJobs(jobs);
-
     AtlasIndices atlas;
-    for (const Job& job : jobs) {
-        if (!RunJob(job, atlas)) return 1;
+    for (const JobPicture& picture : JobPictures(AtlasJobs())) {
+        if (!PaintPicture(picture, atlas)) return 1;
     }
     const bool ok = WriteAtlasBmp(atlas, outDir + "/prop.bmp") && WriteStartSound(outDir + "/AV1.wav") &&
                     WriteIcons(outDir + "/avelune.png", outDir + "/avelune16.png", outDir + "/avelune.ico") &&

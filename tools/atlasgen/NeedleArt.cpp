@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <deque>
-#include <string>
 #include <vector>
 
 #include "PanelLayout.h"
@@ -44,11 +42,10 @@ void PaintNeedle(cairo_t* cr, double px, double py, double degrees, const Needle
     const double nx = -uy, ny = ux;                    // across it
     FillDisc(cr, px, py, s.weight, RampIndex(Ramp::Grey, 2));
     auto pointer = [&](double from, double to, double halfFrom, double halfTo) {
-        cairo_move_to(cr, px + ux * from + nx * halfFrom, py + uy * from + ny * halfFrom);
-        cairo_line_to(cr, px + ux * to + nx * halfTo, py + uy * to + ny * halfTo);
-        cairo_line_to(cr, px + ux * to - nx * halfTo, py + uy * to - ny * halfTo);
-        cairo_line_to(cr, px + ux * from - nx * halfFrom, py + uy * from - ny * halfFrom);
-        cairo_close_path(cr);
+        Polygon(cr, {{px + ux * from + nx * halfFrom, py + uy * from + ny * halfFrom},
+                     {px + ux * to + nx * halfTo, py + uy * to + ny * halfTo},
+                     {px + ux * to - nx * halfTo, py + uy * to - ny * halfTo},
+                     {px + ux * from - nx * halfFrom, py + uy * from - ny * halfFrom}});
     };
     const double split = s.tip * 0.78;
     const double halfSplit = s.baseHalf + (s.tipHalf - s.baseHalf) * 0.78;
@@ -104,33 +101,6 @@ Box GaugeBox(int entry) {
 }
 
 // ------------------------------------------------------------- painting
-
-int AirspeedFrameAt(const Sprite& rect) {
-    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
-        if (kAirspeedNeedles[k].srcX == rect.x && kAirspeedNeedles[k].srcY == rect.y) return k;
-    }
-    return -1;
-}
-int GaugeEntryAt(const Sprite& rect) {
-    for (int k = 0; k < kGaugeNeedleCount; ++k) {
-        if (kGaugeNeedles[k].srcX == rect.x && kGaugeNeedles[k].srcY == rect.y) return k;
-    }
-    return -1;
-}
-
-void PaintAirspeedNeedleJob(cairo_t* cr, const Sprite& rect) {
-    const int k = AirspeedFrameAt(rect);
-    const AirspeedNeedle& n = kAirspeedNeedles[k];
-    // The picture's own origin is its destination on the surface.
-    PaintNeedle(cr, kAirspeedFaceX + layout::kAirspeedCentre - n.destX, kAirspeedFaceY + layout::kAirspeedCentre - n.destY,
-                AirspeedNeedleDegrees(k), kAirspeedShape);
-}
-
-void PaintGaugeNeedleJob(cairo_t* cr, const Sprite& rect) {
-    const int k = GaugeEntryAt(rect);
-    const GaugeNeedle& n = kGaugeNeedles[k];
-    PaintNeedle(cr, layout::kGaugeCentreX - n.dx, layout::kGaugeCentreY - n.dy, GaugeNeedleDegrees(k), kGaugeShape);
-}
 
 // ------------------------------------------------------------- layout
 
@@ -229,24 +199,32 @@ double AirspeedNeedleDegrees(double frame) {
 
 double GaugeNeedleDegrees(int entry) { return 5.0 * entry; }
 
-void AddNeedleJobs(JobList& jobs) {
-    static std::deque<std::string> names;  // jobs keep pointers to their names
-    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
-        const AirspeedNeedle& n = kAirspeedNeedles[k];
-        if (AirspeedFrameAt({n.srcX, n.srcY, 0, 0, 0}) != k) continue;  // a shared picture, painted once
-        names.push_back("airspeed needle " + std::to_string(k));
-        jobs.push_back({names.back().c_str(), {n.srcX, n.srcY, n.width, n.height, kNeedleKey}, PaintAirspeedNeedleJob});
-    }
-    for (int k = 0; k < kGaugeNeedleCount; ++k) {
-        const GaugeNeedle& n = kGaugeNeedles[k];
-        names.push_back("gauge needle " + std::to_string(k));
-        jobs.push_back({names.back().c_str(), {n.srcX, n.srcY, n.width, n.height, kNeedleKey}, PaintGaugeNeedleJob});
-    }
+Sprite AirspeedNeedlePicture(int frame) {
+    const AirspeedNeedle& n = kAirspeedNeedles[frame];
+    return {n.srcX, n.srcY, n.width, n.height, kNeedleKey};
 }
 
-bool PrintNeedleTables() {
-    // Airspeed: two rows of pictures per half turn, as the fixed rows set out.
-    Packer air(CatalogueObstacles());
+Sprite GaugeNeedlePicture(int entry) {
+    const GaugeNeedle& n = kGaugeNeedles[entry];
+    return {n.srcX, n.srcY, n.width, n.height, kNeedleKey};
+}
+
+void PaintAirspeedNeedle(cairo_t* cr, const Sprite&, int frame) {
+    const AirspeedNeedle& n = kAirspeedNeedles[frame];
+    // The picture's own origin is its destination on the surface.
+    PaintNeedle(cr, kAirspeedFaceX + layout::kAirspeedCentre - n.destX, kAirspeedFaceY + layout::kAirspeedCentre - n.destY,
+                AirspeedNeedleDegrees(frame), kAirspeedShape);
+}
+
+void PaintGaugeNeedle(cairo_t* cr, const Sprite&, int entry) {
+    const GaugeNeedle& n = kGaugeNeedles[entry];
+    PaintNeedle(cr, layout::kGaugeCentreX - n.dx, layout::kGaugeCentreY - n.dy, GaugeNeedleDegrees(entry), kGaugeShape);
+}
+
+namespace {
+
+// Airspeed: two rows of pictures per half turn, as the fixed rows set out.
+bool LayAirspeedNeedles(Packer& air) {
     for (int k : kFixedAirspeed) {
         const AirspeedNeedle& n = kAirspeedNeedles[k];
         if (k == 36) continue;  // the same picture as 35
@@ -268,7 +246,11 @@ bool PrintNeedleTables() {
     for (const Run& r : airRuns) {
         if (!air.Lay(r, AirspeedBox)) return false;
     }
-    Packer gauge(CatalogueObstacles());
+    return true;
+}
+
+// The gauges' needles, clear of the airspeed needles laid before them.
+bool LayGaugeNeedles(Packer& gauge, const Packer& air) {
     for (const LaidNeedle& p : air.placed()) gauge.Fix(-1, p.src, {});
     for (int k : kFixedGauge) {
         const GaugeNeedle& n = kGaugeNeedles[k];
@@ -289,6 +271,42 @@ bool PrintNeedleTables() {
     for (const Run& r : gaugeRuns) {
         if (!gauge.Lay(r, GaugeBox)) return false;
     }
+    return true;
+}
+
+void PrintTables(const AirspeedNeedle (&air)[kAirspeedNeedleCount], const GaugeNeedle (&gauge)[kGaugeNeedleCount]) {
+    std::printf(
+        "// Generated by atlasgen --needle-tables from the needle pictures it draws (tools/atlasgen/NeedleArt.cpp);\n"
+        "// rows marked \"fixed\" are the game's own and are kept as they are.\n"
+        "// The needle tables of the airspeed indicator and of the round gauges.\n"
+        "#include \"gfx/AtlasCatalogue.h\"\n\n"
+        "// clang-format off\n"
+        "const AirspeedNeedle kAirspeedNeedles[kAirspeedNeedleCount] = {\n"
+        "//  destX destY srcX  srcY  w   h\n");
+    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
+        const AirspeedNeedle& n = air[k];
+        std::printf("    {%4d, %4d, %4d, %4d, %3d, %3d},  // %d%s\n", n.destX, n.destY, n.srcX, n.srcY, n.width, n.height,
+                    k, IsFixed(kFixedAirspeed, k) ? ", fixed" : "");
+    }
+    std::printf(
+        "};\n\n"
+        "const GaugeNeedle kGaugeNeedles[kGaugeNeedleCount] = {\n"
+        "//  dx  dy  srcX  srcY  w   h\n");
+    for (int k = 0; k < kGaugeNeedleCount; ++k) {
+        const GaugeNeedle& n = gauge[k];
+        std::printf("    {%3d, %3d, %4d, %4d, %3d, %3d},  // %d%s\n", n.dx, n.dy, n.srcX, n.srcY, n.width, n.height, k,
+                    IsFixed(kFixedGauge, k) ? ", fixed" : "");
+    }
+    std::printf("};\n// clang-format on\n");
+}
+
+}  // namespace
+
+bool PrintNeedleTables() {
+    Packer air(CatalogueObstacles());
+    if (!LayAirspeedNeedles(air)) return false;
+    Packer gauge(CatalogueObstacles());
+    if (!LayGaugeNeedles(gauge, air)) return false;
 
     AirspeedNeedle air71[kAirspeedNeedleCount];
     for (const LaidNeedle& p : air.placed()) {
@@ -310,29 +328,6 @@ bool PrintNeedleTables() {
                                                static_cast<int16_t>(p.src.x), static_cast<int16_t>(p.src.y),
                                                static_cast<int16_t>(p.src.w), static_cast<int16_t>(p.src.h)};
     }
-
-    std::printf(
-        "// Generated by atlasgen --needle-tables from the needle pictures it draws (tools/atlasgen/NeedleArt.cpp);\n"
-        "// rows marked \"fixed\" are the game's own and are kept as they are.\n"
-        "// The needle tables of the airspeed indicator and of the round gauges.\n"
-        "#include \"gfx/AtlasCatalogue.h\"\n\n"
-        "// clang-format off\n"
-        "const AirspeedNeedle kAirspeedNeedles[kAirspeedNeedleCount] = {\n"
-        "//  destX destY srcX  srcY  w   h\n");
-    for (int k = 0; k < kAirspeedNeedleCount; ++k) {
-        const AirspeedNeedle& n = air71[k];
-        std::printf("    {%4d, %4d, %4d, %4d, %3d, %3d},  // %d%s\n", n.destX, n.destY, n.srcX, n.srcY, n.width, n.height,
-                    k, IsFixed(kFixedAirspeed, k) ? ", fixed" : "");
-    }
-    std::printf(
-        "};\n\n"
-        "const GaugeNeedle kGaugeNeedles[kGaugeNeedleCount] = {\n"
-        "//  dx  dy  srcX  srcY  w   h\n");
-    for (int k = 0; k < kGaugeNeedleCount; ++k) {
-        const GaugeNeedle& n = gauge72[k];
-        std::printf("    {%3d, %3d, %4d, %4d, %3d, %3d},  // %d%s\n", n.dx, n.dy, n.srcX, n.srcY, n.width, n.height, k,
-                    IsFixed(kFixedGauge, k) ? ", fixed" : "");
-    }
-    std::printf("};\n// clang-format on\n");
+    PrintTables(air71, gauge72);
     return true;
 }

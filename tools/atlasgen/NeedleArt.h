@@ -17,8 +17,12 @@ double AirspeedNeedleDegrees(double frame);
 // Direction of gauge needle entry k: 5 k degrees.
 double GaugeNeedleDegrees(int entry);
 
-// Registers one job per distinct needle picture of both tables.
-void AddNeedleJobs(JobList& jobs);
+// Where needle picture k of each table lies in the atlas (key kNeedleKey).
+Sprite AirspeedNeedlePicture(int frame);
+Sprite GaugeNeedlePicture(int entry);
+// Painters of those pictures: arg is the frame or the entry.
+void PaintAirspeedNeedle(cairo_t* cr, const Sprite& rect, int frame);
+void PaintGaugeNeedle(cairo_t* cr, const Sprite& rect, int entry);
 
 // Prints gfx/NeedleTables.cpp for the needles drawn here; false if the
 // pictures cannot be laid out in their atlas bands.

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "ArtPalette.h"
 #include "PaintKit.h"
+#include "platform/common/ReplaceFile.h"
 
 namespace {
 
@@ -22,15 +22,12 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
+// Whole or not at all: a file that cannot be written (a full disk, a folder
+// in its place) leaves what stood there as it was.
 bool WriteBytes(const std::vector<uint8_t>& bytes, const std::string& path) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        std::fprintf(stderr, "atlasgen: cannot create %s\n", path.c_str());
-        return false;
-    }
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file) {
-        std::fprintf(stderr, "atlasgen: cannot write %s\n", path.c_str());
+    std::string reason;
+    if (!ReplaceFile(path, bytes.data(), bytes.size(), reason)) {
+        std::fprintf(stderr, "atlasgen: cannot write %s: %s\n", path.c_str(), reason.c_str());
         return false;
     }
     return true;
@@ -51,15 +48,21 @@ void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bits, u
     Put32(out, 0);
 }
 
+}  // namespace
+
 bool WriteCairoPng(cairo_surface_t* surface, const std::string& path) {
-    if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "atlasgen: cannot write %s\n", path.c_str());
+    std::vector<uint8_t> png;
+    const auto append = [](void* out, const unsigned char* data, unsigned int length) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(out);
+        bytes->insert(bytes->end(), data, data + length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    if (cairo_surface_write_to_png_stream(surface, append, &png) != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "atlasgen: cannot make the picture %s\n", path.c_str());
         return false;
     }
-    return true;
+    return WriteBytes(png, path);
 }
-
-}  // namespace
 
 std::vector<uint8_t> AtlasBmpBytes(const AtlasIndices& atlas) {
     const uint32_t imageSize = static_cast<uint32_t>(kAtlasWidth) * kAtlasHeight;  // 3200 is a multiple of 4
@@ -166,7 +169,7 @@ constexpr Rgb8 kIconColours[16] = {
 };
 
 void IconColour(cairo_t* cr, int k) {
-    cairo_set_source_rgb(cr, kIconColours[k].r / 255.0, kIconColours[k].g / 255.0, kIconColours[k].b / 255.0);
+    SetRgb(cr, kIconColours[k].r, kIconColours[k].g, kIconColours[k].b);
 }
 
 // A runway in perspective under a navy night sky with a white aircraft
@@ -185,11 +188,7 @@ void PaintIcon(cairo_t* cr, int size) {
     cairo_rectangle(cr, 0, 19, 32, 13);
     cairo_fill(cr);
     IconColour(cr, 8);  // runway
-    cairo_move_to(cr, 14.5, 19);
-    cairo_line_to(cr, 17.5, 19);
-    cairo_line_to(cr, 25, 32);
-    cairo_line_to(cr, 7, 32);
-    cairo_close_path(cr);
+    Polygon(cr, {{14.5, 19}, {17.5, 19}, {25, 32}, {7, 32}});
     cairo_fill(cr);
     IconColour(cr, 15);
     cairo_rectangle(cr, 15.5, 22, 1, 2.5);

@@ -12,17 +12,50 @@ void SetIndexAlpha(cairo_t* cr, int index, double alpha) {
     cairo_set_source_rgba(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha);
 }
 
+void SetRgb(cairo_t* cr, int r, int g, int b, double alpha) {
+    cairo_set_source_rgba(cr, r / 255.0, g / 255.0, b / 255.0, alpha);
+}
+
+ColorStop IndexColorStop(double at, int index, double alpha) {
+    const Rgb8 c = AtlasPalette()[index & 0xFF];
+    return {at, c.r / 255.0, c.g / 255.0, c.b / 255.0, alpha};
+}
+
+namespace {
+
+// Hands the pattern to cairo as the source; cairo keeps it while it needs it.
+void UseGradient(cairo_t* cr, cairo_pattern_t* g, std::initializer_list<ColorStop> stops) {
+    for (const ColorStop& s : stops) cairo_pattern_add_color_stop_rgba(g, s.at, s.r, s.g, s.b, s.a);
+    cairo_set_source(cr, g);
+    cairo_pattern_destroy(g);
+}
+
+}  // namespace
+
+void SetLinearGradient(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<ColorStop> stops) {
+    UseGradient(cr, cairo_pattern_create_linear(x0, y0, x1, y1), stops);
+}
+
+void SetRadialGradient(cairo_t* cr, double x0, double y0, double r0, double x1, double y1, double r1,
+                       std::initializer_list<ColorStop> stops) {
+    UseGradient(cr, cairo_pattern_create_radial(x0, y0, r0, x1, y1, r1), stops);
+}
+
+void FillRect(cairo_t* cr, double x, double y, double w, double h) {
+    cairo_rectangle(cr, x, y, w, h);
+    cairo_fill(cr);
+}
+
 void FillVerticalGradient(cairo_t* cr, double x, double y, double w, double h, double top, double bottom,
                           std::initializer_list<IndexStop> stops) {
     cairo_pattern_t* g = cairo_pattern_create_linear(0, top, 0, bottom);
     for (const IndexStop& s : stops) {
-        const Rgb8 c = AtlasPalette()[s.index & 0xFF];
-        cairo_pattern_add_color_stop_rgb(g, s.at, c.r / 255.0, c.g / 255.0, c.b / 255.0);
+        const ColorStop c = IndexColorStop(s.at, s.index);
+        cairo_pattern_add_color_stop_rgba(g, c.at, c.r, c.g, c.b, c.a);
     }
     cairo_set_source(cr, g);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
     cairo_pattern_destroy(g);
+    FillRect(cr, x, y, w, h);
 }
 
 void FillIndex(cairo_t* cr, int x, int y, int w, int h, int index) {
@@ -45,6 +78,19 @@ void Bevel(cairo_t* cr, int x, int y, int w, int h, int depth, int light, int da
 void MetalPlate(cairo_t* cr, int x, int y, int w, int h, int face, int depth) {
     FillIndex(cr, x, y, w, h, face);
     Bevel(cr, x, y, w, h, depth, RampIndex(Ramp::Panel, 17), RampIndex(Ramp::Panel, 3));
+}
+
+void Polygon(cairo_t* cr, std::initializer_list<PathPoint> points) {
+    bool first = true;
+    for (const PathPoint& p : points) {
+        if (first) {
+            cairo_move_to(cr, p.x, p.y);
+        } else {
+            cairo_line_to(cr, p.x, p.y);
+        }
+        first = false;
+    }
+    cairo_close_path(cr);
 }
 
 void FillDisc(cairo_t* cr, double cx, double cy, double r, int index) {

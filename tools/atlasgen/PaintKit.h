@@ -30,12 +30,39 @@ void TextCentred(cairo_t* cr, const char* text, double x, double y, double w, do
 void TextAt(cairo_t* cr, const char* text, double x, double y);
 // Engraved text: a dark line under light letters (or the reverse), centred.
 void EngravedText(cairo_t* cr, const char* text, double x, double y, double w, double h, int ink, int shadow);
+// A point of a path, in the picture's coordinates.
+struct PathPoint {
+    double x, y;
+};
+// Adds a closed polygon through the points to the current path (a new
+// sub-path), for the caller to fill or stroke.
+void Polygon(cairo_t* cr, std::initializer_list<PathPoint> points);
 // Whole-pixel disc: every pixel whose centre lies within r of (cx, cy).
 void FillDisc(cairo_t* cr, double cx, double cy, double r, int index);
 
 // The colour of a palette index as cairo's source, with `alpha` (0..1).
 void SetIndexAlpha(cairo_t* cr, int index, double alpha);
-// One colour of a gradient: a palette index at `at` (0..1) along it.
+// A colour off the palette (0..255 a channel) as cairo's source: for
+// gradients' neighbours and anti-aliased shapes that the mapping resolves.
+void SetRgb(cairo_t* cr, int r, int g, int b, double alpha = 1.0);
+
+// One colour of a gradient: channels and opacity 0..1, at `at` (0..1) along it.
+struct ColorStop {
+    double at, r, g, b, a = 1.0;
+};
+// A stop given in 0..255 a channel.
+constexpr ColorStop Stop255(double at, int r, int g, int b) { return {at, r / 255.0, g / 255.0, b / 255.0}; }
+// A stop of a palette index's colour, with opacity.
+ColorStop IndexColorStop(double at, int index, double alpha = 1.0);
+// Makes a gradient through the stops cairo's source: linear from (x0, y0) to
+// (x1, y1), or radial from the circle (x0, y0, r0) to (x1, y1, r1).
+void SetLinearGradient(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<ColorStop> stops);
+void SetRadialGradient(cairo_t* cr, double x0, double y0, double r0, double x1, double y1, double r1,
+                       std::initializer_list<ColorStop> stops);
+// Fills the rectangle with the current source.
+void FillRect(cairo_t* cr, double x, double y, double w, double h);
+
+// One colour of a gradient given as a palette index at `at` (0..1) along it.
 struct IndexStop {
     double at;
     int index;

@@ -2,7 +2,8 @@
 //
 // A painter draws one catalogue rectangle with cairo, in the rectangle's own
 // coordinates ((0, 0) is its top-left pixel), on a fully transparent ARGB
-// canvas of the rectangle's size. Where it leaves alpha below one half the
+// canvas of the rectangle's size; `arg` is its job's argument (which frame,
+// state or digit of a kind of picture it is). Where it leaves alpha below one half the
 // atlas gets the sprite's key index; every other pixel is mapped to the
 // nearest atlas colour other than the key, so a sprite edge is either the key
 // or a real colour, never a blend of the two.
@@ -12,7 +13,7 @@
 
 #include "gfx/AtlasCatalogue.h"
 
-using PaintFn = void (*)(cairo_t* cr, const Sprite& rect);
+using PaintFn = void (*)(cairo_t* cr, const Sprite& rect, int arg);
 
 // Fonts loaded from fixed files (DejaVu, Liberation) with hinting and
 // anti-aliasing set explicitly, so output does not depend on the machine.

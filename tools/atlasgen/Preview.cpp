@@ -6,6 +6,7 @@
 
 #include "ArtPalette.h"
 #include "GameCockpit.h"
+#include "Outputs.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ bool WritePng(const CockpitPicture& picture, const std::string& path) {
         }
     }
     cairo_surface_mark_dirty(s);
-    const bool ok = cairo_surface_write_to_png(s, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    const bool ok = WriteCairoPng(s, path);
     cairo_surface_destroy(s);
     return ok;
 }
@@ -123,10 +124,7 @@ bool WriteCockpitPreviews(const AtlasIndices& atlas, const std::string& dir) {
     int n = 0;
     for (const CockpitScene& scene : {AtTheStart(), BankedWithControls(), LowAndFast()}) {
         const std::string path = dir + "/cockpit-" + std::to_string(n++) + ".png";
-        if (!WritePng(ComposeCockpitThroughGame(atlas, scene, 0), path)) {
-            std::fprintf(stderr, "atlasgen: cannot write %s\n", path.c_str());
-            return false;
-        }
+        if (!WritePng(ComposeCockpitThroughGame(atlas, scene, 0), path)) return false;
     }
     return true;
 }

@@ -20,11 +20,7 @@ double ColumnAt(double lateral, double row) { return kVanishX + lateral * (row -
 
 void Quad(cairo_t* cr, double l0, double l1, double r0, double r1) {
     // Field between lateral lines l0..l1 and rows r0 (far) .. r1 (near).
-    cairo_move_to(cr, ColumnAt(l0, r0), r0);
-    cairo_line_to(cr, ColumnAt(l1, r0), r0);
-    cairo_line_to(cr, ColumnAt(l1, r1), r1);
-    cairo_line_to(cr, ColumnAt(l0, r1), r1);
-    cairo_close_path(cr);
+    Polygon(cr, {{ColumnAt(l0, r0), r0}, {ColumnAt(l1, r0), r0}, {ColumnAt(l1, r1), r1}, {ColumnAt(l0, r1), r1}});
 }
 
 void Hills(cairo_t* cr, int width, double amplitude, double base, double phase, int index) {
@@ -42,10 +38,7 @@ void Hills(cairo_t* cr, int width, double amplitude, double base, double phase, 
 
 void Building(cairo_t* cr, double x, double y, double w, double h, int wall, int roof) {
     FillIndex(cr, static_cast<int>(x), static_cast<int>(y - h), static_cast<int>(w), static_cast<int>(h), wall);
-    cairo_move_to(cr, x - 0.5, y - h);
-    cairo_line_to(cr, x + w / 2, y - h - std::max(2.0, w / 2.5));
-    cairo_line_to(cr, x + w + 0.5, y - h);
-    cairo_close_path(cr);
+    Polygon(cr, {{x - 0.5, y - h}, {x + w / 2, y - h - std::max(2.0, w / 2.5)}, {x + w + 0.5, y - h}});
     SetIndex(cr, roof);
     cairo_fill(cr);
 }
@@ -180,14 +173,9 @@ void TownAndVillage(cairo_t* cr, ArtRand& rand) {
 
 // Aerial perspective: the distance fades into the haze.
 void Haze(cairo_t* cr, int width) {
-    cairo_pattern_t* fade = cairo_pattern_create_linear(0, kHorizon, 0, kHorizon + 70);
-    const Rgb8 mist = AtlasPalette()[RampIndex(Ramp::Hills, 4)];
-    cairo_pattern_add_color_stop_rgba(fade, 0.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.45);
-    cairo_pattern_add_color_stop_rgba(fade, 1.0, mist.r / 255.0, mist.g / 255.0, mist.b / 255.0, 0.0);
-    cairo_set_source(cr, fade);
-    cairo_rectangle(cr, 0, kHorizon, width, 70);
-    cairo_fill(cr);
-    cairo_pattern_destroy(fade);
+    const int mist = RampIndex(Ramp::Hills, 4);
+    SetLinearGradient(cr, 0, kHorizon, 0, kHorizon + 70, {IndexColorStop(0.0, mist, 0.45), IndexColorStop(1.0, mist, 0.0)});
+    FillRect(cr, 0, kHorizon, width, 70);
 }
 
 }  // namespace

@@ -73,49 +73,45 @@ void AirlinerRear(cairo_t* cr, double cx, double cy, double span, double bankDeg
 
 // ---- Painters (one catalogue rectangle each) ----------------------------------
 
-void PaintTitlePicture(cairo_t* cr, const Sprite& r);
-void PaintTitlePanel(cairo_t* cr, const Sprite& r);
-void PaintTitleBackground(cairo_t* cr, const Sprite& r);
-void PaintTitleAnimA(cairo_t* cr, const Sprite& r);
-void PaintTitleAnimB(cairo_t* cr, const Sprite& r);
-void PaintTitleAnimC(cairo_t* cr, const Sprite& r);
-void PaintTitleMotif0(cairo_t* cr, const Sprite& r);
-void PaintTitleMotif1(cairo_t* cr, const Sprite& r);
-void PaintTitleMotif2(cairo_t* cr, const Sprite& r);
-void PaintTitleMotif3(cairo_t* cr, const Sprite& r);
-void PaintAircraftA(cairo_t* cr, const Sprite& r);
-void PaintAircraftB(cairo_t* cr, const Sprite& r);
+void PaintTitlePicture(cairo_t* cr, const Sprite& r, int);
+void PaintTitlePanel(cairo_t* cr, const Sprite& r, int);
+void PaintTitleBackground(cairo_t* cr, const Sprite& r, int);
+// The beacon in its window: phase 0 the white beam, 1 turned away, 2 the green beam.
+void PaintBeacon(cairo_t* cr, const Sprite& r, int phase);
+// The approach lights with flasher `rabbit` (0..3) lit.
+void PaintApproachLights(cairo_t* cr, const Sprite& r, int rabbit);
+// The small aircraft seen from behind, banked by `bankDegrees`.
+void PaintAircraft(cairo_t* cr, const Sprite& r, int bankDegrees);
 void FinishAircraft(AtlasIndices& atlas, const Sprite& r);
 
-void PaintStartPressed(cairo_t* cr, const Sprite& r);
-void PaintStartReleased(cairo_t* cr, const Sprite& r);
-void PaintQuitPressed(cairo_t* cr, const Sprite& r);
-void PaintQuitReleased(cairo_t* cr, const Sprite& r);
-void PaintPagePressed(cairo_t* cr, const Sprite& r);
-void PaintPageReleased(cairo_t* cr, const Sprite& r);
-void PaintContinuePressed(cairo_t* cr, const Sprite& r);
+// The start button's edge and the quit button, `state` a ButtonState.
+void PaintStartButton(cairo_t* cr, const Sprite& r, int state);
+void PaintQuitButton(cairo_t* cr, const Sprite& r, int state);
+void PaintPagePressed(cairo_t* cr, const Sprite& r, int);
+void PaintPageReleased(cairo_t* cr, const Sprite& r, int);
+void PaintContinuePressed(cairo_t* cr, const Sprite& r, int);
 void FinishMiddleReleased(AtlasIndices& atlas, const Sprite& r);
 
-void PaintInformationPage(cairo_t* cr, const Sprite& r);
+void PaintInformationPage(cairo_t* cr, const Sprite& r, int);
 void FinishInformationPage(AtlasIndices& atlas, const Sprite& r);
-void PaintInformationBar(cairo_t* cr, const Sprite& r);
-void PaintSecondPageBar(cairo_t* cr, const Sprite& r);
-void PaintSecondPagePanel(cairo_t* cr, const Sprite& r);
-void PaintLabel(cairo_t* cr, const Sprite& r);
-void PaintPreviewCockpit(cairo_t* cr, const Sprite& r);
+void PaintInformationBar(cairo_t* cr, const Sprite& r, int);
+void PaintSecondPageBar(cairo_t* cr, const Sprite& r, int);
+void PaintSecondPagePanel(cairo_t* cr, const Sprite& r, int);
+void PaintLabel(cairo_t* cr, const Sprite& r, int);
+void PaintPreviewCockpit(cairo_t* cr, const Sprite& r, int);
 void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r);
-void PaintPreviewApproach(cairo_t* cr, const Sprite& r);
+void PaintPreviewApproach(cairo_t* cr, const Sprite& r, int);
 
-void PaintMessagePanel(cairo_t* cr, const Sprite& r);
-void PaintWarningHeadline(cairo_t* cr, const Sprite& r);
-void PaintFailureHeadline(cairo_t* cr, const Sprite& r);
-void PaintArrivalHeadline(cairo_t* cr, const Sprite& r);
-void PaintWarningLampLit(cairo_t* cr, const Sprite& r);
-void PaintWarningLampDark(cairo_t* cr, const Sprite& r);
-void PaintCourseMessage(cairo_t* cr, const Sprite& r);
-void PaintOverspeedMessage(cairo_t* cr, const Sprite& r);
-void PaintOverspeedEnd(cairo_t* cr, const Sprite& r);
-void PaintArrivalMessage(cairo_t* cr, const Sprite& r);
+void PaintMessagePanel(cairo_t* cr, const Sprite& r, int);
+void PaintWarningHeadline(cairo_t* cr, const Sprite& r, int);
+void PaintFailureHeadline(cairo_t* cr, const Sprite& r, int);
+void PaintArrivalHeadline(cairo_t* cr, const Sprite& r, int);
+void PaintWarningLampLit(cairo_t* cr, const Sprite& r, int);
+void PaintWarningLampDark(cairo_t* cr, const Sprite& r, int);
+void PaintCourseMessage(cairo_t* cr, const Sprite& r, int);
+void PaintOverspeedMessage(cairo_t* cr, const Sprite& r, int);
+void PaintOverspeedEnd(cairo_t* cr, const Sprite& r, int);
+void PaintArrivalMessage(cairo_t* cr, const Sprite& r, int);
 
 // The wording of the hover label painted in a label rectangle, or null when
 // the rectangle is not one of the labels.

@@ -149,15 +149,11 @@ void TitlePlate(cairo_t* cr, int w, int h) {
     cairo_fill(cr);
     rounded(5);
     cairo_restore(cr);
-    cairo_pattern_t* g = cairo_pattern_create_linear(0, 5, 0, h - 5);
-    cairo_pattern_add_color_stop_rgb(g, 0, 30 / 255.0, 46 / 255.0, 110 / 255.0);
-    cairo_pattern_add_color_stop_rgb(g, 1, 8 / 255.0, 12 / 255.0, 46 / 255.0);
-    cairo_set_source(cr, g);
+    SetLinearGradient(cr, 0, 5, 0, h - 5, {Stop255(0, 30, 46, 110), Stop255(1, 8, 12, 46)});
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_fill(cr);
     cairo_restore(cr);
-    cairo_pattern_destroy(g);
 }
 
 void InformationBar(cairo_t* cr, int x, int y, bool secondPage) {
@@ -197,15 +193,10 @@ void DuskScene(cairo_t* cr, int x, int y, int w, int h, double vanishX, double h
     cairo_rectangle(cr, x, y, w, h);
     cairo_clip(cr);
     // Sky: deep blue overhead, violet, then the orange glow of the set sun.
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, y, 0, horizonY);
-    cairo_pattern_add_color_stop_rgb(sky, 0.0, 20 / 255.0, 28 / 255.0, 84 / 255.0);
-    cairo_pattern_add_color_stop_rgb(sky, 0.55, 96 / 255.0, 60 / 255.0, 130 / 255.0);
-    cairo_pattern_add_color_stop_rgb(sky, 0.85, 210 / 255.0, 110 / 255.0, 90 / 255.0);
-    cairo_pattern_add_color_stop_rgb(sky, 1.0, 250 / 255.0, 180 / 255.0, 90 / 255.0);
-    cairo_set_source(cr, sky);
-    cairo_rectangle(cr, x, y, w, horizonY - y);
-    cairo_fill(cr);
-    cairo_pattern_destroy(sky);
+    SetLinearGradient(cr, 0, y, 0, horizonY,
+                      {Stop255(0.0, 20, 28, 84), Stop255(0.55, 96, 60, 130), Stop255(0.85, 210, 110, 90),
+                       Stop255(1.0, 250, 180, 90)});
+    FillRect(cr, x, y, w, horizonY - y);
     // Far hills, blue-grey against the glow.
     SetIndex(cr, RampIndex(Ramp::Hills, 0));
     cairo_move_to(cr, x, horizonY);
@@ -219,22 +210,16 @@ void DuskScene(cairo_t* cr, int x, int y, int w, int h, double vanishX, double h
     cairo_close_path(cr);
     cairo_fill(cr);
     // Ground in the dusk: dark green, darker towards the viewer.
-    cairo_pattern_t* ground = cairo_pattern_create_linear(0, horizonY, 0, y + h);
-    cairo_pattern_add_color_stop_rgb(ground, 0, 40 / 255.0, 56 / 255.0, 48 / 255.0);
-    cairo_pattern_add_color_stop_rgb(ground, 1, 14 / 255.0, 26 / 255.0, 18 / 255.0);
-    cairo_set_source(cr, ground);
-    cairo_rectangle(cr, x, horizonY, w, y + h - horizonY);
-    cairo_fill(cr);
-    cairo_pattern_destroy(ground);
+    SetLinearGradient(cr, 0, horizonY, 0, y + h, {Stop255(0, 40, 56, 48), Stop255(1, 14, 26, 18)});
+    FillRect(cr, x, horizonY, w, y + h - horizonY);
     // The runway in perspective, with its edge lights.
     const double bottom = y + h;
     const double depth = bottom - horizonY;
     SetIndex(cr, RampIndex(Ramp::Asphalt, 1));
-    cairo_move_to(cr, vanishX - 0.6, horizonY + 1);
-    cairo_line_to(cr, vanishX + 0.6, horizonY + 1);
-    cairo_line_to(cr, vanishX + runwayHalfWidth, bottom);
-    cairo_line_to(cr, vanishX - runwayHalfWidth, bottom);
-    cairo_close_path(cr);
+    Polygon(cr, {{vanishX - 0.6, horizonY + 1},
+                 {vanishX + 0.6, horizonY + 1},
+                 {vanishX + runwayHalfWidth, bottom},
+                 {vanishX - runwayHalfWidth, bottom}});
     cairo_fill(cr);
     for (int k = 1; k <= 10; ++k) {
         // Lights equally spaced along the runway: their rows crowd towards the horizon.
@@ -257,23 +242,9 @@ void AirlinerRear(cairo_t* cr, double cx, double cy, double span, double bankDeg
     auto outline = [&]() {
         // Wings with a little dihedral, tailplane, fin, engines, fuselage.
         cairo_new_path(cr);
-        cairo_move_to(cr, -14, -1.2);
-        cairo_line_to(cr, 0, 1.0);
-        cairo_line_to(cr, 14, -1.2);
-        cairo_line_to(cr, 14, 0.4);
-        cairo_line_to(cr, 0, 2.6);
-        cairo_line_to(cr, -14, 0.4);
-        cairo_close_path(cr);
-        cairo_move_to(cr, -6.5, -3.6);
-        cairo_line_to(cr, 6.5, -3.6);
-        cairo_line_to(cr, 6.5, -2.5);
-        cairo_line_to(cr, -6.5, -2.5);
-        cairo_close_path(cr);
-        cairo_move_to(cr, -0.7, -10.5);
-        cairo_line_to(cr, 0.7, -10.5);
-        cairo_line_to(cr, 1.2, -2);
-        cairo_line_to(cr, -1.2, -2);
-        cairo_close_path(cr);
+        Polygon(cr, {{-14, -1.2}, {0, 1.0}, {14, -1.2}, {14, 0.4}, {0, 2.6}, {-14, 0.4}});
+        Polygon(cr, {{-6.5, -3.6}, {6.5, -3.6}, {6.5, -2.5}, {-6.5, -2.5}});
+        Polygon(cr, {{-0.7, -10.5}, {0.7, -10.5}, {1.2, -2}, {-1.2, -2}});
         cairo_new_sub_path(cr);
         cairo_arc(cr, -6.5, 3.0, 1.6, 0, 2 * M_PI);
         cairo_new_sub_path(cr);

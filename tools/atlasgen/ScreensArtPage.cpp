@@ -83,10 +83,7 @@ void Lines(cairo_t* cr, const char* const* lines, int count, double x, double ba
 
 void ArrowRight(cairo_t* cr, double x, double y, int index) {
     SetIndex(cr, index);
-    cairo_move_to(cr, x, y - 4);
-    cairo_line_to(cr, x + 6, y);
-    cairo_line_to(cr, x, y + 4);
-    cairo_close_path(cr);
+    Polygon(cr, {{x, y - 4}, {x + 6, y}, {x, y + 4}});
     cairo_fill(cr);
 }
 
@@ -94,12 +91,11 @@ void ArrowRight(cairo_t* cr, double x, double y, int index) {
 
 // ---- The information page ---------------------------------------------------------
 
-void PaintInformationPage(cairo_t* cr, const Sprite& r) {
-    const int w = r.width;
-    // Behind the panel (seen only where the panel has holes).
-    FillIndex(cr, 0, 0, w, r.height, RampIndex(Ramp::Navy, 1));
+namespace {
 
-    // Title band over the windscreen.
+// Title band over the windscreen, with the guide's name, what it is for,
+// and the headings of the two halves of the panel.
+void PageTitleBand(cairo_t* cr, int w) {
     FillIndex(cr, 0, 0, w, kBandBottom + 1, RampIndex(Ramp::Navy, 2));
     for (int y = 2; y < kBandBottom - 2; y += 3) FillIndex(cr, 3, y, w - 6, 1, RampIndex(Ramp::Navy, 3));
     Bevel(cr, 0, 0, w, kBandBottom + 1, 2, RampIndex(Ramp::Navy, 6), RampIndex(Ramp::Navy, 0));
@@ -125,27 +121,15 @@ void PaintInformationPage(cairo_t* cr, const Sprite& r) {
     SelectFont(cr, Font::SansBold, 11);
     TextAt(cr, "Instruments", 26, 146);
     TextAt(cr, "Engine and fuel gauges", 420, 146);
+}
 
-    // The bottom strip: a steel plate with the preview pointer, the button
-    // bar (the same pixels as the bar picture) and a note on the right.
-    MetalPlate(cr, 0, kStripTop, w, kStripBottom - kStripTop + 1, RampIndex(Ramp::Panel, 7), 2);
-    FillIndex(cr, 0, kStripTop, w, 1, RampIndex(Ramp::Panel, 0));
-    SetIndex(cr, RampIndex(Ramp::Panel, 19));
-    SelectFont(cr, Font::SansCondensedBold, 11);
-    // Kept inside the label panel's reach, which covers x 34..589.
-    TextAt(cr, "In flight", 38, 388);
-    TextAt(cr, "view", 38, 402);
-    ArrowRight(cr, 88, 394, RampIndex(Ramp::Gold, 6));
-    // A small cockpit picture to point at: windscreen, runway, three dials.
+// A small cockpit picture to point at: windscreen, runway, three dials.
+void LittleCockpit(cairo_t* cr) {
     FillIndex(cr, 99, 374, 72, 38, RampIndex(Ramp::Panel, 0));
     FillIndex(cr, 100, 375, 70, 16, RampIndex(Ramp::Sky, 4));
     FillIndex(cr, 100, 386, 70, 5, RampIndex(Ramp::Grass, 3));
     SetIndex(cr, RampIndex(Ramp::Asphalt, 1));
-    cairo_move_to(cr, 134, 386);
-    cairo_line_to(cr, 136, 386);
-    cairo_line_to(cr, 142, 391);
-    cairo_line_to(cr, 128, 391);
-    cairo_close_path(cr);
+    Polygon(cr, {{134, 386}, {136, 386}, {142, 391}, {128, 391}});
     cairo_fill(cr);
     FillIndex(cr, 100, 391, 70, 20, RampIndex(Ramp::Panel, 9));
     FillIndex(cr, 100, 391, 70, 1, RampIndex(Ramp::Panel, 15));
@@ -154,11 +138,35 @@ void PaintInformationPage(cairo_t* cr, const Sprite& r) {
         FillDisc(cr, 113 + k * 22, 401, 6, k == 1 ? RampIndex(Ramp::Horizon, 2) : RampIndex(Ramp::Grey, 1));
         FillIndex(cr, 113 + k * 22, 396, 1, 5, RampIndex(Ramp::Grey, 13));
     }
+}
+
+// The bottom strip: a steel plate with the preview pointer, the button bar
+// (the same pixels as the bar picture) and a note on the right.
+void PageBottomStrip(cairo_t* cr, int w) {
+    MetalPlate(cr, 0, kStripTop, w, kStripBottom - kStripTop + 1, RampIndex(Ramp::Panel, 7), 2);
+    FillIndex(cr, 0, kStripTop, w, 1, RampIndex(Ramp::Panel, 0));
+    SetIndex(cr, RampIndex(Ramp::Panel, 19));
+    SelectFont(cr, Font::SansCondensedBold, 11);
+    // Kept inside the label panel's reach, which covers x 34..589.
+    TextAt(cr, "In flight", 38, 388);
+    TextAt(cr, "view", 38, 402);
+    ArrowRight(cr, 88, 394, RampIndex(Ramp::Gold, 6));
+    LittleCockpit(cr);
     InformationBar(cr, 174, 371, false);
     SetIndex(cr, RampIndex(Ramp::Panel, 19));
     SelectFont(cr, Font::SansCondensedBold, 11);
     TextAt(cr, "Point at CONTINUE", 470, 388);
     TextAt(cr, "for the approach map", 470, 402);
+}
+
+}  // namespace
+
+void PaintInformationPage(cairo_t* cr, const Sprite& r, int) {
+    const int w = r.width;
+    // Behind the panel (seen only where the panel has holes).
+    FillIndex(cr, 0, 0, w, r.height, RampIndex(Ramp::Navy, 1));
+    PageTitleBand(cr, w);
+    PageBottomStrip(cr, w);
     FillIndex(cr, 0, kStripBottom + 1, w, r.height - kStripBottom - 1, RampIndex(Ramp::Navy, 0));
     FillIndex(cr, 0, r.height - 1, w, 1, TitleTopSky());
 }
@@ -174,10 +182,10 @@ void FinishInformationPage(AtlasIndices& atlas, const Sprite& r) {
     KeepKeysOut(atlas, r, kKeyPageRedraw);
 }
 
-void PaintInformationBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, false); }
-void PaintSecondPageBar(cairo_t* cr, const Sprite&) { InformationBar(cr, 0, 0, true); }
+void PaintInformationBar(cairo_t* cr, const Sprite&, int) { InformationBar(cr, 0, 0, false); }
+void PaintSecondPageBar(cairo_t* cr, const Sprite&, int) { InformationBar(cr, 0, 0, true); }
 
-void PaintSecondPagePanel(cairo_t* cr, const Sprite& r) {
+void PaintSecondPagePanel(cairo_t* cr, const Sprite& r, int) {
     TitlePlate(cr, r.width, r.height);
     SelectFont(cr, Font::SerifBold, 19);
     SetIndex(cr, RampIndex(Ramp::Gold, 6));
@@ -246,7 +254,7 @@ const char* LabelText(const Sprite& r) {
     return l != nullptr ? l->text : nullptr;
 }
 
-void PaintLabel(cairo_t* cr, const Sprite& r) {
+void PaintLabel(cairo_t* cr, const Sprite& r, int) {
     // On the panel's own dark inside, so the label has no edge of its own.
     FillIndex(cr, 0, 0, r.width, r.height, PanelInk());
     const LabelWording* l = WordingFor(r);
@@ -274,7 +282,7 @@ void PreviewFrame(cairo_t* cr, const Sprite& r) {
 
 }  // namespace
 
-void PaintPreviewCockpit(cairo_t* cr, const Sprite& r) {
+void PaintPreviewCockpit(cairo_t* cr, const Sprite& r, int) {
     PreviewFrame(cr, r);
     FillIndex(cr, kPreviewInset, kPreviewInset, r.width - 2 * kPreviewInset, r.height - 2 * kPreviewInset,
               RampIndex(Ramp::Navy, 1));
@@ -307,27 +315,30 @@ void FinishPreviewCockpit(AtlasIndices& atlas, const Sprite& r) {
     }
 }
 
-void PaintPreviewApproach(cairo_t* cr, const Sprite& r) {
-    const int w = r.width, h = r.height;
-    PreviewFrame(cr, r);
-    FillIndex(cr, 2, 2, w - 4, h - 4, RampIndex(Ramp::Navy, 1));
-    for (int x = 12; x < w - 4; x += 20) FillIndex(cr, x, 3, 1, h - 6, RampIndex(Ramp::Navy, 2));
-    for (int y = 12; y < h - 4; y += 20) FillIndex(cr, 3, y, w - 6, 1, RampIndex(Ramp::Navy, 2));
-    const int gold = RampIndex(Ramp::Gold, 6), cyan = RampIndex(Ramp::Cyan, 3), light = RampIndex(Ramp::Panel, 19);
-    const int green = RampIndex(Ramp::Green, 8), runway = RampIndex(Ramp::Asphalt, 4);
-    SelectFont(cr, Font::SerifBold, 15);
-    SetIndex(cr, gold);
-    TextAt(cr, "The approach", 10, 19);
-    SelectFont(cr, Font::SansCondensedBold, 10);
-    SetIndex(cr, cyan);
-    TextAt(cr, "SIDE VIEW", w - 10 - InkWidth(cr, "SIDE VIEW"), 19);
+namespace {
 
-    // Side view: the glide slope from 3200 ft down to the threshold.
+// The colours of the approach map.
+struct MapInks {
+    int gold = RampIndex(Ramp::Gold, 6), cyan = RampIndex(Ramp::Cyan, 3), light = RampIndex(Ramp::Panel, 19);
+    int green = RampIndex(Ramp::Green, 8), runway = RampIndex(Ramp::Asphalt, 4);
+};
+
+// A small aircraft in profile with its nose at the origin's right.
+void ProfileMark(cairo_t* cr) {
+    cairo_rectangle(cr, -9, -1.5, 18, 3);
+    cairo_fill(cr);
+    Polygon(cr, {{-9, -1}, {-11, -7}, {-7, -7}, {-5, -1}});
+    cairo_fill(cr);
+}
+
+// Side view: the glide slope from 3200 ft down to the threshold, the
+// aircraft at its start, nose down the slope, and the distance to fly.
+void SideView(cairo_t* cr, int w, const MapInks& ink) {
     const double gx0 = 40, gy0 = 40, gx1 = 292, gy1 = 98;
     FillIndex(cr, 10, 99, w - 20, 1, RampIndex(Ramp::Grass, 6));
-    FillIndex(cr, 292, 97, 46, 3, runway);
-    FillIndex(cr, 291, 96, 2, 4, green);
-    SetIndex(cr, gold);
+    FillIndex(cr, 292, 97, 46, 3, ink.runway);
+    FillIndex(cr, 291, 96, 2, 4, ink.green);
+    SetIndex(cr, ink.gold);
     cairo_set_line_width(cr, 1.0);
     const double dash[] = {5.0, 3.0};
     cairo_set_dash(cr, dash, 2, 0);
@@ -335,61 +346,67 @@ void PaintPreviewApproach(cairo_t* cr, const Sprite& r) {
     cairo_line_to(cr, gx1, gy1);
     cairo_stroke(cr);
     cairo_set_dash(cr, nullptr, 0, 0);
-    FillIndex(cr, 24, 41, 1, 58, cyan);
-    FillIndex(cr, 21, 41, 7, 1, cyan);
-    FillIndex(cr, 21, 98, 7, 1, cyan);
+    FillIndex(cr, 24, 41, 1, 58, ink.cyan);
+    FillIndex(cr, 21, 41, 7, 1, ink.cyan);
+    FillIndex(cr, 21, 98, 7, 1, ink.cyan);
     SelectFont(cr, Font::SansCondensedBold, 10);
-    SetIndex(cr, light);
+    SetIndex(cr, ink.light);
     TextAt(cr, "3200 ft", 30, 62);
     TextAt(cr, "glide slope 1 in 15", 150, 58);
     TextAt(cr, "threshold", 286, 90);
-    // The aircraft at the start, nose down the slope.
     cairo_save(cr);
     cairo_translate(cr, gx0, gy0 - 2);
     cairo_rotate(cr, std::atan2(gy1 - gy0, gx1 - gx0));
-    SetIndex(cr, light);
-    cairo_rectangle(cr, -9, -1.5, 18, 3);
-    cairo_fill(cr);
-    cairo_move_to(cr, -9, -1);
-    cairo_line_to(cr, -11, -7);
-    cairo_line_to(cr, -7, -7);
-    cairo_line_to(cr, -5, -1);
-    cairo_close_path(cr);
-    cairo_fill(cr);
+    SetIndex(cr, ink.light);
+    ProfileMark(cr);
     cairo_restore(cr);
-    // Distance to fly.
-    FillIndex(cr, 40, 106, 252, 1, cyan);
-    FillIndex(cr, 40, 103, 1, 7, cyan);
-    FillIndex(cr, 291, 103, 1, 7, cyan);
-    SetIndex(cr, light);
+    FillIndex(cr, 40, 106, 252, 1, ink.cyan);
+    FillIndex(cr, 40, 103, 1, 7, ink.cyan);
+    FillIndex(cr, 291, 103, 1, 7, ink.cyan);
+    SetIndex(cr, ink.light);
     TextCentredAt(cr, "47320 ft, about 9 miles", 163, 119);
+}
 
-    // From above: the localizer beam narrowing to the runway.
+// From above: the localizer beam narrowing to the runway, and the aircraft
+// on the centre line.
+void ViewFromAbove(cairo_t* cr, int w, const MapInks& ink) {
     const double cy = 164;
     SelectFont(cr, Font::SansCondensedBold, 10);
-    SetIndex(cr, cyan);
+    SetIndex(cr, ink.cyan);
     TextAt(cr, "FROM ABOVE", w - 10 - InkWidth(cr, "FROM ABOVE"), 133);
     SetIndex(cr, RampIndex(Ramp::Navy, 4));
-    cairo_move_to(cr, 292, cy);
-    cairo_line_to(cr, 26, cy - 28);
-    cairo_line_to(cr, 26, cy + 28);
-    cairo_close_path(cr);
+    Polygon(cr, {{292, cy}, {26, cy - 28}, {26, cy + 28}});
     cairo_fill(cr);
-    FillIndex(cr, 292, static_cast<int>(cy) - 4, 46, 9, runway);
-    for (int x = 298; x < 334; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, light);
-    FillIndex(cr, 291, static_cast<int>(cy) - 5, 2, 11, green);
-    for (int x = 34; x < 290; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, gold);
-    // The aircraft seen from above, on the centre line.
-    SetIndex(cr, light);
-    cairo_rectangle(cr, 20, cy - 1, 16, 3);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 27, cy - 8, 3, 17);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 20, cy - 4, 2, 9);
-    cairo_fill(cr);
-    SetIndex(cr, light);
+    FillIndex(cr, 292, static_cast<int>(cy) - 4, 46, 9, ink.runway);
+    for (int x = 298; x < 334; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, ink.light);
+    FillIndex(cr, 291, static_cast<int>(cy) - 5, 2, 11, ink.green);
+    for (int x = 34; x < 290; x += 8) FillIndex(cr, x, static_cast<int>(cy), 4, 1, ink.gold);
+    SetIndex(cr, ink.light);
+    FillRect(cr, 20, cy - 1, 16, 3);
+    FillRect(cr, 27, cy - 8, 3, 17);
+    FillRect(cr, 20, cy - 4, 2, 9);
+    SetIndex(cr, ink.light);
     SelectFont(cr, Font::SansCondensedBold, 10);
     TextAt(cr, "localizer: the centre line to the runway", 48, cy - 18);
+}
+
+}  // namespace
+
+void PaintPreviewApproach(cairo_t* cr, const Sprite& r, int) {
+    const int w = r.width, h = r.height;
+    const MapInks ink;
+    PreviewFrame(cr, r);
+    FillIndex(cr, 2, 2, w - 4, h - 4, RampIndex(Ramp::Navy, 1));
+    for (int x = 12; x < w - 4; x += 20) FillIndex(cr, x, 3, 1, h - 6, RampIndex(Ramp::Navy, 2));
+    for (int y = 12; y < h - 4; y += 20) FillIndex(cr, 3, y, w - 6, 1, RampIndex(Ramp::Navy, 2));
+    SelectFont(cr, Font::SerifBold, 15);
+    SetIndex(cr, ink.gold);
+    TextAt(cr, "The approach", 10, 19);
+    SelectFont(cr, Font::SansCondensedBold, 10);
+    SetIndex(cr, ink.cyan);
+    TextAt(cr, "SIDE VIEW", w - 10 - InkWidth(cr, "SIDE VIEW"), 19);
+    SideView(cr, w, ink);
+    ViewFromAbove(cr, w, ink);
     TextCentredAt(cr, "Keep the needle centred and the bar at the top", w / 2.0, 200);
 }
 

@@ -61,14 +61,9 @@ void Lamp(cairo_t* cr, const Sprite& r, bool lit) {
     // The lens: red glass, glowing or dark, with a highlight.
     const int inner = 4;
     if (lit) {
-        cairo_pattern_t* g = cairo_pattern_create_radial(w / 2.0, h / 2.0, 2, w / 2.0, h / 2.0, w / 2.0);
-        cairo_pattern_add_color_stop_rgb(g, 0, 1.0, 0.9, 0.6);
-        cairo_pattern_add_color_stop_rgb(g, 0.35, 1.0, 0.35, 0.2);
-        cairo_pattern_add_color_stop_rgb(g, 1, 0.6, 0.0, 0.0);
-        cairo_set_source(cr, g);
-        cairo_rectangle(cr, inner, inner, w - 2 * inner, h - 2 * inner);
-        cairo_fill(cr);
-        cairo_pattern_destroy(g);
+        SetRadialGradient(cr, w / 2.0, h / 2.0, 2, w / 2.0, h / 2.0, w / 2.0,
+                          {{0, 1.0, 0.9, 0.6}, {0.35, 1.0, 0.35, 0.2}, {1, 0.6, 0.0, 0.0}});
+        FillRect(cr, inner, inner, w - 2 * inner, h - 2 * inner);
     } else {
         FillIndex(cr, inner, inner, w - 2 * inner, h - 2 * inner, RampIndex(Ramp::Red, 1));
         FillIndex(cr, inner + 6, inner + 3, w - 2 * inner - 12, h - 2 * inner - 6, RampIndex(Ramp::Red, 2));
@@ -82,34 +77,34 @@ void Lamp(cairo_t* cr, const Sprite& r, bool lit) {
 
 }  // namespace
 
-void PaintMessagePanel(cairo_t* cr, const Sprite& r) { MessagePanel(cr, 0, 0, r.width, r.height); }
+void PaintMessagePanel(cairo_t* cr, const Sprite& r, int) { MessagePanel(cr, 0, 0, r.width, r.height); }
 
-void PaintWarningHeadline(cairo_t* cr, const Sprite& r) {
+void PaintWarningHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "WARNING", RampIndex(Ramp::Amber, 10), "close to a limit: watch airspeed, localizer and glide slope",
             19);
 }
-void PaintFailureHeadline(cairo_t* cr, const Sprite& r) {
+void PaintFailureHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "FAILURE", RampIndex(Ramp::Red, 6), "a limit was passed: push the restart switch up to fly again",
             19);
 }
-void PaintArrivalHeadline(cairo_t* cr, const Sprite& r) {
+void PaintArrivalHeadline(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "ARRIVAL", RampIndex(Ramp::Green, 8), "the approach is flown", 16);
 }
 
-void PaintWarningLampLit(cairo_t* cr, const Sprite& r) { Lamp(cr, r, true); }
-void PaintWarningLampDark(cairo_t* cr, const Sprite& r) { Lamp(cr, r, false); }
+void PaintWarningLampLit(cairo_t* cr, const Sprite& r, int) { Lamp(cr, r, true); }
+void PaintWarningLampDark(cairo_t* cr, const Sprite& r, int) { Lamp(cr, r, false); }
 
-void PaintCourseMessage(cairo_t* cr, const Sprite& r) {
+void PaintCourseMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "Off course:", RampIndex(Ramp::Red, 6), "beyond the localizer or glide-slope limit", 15);
 }
-void PaintOverspeedMessage(cairo_t* cr, const Sprite& r) {
+void PaintOverspeedMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "Overspeed:", RampIndex(Ramp::Red, 6), "airspeed above 300 mph", 16);
 }
-void PaintArrivalMessage(cairo_t* cr, const Sprite& r) {
+void PaintArrivalMessage(cairo_t* cr, const Sprite& r, int) {
     Message(cr, r, "You have reached the runway threshold", RampIndex(Ramp::Green, 8), nullptr, 14);
 }
 
-void PaintOverspeedEnd(cairo_t* cr, const Sprite& r) {
+void PaintOverspeedEnd(cairo_t* cr, const Sprite& r, int) {
     // Yellow and black hazard stripes, the same at either end of the message.
     const int w = r.width, h = r.height;
     FillIndex(cr, 0, 0, w, h, PanelInk());
@@ -121,11 +116,8 @@ void PaintOverspeedEnd(cairo_t* cr, const Sprite& r) {
     SetIndex(cr, RampIndex(Ramp::Navy, 0));
     for (int k = -4; k < 12; ++k) {
         const double x = k * 10;
-        cairo_move_to(cr, x, h);
-        cairo_line_to(cr, x + 5, h);
-        cairo_line_to(cr, x + 5 + h, 0);
-        cairo_line_to(cr, x + h, 0);
-        cairo_close_path(cr);
+        const double bottom = h;
+        Polygon(cr, {{x, bottom}, {x + 5, bottom}, {x + 5 + bottom, 0}, {x + bottom, 0}});
     }
     cairo_fill(cr);
     cairo_restore(cr);
