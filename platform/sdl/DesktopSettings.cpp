@@ -44,6 +44,9 @@ std::string FormatSettings(const DesktopSettings& settings) {
     if (settings.flightsKept != DesktopSettings{}.flightsKept) {
         text += "flights_kept=" + std::to_string(settings.flightsKept) + "\n";
     }
+    if (settings.renderer != RendererSetting::kAuto) {
+        text += std::string("renderer=") + RendererSettingName(settings.renderer) + "\n";
+    }
     return text;
 }
 
@@ -90,6 +93,13 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
                 return false;
             }
             read.flightsKept = kept;
+        } else if (key == "renderer") {
+            const auto renderer = ParseRendererSetting(value);
+            if (!renderer) {
+                problem = at + "renderer must be auto, software or accelerated";
+                return false;
+            }
+            read.renderer = *renderer;
         }
         // Keys of later versions are left alone, so an older program can
         // share the file.

@@ -1,15 +1,19 @@
-// The desktop program's own small memory between runs: the window scale and
-// whether it was full screen. Kept as "key=value" lines in a file in the
-// user's preference folder; a file that cannot be read or makes no sense is
-// ignored with a warning, never fatal.
+// The desktop program's own small memory between runs: the window scale,
+// whether it was full screen, how many flights to keep and the renderer.
+// Kept as "key=value" lines in a file in the user's preference folder; a
+// file that cannot be read or makes no sense is ignored with a warning,
+// never fatal.
 #pragma once
 
 #include <string>
+
+#include "platform/sdl/RendererChoice.h"
 
 struct DesktopSettings {
     int scale = 0;            // 0: none chosen yet, fit the screen
     bool fullscreen = false;
     int flightsKept = 200;    // flight files the logbook keeps, the oldest removed first
+    RendererSetting renderer = RendererSetting::kAuto;  // which SDL renderer draws the window
     friend bool operator==(const DesktopSettings&, const DesktopSettings&) = default;
 };
 

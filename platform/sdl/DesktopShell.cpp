@@ -12,6 +12,8 @@
 
 #include "gfx/AtlasCatalogue.h"
 #include "platform/sdl/IconFile.h"
+#include "platform/sdl/RendererChoice.h"
+#include "platform/sdl/StartupTrace.h"
 
 namespace {
 
@@ -117,18 +119,13 @@ bool DesktopShell::Open(std::string& error) {
     const WindowSize size = WindowSizeForScale(scale_);
     // Fixed size: no sizing border, no maximise box. Hidden until the view
     // exists, as the frame is shown only after the view is created.
-    window_ = SDL_CreateWindow(WindowCaption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, size.width,
-                               size.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (window_ == nullptr) {
-        error = std::string("cannot open a window: ") + SDL_GetError();
-        return false;
-    }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer_ == nullptr) {
-        error = std::string("cannot draw in the window: ") + SDL_GetError();
-        return false;
-    }
+    const WindowAndRenderer made = CreateWindowAndRenderer(WindowCaption(), size.width, size.height,
+                                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                                           settings_.renderer, error);
+    if (made.window == nullptr) return false;
+    window_ = made.window;
+    renderer_ = made.renderer;
+    rendererWhy_ = made.why;
     picture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kClientWidth,
                                  kClientHeight);
     if (picture_ == nullptr) {
@@ -207,7 +204,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
     flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
 
-    RenderFrame(2);
+    RenderFrame(FramePlan{2, true});
     while (!quit_) {
         // Sleep in the event queue until an event arrives or the tick is due.
         int wait = host_->timer().WaitMs(SDL_GetTicks64());
@@ -230,15 +227,13 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         if (host_->soundOpen()) host_->CloseFinishedSound(SDL_GetTicks64());
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
-        // ImGui settles a new pop-up or hover over two frames; a tick that
-        // changed the picture needs one; a tick that showed nothing needs none.
-        if (input) {
-            RenderFrame(2);
-        } else if (host_->picture().changed() || host_->paletteChanged()) {
-            RenderFrame(1);
-        } else if (flights_->busy()) {
-            RenderFrame(1);
-        }
+        // Whatever this pass did (a tick may show its picture a dozen
+        // times), the window is updated once at most, and not at all when
+        // nothing in it changed.
+        if (input) schedule_.NoteUiInput();
+        if (host_->picture().changed() || host_->paletteChanged()) schedule_.NotePictureChanged();
+        if (flights_->busy()) schedule_.NoteWindowsOpen();
+        if (const FramePlan plan = schedule_.Take(); plan.present) RenderFrame(plan);
     }
     settings_.flightsKept = flights_->flightsKept();
     RememberSettings();
@@ -360,8 +355,9 @@ void DesktopShell::Execute(Command command) {
     }
 }
 
-void DesktopShell::RenderFrame(int imguiFrames) {
-    for (int i = 0; i < imguiFrames; ++i) {
+void DesktopShell::RenderFrame(const FramePlan& plan) {
+    // No new ImGui frame: the last one's draw data is drawn again.
+    for (int i = 0; i < plan.imguiFrames; ++i) {
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         ImGuiIO& io = ImGui::GetIO();
@@ -386,6 +382,7 @@ void DesktopShell::RenderFrame(int imguiFrames) {
     SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
+    TraceFirstPresent(renderer_, rendererWhy_);
 }
 
 void DesktopShell::FitWindowToMenuBar() {

@@ -20,6 +20,7 @@
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
+#include "platform/sdl/PresentSchedule.h"
 #include "platform/sdl/SdlHost.h"
 
 struct ImFont;
@@ -58,7 +59,7 @@ private:
     void Execute(Command command);
     bool GameGetsMouse() const;
     std::optional<GamePoint> ToGame(int windowX, int windowY) const;
-    void RenderFrame(int imguiFrames);
+    void RenderFrame(const FramePlan& plan);
     void BuildUi();
     void DrawMenuBar();
     void DrawAboutBox();
@@ -77,6 +78,8 @@ private:
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
+    std::string rendererWhy_;       // how the renderer was chosen
+    PresentSchedule schedule_;
     SDL_Texture* picture_ = nullptr;
     SDL_Texture* icon_ = nullptr;
     int iconSize_ = 0;
