@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "gfx/AtlasCatalogue.h"
@@ -14,43 +16,89 @@
 #include "platform/sdl/StartupTrace.h"
 
 TEST(PresentSchedule, OnePassBecomesOneUpdateAtMost) {
-    enum Note { kUi, kShowSame, kShowNew, kWindows };
+    enum Note { kUi, kShowSame, kShowNew, kWindows, kOverlay, kLost };
     struct Case {
+        bool keepsPixels;
         std::vector<Note> pass;
         FramePlan expected;
     };
     // clang-format off
     const Case cases[] = {
-        {{},                                     {0, false}},  // a wake-up that changed nothing
-        {{kShowSame, kShowSame, kShowSame},      {0, false}},  // a still page shown again and again
-        {{kShowNew, kShowSame, kShowSame},       {0, true}},   // the second page: twelve shows, one present
-        {{kShowSame, kShowNew},                  {0, true}},
-        {{kUi},                                  {2, true}},
-        {{kShowNew, kUi, kShowNew},              {2, true}},
-        {{kWindows},                             {1, true}},
-        {{kWindows, kUi},                        {2, true}},
+        {false, {},                                {0, false, true}},   // a wake-up that changed nothing
+        {true,  {kShowSame, kShowSame, kShowSame}, {0, false, false}},  // a still page shown again and again
+        {false, {kShowNew, kShowSame, kShowSame},  {0, true,  true}},   // the second page: twelve shows, one present
+        {true,  {kShowSame, kShowNew},             {0, true,  false}},  // only the changed part
+        {false, {kUi},                             {2, true,  true}},
+        {true,  {kShowNew, kUi, kShowNew},         {2, true,  true}},   // ImGui draws over the picture
+        {true,  {kWindows},                        {1, true,  true}},
+        {true,  {kWindows, kUi},                   {2, true,  true}},
+        {true,  {kShowNew, kOverlay},              {0, true,  true}},   // the About box over the picture
+        {true,  {kLost},                           {0, true,  true}},   // pixels lost: all again
     };
     // clang-format on
     std::vector<uint8_t> surface(kSurfaceWidth * kSurfaceHeight, 7);
     for (const Case& c : cases) {
         WindowPicture picture;
         picture.Show(surface.data(), kTopDown, kClientWidth, kClientHeight);
-        picture.TakeChanged();  // the window shows this picture already
         PresentSchedule schedule;
+        schedule.SetWindowKeepsPixels(c.keepsPixels);
+        if (picture.TakeChanged()) schedule.NotePictureChanged();
+        EXPECT_EQ(schedule.Take(), (FramePlan{0, true, true})) << "the first picture goes out whole";
         uint8_t colour = 7;
         for (const Note note : c.pass) {
             if (note == kUi) schedule.NoteUiInput();
             if (note == kWindows) schedule.NoteWindowsOpen();
+            if (note == kOverlay) schedule.NoteOverlay();
+            if (note == kLost) schedule.NoteWindowLost();
             if (note == kShowNew) ++colour;
             if (note == kShowNew || note == kShowSame) {
                 std::fill(surface.begin(), surface.end(), colour);
                 picture.Show(surface.data(), kTopDown, kClientWidth, kClientHeight);
             }
         }
-        if (picture.changed()) schedule.NotePictureChanged();
+        if (picture.TakeChanged()) schedule.NotePictureChanged();
         EXPECT_EQ(schedule.Take(), c.expected) << "case " << (&c - cases);
-        EXPECT_EQ(schedule.Take(), (FramePlan{0, false})) << "the next pass starts empty";
+        EXPECT_FALSE(schedule.Take().present) << "the next pass starts empty";
         std::fill(surface.begin(), surface.end(), 7);
+    }
+}
+
+TEST(WindowPicture, DirtyRectangleHoldsExactlyWhatChanged) {
+    struct Case {
+        PictureRect painted;  // pixels given a new colour before the show
+        std::vector<std::array<int, 4>> lines;  // black lines drawn after it
+        PictureRect expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{0, 0, 0, 0},       {},                    {0, 0, 0, 0}},
+        {{10, 20, 11, 21},   {},                    {10, 20, 11, 21}},
+        {{100, 5, 300, 7},   {},                    {100, 5, 300, 7}},
+        {{0, 0, 0, 0},       {{5, 9, 50, 9}},       {5, 9, 50, 10}},
+        {{600, 400, 632, 440}, {{0, 0, 3, 3}},      {0, 0, 632, 440}},
+        {{630, 470, 640, 480}, {},                  {630, 470, 640, 480}},  // beyond the client part
+    };
+    // clang-format on
+    std::vector<uint8_t> surface(kSurfaceWidth * kSurfaceHeight, 7);
+    for (const Case& c : cases) {
+        std::fill(surface.begin(), surface.end(), 7);
+        WindowPicture picture;
+        picture.Show(surface.data(), kTopDown, kSurfaceWidth, kSurfaceHeight);
+        EXPECT_EQ(picture.TakeDirty(), (PictureRect{0, 0, kSurfaceWidth, kSurfaceHeight})) << "a new picture";
+        for (int y = c.painted.y0; y < c.painted.y1; ++y)
+            for (int x = c.painted.x0; x < c.painted.x1; ++x) surface[static_cast<size_t>(y) * kSurfaceWidth + x] = 9;
+        picture.Show(surface.data(), kTopDown, kSurfaceWidth, kSurfaceHeight);
+        for (const auto& l : c.lines) picture.DrawBlackLine(l[0], l[1], l[2], l[3]);
+        const PictureRect got = picture.TakeDirty();
+        EXPECT_EQ(got.empty(), c.expected.empty()) << "case " << (&c - cases);
+        if (!c.expected.empty()) EXPECT_EQ(got, c.expected) << "case " << (&c - cases);
+        EXPECT_TRUE(picture.TakeDirty().empty());
+        // Showing the surface again removes the lines: exactly their pixels change back.
+        if (!c.lines.empty()) {
+            picture.Show(surface.data(), kTopDown, kSurfaceWidth, kSurfaceHeight);
+            const PictureRect back = picture.TakeDirty();
+            EXPECT_EQ(back.y0, std::min(c.lines[0][1], c.lines[0][3])) << "case " << (&c - cases);
+        }
     }
 }
 

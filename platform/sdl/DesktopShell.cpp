@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 
 #include "gfx/AtlasCatalogue.h"
 #include "platform/sdl/IconFile.h"
@@ -204,7 +205,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
     flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
 
-    RenderFrame(FramePlan{2, true});
+    SDL_RendererInfo info{};
+    schedule_.SetWindowKeepsPixels(SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                                   std::string_view(info.name) == "software");
+    schedule_.NoteUiInput();
+    RenderFrame(schedule_.Take());
     while (!quit_) {
         // Sleep in the event queue until an event arrives or the tick is due.
         int wait = host_->timer().WaitMs(SDL_GetTicks64());
@@ -233,6 +238,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         if (input) schedule_.NoteUiInput();
         if (host_->picture().changed() || host_->paletteChanged()) schedule_.NotePictureChanged();
         if (flights_->busy()) schedule_.NoteWindowsOpen();
+        if (menuOpen_ || aboutOpen_) schedule_.NoteOverlay();
         if (const FramePlan plan = schedule_.Take(); plan.present) RenderFrame(plan);
     }
     settings_.flightsKept = flights_->flightsKept();
@@ -375,10 +381,33 @@ void DesktopShell::RenderFrame(const FramePlan& plan) {
     pixelRatioY_ = winH > 0 ? static_cast<double>(outH) / winH : 1.0;
     layout_ = FitPicture(outW, outH, static_cast<int>(std::lround(menuBarHeight_ * pixelRatioY_)));
 
-    if (host_->picture().TakeChanged() | host_->TakePaletteChanged()) UpdateTexture();
+    // Only what changed is mapped into the texture; a new palette changes
+    // every pixel.
+    const PictureRect whole{0, 0, kClientWidth, kClientHeight};
+    PictureRect changed = host_->picture().TakeDirty();
+    if (host_->TakePaletteChanged()) changed = whole;
+    changed = PictureRect{changed.x0, changed.y0, std::min(changed.x1, kClientWidth), std::min(changed.y1, kClientHeight)};
+    if (!changed.empty()) UpdateTexture(changed);
+
+    const bool moved = layout_.originX != drawnLayout_.originX || layout_.originY != drawnLayout_.originY ||
+                       layout_.scale != drawnLayout_.scale;
+    drawnLayout_ = layout_;
+    const int s = layout_.scale;
+    if (!plan.wholeWindow && !moved) {
+        // Only the changed part of the picture, drawn into the window's image
+        // and sent to the window system alone.
+        if (changed.empty()) return;
+        const SDL_Rect from{changed.x0, changed.y0, changed.width(), changed.height()};
+        const SDL_Rect to{layout_.originX + changed.x0 * s, layout_.originY + changed.y0 * s, changed.width() * s,
+                          changed.height() * s};
+        SDL_RenderCopy(renderer_, picture_, &from, &to);
+        if (SDL_RenderFlush(renderer_) == 0 && SDL_UpdateWindowSurfaceRects(window_, &to, 1) == 0) return;
+        schedule_.NoteWindowLost();  // the whole window goes out next time
+        return;
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * layout_.scale, kClientHeight * layout_.scale};
+    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * s, kClientHeight * s};
     SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
@@ -403,11 +432,12 @@ int DesktopShell::WindowedHeight() const {
     return menu + kClientHeight * scale_;
 }
 
-void DesktopShell::UpdateTexture() {
+void DesktopShell::UpdateTexture(const PictureRect& rect) {
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(picture_, nullptr, &pixels, &pitch) != 0) return;
-    host_->picture().ToArgb(host_->palette(), kClientWidth, kClientHeight, static_cast<uint32_t*>(pixels), pitch);
+    const SDL_Rect area{rect.x0, rect.y0, rect.width(), rect.height()};
+    if (SDL_LockTexture(picture_, &area, &pixels, &pitch) != 0) return;
+    host_->picture().ToArgb(host_->palette(), rect, static_cast<uint32_t*>(pixels), pitch);
     SDL_UnlockTexture(picture_);
 }
 

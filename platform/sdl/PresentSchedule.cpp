@@ -7,7 +7,11 @@ FramePlan PresentSchedule::Take() {
     } else if (windowsOpen_) {
         plan.imguiFrames = 1;
     }
-    plan.present = pictureChanged_ || plan.imguiFrames > 0;
-    *this = PresentSchedule{};
+    plan.present = pictureChanged_ || plan.imguiFrames > 0 || windowLost_;
+    plan.wholeWindow = !keepsPixels_ || windowLost_ || overlay_ || plan.imguiFrames > 0;
+    // What is kept from pass to pass: the renderer's nature, and a loss not
+    // yet made good.
+    if (plan.present) windowLost_ = false;
+    uiInput_ = pictureChanged_ = windowsOpen_ = overlay_ = false;
     return plan;
 }
