@@ -24,11 +24,14 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
             std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
             MarkDirty(first, last, y);
         }
+        // Most pictures have no line over them: then there is none to find.
+        if (linesLit_ == 0) continue;
         uint8_t* line = &line_[Offset(0, y)];
         if (const void* lit = std::memchr(line, 1, static_cast<size_t>(w))) {
             const int first = static_cast<int>(static_cast<const uint8_t*>(lit) - line);
             int last = w;
             while (line[last - 1] == 0) --last;
+            linesLit_ -= static_cast<int>(std::count(line + first, line + last, uint8_t{1}));
             std::memset(line + first, 0, static_cast<size_t>(last - first));
             MarkDirty(first, last, y);
         }
@@ -49,6 +52,7 @@ void WindowPicture::MarkDirty(int x0, int x1, int y) {
 void WindowPicture::Blacken(int x, int y) {
     if (line_[Offset(x, y)] == 1) return;
     line_[Offset(x, y)] = 1;
+    ++linesLit_;
     MarkDirty(x, x + 1, y);
 }
 

@@ -76,6 +76,7 @@ private:
     std::array<uint8_t, kWidth * kHeight> index_{};
     std::array<uint8_t, kWidth * kHeight> line_{};
     PictureRect dirty_{0, 0, kWidth, kHeight};
+    int linesLit_ = 0;  // pixels set in line_
 };
 
 // Writes the top-left width x height of the picture as an RGB PNG file;
