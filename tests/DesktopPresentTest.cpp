@@ -32,7 +32,8 @@ TEST(PresentSchedule, OnePassBecomesOneUpdateAtMost) {
         {true,  {kShowNew, kUi, kShowNew},         {2, true,  true}},   // ImGui draws over the picture
         {true,  {kWindows},                        {1, true,  true}},
         {true,  {kWindows, kUi},                   {2, true,  true}},
-        {true,  {kShowNew, kOverlay},              {0, true,  true}},   // the About box over the picture
+        {true,  {kShowNew, kOverlay},              {1, true,  true}},   // the About box over the picture
+        {true,  {kShowSame, kOverlay},             {0, false, true}},   // nothing changed under it
         {true,  {kLost},                           {0, true,  true}},   // pixels lost: all again
     };
     // clang-format on

@@ -33,7 +33,8 @@ public:
     void NotePictureChanged() { pictureChanged_ = true; }
     // A flight window or dialog is open: its text follows the game.
     void NoteWindowsOpen() { windowsOpen_ = true; }
-    // A menu or the About box lies over the picture.
+    // A menu or the About box lies over the picture (or opened in the last
+    // frame, and shows from the next).
     void NoteOverlay() { overlay_ = true; }
 
     // The window update this pass needs; starts the next pass empty.
