@@ -35,6 +35,7 @@ TEST(SettingsFile, WhatIsSavedIsReadBack) {
     // clang-format off
     const DesktopSettings cases[] = {
         {0, false}, {1, false}, {2, true}, {8, true}, {3, false},
+        {2, false, 200, RendererSetting::kSoftware}, {1, true, 50, RendererSetting::kAccelerated},
         {.scale = 2, .laterLines = {"volume=11", "theme=night"}},  // a later version's keys survive a save
     };
     // clang-format on
@@ -66,6 +67,8 @@ TEST(SettingsFile, ReadsWhatAPersonMightWrite) {
         {"  fullscreen = 1 \r\n# note\n\nscale=2",  {2, true}},
         {"scale=4\nvolume=11\n",                    {.scale = 4, .laterLines = {"volume=11"}}},   // a later version's key, kept
         {"scale=2\nscale=5\n",                      {5, false}},   // the last word counts
+        {"renderer = Software\n",                   {0, false, 200, RendererSetting::kSoftware}},
+        {"renderer=auto\n",                          {0, false}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -86,6 +89,7 @@ TEST(SettingsFile, CorruptFilesAreIgnoredWithAWarning) {
         "scale=\n",
         "scale=99999999999999999999\n",
         "fullscreen=yes\n",
+        "renderer=gpu\n",
         "just some words\n",
         "scale=2\n\x01\x02\x03 binary\n",
     };

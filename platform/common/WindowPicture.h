@@ -17,6 +17,15 @@
 #include "gfx/Color.h"
 #include "gfx/Blit.h"
 
+// A rectangle of window pixels, x0 <= x < x1 and y0 <= y < y1.
+struct PictureRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+    int width() const { return x1 - x0; }
+    int height() const { return y1 - y0; }
+    friend bool operator==(const PictureRect&, const PictureRect&) = default;
+};
+
 class WindowPicture {
 public:
     static constexpr int kWidth = kSurfaceWidth;
@@ -41,25 +50,33 @@ public:
         return a.index_ == b.index_ && a.line_ == b.line_;
     }
 
-    // Something changed since the last TakeChanged().
-    bool changed() const { return changed_; }
-    bool TakeChanged() {
-        const bool was = changed_;
-        changed_ = false;
+    // Something changed since the last TakeChanged() or TakeDirty().
+    bool changed() const { return !dirty_.empty(); }
+    bool TakeChanged() { return !TakeDirty().empty(); }
+    // The smallest rectangle holding every pixel that changed since the
+    // last take (empty when none did); a new picture is dirty all over.
+    PictureRect TakeDirty() {
+        const PictureRect was = dirty_;
+        dirty_ = PictureRect{};
         return was;
     }
 
     // The top-left width x height as 0xAARRGGBB pixels (opaque), rows
     // `pitch` bytes apart.
     void ToArgb(const PaletteColors& palette, int width, int height, uint32_t* out, int pitch) const;
+    // The same for `rect` alone (clipped to the window): `out` is its
+    // top-left pixel.
+    void ToArgb(const PaletteColors& palette, const PictureRect& rect, uint32_t* out, int pitch) const;
 
 private:
     static size_t Offset(int x, int y) { return static_cast<size_t>(y) * kWidth + static_cast<size_t>(x); }
     void Blacken(int x, int y);
+    void MarkDirty(int x0, int x1, int y);  // x0 <= x < x1 on row y
 
     std::array<uint8_t, kWidth * kHeight> index_{};
     std::array<uint8_t, kWidth * kHeight> line_{};
-    bool changed_ = true;
+    PictureRect dirty_{0, 0, kWidth, kHeight};
+    int linesLit_ = 0;  // pixels set in line_
 };
 
 // Writes the top-left width x height of the picture as an RGB PNG file;

@@ -44,6 +44,9 @@ std::string FormatSettings(const DesktopSettings& settings) {
     if (settings.flightsKept != DesktopSettings{}.flightsKept) {
         text += "flights_kept=" + std::to_string(settings.flightsKept) + "\n";
     }
+    if (settings.renderer != RendererSetting::kAuto) {
+        text += std::string("renderer=") + RendererSettingName(settings.renderer) + "\n";
+    }
     if (settings.muted) text += "mute=1\n";
     if (settings.pauseOnFocusLoss) text += "pause_on_focus_loss=1\n";
     text += keymap::FormatMapLines(settings.keys);
@@ -100,6 +103,13 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
                 return false;
             }
             read.flightsKept = kept;
+        } else if (key == "renderer") {
+            const auto renderer = ParseRendererSetting(value);
+            if (!renderer) {
+                problem = at + "renderer must be auto, software or accelerated";
+                return false;
+            }
+            read.renderer = *renderer;
         } else if (key == "mute" || key == "pause_on_focus_loss") {
             if (value != "0" && value != "1") {
                 problem = at + key + " must be 0 or 1";

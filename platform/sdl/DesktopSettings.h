@@ -1,8 +1,9 @@
 // The desktop program's own small memory between runs: the window scale,
-// whether it was full screen, the start sound muted, pausing when the window
-// loses the keyboard, and the player's changes to the key map. Kept as "key=value" lines in a file in the
-// user's preference folder; a file that cannot be read or makes no sense is
-// ignored with a warning, never fatal.
+// whether it was full screen, how many flights to keep, the renderer, the
+// start sound muted, pausing when the window loses the keyboard, and the
+// player's changes to the key map. Kept as "key=value" lines in a file in
+// the user's preference folder; a file that cannot be read or makes no sense
+// is ignored with a warning, never fatal.
 #pragma once
 
 #include <string>
@@ -10,10 +11,13 @@
 
 #include "keymap/Keymap.h"
 
+#include "platform/sdl/RendererChoice.h"
+
 struct DesktopSettings {
     int scale = 0;            // 0: none chosen yet, fit the screen
     bool fullscreen = false;
     int flightsKept = 200;    // flight files the logbook keeps, the oldest removed first
+    RendererSetting renderer = RendererSetting::kAuto;  // which SDL renderer draws the window
     bool muted = false;       // the start sound stays silent
     bool pauseOnFocusLoss = false;
     keymap::Keymap keys = keymap::Keymap::Defaults();

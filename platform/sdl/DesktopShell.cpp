@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 
 #include "gfx/AtlasCatalogue.h"
 #include "platform/sdl/IconFile.h"
+#include "platform/sdl/RendererChoice.h"
+#include "platform/sdl/StartupTrace.h"
 
 namespace {
 
@@ -117,18 +120,13 @@ bool DesktopShell::Open(std::string& error) {
     const WindowSize size = WindowSizeForScale(scale_);
     // Fixed size: no sizing border, no maximise box. Hidden until the view
     // exists, as the frame is shown only after the view is created.
-    window_ = SDL_CreateWindow(WindowCaption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, size.width,
-                               size.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
-    if (window_ == nullptr) {
-        error = std::string("cannot open a window: ") + SDL_GetError();
-        return false;
-    }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (renderer_ == nullptr) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (renderer_ == nullptr) {
-        error = std::string("cannot draw in the window: ") + SDL_GetError();
-        return false;
-    }
+    const WindowAndRenderer made = CreateWindowAndRenderer(WindowCaption(), size.width, size.height,
+                                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                                           settings_.renderer, error);
+    if (made.window == nullptr) return false;
+    window_ = made.window;
+    renderer_ = made.renderer;
+    rendererWhy_ = made.why;
     picture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, kClientWidth,
                                  kClientHeight);
     if (picture_ == nullptr) {
@@ -210,7 +208,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
     flights_->SetAtlasPath(atlasPath_);
 
-    RenderFrame(2);
+    SDL_RendererInfo info{};
+    schedule_.SetWindowKeepsPixels(SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                                   std::string_view(info.name) == "software");
+    schedule_.NoteUiInput();
+    RenderFrame(schedule_.Take());
     while (!quit_) {
         // Sleep in the event queue until an event arrives or the tick is due.
         int wait = host_->timer().WaitMs(SDL_GetTicks64());
@@ -233,15 +235,14 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         if (host_->soundOpen()) host_->CloseFinishedSound(SDL_GetTicks64());
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
-        // ImGui settles a new pop-up or hover over two frames; a tick that
-        // changed the picture needs one; a tick that showed nothing needs none.
-        if (input) {
-            RenderFrame(2);
-        } else if (host_->picture().changed() || host_->paletteChanged()) {
-            RenderFrame(1);
-        } else if (flights_->busy()) {
-            RenderFrame(1);
-        }
+        // Whatever this pass did (a tick may show its picture a dozen
+        // times), the window is updated once at most, and not at all when
+        // nothing in it changed.
+        if (input) schedule_.NoteUiInput();
+        if (host_->picture().changed() || host_->paletteChanged()) schedule_.NotePictureChanged();
+        if (flights_->busy()) schedule_.NoteWindowsOpen();
+        if (menuOpen_ || aboutOpen_) schedule_.NoteOverlay();
+        if (const FramePlan plan = schedule_.Take(); plan.present) RenderFrame(plan);
     }
     settings_.flightsKept = flights_->flightsKept();
     RememberSettings();
@@ -387,8 +388,9 @@ void DesktopShell::Execute(Command command) {
     }
 }
 
-void DesktopShell::RenderFrame(int imguiFrames) {
-    for (int i = 0; i < imguiFrames; ++i) {
+void DesktopShell::RenderFrame(const FramePlan& plan) {
+    // No new ImGui frame: the last one's draw data is drawn again.
+    for (int i = 0; i < plan.imguiFrames; ++i) {
         ImGui_ImplSDLRenderer_NewFrame();
         ImGui_ImplSDL2_NewFrame();
         ImGuiIO& io = ImGui::GetIO();
@@ -406,13 +408,37 @@ void DesktopShell::RenderFrame(int imguiFrames) {
     pixelRatioY_ = winH > 0 ? static_cast<double>(outH) / winH : 1.0;
     layout_ = FitPicture(outW, outH, static_cast<int>(std::lround(menuBarHeight_ * pixelRatioY_)));
 
-    if (host_->picture().TakeChanged() | host_->TakePaletteChanged()) UpdateTexture();
+    // Only what changed is mapped into the texture; a new palette changes
+    // every pixel.
+    const PictureRect whole{0, 0, kClientWidth, kClientHeight};
+    PictureRect changed = host_->picture().TakeDirty();
+    if (host_->TakePaletteChanged()) changed = whole;
+    changed = PictureRect{changed.x0, changed.y0, std::min(changed.x1, kClientWidth), std::min(changed.y1, kClientHeight)};
+    if (!changed.empty()) UpdateTexture(changed);
+
+    const bool moved = layout_.originX != drawnLayout_.originX || layout_.originY != drawnLayout_.originY ||
+                       layout_.scale != drawnLayout_.scale;
+    drawnLayout_ = layout_;
+    const int s = layout_.scale;
+    if (!plan.wholeWindow && !moved) {
+        // Only the changed part of the picture, drawn into the window's image
+        // and sent to the window system alone.
+        if (changed.empty()) return;
+        const SDL_Rect from{changed.x0, changed.y0, changed.width(), changed.height()};
+        const SDL_Rect to{layout_.originX + changed.x0 * s, layout_.originY + changed.y0 * s, changed.width() * s,
+                          changed.height() * s};
+        SDL_RenderCopy(renderer_, picture_, &from, &to);
+        if (SDL_RenderFlush(renderer_) == 0 && SDL_UpdateWindowSurfaceRects(window_, &to, 1) == 0) return;
+        schedule_.NoteWindowLost();  // the whole window goes out next time
+        return;
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * layout_.scale, kClientHeight * layout_.scale};
+    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * s, kClientHeight * s};
     SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
+    TraceFirstPresent(renderer_, rendererWhy_);
 }
 
 void DesktopShell::FitWindowToMenuBar() {
@@ -433,11 +459,12 @@ int DesktopShell::WindowedHeight() const {
     return menu + kClientHeight * scale_;
 }
 
-void DesktopShell::UpdateTexture() {
+void DesktopShell::UpdateTexture(const PictureRect& rect) {
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(picture_, nullptr, &pixels, &pitch) != 0) return;
-    host_->picture().ToArgb(host_->palette(), kClientWidth, kClientHeight, static_cast<uint32_t*>(pixels), pitch);
+    const SDL_Rect area{rect.x0, rect.y0, rect.width(), rect.height()};
+    if (SDL_LockTexture(picture_, &area, &pixels, &pitch) != 0) return;
+    host_->picture().ToArgb(host_->palette(), rect, static_cast<uint32_t*>(pixels), pitch);
     SDL_UnlockTexture(picture_);
 }
 

@@ -2,12 +2,15 @@
 // event loop that drives the view, and presentation.
 //
 // Presentation pipeline: the view's surface is copied (with any black lines
-// over it) into the host's window picture of palette indices; when that or
-// the palette changes, the visible 632 x 440 part is mapped through the
-// palette into a streaming ARGB texture; each frame clears the window to
-// black, draws the texture at a whole-number scale below the menu bar
-// (nearest-neighbour, so every game pixel stays a crisp square), then Dear
-// ImGui's menu bar and About box on top.
+// over it) into the host's window picture of palette indices; after each
+// pass of the event loop (PresentSchedule), the part of the visible
+// 632 x 440 that changed is mapped through the palette into a streaming ARGB
+// texture, and the window is drawn once: all of it (cleared to black, the
+// texture at a whole-number scale below the menu bar, nearest-neighbour so
+// every game pixel stays a crisp square, then Dear ImGui's menu bar and
+// dialogs on top), or with the software renderer and nothing over the
+// picture, only the changed part, sent to the window system alone. The
+// renderer is chosen by RendererChoice.
 #pragma once
 
 #include <SDL.h>
@@ -21,6 +24,7 @@
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
+#include "platform/sdl/PresentSchedule.h"
 #include "platform/sdl/SdlHost.h"
 
 struct ImFont;
@@ -67,11 +71,11 @@ private:
     void Execute(Command command);
     bool GameGetsMouse() const;
     std::optional<GamePoint> ToGame(int windowX, int windowY) const;
-    void RenderFrame(int imguiFrames);
+    void RenderFrame(const FramePlan& plan);
     void BuildUi();
     void DrawMenuBar();
     void DrawAboutBox();
-    void UpdateTexture();
+    void UpdateTexture(const PictureRect& rect);
     void ToggleFullscreen();
     void SaveScreenshot();
     void RememberSettings();
@@ -86,6 +90,8 @@ private:
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
+    std::string rendererWhy_;       // how the renderer was chosen
+    PresentSchedule schedule_;
     SDL_Texture* picture_ = nullptr;
     SDL_Texture* icon_ = nullptr;
     int iconSize_ = 0;
@@ -103,6 +109,7 @@ private:
     bool quit_ = false;
 
     PictureLayout layout_;
+    PictureLayout drawnLayout_{-1, -1, 0};  // as the window last showed it
     double pixelRatioX_ = 1.0, pixelRatioY_ = 1.0;
     float menuBarHeight_ = 0;      // logical units, as ImGui last drew it
     bool windowFitted_ = false;
