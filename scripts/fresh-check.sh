@@ -130,6 +130,14 @@ mount --bind /dev/pts "$root/dev/pts"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
+# The network's trust is this machine's too, as its apt sources are: local
+# certificate authorities (a proxy's, say) are trusted in the root as here,
+# so npm and git reach their registries the way they do on this machine.
+if compgen -G "/usr/local/share/ca-certificates/*.crt" >/dev/null; then
+  mkdir -p "$root/usr/local/share/ca-certificates"
+  cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+  chroot "$root" update-ca-certificates >/dev/null 2>&1 || fail "could not trust this machine's certificate authorities in the root"
+fi
 chroot "$root" useradd --create-home --shell /bin/bash player
 echo 'player ALL=(ALL) NOPASSWD:ALL' >"$root/etc/sudoers.d/player"
 chmod 0440 "$root/etc/sudoers.d/player"
@@ -153,6 +161,7 @@ mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 as_player() {
   chroot "$root" /usr/bin/env -i HOME=/home/player USER=player LOGNAME=player SHELL=/bin/bash \
     PATH=/usr/local/bin:/usr/bin:/bin DISPLAY="$DISPLAY" TERM=dumb LANG=C.UTF-8 \
+    NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
     /usr/sbin/runuser -u player -- /bin/bash -c "cd /home/player/avelune && $1"
 }
 
