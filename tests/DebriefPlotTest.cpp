@@ -12,6 +12,7 @@
 
 #include "debrief/DebriefPlot.h"
 #include "platform/cairo/CairoDebrief.h"
+#include "tests/ReplayPlayer.h"
 #include "tests/TestAtlas.h"
 
 namespace {
@@ -22,19 +23,8 @@ using debrief::Primitive;
 
 // The latest ended approach of a recorded session.
 recorder::Recording Recorded(const std::string& name) {
-    std::ifstream in(fs::path(AVELUNE_SOURCE_DIR) / "tests" / "replays" / (name + ".events"));
     HeadlessSession session(MakeTestAtlas());
-    for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
-        std::istringstream words(line.substr(0, line.find('#')));
-        std::string verb;
-        int a = 1, b = 0;
-        if (!(words >> verb)) continue;
-        words >> a >> b;
-        if (verb == "tick") session.Tick(a);
-        else if (verb == "press") session.Press(a, b);
-        else if (verb == "release") session.Release(a, b);
-        else if (verb == "move") session.Move(a, b);
-    }
+    PlayReplayFile(session, name + ".events");
     const recorder::Recording* r = session.recorder().latestEnded();
     return r ? *r : recorder::Recording{};
 }

@@ -8,24 +8,12 @@
 #include <sstream>
 
 #include "platform/sdl/DesktopDebrief.h"
+#include "tests/ReplayPlayer.h"
 #include "tests/TestAtlas.h"
 
 namespace {
 
-void Play(HeadlessSession& session, const std::string& file) {
-    std::ifstream in(std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/" + file);
-    for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
-        std::istringstream words(line.substr(0, line.find('#')));
-        std::string verb;
-        int a = 1, b = 0;
-        if (!(words >> verb)) continue;
-        words >> a >> b;
-        if (verb == "tick") session.Tick(a);
-        else if (verb == "press") session.Press(a, b);
-        else if (verb == "release") session.Release(a, b);
-        else if (verb == "move") session.Move(a, b);
-    }
-}
+void Play(HeadlessSession& session, const std::string& file) { PlayReplayFile(session, file); }
 
 TEST(DesktopDebrief, AFlightReplayedOutOfSightRecordsAsFlown) {
     const std::string dir = MakeTempDir();

@@ -1,0 +1,24 @@
+// Plays one of the scripted approaches of tests/replays into a headless
+// session: tick, press, release and move, until the game asks to quit.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/headless/HeadlessSession.h"
+
+inline void PlayReplayFile(HeadlessSession& session, const std::string& file) {
+    std::ifstream in(std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/" + file);
+    for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string verb;
+        int a = 1, b = 0;
+        if (!(words >> verb)) continue;
+        words >> a >> b;
+        if (verb == "tick") session.Tick(a);
+        else if (verb == "press") session.Press(a, b);
+        else if (verb == "release") session.Release(a, b);
+        else if (verb == "move") session.Move(a, b);
+    }
+}
