@@ -111,5 +111,7 @@ private:
     std::unique_ptr<CDibImage> atlas_;
     int surfaceOrientation_ = kTopDown;
     PaletteColors gamePalette_{};
-    std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
+    // Every row starts on a 64-byte line (640 is ten of them), so the
+    // blitter's wide stores meet whole lines wherever a picture starts on one.
+    alignas(64) std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
 };

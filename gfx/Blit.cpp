@@ -1,6 +1,8 @@
 #include "gfx/Blit.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -19,21 +21,30 @@ struct Clipped {
     int64_t destX, destY, srcX, srcY, width, height;
 };
 
-// Source rows y (counted from the top as seen) from this one on are held in
-// the block; above it the block was cut short.
-int64_t FirstReadableRow(const CDibImage& atlas) {
-    const int64_t atlasW = atlas.GetWidth(), atlasH = atlas.GetHeight();
-    const int64_t rowsHeld = std::min<int64_t>(atlasH, static_cast<int64_t>(atlas.GetBitsAvailable()) / atlasW);
-    return atlasH - rowsHeld;
-}
+// What the blitter reads of an atlas, read once per copy (each getter reads
+// the file's header again).
+struct AtlasBits {
+    explicit AtlasBits(const CDibImage& atlas)
+        : bits(atlas.GetBits()), width(atlas.GetWidth()), height(atlas.GetHeight()),
+          available(static_cast<int64_t>(atlas.GetBitsAvailable())) {}
+    bool usable() const { return bits != nullptr && width > 0 && height > 0; }
+    // Source rows y (counted from the top as seen) from this one on are held
+    // in the block; above it the block was cut short.
+    int64_t FirstReadableRow() const {
+        if (available / height >= width) return 0;  // the usual case: every row is held
+        return height - std::min<int64_t>(height, available / width);
+    }
+    const uint8_t* bits;
+    int64_t width, height, available;
+};
 
-bool Clip(const CDibImage& atlas, int64_t destX, int64_t destY, int64_t srcX, int64_t srcY,
+bool Clip(const AtlasBits& atlas, int64_t destX, int64_t destY, int64_t srcX, int64_t srcY,
           int64_t width, int64_t height, Clipped& out) {
-    const int64_t atlasW = atlas.GetWidth(), atlasH = atlas.GetHeight();
-    if (atlas.GetBits() == nullptr || atlasW <= 0 || atlasH <= 0) return false;
+    if (!atlas.usable()) return false;
+    const int64_t atlasW = atlas.width, atlasH = atlas.height;
     // Only the rows the block really holds may be read: stored row
     // atlasH - 1 - y must be below the rows held.
-    const int64_t firstReadableY = FirstReadableRow(atlas);
+    const int64_t firstReadableY = atlas.FirstReadableRow();
     int64_t left = std::max<int64_t>({0, -destX, -srcX});
     int64_t top = std::max<int64_t>({0, -destY, -srcY, firstReadableY - srcY});
     int64_t right = std::min<int64_t>({width, kSurfaceWidth - destX, atlasW - srcX});
@@ -43,55 +54,57 @@ bool Clip(const CDibImage& atlas, int64_t destX, int64_t destY, int64_t srcX, in
     return true;
 }
 
-constexpr size_t kSurfaceBytes = static_cast<size_t>(kSurfaceWidth) * kSurfaceHeight;
-
 // Set by SetBlitPath: the portable copier even where AVX-512 is present.
 bool gPortableAsked = false;
 
 // ---- AVX-512 -------------------------------------------------------------------
 //
-// A row is 64 pixels per step: one compare finds the key pixels. A step
-// without any is one plain store, one with some is blended with the surface
-// it covers and stored whole (every byte it writes back unchanged is a byte
-// the copy leaves alone); only a row narrower than a step, where a whole step
-// could pass the surface's end, uses a masked store. Source bytes outside the
-// rectangle are never read: short steps use masked loads.
+// A row is 64 pixels per step: one compare finds the key pixels, one masked
+// store writes the others. Rows wider than a step start with a short step up
+// to the surface's next 64-byte line, so that every full step stores a whole
+// line (a store split over two lines costs twice). Source and surface bytes
+// outside the rectangle are never touched: short steps use masked loads and
+// stores.
 #if AVELUNE_BLIT_AVX512
 #define AVELUNE_AVX512_TARGET __attribute__((target("avx512f,avx512bw,bmi2")))
 
-AVELUNE_AVX512_TARGET inline void KeyedStepAvx512(uint8_t* dst, __m512i v, __mmask64 copy) {
-    if (copy == ~__mmask64{0}) {
-        _mm512_storeu_si512(dst, v);
-    } else if (copy != 0) {
-        _mm512_storeu_si512(dst, _mm512_mask_blend_epi8(copy, _mm512_loadu_si512(dst), v));
-    }
+AVELUNE_AVX512_TARGET inline __mmask64 FirstLanes(size_t count) {
+    return _bzhi_u64(~0ull, static_cast<unsigned>(count));
 }
 
-// `room`: the bytes from dst to the surface's end.
-AVELUNE_AVX512_TARGET void KeyedRowAvx512(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key, size_t room) {
+AVELUNE_AVX512_TARGET inline void KeyedStepAvx512(uint8_t* dst, const uint8_t* src, __mmask64 lanes, __m512i keys) {
+    const __m512i v = _mm512_maskz_loadu_epi8(lanes, src);
+    _mm512_mask_storeu_epi8(dst, _mm512_mask_cmpneq_epi8_mask(lanes, v, keys), v);
+}
+
+// `height` rows of `width` pixels; each surface row step is a multiple of 64
+// bytes, so every row meets the lines at the same place.
+AVELUNE_AVX512_TARGET void KeyedRectAvx512(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* src, ptrdiff_t srcStep,
+                                           size_t width, int64_t height, uint8_t key) {
     const __m512i keys = _mm512_set1_epi8(static_cast<char>(key));
-    if (width < 64) {
-        const __mmask64 inRow = _bzhi_u64(~0ull, static_cast<unsigned>(width));
-        const __m512i v = _mm512_maskz_loadu_epi8(inRow, src);
-        const __mmask64 copy = _mm512_mask_cmpneq_epi8_mask(inRow, v, keys);
-        if (room >= 64) {
-            KeyedStepAvx512(dst, v, copy);
-        } else {
-            _mm512_mask_storeu_epi8(dst, copy, v);
-        }
+    if (width <= 64) {
+        const __mmask64 lanes = FirstLanes(width);
+        for (int64_t k = 0; k < height; ++k) KeyedStepAvx512(dst + k * dstStep, src + k * srcStep, lanes, keys);
         return;
     }
-    size_t j = 0;
-    for (; j + 64 <= width; j += 64) {
-        const __m512i v = _mm512_loadu_si512(src + j);
-        KeyedStepAvx512(dst + j, v, _mm512_cmpneq_epi8_mask(v, keys));
-    }
-    if (j < width) {
-        // The last step ends with the row; what it shares with the step
-        // before is written again with the same bytes.
-        j = width - 64;
-        const __m512i v = _mm512_loadu_si512(src + j);
-        KeyedStepAvx512(dst + j, v, _mm512_cmpneq_epi8_mask(v, keys));
+    const size_t head = std::min(width, (64 - (reinterpret_cast<uintptr_t>(dst) & 63)) & 63);
+    const size_t full = (width - head) / 64 * 64;
+    const size_t tail = width - head - full;
+    const __mmask64 headLanes = FirstLanes(head), tailLanes = FirstLanes(tail);
+    for (int64_t k = 0; k < height; ++k) {
+        uint8_t* d = dst + k * dstStep;
+        const uint8_t* s = src + k * srcStep;
+        if (head != 0) KeyedStepAvx512(d, s, headLanes, keys);
+        for (size_t j = head; j < head + full; j += 64) {
+            const __m512i v = _mm512_loadu_si512(s + j);
+            const __mmask64 copy = _mm512_cmpneq_epi8_mask(v, keys);
+            if (copy == ~__mmask64{0}) {
+                _mm512_store_si512(d + j, v);
+            } else {
+                _mm512_mask_storeu_epi8(d + j, copy, v);
+            }
+        }
+        if (tail != 0) KeyedStepAvx512(d + head + full, s + head + full, tailLanes, keys);
     }
 }
 
@@ -110,42 +123,199 @@ bool UseAvx512() {
 #endif
 }
 
+// ---- Where the key pixels lie ----------------------------------------------------
+//
+// The large pictures (panels, title pictures, the scenery) hold no key pixel
+// at all, and most glyphs hold many. For one atlas and one key the portable
+// copier keeps a word per stored row whose bit b says whether block b of the
+// row (64 pixels, wider for atlases over 4096 pixels) holds the key; a span of
+// clean blocks is then a plain copy, with no test per pixel. A row's word is
+// made the first time the row is drawn from. Each thread keeps its own few
+// indexes, for the last atlases and keys it drew with.
+struct KeyBlocks {
+    uint64_t serial = 0;  // the atlas's, 0: unused
+    int key = -1;
+    unsigned shift = 6;   // a block is 1 << shift pixels
+    std::vector<uint64_t> rows;
+    std::vector<uint8_t> made;
+};
+
+KeyBlocks& BlocksFor(const CDibImage& atlas, uint8_t key) {
+    constexpr size_t kKept = 8;
+    thread_local std::array<KeyBlocks, kKept> kept;
+    thread_local size_t next = 0;
+    for (KeyBlocks& kb : kept) {
+        if (kb.serial == atlas.Serial() && kb.key == key) return kb;
+    }
+    KeyBlocks& kb = kept[next];
+    next = (next + 1) % kKept;
+    kb.serial = atlas.Serial();
+    kb.key = key;
+    kb.shift = 6;
+    while ((int64_t{atlas.GetWidth()} + (int64_t{1} << kb.shift) - 1) >> kb.shift > 64) ++kb.shift;
+    kb.rows.assign(static_cast<size_t>(atlas.GetHeight()), 0);
+    kb.made.assign(static_cast<size_t>(atlas.GetHeight()), 0);
+    return kb;
+}
+
+// The block word of one stored row; `row` points at its first pixel.
+uint64_t MakeRowBlocks(KeyBlocks& kb, size_t storedRow, const uint8_t* row, size_t atlasW);
+inline uint64_t RowBlocks(KeyBlocks& kb, size_t storedRow, const uint8_t* row, size_t atlasW) {
+    if (kb.made[storedRow] != 0) [[likely]] return kb.rows[storedRow];
+    return MakeRowBlocks(kb, storedRow, row, atlasW);
+}
+uint64_t MakeRowBlocks(KeyBlocks& kb, size_t storedRow, const uint8_t* row, size_t atlasW) {
+    uint64_t word = 0;
+    const size_t block = size_t{1} << kb.shift;
+    for (size_t x = 0, b = 0; x < atlasW; x += block, ++b) {
+        if (std::memchr(row + x, kb.key, std::min(block, atlasW - x)) != nullptr) word |= uint64_t{1} << b;
+    }
+    kb.rows[storedRow] = word;
+    kb.made[storedRow] = 1;
+    return word;
+}
+
 // ---- Portable ------------------------------------------------------------------
 //
-// Wide rows (panels, pictures): opaque runs are found with memchr and copied
-// with memcpy, both vectorised in the C library, so a row without key pixels
-// costs one scan and one copy instead of a test per pixel. Narrow rows
-// (glyphs, needles) are faster pixel by pixel than through library calls.
-constexpr size_t kNarrowRow = 24;
+// Sixteen pixels a step in any vector unit the compiler knows (SSE2, NEON,
+// WebAssembly's), eight or four in a plain word for narrow rows. A row wider
+// than a step starts with one step, goes on from the surface's next 16-byte
+// boundary and ends with a step that ends with the row; steps that overlap
+// write the overlap twice with the same bytes.
+using Lanes16 = uint8_t __attribute__((vector_size(16)));
+using Words16 = uint64_t __attribute__((vector_size(16)));
 
-void KeyedRowPortable(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key) {
-    if (width < kNarrowRow) {
-        // Every pixel is stored, its own or the copy's: no branch to mispredict.
-        for (size_t j = 0; j < width; ++j) {
-            const uint8_t v = src[j];
-            dst[j] = v != key ? v : dst[j];
-        }
+inline Lanes16 Load16(const uint8_t* p) {
+    Lanes16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void Store16(uint8_t* p, Lanes16 v) { std::memcpy(p, &v, sizeof v); }
+
+// Calls step(j) for steps of 16 covering [0, width), width >= 16.
+template <typename StepFn>
+inline void SixteenSteps(const uint8_t* dst, size_t width, StepFn step) {
+    step(0);
+    size_t j = 16 - (reinterpret_cast<uintptr_t>(dst) & 15);
+    for (; j + 16 <= width; j += 16) step(j);
+    if (j < width) step(width - 16);
+}
+
+#if AVELUNE_BLIT_AVX512
+// Plain copies in 32-byte steps where the processor has AVX2 (most that lack
+// AVX-512 do): the store is what a plain copy waits for, and this halves them.
+__attribute__((target("avx2"))) void CopyRowAvx2(uint8_t* dst, const uint8_t* src, size_t width) {
+    // (A lambda would not take the function's target.) The first step, then
+    // steps from the next 32-byte boundary, then one that ends with the row.
+    size_t j = 0, next = 32 - (reinterpret_cast<uintptr_t>(dst) & 31);
+    for (;;) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + j)));
+        if (next >= width) break;
+        j = next + 32 <= width ? next : width - 32;
+        next = j + 32;
+    }
+}
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}();
+#endif
+
+__attribute__((always_inline)) inline void CopyRowPortable(uint8_t* dst, const uint8_t* src, size_t width) {
+    if (width < 16) {
+        std::memcpy(dst, src, width);
         return;
     }
+#if AVELUNE_BLIT_AVX512
+    if (width >= 32 && kHasAvx2) return CopyRowAvx2(dst, src, width);
+#endif
+    SixteenSteps(dst, width, [&](size_t j) { Store16(dst + j, Load16(src + j)); });
+}
+
+// 0xFF in every byte of v that equals the key byte repeated in `keys`, 0 elsewhere.
+template <typename W>
+inline W KeyBytesOf(W v, W keys) {
+    constexpr W kLow7 = static_cast<W>(~W{0} / 0xFF * 0x7F);
+    const W z = v ^ keys;
+    const W zero = static_cast<W>(~(((z & kLow7) + kLow7) | z | kLow7));  // 0x80 where z is 0
+    return static_cast<W>((zero >> 7) * 0xFF);
+}
+
+// A row of sizeof(W) to 2 sizeof(W) pixels as two words that overlap. Both
+// are read before either is written: a read of bytes just written in part
+// waits for the write to finish. The overlap gets the same bytes twice.
+template <typename W>
+inline void KeyedWordPair(uint8_t* dst, const uint8_t* src, size_t width, W keys) {
+    const size_t second = width - sizeof(W);
+    W v0, v1, d0, d1;
+    std::memcpy(&v0, src, sizeof v0);
+    std::memcpy(&v1, src + second, sizeof v1);
+    std::memcpy(&d0, dst, sizeof d0);
+    std::memcpy(&d1, dst + second, sizeof d1);
+    const W k0 = KeyBytesOf(v0, keys), k1 = KeyBytesOf(v1, keys);
+    const W out0 = static_cast<W>((v0 & ~k0) | (d0 & k0)), out1 = static_cast<W>((v1 & ~k1) | (d1 & k1));
+    std::memcpy(dst, &out0, sizeof out0);
+    std::memcpy(dst + second, &out1, sizeof out1);
+}
+
+void KeyedRowPortable(uint8_t* dst, const uint8_t* src, size_t width, uint8_t key) {
+    if (width >= 16) {
+        Lanes16 keys;
+        for (size_t lane = 0; lane < 16; ++lane) keys[lane] = key;
+        SixteenSteps(dst, width, [&](size_t j) {
+            const Lanes16 v = Load16(src + j);
+            const Lanes16 isKey = static_cast<Lanes16>(v == keys);
+            const Words16 words = (Words16)isKey;  // the same bits, two words
+            if ((words[0] | words[1]) == 0) {
+                Store16(dst + j, v);
+            } else {
+                Store16(dst + j, (v & ~isKey) | (Load16(dst + j) & isKey));
+            }
+        });
+    } else if (width >= 8) {
+        KeyedWordPair(dst, src, width, uint64_t{key} * 0x0101010101010101ull);
+    } else if (width >= 4) {
+        KeyedWordPair(dst, src, width, uint32_t{key} * 0x01010101u);
+    } else {
+        for (size_t j = 0; j < width; ++j) {
+            if (src[j] != key) dst[j] = src[j];
+        }
+    }
+}
+
+// A keyed row of a picture drawn through its atlas's key blocks: spans of
+// clean blocks are copied plainly, the rest pixel by pixel. x0 is the row's
+// first atlas column, `blocks` its stored row's word.
+void IndexedRowPortable(uint8_t* dst, const uint8_t* src, size_t x0, size_t width, uint64_t blocks, unsigned shift,
+                        uint8_t key) {
     size_t j = 0;
     while (j < width) {
-        const void* found = std::memchr(src + j, key, width - j);
-        const size_t runEnd = found ? static_cast<size_t>(static_cast<const uint8_t*>(found) - src) : width;
-        if (runEnd > j) std::memcpy(dst + j, src + j, runEnd - j);
-        j = runEnd;
-        while (j < width && src[j] == key) ++j;
+        // The span of blocks alike from column x0 + j on, up to the row's end.
+        const size_t b = (x0 + j) >> shift;
+        const bool keyed = (blocks >> b & 1) != 0;
+        const uint64_t rest = b + 1 < 64 ? (blocks >> (b + 1)) : 0;
+        const uint64_t same = keyed ? ~rest : rest;  // zero bits: blocks like this one
+        const size_t alike = same == 0 ? 64 : static_cast<size_t>(std::countr_zero(same));
+        const size_t spanEnd = std::min(width, ((b + 1 + alike) << shift) - x0);
+        if (keyed) {
+            KeyedRowPortable(dst + j, src + j, spanEnd - j, key);
+        } else {
+            CopyRowPortable(dst + j, src + j, spanEnd - j);
+        }
+        j = spanEnd;
     }
 }
 
 template <bool kKeyed>
-void Blit(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const CDibImage& atlas,
+void Blit(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const CDibImage& image,
           int32_t srcX, int32_t srcY, uint32_t width, uint32_t height, int32_t key) {
+    const AtlasBits atlas(image);
     Clipped c;
     if (!Clip(atlas, destX, destY, srcX, srcY, width, height, c)) return;
-    const int64_t atlasW = atlas.GetWidth(), atlasH = atlas.GetHeight();
+    const int64_t atlasW = atlas.width, atlasH = atlas.height;
     // The rectangle's top row as seen, and the steps to the next row down on
     // each side: the atlas is stored bottom-up, the surface either way.
-    const uint8_t* src = atlas.GetBits() + (atlasH - 1 - c.srcY) * atlasW + c.srcX;
+    const uint8_t* src = atlas.bits + (atlasH - 1 - c.srcY) * atlasW + c.srcX;
     const ptrdiff_t srcStep = -static_cast<ptrdiff_t>(atlasW);
     const int64_t firstRow = (orientation == kTopDown) ? c.destY : kSurfaceHeight - 1 - c.destY;
     uint8_t* dst = surface + firstRow * kSurfaceWidth + c.destX;
@@ -158,28 +328,53 @@ void Blit(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const
         for (int64_t k = 0; k < c.height; ++k) std::memcpy(dst + k * dstStep, src + k * srcStep, w);
     } else if (w == 1) {
         // The outside view's columns: one pixel a row, stored either way.
-        for (int64_t k = 0; k < c.height; ++k) {
+        // Eight pixels are read before any is written: a read that follows
+        // a write 4096 bytes apart would wait for it. (Sixteen measured
+        // twice as slow.)
+        int64_t k = 0;
+        for (; k + 8 <= c.height; k += 8) {
+            uint8_t v[8];
+            for (int i = 0; i < 8; ++i) v[i] = src[(k + i) * srcStep];
+            for (int i = 0; i < 8; ++i) {
+                if (v[i] != keyByte) dst[(k + i) * dstStep] = v[i];
+            }
+        }
+        for (; k < c.height; ++k) {
             const uint8_t v = src[k * srcStep];
-            uint8_t& d = dst[k * dstStep];
-            d = v != keyByte ? v : d;
+            if (v != keyByte) dst[k * dstStep] = v;
         }
 #if AVELUNE_BLIT_AVX512
     } else if (UseAvx512()) {
-        const size_t dstOffset = static_cast<size_t>(dst - surface);
-        for (int64_t k = 0; k < c.height; ++k) {
-            const size_t room = kSurfaceBytes - static_cast<size_t>(static_cast<ptrdiff_t>(dstOffset) + k * dstStep);
-            KeyedRowAvx512(dst + k * dstStep, src + k * srcStep, w, keyByte, room);
-        }
+        KeyedRectAvx512(dst, dstStep, src, srcStep, w, c.height, keyByte);
 #endif
-    } else {
+    } else if (w < 16) {
+        // Glyphs and needles: too narrow for the index to pay.
         for (int64_t k = 0; k < c.height; ++k) KeyedRowPortable(dst + k * dstStep, src + k * srcStep, w, keyByte);
+    } else {
+        KeyBlocks& blocks = BlocksFor(image, keyByte);
+        const auto storedTop = static_cast<size_t>(atlasH - 1 - c.srcY);
+        const uint8_t* storedRow = atlas.bits + static_cast<ptrdiff_t>(storedTop) * atlasW;
+        // The blocks the rectangle's columns meet.
+        const uint64_t firstBlock = static_cast<uint64_t>(c.srcX) >> blocks.shift;
+        const uint64_t endBlock = (static_cast<uint64_t>(c.srcX + c.width - 1) >> blocks.shift) + 1;
+        const uint64_t met = (endBlock >= 64 ? ~uint64_t{0} : (uint64_t{1} << endBlock) - 1) & ~((uint64_t{1} << firstBlock) - 1);
+        for (int64_t k = 0; k < c.height; ++k) {
+            const uint64_t word = RowBlocks(blocks, storedTop - static_cast<size_t>(k), storedRow + k * srcStep,
+                                            static_cast<size_t>(atlasW));
+            if ((word & met) == 0) {
+                CopyRowPortable(dst + k * dstStep, src + k * srcStep, w);
+                continue;
+            }
+            IndexedRowPortable(dst + k * dstStep, src + k * srcStep, static_cast<size_t>(c.srcX), w, word, blocks.shift,
+                               keyByte);
+        }
     }
 }
 
 // ---- Runs copied a surface row at a time ----------------------------------------
 //
 // (One copier for both paths: sixteen-lane steps measured faster here than
-// 64-lane masked loads, whose cost is one load per run and row either way.)
+// 64-lane masked loads, zero-masked and joined or merged one into the next.)
 //
 // The runs' span of surface columns is cut into steps of kStep pixels (the
 // last step ends with the span, sharing columns with the one before). For
@@ -225,9 +420,6 @@ RunPlan PlanSteps(std::span<const BlitRun> runs, int64_t atlasW, int64_t atlasH)
     }
     return plan;
 }
-
-// Sixteen lanes in any vector unit the compiler knows (SSE2, NEON, ...).
-using Lanes16 = uint8_t __attribute__((vector_size(16)));
 
 void RunRowsPortable(uint8_t* surface, int orientation, int32_t destY, const uint8_t* bits, int64_t atlasW,
                      const RunPlan& plan, uint32_t height, uint8_t key) {
@@ -297,7 +489,7 @@ void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibI
         return oneByOne();
     }
     // Row by row only where no run needs clipping and the runs stand side by side.
-    const int64_t firstReadableY = FirstReadableRow(atlas);
+    const int64_t firstReadableY = AtlasBits(atlas).FirstReadableRow();
     int64_t previousEnd = 0;
     for (const BlitRun& r : runs) {
         const int64_t end = int64_t{r.destX} + r.width;

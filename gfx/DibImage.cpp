@@ -1,6 +1,7 @@
 #include "gfx/DibImage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -130,11 +131,14 @@ void CDibImage::Load() {
     const uint64_t bits = colors + 4ull * colorCount;
     colorsOffset_ = static_cast<size_t>(colors < size ? colors : size);
     bitsOffset_ = static_cast<size_t>(bits < size ? bits : size);
+    static std::atomic<uint64_t> lastSerial{0};
+    serial_ = ++lastSerial;
 }
 
 std::vector<uint8_t> CDibImage::ReleaseBytes() {
     loaded_ = false;
     colorsOffset_ = bitsOffset_ = 0;
+    serial_ = 0;
     return std::move(block_);
 }
 

@@ -56,6 +56,11 @@ public:
     // large images in turn (fuzzing) keeps one buffer.
     std::vector<uint8_t> ReleaseBytes();
 
+    // A number that no other image loaded in this process shares, so that
+    // what is learnt about one image's pixels (the blitter's index of its key
+    // colours) is never taken for another's; 0 when nothing is loaded.
+    uint64_t Serial() const { return serial_; }
+
 private:
     void LoadFile(const std::string& path);
     void Load();  // checks and indexes block_
@@ -66,6 +71,7 @@ private:
     size_t colorsOffset_ = 0;      // colour table: after the two headers
     size_t bitsOffset_ = 0;        // pixels: after 4 x colour count bytes of table
     std::string loadError_;
+    uint64_t serial_ = 0;
 };
 
 // Why an atlas cannot serve the game: empty when it can. The game cuts

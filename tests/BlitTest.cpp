@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <array>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,64 @@ TEST_P(Blit, RunsDrawWhatOneCopyPerRunDraws) {
                 BlitKeyedRuns(got.data(), orientation, c.destY, atlas(), c.runs, c.height, key);
                 EXPECT_TRUE(got == want);
             }
+        }
+    }
+}
+
+// Wide keyed copies on atlases whose key pixels lie in a few places only, so
+// that rows mix blocks with and without them: two atlases of one size with
+// different pictures drawn from in turn, more atlas and key pairs than the
+// blitter keeps an index for, and an atlas wider than 4096 pixels.
+TEST_P(Blit, SparseKeysDrawTheRuleWhateverTheAtlasesBefore) {
+    struct Sparse {
+        int width, height;
+        PixelFn pixel;
+    };
+    // Key k (0..9) at every 97th column of rows divisible by k + 3, and a
+    // long stretch of it on one row; every other pixel well away from 0..9.
+    const auto sparse = [](int shift) {
+        return [shift](int x, int y) -> uint8_t {
+            for (int k = 0; k < 10; ++k) {
+                if (y % (k + 3) == 0 && (x + shift * k) % 97 == 0) return static_cast<uint8_t>(k);
+                if (y == 40 + k && x >= 700 + 64 * k && x < 900 + 64 * k) return static_cast<uint8_t>(k);
+            }
+            return static_cast<uint8_t>(20 + (x * 7 + y * 3) % 200);
+        };
+    };
+    const Sparse kinds[] = {{kAtlasWidth, kAtlasHeight, sparse(0)}, {kAtlasWidth, kAtlasHeight, sparse(31)},
+                            {5000, 300, sparse(5)}};
+    std::vector<std::unique_ptr<CDibImage>> atlases;
+    for (const Sparse& k : kinds) {
+        BitmapOptions o;
+        o.pixel = k.pixel;
+        const auto bytes = MakeBitmapBytes(k.width, k.height, 8, o);
+        atlases.push_back(std::make_unique<CDibImage>(bytes.data(), bytes.size()));
+        ASSERT_TRUE(atlases.back()->IsLoaded());
+    }
+    ClassicRand rand;
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        Surface got = FreshSurface(orientation);
+        Picture want = Seen(got, orientation);
+        for (int i = 0; i < 120; ++i) {
+            const size_t which = static_cast<size_t>(rand.Next()) % atlases.size();
+            const Sparse& kind = kinds[which];
+            const int32_t key = rand.Next() % 10;
+            const auto w = static_cast<uint32_t>(16 + rand.Next() % 640), h = static_cast<uint32_t>(1 + rand.Next() % 60);
+            const int32_t destX = rand.Next() % 660 - 10, destY = rand.Next() % 500 - 10;
+            const int32_t srcX = rand.Next() % (kind.width - 100), srcY = rand.Next() % (kind.height - 20);
+            BlitKeyed(got.data(), orientation, destX, destY, *atlases[which], srcX, srcY, w, h, key);
+            for (int64_t k = 0; k < h; ++k) {
+                for (int64_t j = 0; j < w; ++j) {
+                    const int64_t dx = destX + j, dy = destY + k, sx = srcX + j, sy = srcY + k;
+                    if (dx < 0 || dy < 0 || dx >= kSurfaceWidth || dy >= kSurfaceHeight || sx >= kind.width ||
+                        sy >= kind.height)
+                        continue;
+                    const uint8_t v = kind.pixel(static_cast<int>(sx), static_cast<int>(sy));
+                    if (v != key) want[dy * kSurfaceWidth + dx] = v;
+                }
+            }
+            ASSERT_EQ(Seen(got, orientation), want) << "copy " << i << " from atlas " << which << ", key " << key << ", "
+                                                    << w << " x " << h << " from (" << srcX << ", " << srcY << ")";
         }
     }
 }

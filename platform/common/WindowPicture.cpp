@@ -1,10 +1,43 @@
 #include "platform/common/WindowPicture.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
 #include "platform/common/WindowRaster.h"
+
+namespace {
+
+// Eight bytes at p as one word, byte 0 lowest whatever the machine's order.
+uint64_t Word(const uint8_t* p) {
+    uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    return w;
+}
+
+// The first n with a[n] != b[n], a word at a time; both must differ somewhere.
+int FirstDifference(const uint8_t* a, const uint8_t* b, int size) {
+    int i = 0;
+    for (; i + 8 <= size; i += 8) {
+        if (const uint64_t x = Word(a + i) ^ Word(b + i)) return i + std::countr_zero(x) / 8;
+    }
+    while (a[i] == b[i]) ++i;
+    return i;
+}
+
+// One past the last n with a[n] != b[n] (b null: with a[n] != 0); there must be one.
+int EndOfDifference(const uint8_t* a, const uint8_t* b, int size) {
+    int end = size;
+    for (; end >= 8; end -= 8) {
+        if (const uint64_t x = Word(a + end - 8) ^ (b ? Word(b + end - 8) : 0)) return end - std::countl_zero(x) / 8;
+    }
+    while (a[end - 1] == (b ? b[end - 1] : 0)) --end;
+    return end;
+}
+
+}  // namespace
 
 void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width, int height) {
     // What lies beyond the window is clipped, as the window system clips it.
@@ -18,9 +51,8 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
         const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth;
         uint8_t* to = &index_[Offset(0, y)];
         if (std::memcmp(to, from, static_cast<size_t>(w)) != 0) {
-            int first = 0, last = w;
-            while (to[first] == from[first]) ++first;
-            while (to[last - 1] == from[last - 1]) --last;
+            const int first = FirstDifference(to, from, w);
+            const int last = EndOfDifference(to, from, w);
             std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
             MarkDirty(first, last, y);
         }
@@ -29,8 +61,7 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
         uint8_t* line = &line_[Offset(0, y)];
         if (const void* lit = std::memchr(line, 1, static_cast<size_t>(w))) {
             const int first = static_cast<int>(static_cast<const uint8_t*>(lit) - line);
-            int last = w;
-            while (line[last - 1] == 0) --last;
+            const int last = EndOfDifference(line, nullptr, w);
             linesLit_ -= static_cast<int>(std::count(line + first, line + last, uint8_t{1}));
             std::memset(line + first, 0, static_cast<size_t>(last - first));
             MarkDirty(first, last, y);

@@ -73,7 +73,8 @@ private:
     void Blacken(int x, int y);
     void MarkDirty(int x0, int x1, int y);  // x0 <= x < x1 on row y
 
-    std::array<uint8_t, kWidth * kHeight> index_{};
+    // Rows start on cache lines, as the game's surface rows do: whole-line copies.
+    alignas(64) std::array<uint8_t, kWidth * kHeight> index_{};
     std::array<uint8_t, kWidth * kHeight> line_{};
     PictureRect dirty_{0, 0, kWidth, kHeight};
     int linesLit_ = 0;  // pixels set in line_
