@@ -433,23 +433,41 @@ void RunRowsPortable(uint8_t* surface, int orientation, int32_t destY, const uin
     }
     Lanes16 keys;
     for (uint32_t lane = 0; lane < 16; ++lane) keys[lane] = key;
+    // Surface row y of the step from the gathered lanes v.
+    const auto finish = [&](const Step& step, const Lanes16& stepCovered, uint32_t k, const Lanes16& v) {
+        const int64_t y = destY + static_cast<int64_t>(k);
+        uint8_t* to = surface + ((orientation == kTopDown) ? y : kSurfaceHeight - 1 - y) * kSurfaceWidth + step.destX;
+        const Lanes16 copy = stepCovered & ~static_cast<Lanes16>(v == keys);
+        Store16(to, (v & copy) | (Load16(to) & ~copy));
+    };
+    // The caller made sure every part's sixteen bytes lie in the block on
+    // every row. Four rows are gathered together, so that each part's offset
+    // and lanes are read once for the four.
+    const auto down = static_cast<ptrdiff_t>(atlasW);
     for (size_t s = 0; s < plan.steps.size(); ++s) {
         const Step& step = plan.steps[s];
-        for (uint32_t k = 0; k < height; ++k) {
-            const int64_t y = destY + static_cast<int64_t>(k);
-            uint8_t* dstRow = surface + ((orientation == kTopDown) ? y : kSurfaceHeight - 1 - y) * kSurfaceWidth;
+        uint32_t k = 0;
+        for (; k + 4 <= height; k += 4) {
+            Lanes16 v0{}, v1{}, v2{}, v3{};
+            for (uint32_t i = step.firstPart; i < step.endPart; ++i) {
+                const uint8_t* from = bits + (plan.parts[i].srcOffset - static_cast<ptrdiff_t>(k) * down);
+                const Lanes16 lanes = masks[i];
+                v0 |= Load16(from) & lanes;
+                v1 |= Load16(from - down) & lanes;
+                v2 |= Load16(from - 2 * down) & lanes;
+                v3 |= Load16(from - 3 * down) & lanes;
+            }
+            finish(step, covered[s], k, v0);
+            finish(step, covered[s], k + 1, v1);
+            finish(step, covered[s], k + 2, v2);
+            finish(step, covered[s], k + 3, v3);
+        }
+        for (; k < height; ++k) {
             Lanes16 v{};
             for (uint32_t i = step.firstPart; i < step.endPart; ++i) {
-                // The caller made sure these sixteen bytes lie in the block on every row.
-                Lanes16 from;
-                std::memcpy(&from, bits + (plan.parts[i].srcOffset - static_cast<int64_t>(k) * atlasW), sizeof from);
-                v |= from & masks[i];
+                v |= Load16(bits + (plan.parts[i].srcOffset - static_cast<ptrdiff_t>(k) * down)) & masks[i];
             }
-            Lanes16 old;
-            std::memcpy(&old, dstRow + step.destX, sizeof old);
-            const Lanes16 copy = covered[s] & ~static_cast<Lanes16>(v == keys);
-            const Lanes16 out = (v & copy) | (old & ~copy);
-            std::memcpy(dstRow + step.destX, &out, sizeof out);
+            finish(step, covered[s], k, v);
         }
     }
 }
