@@ -29,22 +29,33 @@ void CAveluneView::Draw(const Sprite& s, int32_t x, int32_t y) {
 
 void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
                              uint32_t width, uint32_t height, int32_t key) {
+    surfaceDrawn_ = true;
     ::BlitKeyed(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height, key);
 }
 
 void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key) {
+    surfaceDrawn_ = true;
     ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, destY, *atlas_, runs, height, key);
 }
 
 void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
                               uint32_t width, uint32_t height) {
+    surfaceDrawn_ = true;
     ::BlitOpaque(surface_.data(), surfaceOrientation_, destX, destY, *atlas_, srcX, srcY, width, height);
 }
 
 void CAveluneView::RealizeGamePalette() { host_.RealizePalette(gamePalette_); }
 
 void CAveluneView::ShowSurface(int width, int height) {
-    host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
+    // Some pages are shown many times over without a change between.
+    if (!surfaceDrawn_ && width == shownWidth_ && height == shownHeight_) {
+        host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
+    } else {
+        host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
+    }
+    surfaceDrawn_ = false;
+    shownWidth_ = width;
+    shownHeight_ = height;
 }
 
 void CAveluneView::Present(int width, int height) {

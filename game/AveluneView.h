@@ -46,7 +46,11 @@ public:
 
     // ---- Graphics ----------------------------------------------------------
     const uint8_t* surfaceBits() const { return surface_.data(); }
-    uint8_t* surfaceBits() { return surface_.data(); }
+    // Whoever takes the bits to write may change the picture.
+    uint8_t* surfaceBits() {
+        surfaceDrawn_ = true;
+        return surface_.data();
+    }
     int surfaceOrientation() const { return surfaceOrientation_; }
     const PaletteColors& gamePalette() const { return gamePalette_; }
     const CDibImage& atlas() const { return *atlas_; }
@@ -114,4 +118,8 @@ private:
     // Every row starts on a 64-byte line (640 is ten of them), so the
     // blitter's wide stores meet whole lines wherever a picture starts on one.
     alignas(64) std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
+    // Something was drawn into the surface since it was last shown, and the
+    // size it was shown at (none yet).
+    bool surfaceDrawn_ = true;
+    int shownWidth_ = -1, shownHeight_ = -1;
 };

@@ -32,6 +32,12 @@ public:
     // place in the window. `surfaceBits` is 640 x 480 bytes, stride 640, rows
     // top-down when `orientation` is -1, bottom-up otherwise.
     virtual void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) = 0;
+    // The same, when nothing has been drawn into the surface since the last
+    // ShowSurface of this size: the window is to show it again just as then
+    // (over any line drawn since), and a host may skip comparing it.
+    virtual void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) {
+        ShowSurface(surfaceBits, orientation, width, height);
+    }
     // A solid black one-pixel line on the window from (x0, y0) up to but not
     // including (x1, y1). Never drawn into the surface.
     virtual void DrawBlackLine(int x0, int y0, int x1, int y1) = 0;

@@ -193,6 +193,54 @@ TEST(DesktopWindowPicture, ShowingTheSamePictureAgainIsNoChange) {
     EXPECT_EQ(picture.Index(631, 439), SurfacePixel(other.data(), kTopDown, 631, 439));
 }
 
+// Showing an unchanged surface again leaves the window as a full copy would:
+// the same pixels, the same lines removed, the same rectangle to redraw; a
+// show from another surface, order or size is a full copy whatever it is
+// called. The changed spans are found at any place in a row.
+TEST(DesktopWindowPicture, AnUnchangedShowEndsAsAFullOne) {
+    const auto first = PatternSurface(kTopDown, 0), second = PatternSurface(kTopDown, 9);
+    const auto upsideDown = PatternSurface(kBottomUp, 0);
+    struct Case {
+        const char* what;
+        const std::vector<uint8_t>* surface;
+        int orientation, width, height;
+        bool lines;
+    };
+    const Case cases[] = {
+        {"again, no line", &first, kTopDown, 632, 440, false},
+        {"again, over lines", &first, kTopDown, 632, 440, true},
+        {"another surface", &second, kTopDown, 632, 440, true},
+        {"the other row order", &upsideDown, kBottomUp, 632, 440, false},
+        {"a larger size", &first, kTopDown, 640, 480, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowPicture full, unchanged;
+        for (WindowPicture* p : {&full, &unchanged}) {
+            p->Show(first.data(), kTopDown, 632, 440);
+            p->TakeDirty();
+            if (c.lines) {
+                p->DrawBlackLine(3, 7, 600, 400);
+                p->DrawBlackLine(639, 0, 0, 479);
+            }
+        }
+        full.Show(c.surface->data(), c.orientation, c.width, c.height);
+        unchanged.ShowUnchanged(c.surface->data(), c.orientation, c.width, c.height);
+        EXPECT_TRUE(full == unchanged);
+        EXPECT_EQ(full.TakeDirty(), unchanged.TakeDirty());
+    }
+    // Single changed pixels at each place in a word and a row.
+    for (const int x : {0, 1, 7, 8, 9, 300, 623, 624, 630, 631}) {
+        WindowPicture p;
+        p.Show(first.data(), kTopDown, 632, 440);
+        p.TakeDirty();
+        auto one = first;
+        SurfacePixel(one.data(), kTopDown, x, 20) ^= 0x40;
+        p.Show(one.data(), kTopDown, 632, 440);
+        EXPECT_EQ(p.TakeDirty(), (PictureRect{x, 20, x + 1, 21})) << "pixel " << x;
+    }
+}
+
 TEST(DesktopWindowPicture, ScreenshotHoldsTheColoursShown) {
     WindowPicture picture;
     const auto surface = PatternSurface(kTopDown, 5);

@@ -34,6 +34,12 @@ public:
         HeadlessHost::ShowSurface(bits, orientation, width, height);
         if (keepFrames) frames.push_back(WindowPixels());
     }
+    // A show of an unchanged surface is a show all the same.
+    void ShowSurfaceUnchanged(const uint8_t* bits, int orientation, int width, int height) override {
+        calls.push_back("show " + std::to_string(width) + "x" + std::to_string(height));
+        HeadlessHost::ShowSurfaceUnchanged(bits, orientation, width, height);
+        if (keepFrames) frames.push_back(WindowPixels());
+    }
     void PostQuit() override {
         calls.push_back("quit");
         HeadlessHost::PostQuit();

@@ -30,6 +30,9 @@ public:
     void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override {
         picture_.Show(surfaceBits, orientation, width, height);
     }
+    void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) override {
+        picture_.ShowUnchanged(surfaceBits, orientation, width, height);
+    }
     void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
     void PostQuit() override { quitRequested_ = true; }
     int Rand() override { return rand_.Next(); }

@@ -56,16 +56,28 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
             std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
             MarkDirty(first, last, y);
         }
-        // Most pictures have no line over them: then there is none to find.
-        if (linesLit_ == 0) continue;
-        uint8_t* line = &line_[Offset(0, y)];
-        if (const void* lit = std::memchr(line, 1, static_cast<size_t>(w))) {
-            const int first = static_cast<int>(static_cast<const uint8_t*>(lit) - line);
-            const int last = EndOfDifference(line, nullptr, w);
-            linesLit_ -= static_cast<int>(std::count(line + first, line + last, uint8_t{1}));
-            std::memset(line + first, 0, static_cast<size_t>(last - first));
-            MarkDirty(first, last, y);
-        }
+        ClearLines(y, w);
+    }
+    shown_ = {surfaceBits, orientation, width, height};
+}
+
+void WindowPicture::ShowUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) {
+    if (shown_ != Source{surfaceBits, orientation, width, height}) return Show(surfaceBits, orientation, width, height);
+    const int w = std::clamp(width, 0, kWidth);
+    const int h = std::clamp(height, 0, kHeight);
+    for (int y = 0; y < h && linesLit_ > 0; ++y) ClearLines(y, w);
+}
+
+void WindowPicture::ClearLines(int y, int w) {
+    // Most pictures have no line over them: then there is none to find.
+    if (linesLit_ == 0) return;
+    uint8_t* line = &line_[Offset(0, y)];
+    if (const void* lit = std::memchr(line, 1, static_cast<size_t>(w))) {
+        const int first = static_cast<int>(static_cast<const uint8_t*>(lit) - line);
+        const int last = EndOfDifference(line, nullptr, w);
+        linesLit_ -= static_cast<int>(std::count(line + first, line + last, uint8_t{1}));
+        std::memset(line + first, 0, static_cast<size_t>(last - first));
+        MarkDirty(first, last, y);
     }
 }
 

@@ -34,6 +34,10 @@ public:
     // Copies the top-left width x height of the surface (clipped to the
     // window) and so removes any line drawn over that part.
     void Show(const uint8_t* surfaceBits, int orientation, int width, int height);
+    // The same, where the caller knows the surface holds what the last Show
+    // took from it: only the lines drawn since are removed. A Show with other
+    // arguments than the last is made in full.
+    void ShowUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height);
     // A one-pixel black line from (x0, y0) up to but not including (x1, y1),
     // lit as the window system lights it: one pixel per step along the longer
     // axis, the nearest to the true line, halves rounded away from the start.
@@ -72,12 +76,19 @@ private:
     static size_t Offset(int x, int y) { return static_cast<size_t>(y) * kWidth + static_cast<size_t>(x); }
     void Blacken(int x, int y);
     void MarkDirty(int x0, int x1, int y);  // x0 <= x < x1 on row y
+    void ClearLines(int y, int width);      // on row y, x < width
 
     // Rows start on cache lines, as the game's surface rows do: whole-line copies.
     alignas(64) std::array<uint8_t, kWidth * kHeight> index_{};
     std::array<uint8_t, kWidth * kHeight> line_{};
     PictureRect dirty_{0, 0, kWidth, kHeight};
     int linesLit_ = 0;  // pixels set in line_
+    // What the last Show copied from.
+    struct Source {
+        const uint8_t* bits = nullptr;
+        int orientation = 0, width = 0, height = 0;
+        friend bool operator==(const Source&, const Source&) = default;
+    } shown_;
 };
 
 // Writes the top-left width x height of the picture as an RGB PNG file;

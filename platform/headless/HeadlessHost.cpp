@@ -21,6 +21,11 @@ void HeadlessHost::ShowSurface(const uint8_t* surfaceBits, int orientation, int 
     window_.Show(surfaceBits, orientation, width, height);
 }
 
+void HeadlessHost::ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) {
+    ++surfaceShows_;
+    window_.ShowUnchanged(surfaceBits, orientation, width, height);
+}
+
 void HeadlessHost::DrawBlackLine(int x0, int y0, int x1, int y1) {
     window_.DrawBlackLine(x0, y0, x1, y1);
 }

@@ -27,6 +27,7 @@ public:
     std::array<Rgb, 20> SystemColors() override;
     void RealizePalette(const PaletteColors& palette) override;
     void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override;
+    void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) override;
     void DrawBlackLine(int x0, int y0, int x1, int y1) override;
     void PostQuit() override { quitRequested_ = true; }
     void StartSound(const std::string& fileName) override { soundsStarted_.push_back(fileName); }
