@@ -15,6 +15,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "game/FlightState.h"
 #include "game/GameHost.h"
@@ -45,10 +47,15 @@ public:
     void OnMouseMove(int x, int y);
 
     // ---- Graphics ----------------------------------------------------------
-    const uint8_t* surfaceBits() const { return surface_.data(); }
+    const uint8_t* surfaceBits() const {
+        MakeHeldCopies();
+        return surface_.data();
+    }
     // Whoever takes the bits to write may change the picture.
     uint8_t* surfaceBits() {
+        MakeHeldCopies();
         surfaceDrawn_ = true;
+        repeatable_ = false;
         return surface_.data();
     }
     int surfaceOrientation() const { return surfaceOrientation_; }
@@ -57,7 +64,10 @@ public:
     GameHost& host() { return host_; }
 
     // Surface pixel (x, y), whatever the row order.
-    uint8_t PixelAt(int x, int y) const { return SurfacePixel(surface_.data(), surfaceOrientation_, x, y); }
+    uint8_t PixelAt(int x, int y) const {
+        MakeHeldCopies();
+        return SurfacePixel(surface_.data(), surfaceOrientation_, x, y);
+    }
 
     // A keyed (or, for kOpaque, opaque) copy of a catalogue sprite to (x, y).
     void Draw(const Sprite& s, int32_t x, int32_t y);
@@ -111,15 +121,39 @@ public:
     void DrawRunwayOutline();         // on the window only
 
 private:
+    // One keyed or opaque copy into the surface, as asked for.
+    struct SurfaceCopy {
+        int32_t destX, destY, srcX, srcY;
+        uint32_t width, height;
+        int32_t key;  // kOpaque: an opaque copy
+        friend bool operator==(const SurfaceCopy&, const SurfaceCopy&) = default;
+    };
+    void Copy(const SurfaceCopy& c);     // asks for it: made now, or held while it repeats the last picture's
+    void Make(const SurfaceCopy& c) const;
+    void MakeHeldCopies() const;         // makes the held copies and stops holding
+
     GameHost& host_;
     std::unique_ptr<CDibImage> atlas_;
     int surfaceOrientation_ = kTopDown;
     PaletteColors gamePalette_{};
     // Every row starts on a 64-byte line (640 is ten of them), so the
     // blitter's wide stores meet whole lines wherever a picture starts on one.
-    alignas(64) std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
+    // (Mutable: a read of it makes the held copies first.)
+    alignas(64) mutable std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
     // Something was drawn into the surface since it was last shown, and the
     // size it was shown at (none yet).
-    bool surfaceDrawn_ = true;
+    mutable bool surfaceDrawn_ = true;
     int shownWidth_ = -1, shownHeight_ = -1;
+    // The game draws some pages again every tick with the same copies. Copies
+    // onto a surface from a fixed atlas, made again in the same order, give
+    // the picture they gave (each pixel ends as the last copy that covers it
+    // with a colour left it, or as it was), so while the copies asked for
+    // since a show repeat those that made the picture shown, they are held;
+    // a different copy, a read of the surface or a show of only some of them
+    // makes the held ones first. lastCopies_ are the copies between the last
+    // two shows, when they were all the surface's changes then (repeatable_).
+    std::vector<SurfaceCopy> lastCopies_, copies_;
+    bool repeatable_ = true;
+    mutable bool holding_ = false;
+    mutable size_t held_ = 0;  // lastCopies_[0, held_) asked for again and not made
 };

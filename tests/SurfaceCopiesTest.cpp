@@ -1,0 +1,106 @@
+// The view holds copies that repeat those of the picture last shown, and
+// makes them as soon as anything could tell: the window and every read of the
+// surface must show what making each copy at once would have shown, whatever
+// comes between the shows.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "gfx/Blit.h"
+#include "platform/headless/HeadlessHost.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+// Counts the shows the view called unchanged.
+class CountingHost : public HeadlessHost {
+public:
+    void ShowSurfaceUnchanged(const uint8_t* bits, int orientation, int width, int height) override {
+        ++unchanged;
+        HeadlessHost::ShowSurfaceUnchanged(bits, orientation, width, height);
+    }
+    int unchanged = 0;
+};
+
+struct CopyCall {
+    int32_t destX, destY, srcX, srcY;
+    uint32_t width, height;
+    int32_t key;  // kOpaque: an opaque copy
+};
+// Overlapping copies, keyed with colours the test atlas holds and opaque.
+const CopyCall kCopies[] = {
+    {0, 0, 100, 100, 632, 440, kOpaque},
+    {50, 40, 700, 300, 200, 150, 17},
+    {120, 90, 1300, 900, 300, 200, 200},
+    {-20, 400, 40, 1900, 100, 100, 3},
+};
+
+// 'A'..'D': a copy; 'S': show 632 x 440; 'L': show 640 x 480; 'R': read a
+// pixel of each copy's corner; 'W': write a pixel through surfaceBits;
+// 'V': a run copy.
+void Play(const std::string& steps, int expectUnchanged) {
+    SCOPED_TRACE(steps);
+    CountingHost host;
+    auto view = MakeTestView(host);
+    std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> want{};
+    const int orientation = view->surfaceOrientation();
+    const BlitRun runs[] = {{10, 500, 1700, 30}, {40, 530, 1701, 30}};
+    for (const char step : steps) {
+        if (step >= 'A' && step <= 'D') {
+            const CopyCall& c = kCopies[step - 'A'];
+            if (c.key == kOpaque) {
+                view->BlitOpaque(c.destX, c.destY, c.srcX, c.srcY, c.width, c.height);
+                BlitOpaque(want.data(), orientation, c.destX, c.destY, view->atlas(), c.srcX, c.srcY, c.width, c.height);
+            } else {
+                view->BlitKeyed(c.destX, c.destY, c.srcX, c.srcY, c.width, c.height, c.key);
+                BlitKeyed(want.data(), orientation, c.destX, c.destY, view->atlas(), c.srcX, c.srcY, c.width, c.height, c.key);
+            }
+        } else if (step == 'S' || step == 'L') {
+            const int w = step == 'S' ? 632 : 640, h = step == 'S' ? 440 : 480;
+            view->ShowSurface(w, h);
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    ASSERT_EQ(host.WindowPixel(x, y), SurfacePixel(want.data(), orientation, x, y))
+                        << "window pixel (" << x << ", " << y << ")";
+                }
+            }
+        } else if (step == 'R') {
+            for (const CopyCall& c : kCopies) {
+                const int x = std::max(0, c.destX + 1), y = c.destY + 1;
+                EXPECT_EQ(view->PixelAt(x, y), SurfacePixel(want.data(), orientation, x, y)) << "read at " << x << ", " << y;
+            }
+        } else if (step == 'W') {
+            SurfacePixel(view->surfaceBits(), orientation, 60, 50) ^= 0x55;
+            SurfacePixel(want.data(), orientation, 60, 50) ^= 0x55;
+        } else if (step == 'V') {
+            view->BlitKeyedRuns(runs, 300, 20, 95);
+            BlitKeyedRuns(want.data(), orientation, 300, view->atlas(), runs, 20, 95);
+        }
+    }
+    EXPECT_EQ(host.unchanged, expectUnchanged);
+}
+
+TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
+    struct Case {
+        const char* steps;
+        int unchanged;  // shows made without comparing the surface again
+    };
+    const Case cases[] = {
+        {"ABCS" "ABCS" "ABCS", 2},       // a page drawn the same every tick
+        {"ABCSSS", 2},                   // shown again with nothing drawn
+        {"ABCS" "ABS" "ABCS", 0},        // a copy left out, then back
+        {"ABCS" "ABDS", 0},              // the last copy differs
+        {"ABCS" "ABCDS", 0},             // one copy more
+        {"ABCS" "ABRCS" "ABCS", 1},      // a read among held copies
+        {"ABCS" "ABCWS" "ABCS", 0},      // a write through the bits
+        {"ABCS" "AVBCS" "ABCS", 0},      // a run copy among them
+        {"ABCS" "ABCL" "ABCL", 1},       // a larger show: compared in full first
+        {"ABCS" "S" "ABCS", 2},          // an empty show between keeps the copies to repeat
+        {"CBAS" "CBAS" "ABCS" "ABCS", 2}, // the same copies in another order are others
+    };
+    for (const Case& c : cases) Play(c.steps, c.unchanged);
+}
+
+}  // namespace
