@@ -33,8 +33,9 @@ void BlitOpaque(uint8_t* surface, int orientation, int32_t destX, int32_t destY,
 
 // Which routine copies the rows of a keyed blit. Both draw the same picture;
 // Fastest takes the AVX-512 rows where the processor has them, Portable
-// always takes the plain C++ rows, so that tests and fuzzing reach them on
-// every machine. The hosts start on Portable when the environment variable
+// always takes the portable rows (vector steps any compiler's vector unit
+// runs, plain copies where the atlas's key index shows no key), so that
+// tests and fuzzing reach them on every machine. The hosts start on Portable when the environment variable
 // AVELUNE_BLIT is "portable" (see BlitPathNamed). Set it before drawing, not
 // while another thread blits.
 enum class BlitPath { Fastest, Portable };
