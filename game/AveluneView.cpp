@@ -35,7 +35,7 @@ void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t
 
 void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key) {
     // The outside view changes with every picture: never held.
-    MakeHeldCopies();
+    StopHolding();
     surfaceDrawn_ = true;
     repeatable_ = false;
     ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, destY, *atlas_, runs, height, key);
@@ -53,7 +53,7 @@ void CAveluneView::Copy(const SurfaceCopy& c) {
             ++held_;
             return;
         }
-        MakeHeldCopies();
+        StopHolding();
     }
     Make(c);
 }
@@ -69,8 +69,14 @@ void CAveluneView::Make(const SurfaceCopy& c) const {
 }
 
 void CAveluneView::MakeHeldCopies() const {
-    // With none held yet the surface is the picture shown: holding goes on.
+    // With none held yet the surface is the picture shown: a reader may
+    // look, and holding goes on.
     if (!holding_ || held_ == 0) return;
+    StopHolding();
+}
+
+void CAveluneView::StopHolding() const {
+    if (!holding_) return;
     holding_ = false;
     for (size_t i = 0; i < held_; ++i) Make(lastCopies_[i]);
     held_ = 0;
@@ -81,7 +87,7 @@ void CAveluneView::RealizeGamePalette() { host_.RealizePalette(gamePalette_); }
 void CAveluneView::ShowSurface(int width, int height) {
     // Every copy that made the picture shown was asked for again: the
     // surface holds that picture still. Only some of them: they are made.
-    if (held_ != lastCopies_.size()) MakeHeldCopies();
+    if (held_ != lastCopies_.size()) StopHolding();
     holding_ = false;
     held_ = 0;
     // Some pages are shown many times over without a change between.

@@ -53,7 +53,7 @@ public:
     }
     // Whoever takes the bits to write may change the picture.
     uint8_t* surfaceBits() {
-        MakeHeldCopies();
+        StopHolding();
         surfaceDrawn_ = true;
         repeatable_ = false;
         return surface_.data();
@@ -130,7 +130,8 @@ private:
     };
     void Copy(const SurfaceCopy& c);     // asks for it: made now, or held while it repeats the last picture's
     void Make(const SurfaceCopy& c) const;
-    void MakeHeldCopies() const;         // makes the held copies and stops holding
+    void MakeHeldCopies() const;         // before a read: makes any held copies
+    void StopHolding() const;            // before a change: makes the held copies and stops holding
 
     GameHost& host_;
     std::unique_ptr<CDibImage> atlas_;

@@ -153,8 +153,12 @@ KeyBlocks& BlocksFor(const CDibImage& atlas, uint8_t key) {
     kb.key = key;
     kb.shift = 6;
     while ((int64_t{atlas.GetWidth()} + (int64_t{1} << kb.shift) - 1) >> kb.shift > 64) ++kb.shift;
-    kb.rows.assign(static_cast<size_t>(atlas.GetHeight()), 0);
-    kb.made.assign(static_cast<size_t>(atlas.GetHeight()), 0);
+    // Only the rows the block holds can be drawn from (a header may claim
+    // any height).
+    const auto rowsHeld = static_cast<size_t>(
+        std::min<int64_t>(atlas.GetHeight(), static_cast<int64_t>(atlas.GetBitsAvailable()) / atlas.GetWidth()));
+    kb.rows.assign(rowsHeld, 0);
+    kb.made.assign(rowsHeld, 0);
     return kb;
 }
 

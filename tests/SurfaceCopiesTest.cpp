@@ -99,6 +99,10 @@ TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
         {"ABCS" "ABCL" "ABCL", 1},       // a larger show: compared in full first
         {"ABCS" "S" "ABCS", 2},          // an empty show between keeps the copies to repeat
         {"CBAS" "CBAS" "ABCS" "ABCS", 2}, // the same copies in another order are others
+        {"ABS" "CABS", 0},               // a differing copy first, then the copies shown
+        {"ABCS" "VABCS", 0},             // a run copy first
+        {"ABCS" "WABCS", 0},             // a write first
+        {"ABCS" "RABCS", 1},             // a read first: nothing held yet, holding goes on
     };
     for (const Case& c : cases) Play(c.steps, c.unchanged);
 }
