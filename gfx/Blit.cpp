@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "gfx/DibImage.h"
@@ -375,105 +376,212 @@ void Blit(uint8_t* surface, int orientation, int32_t destX, int32_t destY, const
     }
 }
 
-// ---- Runs copied a surface row at a time ----------------------------------------
+// ---- Runs through a turned copy of the atlas -------------------------------------
 //
-// (One copier for both paths: sixteen-lane steps measured faster here than
-// 64-lane masked loads, zero-masked and joined or merged one into the next.)
-//
-// The runs' span of surface columns is cut into steps of kStep pixels (the
-// last step ends with the span, sharing columns with the one before). For
-// each step the plan lists the runs it meets: the lanes each covers and the
-// source offset of the step's first lane in the top row. Every row then
-// gathers each step from its runs' source rows, finds the key pixels once and
-// stores the step once.
-struct StepPart {
-    ptrdiff_t srcOffset;  // of lane 0 in the top row, from the atlas bits
-    uint32_t firstLane, endLane;
-};
-struct Step {
-    int32_t destX;
-    uint32_t firstPart, endPart;  // into the parts
-    uint64_t covered;             // lanes some run covers
-};
-struct RunPlan {
-    std::vector<Step> steps;
-    std::vector<StepPart> parts;
+// Each run of a sheared copy starts a row lower (or higher) than the one
+// before, so a surface row of the outside view gathers its pixels from as many
+// atlas rows as it meets runs, 150 or so. Turned, with atlas columns stored as
+// rows, every surface column is one contiguous span instead, whatever the
+// runs: a tile of 16 columns by 16 rows is 16 loads and a 16 x 16 transpose.
+// Each thread keeps one turned region of one atlas, turned again only when a
+// copy reads outside it, then with a margin around what that copy reads, so
+// that a view drifting sideways or up and down turns the atlas now and then.
+struct TurnedRegion {
+    uint64_t serial = 0;                     // the atlas's; 0: nothing turned
+    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // atlas columns x0 <= x < x1, rows as seen y0 <= y < y1
+    std::unique_ptr<uint8_t[]> bytes;        // pixel (x, y) at (x - x0) * height() + (y - y0)
+    size_t capacity = 0;
+    int64_t height() const { return y1 - y0; }
 };
 
-template <uint32_t kStep>
-RunPlan PlanSteps(std::span<const BlitRun> runs, int64_t atlasW, int64_t atlasH) {
-    RunPlan plan;
-    const int32_t spanStart = runs.front().destX;
-    const int32_t spanEnd = runs.back().destX + static_cast<int32_t>(runs.back().width);
-    for (int32_t start = spanStart;; start += static_cast<int32_t>(kStep)) {
-        const int32_t at = std::min<int32_t>(start, spanEnd - static_cast<int32_t>(kStep));
-        Step step{at, static_cast<uint32_t>(plan.parts.size()), 0, 0};
-        // The first run that ends after the step begins.
-        auto r = std::partition_point(runs.begin(), runs.end(), [at](const BlitRun& run) {
-            return run.destX + static_cast<int32_t>(run.width) <= at;
-        });
-        for (; r != runs.end() && r->destX < at + static_cast<int32_t>(kStep); ++r) {
-            const int32_t lo = std::max(r->destX, at), hi = std::min(r->destX + static_cast<int32_t>(r->width), at + static_cast<int32_t>(kStep));
-            const ptrdiff_t offset = static_cast<ptrdiff_t>((atlasH - 1 - r->srcY) * atlasW + r->srcX + (at - r->destX));
-            plan.parts.push_back({offset, static_cast<uint32_t>(lo - at), static_cast<uint32_t>(hi - at)});
-            for (int32_t lane = lo - at; lane < hi - at; ++lane) step.covered |= uint64_t{1} << lane;
+// The most a turned region may hold; a copy reading more goes run by run.
+constexpr int64_t kTurnedBytesMost = int64_t{4} << 20;
+constexpr int64_t kTurnedMarginX = 128, kTurnedMarginY = 64;
+
+// r[i] lane j becomes r[j] lane i in every 16-byte group of the vectors: an
+// interleave of r[i] with r[i + 8], four times over, turns a 16 x 16 block.
+template <typename V, typename Low, typename High>
+inline void Transpose16(V (&r)[16], Low low, High high) {
+#pragma GCC unroll 4
+    for (int stage = 0; stage < 4; ++stage) {
+        V a[16];
+#pragma GCC unroll 8
+        for (int i = 0; i < 8; ++i) {
+            a[2 * i] = low(r[i], r[i + 8]);
+            a[2 * i + 1] = high(r[i], r[i + 8]);
         }
-        step.endPart = static_cast<uint32_t>(plan.parts.size());
-        plan.steps.push_back(step);
-        if (start + static_cast<int32_t>(kStep) >= spanEnd) break;
+#pragma GCC unroll 16
+        for (int i = 0; i < 16; ++i) r[i] = a[i];
     }
-    return plan;
 }
 
-void RunRowsPortable(uint8_t* surface, int orientation, int32_t destY, const uint8_t* bits, int64_t atlasW,
-                     const RunPlan& plan, uint32_t height, uint8_t key) {
-    std::vector<Lanes16> masks(plan.parts.size());
-    std::vector<Lanes16> covered(plan.steps.size());
-    for (size_t i = 0; i < plan.parts.size(); ++i) {
-        for (uint32_t lane = plan.parts[i].firstLane; lane < plan.parts[i].endLane; ++lane) masks[i][lane] = 0xFF;
+inline void Transpose16(Lanes16 (&r)[16]) {
+    Transpose16(
+        r,
+        [](Lanes16 a, Lanes16 b) { return __builtin_shufflevector(a, b, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23); },
+        [](Lanes16 a, Lanes16 b) {
+            return __builtin_shufflevector(a, b, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31);
+        });
+}
+
+// Turns the atlas block of rows (as seen) [y0, y1) and columns [x0, x1) into
+// the region, every pixel of it readable.
+void TurnRegion(TurnedRegion& t, const AtlasBits& atlas) {
+    const int64_t h = t.height();
+    const auto storedRow = [&](int64_t y) { return atlas.bits + (atlas.height - 1 - y) * atlas.width; };
+    int64_t x = t.x0;
+    for (; x + 16 <= t.x1; x += 16) {
+        int64_t y = t.y0;
+        for (; y + 16 <= t.y1; y += 16) {
+            Lanes16 r[16];
+            for (int i = 0; i < 16; ++i) r[i] = Load16(storedRow(y + i) + x);
+            Transpose16(r);
+            for (int j = 0; j < 16; ++j) Store16(&t.bytes[(x + j - t.x0) * h + (y - t.y0)], r[j]);
+        }
+        for (; y < t.y1; ++y) {
+            for (int64_t j = x; j < x + 16; ++j) t.bytes[(j - t.x0) * h + (y - t.y0)] = storedRow(y)[j];
+        }
     }
-    for (size_t s = 0; s < plan.steps.size(); ++s) {
-        for (uint32_t lane = 0; lane < 16; ++lane) covered[s][lane] = (plan.steps[s].covered >> lane & 1) ? 0xFF : 0;
+    for (; x < t.x1; ++x) {
+        for (int64_t y = t.y0; y < t.y1; ++y) t.bytes[(x - t.x0) * h + (y - t.y0)] = storedRow(y)[x];
     }
+}
+
+// The thread's turned region holding atlas columns [nx0, nx1) and rows as seen
+// [ny0, ny1), turned now if need be; null if it would be too large.
+const TurnedRegion* TurnedFor(const CDibImage& image, const AtlasBits& atlas, int64_t nx0, int64_t ny0, int64_t nx1,
+                              int64_t ny1) {
+    thread_local TurnedRegion t;
+    const uint64_t serial = image.Serial();
+    if (serial != 0 && t.serial == serial && nx0 >= t.x0 && ny0 >= t.y0 && nx1 <= t.x1 && ny1 <= t.y1) return &t;
+    const int64_t x0 = std::max<int64_t>(0, nx0 - kTurnedMarginX), x1 = std::min(atlas.width, nx1 + kTurnedMarginX);
+    const int64_t y0 = std::max(atlas.FirstReadableRow(), ny0 - kTurnedMarginY);
+    const int64_t y1 = std::min(atlas.height, ny1 + kTurnedMarginY);
+    if ((nx1 - nx0) * (ny1 - ny0) > kTurnedBytesMost) return nullptr;
+    // The margins are dropped before the copy is refused.
+    const bool withMargins = (x1 - x0) * (y1 - y0) <= kTurnedBytesMost;
+    t.serial = 0;
+    t.x0 = withMargins ? x0 : nx0;
+    t.x1 = withMargins ? x1 : nx1;
+    t.y0 = withMargins ? y0 : ny0;
+    t.y1 = withMargins ? y1 : ny1;
+    const auto size = static_cast<size_t>((t.x1 - t.x0) * t.height());
+    if (size > t.capacity) {
+        t.bytes.reset();  // the old block goes before the new one comes
+        t.bytes.reset(new uint8_t[size]);
+        t.capacity = size;
+    }
+    TurnRegion(t, atlas);
+    t.serial = serial;
+    return &t;
+}
+
+// Sixteen surface rows of sixteen surface columns: column j's pixels from
+// from[j] + row on (its turned span at the tile's first row); lanes not `covered`
+// and key pixels leave the surface as it is.
+inline void TurnedTilePortable(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* const* from, uint32_t row, Lanes16 covered,
+                               Lanes16 keys) {
+    Lanes16 r[16];
+    for (int j = 0; j < 16; ++j) r[j] = Load16(from[j] + row);
+    Transpose16(r);
+    for (int i = 0; i < 16; ++i) {
+        uint8_t* to = dst + i * dstStep;
+        const Lanes16 copy = covered & ~static_cast<Lanes16>(r[i] == keys);
+        Store16(to, (r[i] & copy) | (Load16(to) & ~copy));
+    }
+}
+
+#if AVELUNE_BLIT_AVX512
+// The same for 64 columns: 16-byte group q of vector j holds column 16q + j,
+// so that after the transpose vector i is surface row i whole.
+AVELUNE_AVX512_TARGET void TurnedTileAvx512(uint8_t* dst, ptrdiff_t dstStep, const uint8_t* const* from, uint32_t row,
+                                            const uint8_t* coveredLanes, uint8_t key) {
+    const __m512i keys = _mm512_set1_epi8(static_cast<char>(key));
+    __m512i r[16];
+    for (int j = 0; j < 16; ++j) {
+        __m512i v = _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from[j] + row)));
+        v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from[16 + j] + row)), 1);
+        v = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from[32 + j] + row)), 2);
+        r[j] = _mm512_inserti32x4(v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(from[48 + j] + row)), 3);
+    }
+    // The transpose above, written out here: a lambda would not take this
+    // function's target.
+#pragma GCC unroll 4
+    for (int stage = 0; stage < 4; ++stage) {
+        __m512i a[16];
+#pragma GCC unroll 8
+        for (int i = 0; i < 8; ++i) {
+            a[2 * i] = _mm512_unpacklo_epi8(r[i], r[i + 8]);
+            a[2 * i + 1] = _mm512_unpackhi_epi8(r[i], r[i + 8]);
+        }
+#pragma GCC unroll 16
+        for (int i = 0; i < 16; ++i) r[i] = a[i];
+    }
+    const __m512i lanes = _mm512_loadu_si512(coveredLanes);
+    const __mmask64 covered = _mm512_test_epi8_mask(lanes, lanes);
+    for (int i = 0; i < 16; ++i) {
+        uint8_t* to = dst + i * dstStep;
+        const __mmask64 copy = _mm512_mask_cmpneq_epi8_mask(covered, r[i], keys);
+        if (copy == ~__mmask64{0}) {
+            _mm512_storeu_si512(to, r[i]);
+        } else {
+            _mm512_storeu_si512(to, _mm512_mask_blend_epi8(copy, _mm512_loadu_si512(to), r[i]));
+        }
+    }
+}
+#endif
+
+// The runs stand side by side inside the surface and the turned region;
+// height >= 16 and the span of columns they cover >= 16.
+void TurnedRuns(uint8_t* surface, int orientation, int32_t destY, const TurnedRegion& t, std::span<const BlitRun> runs,
+                uint32_t height, uint8_t key) {
+    const int32_t spanStart = runs.front().destX;
+    const int32_t spanEnd = runs.back().destX + static_cast<int32_t>(runs.back().width);
+    const auto span = static_cast<size_t>(spanEnd - spanStart);
+    // Where each column's turned span starts at the copy's first row; columns
+    // between runs take the region's first bytes and are not covered.
+    std::array<const uint8_t*, kSurfaceWidth> from;
+    std::array<uint8_t, kSurfaceWidth> covered{};
+    from.fill(t.bytes.get());
+    const int64_t h = t.height();
+    for (const BlitRun& r : runs) {
+        for (uint32_t i = 0; i < r.width; ++i) {
+            const size_t c = static_cast<size_t>(r.destX - spanStart) + i;
+            from[c] = &t.bytes[(r.srcX + i - t.x0) * h + (r.srcY - t.y0)];
+            covered[c] = 0xFF;
+        }
+    }
+    const ptrdiff_t dstStep = (orientation == kTopDown) ? kSurfaceWidth : -kSurfaceWidth;
+    const auto rowAt = [&](uint32_t k) {
+        const int64_t y = int64_t{destY} + k;
+        return surface + ((orientation == kTopDown) ? y : kSurfaceHeight - 1 - y) * kSurfaceWidth + spanStart;
+    };
+    // Tiles of `wide` columns by 16 rows; the last of each kind ends with the
+    // span or the rows, overlapping the one before (which leaves the same
+    // pixels behind).
+    const auto tiles = [&](size_t wide, auto&& tile) {
+        for (size_t c = 0;; c += wide) {
+            const size_t at = std::min(c, span - wide);
+            for (uint32_t k = 0;; k += 16) {
+                const uint32_t row = std::min(k, height - 16);
+                tile(rowAt(row) + at, &from[at], row, &covered[at]);
+                if (k + 16 >= height) break;
+            }
+            if (c + wide >= span) break;
+        }
+    };
+#if AVELUNE_BLIT_AVX512
+    if (UseAvx512() && span >= 64) {
+        return tiles(64, [&](uint8_t* dst, const uint8_t* const* cols, uint32_t row, const uint8_t* lanes) {
+            TurnedTileAvx512(dst, dstStep, cols, row, lanes, key);
+        });
+    }
+#endif
     Lanes16 keys;
     for (uint32_t lane = 0; lane < 16; ++lane) keys[lane] = key;
-    // Surface row y of the step from the gathered lanes v.
-    const auto finish = [&](const Step& step, const Lanes16& stepCovered, uint32_t k, const Lanes16& v) {
-        const int64_t y = destY + static_cast<int64_t>(k);
-        uint8_t* to = surface + ((orientation == kTopDown) ? y : kSurfaceHeight - 1 - y) * kSurfaceWidth + step.destX;
-        const Lanes16 copy = stepCovered & ~static_cast<Lanes16>(v == keys);
-        Store16(to, (v & copy) | (Load16(to) & ~copy));
-    };
-    // The caller made sure every part's sixteen bytes lie in the block on
-    // every row. Four rows are gathered together, so that each part's offset
-    // and lanes are read once for the four.
-    const auto down = static_cast<ptrdiff_t>(atlasW);
-    for (size_t s = 0; s < plan.steps.size(); ++s) {
-        const Step& step = plan.steps[s];
-        uint32_t k = 0;
-        for (; k + 4 <= height; k += 4) {
-            Lanes16 v0{}, v1{}, v2{}, v3{};
-            for (uint32_t i = step.firstPart; i < step.endPart; ++i) {
-                const uint8_t* from = bits + (plan.parts[i].srcOffset - static_cast<ptrdiff_t>(k) * down);
-                const Lanes16 lanes = masks[i];
-                v0 |= Load16(from) & lanes;
-                v1 |= Load16(from - down) & lanes;
-                v2 |= Load16(from - 2 * down) & lanes;
-                v3 |= Load16(from - 3 * down) & lanes;
-            }
-            finish(step, covered[s], k, v0);
-            finish(step, covered[s], k + 1, v1);
-            finish(step, covered[s], k + 2, v2);
-            finish(step, covered[s], k + 3, v3);
-        }
-        for (; k < height; ++k) {
-            Lanes16 v{};
-            for (uint32_t i = step.firstPart; i < step.endPart; ++i) {
-                v |= Load16(bits + (plan.parts[i].srcOffset - static_cast<ptrdiff_t>(k) * down)) & masks[i];
-            }
-            finish(step, covered[s], k, v);
-        }
-    }
+    tiles(16, [&](uint8_t* dst, const uint8_t* const* cols, uint32_t row, const uint8_t* lanes) {
+        TurnedTilePortable(dst, dstStep, cols, row, Load16(lanes), keys);
+    });
 }
 
 }  // namespace
@@ -521,17 +629,17 @@ void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibI
         }
         previousEnd = end;
     }
-    const auto keyByte = static_cast<uint8_t>(key);
     const int64_t span = previousEnd - runs.front().destX;
-    if (span < 16) return oneByOne();
-    RunPlan plan = PlanSteps<16>(runs, atlasW, atlasH);
-    // Each part reads sixteen bytes from its lane 0 on every row: all of them
-    // must lie in the block, or the runs go one by one.
-    const int64_t lowest = -int64_t{height - 1} * atlasW;
-    for (const StepPart& p : plan.parts) {
-        if (p.srcOffset + lowest < 0 || p.srcOffset + 16 > static_cast<int64_t>(atlas.GetBitsAvailable())) {
-            return oneByOne();
-        }
+    if (span < 16 || height < 16) return oneByOne();
+    int64_t nx0 = INT64_MAX, ny0 = INT64_MAX, nx1 = 0, ny1 = 0;
+    for (const BlitRun& r : runs) {
+        nx0 = std::min<int64_t>(nx0, r.srcX);
+        nx1 = std::max<int64_t>(nx1, int64_t{r.srcX} + r.width);
+        ny0 = std::min<int64_t>(ny0, r.srcY);
+        ny1 = std::max<int64_t>(ny1, int64_t{r.srcY} + height);
     }
-    RunRowsPortable(surface, orientation, destY, atlas.GetBits(), atlasW, plan, height, keyByte);
+    const AtlasBits bits(atlas);
+    const TurnedRegion* turned = TurnedFor(atlas, bits, nx0, ny0, nx1, ny1);
+    if (turned == nullptr) return oneByOne();
+    TurnedRuns(surface, orientation, destY, *turned, runs, height, static_cast<uint8_t>(key));
 }

@@ -56,8 +56,10 @@ struct BlitRun {
 // Keyed copies of `height` rows of every run, to surface rows destY on: the
 // picture one BlitKeyed per run, in order, draws. Runs that stand side by side
 // in the surface (each starting at or after the end of the one before) and lie
-// wholly inside the surface and the atlas are copied a surface row at a time,
-// which is how the outside view's sheared columns become cheap.
+// wholly inside the surface and the atlas, 16 rows or more, are copied
+// through a turned copy of the atlas (columns stored as rows) that each thread
+// keeps, in tiles of 16 rows: that is how the outside view's sheared columns
+// become cheap. The first such copy from a part of an atlas turns that part.
 void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibImage& atlas,
                    std::span<const BlitRun> runs, uint32_t height, int32_t key);
 

@@ -277,6 +277,51 @@ TEST_P(Blit, RunsDrawWhatOneCopyPerRunDraws) {
     }
 }
 
+// Sheared copies one after another, as a view drifting over several atlases
+// makes them: from two atlases of one size and one cut short, moving sideways
+// and up and down by small steps and by large ones, tall and short, and one
+// reading from so far apart that it goes run by run.
+TEST_P(Blit, DriftingShearedCopiesDrawWhatOneCopyPerRunDraws) {
+    BitmapOptions cut;
+    cut.keepBytes = 14 + 40 + 1024 + static_cast<size_t>(kAtlasWidth) * 1200;  // rows 800..1999 as seen
+    const auto cutBytes = MakeBitmapBytes(kAtlasWidth, kAtlasHeight, 8, cut);
+    BitmapOptions other;
+    other.pixel = [](int x, int y) { return static_cast<uint8_t>((x * 11 + y * 7) % 23 == 0 ? 95 : (x ^ y) % 251); };
+    const auto otherBytes = MakeBitmapBytes(kAtlasWidth, kAtlasHeight, 8, other);
+    const CDibImage cutAtlas(cutBytes.data(), cutBytes.size()), otherAtlas(otherBytes.data(), otherBytes.size());
+    ASSERT_TRUE(cutAtlas.IsLoaded() && otherAtlas.IsLoaded());
+    const CDibImage* atlases[] = {&atlas(), &otherAtlas, &cutAtlas};
+    const int32_t firstRow[] = {0, 0, 800};
+    ClassicRand rand;
+    for (const int orientation : {kTopDown, kBottomUp}) {
+        Surface want = FreshSurface(orientation), got = want;
+        int32_t baseX = 0, baseY = 900;
+        for (int i = 0; i < 60; ++i) {
+            const size_t which = static_cast<size_t>(rand.Next()) % 3;
+            const auto height = static_cast<uint32_t>(i % 4 == 0 ? 16 + rand.Next() % 8 : 16 + rand.Next() % 300);
+            const int32_t step = (i % 5 == 0) ? 400 : 3;  // now and then a jump
+            baseX = (baseX + step * (rand.Next() % 3 - 1) + 2600) % 2600;
+            baseY = std::clamp(baseY + step / 3 * (rand.Next() % 3 - 1), firstRow[which] + 300, 1400);
+            const int32_t slope = rand.Next() % 2 == 0 ? 1 : -1;
+            const bool farApart = i == 30;
+            std::vector<BlitRun> runs;
+            for (int32_t x = 0, y = baseY; x < 600;) {
+                const auto w = static_cast<uint32_t>(1 + rand.Next() % 4);
+                runs.push_back({x, farApart ? (x * 5) % 3000 : baseX + x, farApart ? (x % 2) * 1500 : y, w});
+                x += static_cast<int32_t>(w);
+                y += slope;
+            }
+            const int32_t key = (i % 3 == 0) ? 95 : AtlasPattern(baseX + 7, baseY + 3);
+            const int32_t destY = std::min<int32_t>(rand.Next() % 200, kSurfaceHeight - static_cast<int32_t>(height));
+            for (const BlitRun& r : runs)
+                BlitKeyed(want.data(), orientation, r.destX, destY, *atlases[which], r.srcX, r.srcY, r.width, height, key);
+            BlitKeyedRuns(got.data(), orientation, destY, *atlases[which], runs, height, key);
+            ASSERT_TRUE(got == want) << "copy " << i << " from atlas " << which << ", " << runs.size() << " runs of "
+                                     << height << " rows from (" << baseX << ", " << baseY << ")";
+        }
+    }
+}
+
 // Wide keyed copies on atlases whose key pixels lie in a few places only, so
 // that rows mix blocks with and without them: two atlases of one size with
 // different pictures drawn from in turn, more atlas and key pairs than the
