@@ -27,13 +27,13 @@ int FirstDifference(const uint8_t* a, const uint8_t* b, int size) {
     return i;
 }
 
-// One past the last n with a[n] != b[n] (b null: with a[n] != 0); there must be one.
+// One past the last n with a[n] != b[n]; there must be one.
 int EndOfDifference(const uint8_t* a, const uint8_t* b, int size) {
     int end = size;
     for (; end >= 8; end -= 8) {
-        if (const uint64_t x = Word(a + end - 8) ^ (b ? Word(b + end - 8) : 0)) return end - std::countl_zero(x) / 8;
+        if (const uint64_t x = Word(a + end - 8) ^ Word(b + end - 8)) return end - std::countl_zero(x) / 8;
     }
-    while (a[end - 1] == (b ? b[end - 1] : 0)) --end;
+    while (a[end - 1] == b[end - 1]) --end;
     return end;
 }
 
@@ -69,16 +69,22 @@ void WindowPicture::ShowUnchanged(const uint8_t* surfaceBits, int orientation, i
 }
 
 void WindowPicture::ClearLines(int y, int w) {
-    // Most pictures have no line over them: then there is none to find.
-    if (linesLit_ == 0) return;
+    // Most rows have no line over them: then there is none to find.
+    RowLines& row = rowLines_[static_cast<size_t>(y)];
+    if (row.count == 0 || row.from >= w) return;
     uint8_t* line = &line_[Offset(0, y)];
-    if (const void* lit = std::memchr(line, 1, static_cast<size_t>(w))) {
-        const int first = static_cast<int>(static_cast<const uint8_t*>(lit) - line);
-        const int last = EndOfDifference(line, nullptr, w);
-        linesLit_ -= static_cast<int>(std::count(line + first, line + last, uint8_t{1}));
-        std::memset(line + first, 0, static_cast<size_t>(last - first));
-        MarkDirty(first, last, y);
+    const int first = row.from, last = std::min<int>(row.to, w);
+    const auto cleared = static_cast<uint16_t>(std::count(line + first, line + last, uint8_t{1}));
+    std::memset(line + first, 0, static_cast<size_t>(last - first));
+    linesLit_ -= cleared;
+    row.count = static_cast<uint16_t>(row.count - cleared);
+    if (row.count == 0) {
+        row = RowLines{};
+    } else {
+        // What is left lies right of the part shown.
+        row.from = static_cast<uint16_t>(static_cast<const uint8_t*>(std::memchr(line + last, 1, static_cast<size_t>(row.to - last))) - line);
     }
+    MarkDirty(first, last, y);
 }
 
 void WindowPicture::MarkDirty(int x0, int x1, int y) {
@@ -96,6 +102,10 @@ void WindowPicture::Blacken(int x, int y) {
     if (line_[Offset(x, y)] == 1) return;
     line_[Offset(x, y)] = 1;
     ++linesLit_;
+    RowLines& row = rowLines_[static_cast<size_t>(y)];
+    row.from = static_cast<uint16_t>(row.count == 0 ? x : std::min<int>(row.from, x));
+    row.to = static_cast<uint16_t>(row.count == 0 ? x + 1 : std::max<int>(row.to, x + 1));
+    ++row.count;
     MarkDirty(x, x + 1, y);
 }
 

@@ -83,6 +83,12 @@ private:
     std::array<uint8_t, kWidth * kHeight> line_{};
     PictureRect dirty_{0, 0, kWidth, kHeight};
     int linesLit_ = 0;  // pixels set in line_
+    // Per row: how many are set, and from which column to which (one past):
+    // rows no line crosses are passed over without a look.
+    struct RowLines {
+        uint16_t count = 0, from = 0, to = 0;
+    };
+    std::array<RowLines, kHeight> rowLines_{};
     // What the last Show copied from.
     struct Source {
         const uint8_t* bits = nullptr;
