@@ -206,36 +206,9 @@ inline void SixteenSteps(const uint8_t* dst, size_t width, StepFn step) {
     if (j < width) step(width - 16);
 }
 
-#if AVELUNE_BLIT_AVX512
-// Plain copies in 32-byte steps where the processor has AVX2 (most that lack
-// AVX-512 do): the store is what a plain copy waits for, and this halves them.
-__attribute__((target("avx2"))) void CopyRowAvx2(uint8_t* dst, const uint8_t* src, size_t width) {
-    // (A lambda would not take the function's target.) The first step, then
-    // steps from the next 32-byte boundary, then one that ends with the row.
-    size_t j = 0, next = 32 - (reinterpret_cast<uintptr_t>(dst) & 31);
-    for (;;) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + j), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + j)));
-        if (next >= width) break;
-        j = next + 32 <= width ? next : width - 32;
-        next = j + 32;
-    }
-}
-const bool kHasAvx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}();
-#endif
-
-__attribute__((always_inline)) inline void CopyRowPortable(uint8_t* dst, const uint8_t* src, size_t width) {
-    if (width < 16) {
-        std::memcpy(dst, src, width);
-        return;
-    }
-#if AVELUNE_BLIT_AVX512
-    if (width >= 32 && kHasAvx2) return CopyRowAvx2(dst, src, width);
-#endif
-    SixteenSteps(dst, width, [&](size_t j) { Store16(dst + j, Load16(src + j)); });
-}
+// A span with no key pixel. The C library's copy measured faster than any
+// loop of ours on rows of the panel's width.
+inline void CopyRowPortable(uint8_t* dst, const uint8_t* src, size_t width) { std::memcpy(dst, src, width); }
 
 // 0xFF in every byte of v that equals the key byte repeated in `keys`, 0 elsewhere.
 template <typename W>
