@@ -229,8 +229,8 @@ TEST(DesktopWindowPicture, AnUnchangedShowEndsAsAFullOne) {
         EXPECT_TRUE(full == unchanged);
         EXPECT_EQ(full.TakeDirty(), unchanged.TakeDirty());
     }
-    // Single changed pixels at each place in a word and a row.
-    for (const int x : {0, 1, 7, 8, 9, 300, 623, 624, 630, 631}) {
+    // Single changed pixels at each place in a word, a chunk and a row.
+    for (const int x : {0, 1, 7, 8, 9, 31, 32, 300, 599, 600, 623, 624, 630, 631}) {
         WindowPicture p;
         p.Show(first.data(), kTopDown, 632, 440);
         p.TakeDirty();
