@@ -34,10 +34,11 @@ void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t
 }
 
 void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key) {
-    // The outside view changes with every picture: never held.
+    // The outside view changes with every picture: never held, and listed
+    // by the rows it covers only, as a copy that matches no other.
     StopHolding();
     surfaceDrawn_ = true;
-    repeatable_ = false;
+    copies_.push_back({0, destY, 0, 0, 0, height, kRunsCopy});
     ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, destY, *atlas_, runs, height, key);
 }
 
@@ -91,8 +92,11 @@ void CAveluneView::ShowSurface(int width, int height) {
     holding_ = false;
     held_ = 0;
     // Some pages are shown many times over without a change between.
-    if (!surfaceDrawn_ && width == shownWidth_ && height == shownHeight_) {
+    const bool sameSize = width == shownWidth_ && height == shownHeight_;
+    if (!surfaceDrawn_ && sameSize) {
         host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
+    } else if (sameSize && repeatable_) {
+        host_.ShowSurfaceRows(surface_.data(), surfaceOrientation_, width, height, RowsThatMayDiffer());
     } else {
         host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
     }
@@ -109,6 +113,29 @@ void CAveluneView::ShowSurface(int width, int height) {
     copies_.clear();
     repeatable_ = true;
     holding_ = !lastCopies_.empty();
+}
+
+SurfaceRows CAveluneView::RowsThatMayDiffer() const {
+    // The copies since the last show were all the changes. Each pixel ends
+    // as the last copy covering it left it, so where the same copies cover a
+    // pixel, in the same order, as those that made the picture shown
+    // (lastCopies_, or none), it is as shown: only the rows of copies that
+    // differ, in either list, can have changed.
+    SurfaceRows rows;
+    const auto mark = [&rows](const SurfaceCopy& c) {
+        const int64_t top = std::max<int64_t>(0, c.destY);
+        const int64_t end = std::min<int64_t>(kSurfaceHeight, int64_t{c.destY} + c.height);
+        for (int64_t y = top; y < end; ++y) rows.set(static_cast<size_t>(y));
+    };
+    const size_t both = std::min(copies_.size(), lastCopies_.size());
+    for (size_t i = 0; i < both; ++i) {
+        if (copies_[i] == lastCopies_[i] && copies_[i].key != kRunsCopy) continue;
+        mark(copies_[i]);
+        mark(lastCopies_[i]);
+    }
+    for (size_t i = both; i < copies_.size(); ++i) mark(copies_[i]);
+    for (size_t i = both; i < lastCopies_.size(); ++i) mark(lastCopies_[i]);
+    return rows;
 }
 
 void CAveluneView::Present(int width, int height) {

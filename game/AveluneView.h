@@ -125,9 +125,11 @@ private:
     struct SurfaceCopy {
         int32_t destX, destY, srcX, srcY;
         uint32_t width, height;
-        int32_t key;  // kOpaque: an opaque copy
+        int32_t key;  // kOpaque: an opaque copy; kRunsCopy: sheared runs over these rows
         friend bool operator==(const SurfaceCopy&, const SurfaceCopy&) = default;
     };
+    static constexpr int32_t kRunsCopy = -2;
+    SurfaceRows RowsThatMayDiffer() const;  // at a show, against the picture last shown
     void Copy(const SurfaceCopy& c);     // asks for it: made now, or held while it repeats the last picture's
     void Make(const SurfaceCopy& c) const;
     void MakeHeldCopies() const;         // before a read: makes any held copies

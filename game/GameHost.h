@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "gfx/Blit.h"
 #include "gfx/Color.h"
 
 class GameHost {
@@ -36,6 +37,14 @@ public:
     // ShowSurface of this size: the window is to show it again just as then
     // (over any line drawn since), and a host may skip comparing it.
     virtual void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) {
+        ShowSurface(surfaceBits, orientation, width, height);
+    }
+    // The same again, when the surface can differ from the one last shown
+    // at this size only in the rows set in `rows` (row y as seen, from the
+    // top); a host may compare only those.
+    virtual void ShowSurfaceRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                                 const SurfaceRows& rows) {
+        (void)rows;
         ShowSurface(surfaceBits, orientation, width, height);
     }
     // A solid black one-pixel line on the window from (x0, y0) up to but not

@@ -7,6 +7,7 @@
 // to the surface, so no caller can make it read or write outside them.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,6 +16,8 @@ class CDibImage;
 
 constexpr int kSurfaceWidth = 640;
 constexpr int kSurfaceHeight = 480;
+// A set of surface rows, row y as seen (from the top).
+using SurfaceRows = std::bitset<480>;
 // -1: surface memory rows run top-down; any other value: bottom-up.
 constexpr int kTopDown = -1;
 constexpr int kBottomUp = 1;

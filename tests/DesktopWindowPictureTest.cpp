@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <vector>
 
+#include "game/ClassicRand.h"
 #include "gfx/AtlasCatalogue.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/common/WindowPicture.h"
@@ -97,6 +99,48 @@ TEST(DesktopWindowPicture, LinesLieOnTopUntilACopyCoversThem) {
     picture.Show(surface.data(), kTopDown, 640, 480);
     EXPECT_FALSE(picture.IsLine(635, 300));
     EXPECT_FALSE(picture.IsLine(10, 444));
+}
+
+// Lines drawn and shows of several sizes in turn, against the mask kept
+// pixel by pixel: a show removes exactly the line pixels inside it, keeps
+// those beyond it for a later, larger show, and marks changed exactly the
+// rows and columns it cleared.
+TEST(DesktopWindowPicture, ShowsOfAnySizeRemoveExactlyTheLinesInside) {
+    const auto surface = PatternSurface(kTopDown, 1);
+    WindowPicture picture;
+    picture.Show(surface.data(), kTopDown, 640, 480);
+    std::vector<bool> lit(640 * 480);
+    const std::pair<int, int> sizes[] = {{632, 440}, {640, 480}, {300, 200}, {639, 1}, {1, 479}};
+    ClassicRand rand;
+    for (int round = 0; round < 40; ++round) {
+        for (int n = rand.Next() % 4; n >= 0; --n) {
+            WindowPicture alone;  // which pixels this line lights
+            const int x0 = rand.Next() % 700 - 30, y0 = rand.Next() % 520 - 20;
+            const int x1 = rand.Next() % 700 - 30, y1 = rand.Next() % 520 - 20;
+            alone.DrawBlackLine(x0, y0, x1, y1);
+            picture.DrawBlackLine(x0, y0, x1, y1);
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) lit[y * 640 + x] = lit[y * 640 + x] || alone.IsLine(x, y);
+        }
+        picture.TakeDirty();
+        const auto [w, h] = sizes[rand.Next() % std::size(sizes)];
+        picture.Show(surface.data(), kTopDown, w, h);
+        PictureRect cleared;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                if (!lit[y * 640 + x]) continue;
+                lit[y * 640 + x] = false;
+                cleared = cleared.empty() ? PictureRect{x, y, x + 1, y + 1}
+                                          : PictureRect{std::min(cleared.x0, x), std::min(cleared.y0, y),
+                                                        std::max(cleared.x1, x + 1), std::max(cleared.y1, y + 1)};
+            }
+        }
+        int wrong = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) wrong += picture.IsLine(x, y) != lit[y * 640 + x];
+        ASSERT_EQ(wrong, 0) << "round " << round << ", show " << w << " x " << h;
+        ASSERT_EQ(picture.TakeDirty(), cleared) << "round " << round << ", show " << w << " x " << h;
+    }
 }
 
 TEST(DesktopWindowPicture, LinesLightTheSamePixelsAsTheHeadlessWindow) {

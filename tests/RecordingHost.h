@@ -40,6 +40,11 @@ public:
         HeadlessHost::ShowSurfaceUnchanged(bits, orientation, width, height);
         if (keepFrames) frames.push_back(WindowPixels());
     }
+    void ShowSurfaceRows(const uint8_t* bits, int orientation, int width, int height, const SurfaceRows& rows) override {
+        calls.push_back("show " + std::to_string(width) + "x" + std::to_string(height));
+        HeadlessHost::ShowSurfaceRows(bits, orientation, width, height, rows);
+        if (keepFrames) frames.push_back(WindowPixels());
+    }
     void PostQuit() override {
         calls.push_back("quit");
         HeadlessHost::PostQuit();

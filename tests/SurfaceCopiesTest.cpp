@@ -14,14 +14,24 @@
 
 namespace {
 
-// Counts the shows the view called unchanged.
+// Counts the shows the view called unchanged, and the rows it said the last
+// show could differ in (-1: it said nothing).
 class CountingHost : public HeadlessHost {
 public:
+    void ShowSurface(const uint8_t* bits, int orientation, int width, int height) override {
+        rows = -1;
+        HeadlessHost::ShowSurface(bits, orientation, width, height);
+    }
     void ShowSurfaceUnchanged(const uint8_t* bits, int orientation, int width, int height) override {
         ++unchanged;
+        rows = 0;
         HeadlessHost::ShowSurfaceUnchanged(bits, orientation, width, height);
     }
-    int unchanged = 0;
+    void ShowSurfaceRows(const uint8_t* bits, int orientation, int width, int height, const SurfaceRows& r) override {
+        rows = static_cast<int>(r.count());
+        HeadlessHost::ShowSurfaceRows(bits, orientation, width, height, r);
+    }
+    int unchanged = 0, rows = -1;
 };
 
 struct CopyCall {
@@ -39,14 +49,16 @@ const CopyCall kCopies[] = {
 
 // 'A'..'D': a copy; 'S': show 632 x 440; 'L': show 640 x 480; 'R': read a
 // pixel of each copy's corner; 'W': write a pixel through surfaceBits;
-// 'V': a run copy.
-void Play(const std::string& steps, int expectUnchanged) {
+// 'V', 'U': run copies over rows 300..319 and 100..129. After the last show,
+// `expectRows` (unless -2) is what the host was told could differ then.
+void Play(const std::string& steps, int expectUnchanged, int expectRows = -2) {
     SCOPED_TRACE(steps);
     CountingHost host;
     auto view = MakeTestView(host);
     std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> want{};
     const int orientation = view->surfaceOrientation();
     const BlitRun runs[] = {{10, 500, 1700, 30}, {40, 530, 1701, 30}};
+    const BlitRun otherRuns[] = {{200, 900, 1500, 20}, {220, 920, 1499, 20}};
     for (const char step : steps) {
         if (step >= 'A' && step <= 'D') {
             const CopyCall& c = kCopies[step - 'A'];
@@ -77,9 +89,15 @@ void Play(const std::string& steps, int expectUnchanged) {
         } else if (step == 'V') {
             view->BlitKeyedRuns(runs, 300, 20, 95);
             BlitKeyedRuns(want.data(), orientation, 300, view->atlas(), runs, 20, 95);
+        } else if (step == 'U') {
+            view->BlitKeyedRuns(otherRuns, 100, 30, 17);
+            BlitKeyedRuns(want.data(), orientation, 100, view->atlas(), otherRuns, 30, 17);
         }
     }
     EXPECT_EQ(host.unchanged, expectUnchanged);
+    if (expectRows != -2) {
+        EXPECT_EQ(host.rows, expectRows);
+    }
 }
 
 TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
@@ -105,6 +123,29 @@ TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
         {"ABCS" "RABCS", 1},             // a read first: nothing held yet, holding goes on
     };
     for (const Case& c : cases) Play(c.steps, c.unchanged);
+}
+
+// A show after copies that were all the surface's changes tells the host the
+// rows they can have changed: those of the copies that differ, in either list,
+// from the ones that made the picture shown. The window is checked against
+// copies made at once, as above.
+TEST(SurfaceCopies, AShowNamesOnlyTheRowsOfCopiesThatDiffer) {
+    struct Case {
+        const char* steps;
+        int rows;  // at the last show; -1: compared in full
+    };
+    const Case cases[] = {
+        {"ABCS" "ABDS", 200 + 80},        // C (rows 90..289) left out for D (rows 400..479 of the surface)
+        {"ABCVS" "ABCVS", 20},            // the same copies around the run copy: its rows
+        {"ABVS" "ABUS", 20 + 30},         // run copies elsewhere: both lists' rows
+        {"AVS" "ABVS", 150 + 20},         // one more: from there on, both lists' rows
+        {"ABCS" "ABS", 200},              // one fewer
+        {"ABCWS" "ABCS", 440},            // after a write the picture shown was no copies' own
+        {"ABCS" "ABCWS", -1},             // a write: in full
+        {"ABCS" "ABCL", -1},              // another size: in full
+        {"BS" "AS", 440},                 // nothing alike
+    };
+    for (const Case& c : cases) Play(c.steps, 0, c.rows);
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ public:
     void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) override {
         picture_.ShowUnchanged(surfaceBits, orientation, width, height);
     }
+    void ShowSurfaceRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                         const SurfaceRows& rows) override {
+        picture_.ShowRows(surfaceBits, orientation, width, height, rows);
+    }
     void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
     void PostQuit() override { quitRequested_ = true; }
     int Rand() override { return rand_.Next(); }

@@ -47,6 +47,17 @@ int EndOfDifference(const uint8_t* a, const uint8_t* b, int size) {
 }  // namespace
 
 void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width, int height) {
+    CopyRows(surfaceBits, orientation, width, height, nullptr);
+}
+
+void WindowPicture::ShowRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                             const SurfaceRows& rows) {
+    if (shown_ != Source{surfaceBits, orientation, width, height}) return Show(surfaceBits, orientation, width, height);
+    CopyRows(surfaceBits, orientation, width, height, &rows);
+}
+
+void WindowPicture::CopyRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                             const SurfaceRows* rows) {
     // What lies beyond the window is clipped, as the window system clips it.
     const int w = std::clamp(width, 0, kWidth);
     const int h = std::clamp(height, 0, kHeight);
@@ -57,7 +68,7 @@ void WindowPicture::Show(const uint8_t* surfaceBits, int orientation, int width,
         const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
         const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth;
         uint8_t* to = &index_[Offset(0, y)];
-        if (std::memcmp(to, from, static_cast<size_t>(w)) != 0) {
+        if ((rows == nullptr || rows->test(static_cast<size_t>(y))) && std::memcmp(to, from, static_cast<size_t>(w)) != 0) {
             const int first = FirstDifference(to, from, w);
             const int last = EndOfDifference(to, from, w);
             std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
@@ -80,7 +91,13 @@ void WindowPicture::ClearLines(int y, int w) {
     RowLines& row = rowLines_[static_cast<size_t>(y)];
     if (row.count == 0 || row.from >= w) return;
     uint8_t* line = &line_[Offset(0, y)];
-    const int first = row.from, last = std::min<int>(row.to, w);
+    const int first = row.from;
+    int last = std::min<int>(row.to, w);
+    // Lines go on past the part shown: the changed span ends at the last
+    // pixel cleared.
+    if (row.to > w) {
+        while (line[last - 1] == 0) --last;
+    }
     const auto cleared = static_cast<uint16_t>(std::count(line + first, line + last, uint8_t{1}));
     std::memset(line + first, 0, static_cast<size_t>(last - first));
     linesLit_ -= cleared;

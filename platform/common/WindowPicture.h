@@ -38,6 +38,10 @@ public:
     // took from it: only the lines drawn since are removed. A Show with other
     // arguments than the last is made in full.
     void ShowUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height);
+    // The same, where the caller knows the surface can differ from what the
+    // last Show took from it only in `rows` (as seen): only they are
+    // compared. A Show with other arguments than the last is made in full.
+    void ShowRows(const uint8_t* surfaceBits, int orientation, int width, int height, const SurfaceRows& rows);
     // A one-pixel black line from (x0, y0) up to but not including (x1, y1),
     // lit as the window system lights it: one pixel per step along the longer
     // axis, the nearest to the true line, halves rounded away from the start.
@@ -77,6 +81,8 @@ private:
     void Blacken(int x, int y);
     void MarkDirty(int x0, int x1, int y);  // x0 <= x < x1 on row y
     void ClearLines(int y, int width);      // on row y, x < width
+    // Show comparing only `rows` (all when null).
+    void CopyRows(const uint8_t* surfaceBits, int orientation, int width, int height, const SurfaceRows* rows);
 
     // Rows start on cache lines, as the game's surface rows do: whole-line copies.
     alignas(64) std::array<uint8_t, kWidth * kHeight> index_{};

@@ -26,6 +26,12 @@ void HeadlessHost::ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientat
     window_.ShowUnchanged(surfaceBits, orientation, width, height);
 }
 
+void HeadlessHost::ShowSurfaceRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                                   const SurfaceRows& rows) {
+    ++surfaceShows_;
+    window_.ShowRows(surfaceBits, orientation, width, height, rows);
+}
+
 void HeadlessHost::DrawBlackLine(int x0, int y0, int x1, int y1) {
     window_.DrawBlackLine(x0, y0, x1, y1);
 }

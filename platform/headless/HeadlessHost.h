@@ -28,6 +28,8 @@ public:
     void RealizePalette(const PaletteColors& palette) override;
     void ShowSurface(const uint8_t* surfaceBits, int orientation, int width, int height) override;
     void ShowSurfaceUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height) override;
+    void ShowSurfaceRows(const uint8_t* surfaceBits, int orientation, int width, int height,
+                         const SurfaceRows& rows) override;
     void DrawBlackLine(int x0, int y0, int x1, int y1) override;
     void PostQuit() override { quitRequested_ = true; }
     void StartSound(const std::string& fileName) override { soundsStarted_.push_back(fileName); }
