@@ -441,6 +441,7 @@ const TurnedRegion* TurnedFor(const CDibImage& image, const AtlasBits& atlas, in
     const auto size = static_cast<size_t>((t.x1 - t.x0) * t.height());
     if (size > t.capacity) {
         t.bytes.reset();  // the old block goes before the new one comes
+        t.capacity = 0;
         t.bytes.reset(new uint8_t[size]);
         t.capacity = size;
     }
