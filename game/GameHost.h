@@ -40,8 +40,8 @@ public:
         ShowSurface(surfaceBits, orientation, width, height);
     }
     // The same again, when the surface can differ from the one last shown
-    // at this size only in the rows set in `rows` (row y as seen, from the
-    // top); a host may compare only those.
+    // at this size only in the columns `rows` names in each row (row y as
+    // seen, from the top); a host may compare only those.
     virtual void ShowSurfaceRows(const uint8_t* surfaceBits, int orientation, int width, int height,
                                  const SurfaceRows& rows) {
         (void)rows;

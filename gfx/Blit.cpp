@@ -560,6 +560,24 @@ void TurnedRuns(uint8_t* surface, int orientation, int32_t destY, const TurnedRe
 
 }  // namespace
 
+void SurfaceRows::Add(int top, int bottom, int left, int right) {
+    left = std::clamp(left, 0, kSurfaceWidth);
+    right = std::clamp(right, 0, kSurfaceWidth);
+    if (left >= right) return;
+    const auto l = static_cast<uint16_t>(left), r = static_cast<uint16_t>(right);
+    for (int y = std::max(top, 0); y < std::min(bottom, kSurfaceHeight); ++y) {
+        const auto i = static_cast<size_t>(y);
+        from_[i] = std::min(from_[i], l);
+        to_[i] = std::max(to_[i], r);
+    }
+}
+
+size_t SurfaceRows::count() const {
+    size_t n = 0;
+    for (size_t y = 0; y < from_.size(); ++y) n += test(y) ? 1 : 0;
+    return n;
+}
+
 void SetBlitPath(BlitPath path) { gPortableAsked = path == BlitPath::Portable; }
 
 BlitPath CurrentBlitPath() { return UseAvx512() ? BlitPath::Fastest : BlitPath::Portable; }

@@ -7,7 +7,7 @@
 // to the surface, so no caller can make it read or write outside them.
 #pragma once
 
-#include <bitset>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -16,8 +16,28 @@ class CDibImage;
 
 constexpr int kSurfaceWidth = 640;
 constexpr int kSurfaceHeight = 480;
-// A set of surface rows, row y as seen (from the top).
-using SurfaceRows = std::bitset<480>;
+// Parts of surface rows: for each row y as seen (from the top), the columns
+// From(y) up to To(y), if any.
+class SurfaceRows {
+public:
+    SurfaceRows() { reset(); }
+    // Rows top..bottom-1 gain columns left..right-1: each keeps one span,
+    // around what it had and these. Clipped to the surface.
+    void Add(int top, int bottom, int left, int right);
+    // Whole rows, as a set of rows.
+    void set(size_t y) { Add(static_cast<int>(y), static_cast<int>(y) + 1, 0, 640); }
+    bool test(size_t y) const { return y < from_.size() && from_[y] < to_[y]; }
+    int From(size_t y) const { return from_[y]; }
+    int To(size_t y) const { return to_[y]; }
+    size_t count() const;  // rows with columns
+    void reset() {
+        from_.fill(640);
+        to_.fill(0);
+    }
+
+private:
+    std::array<uint16_t, 480> from_, to_;
+};
 // -1: surface memory rows run top-down; any other value: bottom-up.
 constexpr int kTopDown = -1;
 constexpr int kBottomUp = 1;

@@ -21,15 +21,15 @@ uint64_t Word(const uint8_t* p) {
 // hundreds of equal bytes on either side of what changed.
 constexpr int kChunk = 32;
 
-// The first n with a[n] != b[n], a chunk and then a word at a time; both must
-// differ somewhere.
+// The first n with a[n] != b[n], a chunk and then a word at a time; size
+// where they are the same.
 int FirstDifference(const uint8_t* a, const uint8_t* b, int size) {
     int i = 0;
     while (i + kChunk <= size && std::memcmp(a + i, b + i, kChunk) == 0) i += kChunk;
     for (; i + 8 <= size; i += 8) {
         if (const uint64_t x = Word(a + i) ^ Word(b + i)) return i + std::countr_zero(x) / 8;
     }
-    while (a[i] == b[i]) ++i;
+    while (i < size && a[i] == b[i]) ++i;
     return i;
 }
 
@@ -64,15 +64,18 @@ void WindowPicture::CopyRows(const uint8_t* surfaceBits, int orientation, int wi
     // Only a picture that differs from the one shown counts as a change: the
     // game shows the same picture many times over, and an unchanged picture
     // must cost the window no redraw.
+    // Where rows are named, only their columns are compared.
     for (int y = 0; y < h; ++y) {
         const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
-        const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth;
-        uint8_t* to = &index_[Offset(0, y)];
-        if ((rows == nullptr || rows->test(static_cast<size_t>(y))) && std::memcmp(to, from, static_cast<size_t>(w)) != 0) {
-            const int first = FirstDifference(to, from, w);
-            const int last = EndOfDifference(to, from, w);
+        const int begin = (rows == nullptr) ? 0 : std::min(rows->From(static_cast<size_t>(y)), w);
+        const int end = (rows == nullptr) ? w : std::min(rows->To(static_cast<size_t>(y)), w);
+        const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth + begin;
+        uint8_t* to = &index_[Offset(begin, y)];
+        const int first = (begin < end) ? FirstDifference(to, from, end - begin) : 0;
+        if (first < end - begin) {
+            const int last = EndOfDifference(to, from, end - begin);
             std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
-            MarkDirty(first, last, y);
+            MarkDirty(begin + first, begin + last, y);
         }
         ClearLines(y, w);
     }
@@ -98,7 +101,8 @@ void WindowPicture::ClearLines(int y, int w) {
     if (row.to > w) {
         while (line[last - 1] == 0) --last;
     }
-    const auto cleared = static_cast<uint16_t>(std::count(line + first, line + last, uint8_t{1}));
+    // All of the row's line pixels lie in the part shown, or they are counted.
+    const auto cleared = (row.to <= w) ? row.count : static_cast<uint16_t>(std::count(line + first, line + last, uint8_t{1}));
     std::memset(line + first, 0, static_cast<size_t>(last - first));
     linesLit_ -= cleared;
     row.count = static_cast<uint16_t>(row.count - cleared);

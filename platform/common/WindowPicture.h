@@ -39,8 +39,9 @@ public:
     // arguments than the last is made in full.
     void ShowUnchanged(const uint8_t* surfaceBits, int orientation, int width, int height);
     // The same, where the caller knows the surface can differ from what the
-    // last Show took from it only in `rows` (as seen): only they are
-    // compared. A Show with other arguments than the last is made in full.
+    // last Show took from it only in the columns `rows` names in each row
+    // (as seen): only they are compared. A Show with other arguments than
+    // the last is made in full.
     void ShowRows(const uint8_t* surfaceBits, int orientation, int width, int height, const SurfaceRows& rows);
     // A one-pixel black line from (x0, y0) up to but not including (x1, y1),
     // lit as the window system lights it: one pixel per step along the longer
