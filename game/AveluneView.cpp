@@ -1,5 +1,9 @@
 #include "game/AveluneView.h"
 
+#include <algorithm>
+#include <bit>
+#include <climits>
+
 #include "gfx/Palette.h"
 
 CAveluneView::CAveluneView(GameHost& host, std::unique_ptr<CDibImage> atlas)
@@ -34,12 +38,22 @@ void CAveluneView::BlitKeyed(int32_t destX, int32_t destY, int32_t srcX, int32_t
 }
 
 void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, uint32_t height, int32_t key) {
-    // The outside view changes with every picture: never held, and listed
-    // by the rows it covers only, as a copy that matches no other.
-    StopHolding();
-    surfaceDrawn_ = true;
-    copies_.push_back({0, destY, 0, 0, 0, height, kRunsCopy});
-    ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, destY, *atlas_, runs, height, key);
+    // Listed by the columns and rows its runs cover, as a copy that matches
+    // no other: the outside view changes with every picture.
+    int64_t left = kSurfaceWidth, right = 0;
+    for (const BlitRun& r : runs) {
+        left = std::min(left, std::clamp<int64_t>(r.destX, 0, kSurfaceWidth));
+        right = std::max(right, std::clamp<int64_t>(int64_t{r.destX} + r.width, 0, kSurfaceWidth));
+    }
+    if (right < left) right = left = 0;
+    SurfaceCopy c{static_cast<int32_t>(left), destY, key, 0, static_cast<uint32_t>(right - left), height, kRunsCopy};
+    if (waiting_ && runs_.size() + runs.size() > kRunsMost) MakeWaitingCopies();
+    if (waiting_) {
+        c.firstRun = static_cast<uint32_t>(runs_.size());
+        c.runCount = static_cast<uint32_t>(runs.size());
+        runs_.insert(runs_.end(), runs.begin(), runs.end());
+    }
+    Copy(c, runs);
 }
 
 void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
@@ -47,95 +61,213 @@ void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_
     Copy({destX, destY, srcX, srcY, width, height, kOpaque});
 }
 
-void CAveluneView::Copy(const SurfaceCopy& c) {
-    copies_.push_back(c);
-    if (holding_) {
-        if (held_ < lastCopies_.size() && lastCopies_[held_] == c) {
-            ++held_;
-            return;
-        }
-        StopHolding();
+void CAveluneView::Copy(const SurfaceCopy& c, std::span<const BlitRun> runs) {
+    if (repeatable_ && copies_.size() == kCopiesMost) {
+        // So many copies between two shows are no page drawn again each
+        // tick: they are made, and no longer listed.
+        MakeWaitingCopies();
+        waiting_ = false;
+        repeatable_ = false;
+        copies_.clear();
     }
-    Make(c);
+    if (repeatable_) copies_.push_back(c);
+    if (waiting_) return;
+    if (c.key == kRunsCopy) {
+        surfaceDrawn_ = true;
+        ::BlitKeyedRuns(surface_.data(), surfaceOrientation_, c.destY, *atlas_, runs, c.height, c.srcX);
+    } else {
+        Make(c);
+    }
 }
 
 void CAveluneView::Make(const SurfaceCopy& c) const {
     surfaceDrawn_ = true;
     uint8_t* bits = surface_.data();
-    if (c.key == kOpaque) {
+    if (c.key == kRunsCopy) {
+        const std::span<const BlitRun> runs(runs_.data() + c.firstRun, c.runCount);
+        ::BlitKeyedRuns(bits, surfaceOrientation_, c.destY, *atlas_, runs, c.height, c.srcX);
+    } else if (c.key == kOpaque) {
         ::BlitOpaque(bits, surfaceOrientation_, c.destX, c.destY, *atlas_, c.srcX, c.srcY, c.width, c.height);
     } else {
         ::BlitKeyed(bits, surfaceOrientation_, c.destX, c.destY, *atlas_, c.srcX, c.srcY, c.width, c.height, c.key);
     }
 }
 
-void CAveluneView::MakeHeldCopies() const {
-    // With none held yet the surface is the picture shown: a reader may
-    // look, and holding goes on.
-    if (!holding_ || held_ == 0) return;
-    StopHolding();
+CAveluneView::Covered CAveluneView::CoveredBy(const SurfaceCopy& c) {
+    return {std::clamp<int64_t>(c.destX, 0, kSurfaceWidth), std::clamp<int64_t>(c.destY, 0, kSurfaceHeight),
+            std::clamp<int64_t>(int64_t{c.destX} + c.width, 0, kSurfaceWidth),
+            std::clamp<int64_t>(int64_t{c.destY} + c.height, 0, kSurfaceHeight)};
 }
 
-void CAveluneView::StopHolding() const {
-    if (!holding_) return;
-    holding_ = false;
-    for (size_t i = 0; i < held_; ++i) Make(lastCopies_[i]);
-    held_ = 0;
+int64_t CAveluneView::CoveredArea(const SurfaceCopy& c) {
+    const Covered r = CoveredBy(c);
+    return r.empty() ? 0 : (r.right - r.left) * (r.bottom - r.top);
+}
+
+template <typename See>
+bool CAveluneView::DifferingCopies(size_t lists, See&& see) const {
+    // The new copies against the last `lists` shows' copies, oldest first,
+    // place by place: a copy that is not the same as the one in its place is
+    // seen with that one, and every copy past the shorter list alone. Stops,
+    // false, as soon as `see` says so.
+    size_t i = 0;
+    for (size_t k = lists; k-- > 0;) {
+        for (const SurfaceCopy& old : shownCopies_[k]) {
+            if (i < copies_.size()) {
+                const SurfaceCopy& now = copies_[i];
+                if ((now != old || now.key == kRunsCopy) && !see(now, &old)) return false;
+            } else if (!see(old, nullptr)) {
+                return false;
+            }
+            ++i;
+        }
+    }
+    for (; i < copies_.size(); ++i) {
+        if (!see(copies_[i], nullptr)) return false;
+    }
+    return true;
+}
+
+void CAveluneView::AddDamage(Covered r) {
+    if (r.empty()) return;
+    const auto inside = [](const Covered& a, const Covered& b) {
+        return a.left >= b.left && a.top >= b.top && a.right <= b.right && a.bottom <= b.bottom;
+    };
+    for (const Covered& d : damage_) {
+        if (inside(r, d)) return;
+    }
+    std::erase_if(damage_, [&](const Covered& d) { return inside(d, r); });
+    damage_.push_back(r);
+}
+
+template <typename Cells, typename Visit>
+void CAveluneView::ForCellsOf(const Covered& r, Cells& cells, Visit&& visit) {
+    for (int64_t y = r.top / kCellHeight; y <= (r.bottom - 1) / kCellHeight; ++y) {
+        for (int64_t x = r.left / kCellWidth; x <= (r.right - 1) / kCellWidth; ++x) {
+            visit(cells[static_cast<size_t>(y * kCellsAcross + x)]);
+        }
+    }
+}
+
+void CAveluneView::FindDamage() {
+    // The surface shown was made, from whatever it held before, by the copies
+    // of the last one, two or more shows. Each pixel ends as the last copy
+    // covering it left it, so where the same copies cover a pixel, in the
+    // same order, as in those lists, the picture shown stands. Against no
+    // list at all the new copies are all different ones. Whichever choice
+    // leaves least to remake is taken.
+    size_t best = 0;
+    int64_t bestArea = INT64_MAX;
+    for (size_t lists = 0; lists <= showsKept_ && bestArea > 0; ++lists) {
+        int64_t area = 0;
+        const bool whole = DifferingCopies(lists, [&](const SurfaceCopy& c, const SurfaceCopy* other) {
+            area += CoveredArea(c) + ((other != nullptr) ? CoveredArea(*other) : 0);
+            return area < bestArea;
+        });
+        if (whole) {
+            best = lists;
+            bestArea = area;
+        }
+    }
+    damage_.clear();
+    damageRows_.reset();
+    damageCells_.fill(0);
+    if (bestArea == 0) return;
+    // A copy and the one it replaces mostly lie over each other (a needle,
+    // a digit): one rectangle around both.
+    DifferingCopies(best, [this](const SurfaceCopy& c, const SurfaceCopy* other) {
+        const Covered a = CoveredBy(c);
+        const Covered b = (other != nullptr) ? CoveredBy(*other) : Covered{};
+        if (!a.empty() && !b.empty() && a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom) {
+            AddDamage({std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)});
+        } else {
+            AddDamage(a);
+            AddDamage(b);
+        }
+        return true;
+    });
+    for (size_t i = 0; i < damage_.size(); ++i) {
+        const Covered& d = damage_[i];
+        damageRows_.Add(static_cast<int>(d.top), static_cast<int>(d.bottom), static_cast<int>(d.left), static_cast<int>(d.right));
+        const uint64_t bit = (i < 64) ? uint64_t{1} << i : 0;
+        ForCellsOf(d, damageCells_, [bit](uint64_t& cell) { cell |= bit; });
+    }
+}
+
+void CAveluneView::MakeWithinDamage(const SurfaceCopy& c) const {
+    const Covered r = CoveredBy(c);
+    if (r.empty() || damage_.empty()) return;
+    // A run copy always differs: all it covers is damaged.
+    if (c.key == kRunsCopy) return Make(c);
+    // The damaged rectangles over the cells the copy covers (all of them
+    // past the 64 a cell can name).
+    uint64_t near = 0;
+    ForCellsOf(r, damageCells_, [&near](uint64_t cell) { near |= cell; });
+    const auto makeOver = [&](const Covered& d) {
+        const int64_t left = std::max(r.left, d.left), right = std::min(r.right, d.right);
+        const int64_t top = std::max(r.top, d.top), bottom = std::min(r.bottom, d.bottom);
+        if (left >= right || top >= bottom) return;
+        const int64_t srcX = c.srcX + (left - c.destX), srcY = c.srcY + (top - c.destY);
+        // A piece whose source starts past any atlas copies nothing.
+        if (srcX > INT32_MAX || srcY > INT32_MAX) return;
+        Make({static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(srcX),
+              static_cast<int32_t>(srcY), static_cast<uint32_t>(right - left), static_cast<uint32_t>(bottom - top), c.key});
+    };
+    // Where damaged rectangles overlap, the piece is made twice: the second
+    // time leaves what the first left.
+    for (uint64_t rest = near; rest != 0; rest &= rest - 1) makeOver(damage_[static_cast<size_t>(std::countr_zero(rest))]);
+    for (size_t i = 64; i < damage_.size(); ++i) makeOver(damage_[i]);
+}
+
+void CAveluneView::MakeWaitingCopies() const {
+    // With none waiting the surface is the picture shown: a reader may look,
+    // and copies go on waiting.
+    if (!waiting_ || copies_.empty()) return;
+    waiting_ = false;
+    for (const SurfaceCopy& c : copies_) Make(c);
 }
 
 void CAveluneView::RealizeGamePalette() { host_.RealizePalette(gamePalette_); }
 
 void CAveluneView::ShowSurface(int width, int height) {
-    // Every copy that made the picture shown was asked for again: the
-    // surface holds that picture still. Only some of them: they are made.
-    if (held_ != lastCopies_.size()) StopHolding();
-    holding_ = false;
-    held_ = 0;
     // Some pages are shown many times over without a change between.
     const bool sameSize = width == shownWidth_ && height == shownHeight_;
-    if (!surfaceDrawn_ && sameSize) {
-        host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
-    } else if (sameSize && repeatable_) {
-        host_.ShowSurfaceRows(surface_.data(), surfaceOrientation_, width, height, RowsThatMayDiffer());
-    } else {
+    if (!repeatable_) {
         host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
+    } else if (copies_.empty() && !surfaceDrawn_ && sameSize) {
+        host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
+    } else {
+        // The copies waiting are made where the picture can differ from the
+        // one shown; the host compares only there.
+        FindDamage();
+        if (waiting_) {
+            for (const SurfaceCopy& c : copies_) MakeWithinDamage(c);
+        }
+        if (!surfaceDrawn_ && sameSize) {
+            host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
+        } else if (sameSize) {
+            host_.ShowSurfaceRows(surface_.data(), surfaceOrientation_, width, height, damageRows_);
+        } else {
+            host_.ShowSurface(surface_.data(), surfaceOrientation_, width, height);
+        }
     }
     surfaceDrawn_ = false;
     shownWidth_ = width;
     shownHeight_ = height;
-    // The copies since the last show, if they were all the changes, may be
-    // held the next time round. Nothing asked for changes nothing: the
-    // copies before stay the ones to repeat.
-    if (!copies_.empty() || !repeatable_) {
-        lastCopies_.swap(copies_);
-        if (!repeatable_) lastCopies_.clear();
+    // The copies since the last show, if they were all the changes, join the
+    // lists the next picture is compared with. Nothing asked for changes
+    // nothing: the lists before stay as they are.
+    if (!repeatable_) {
+        showsKept_ = 0;
+    } else if (!copies_.empty()) {
+        std::rotate(shownCopies_.begin(), shownCopies_.end() - 1, shownCopies_.end());
+        shownCopies_[0].swap(copies_);
+        showsKept_ = std::min(showsKept_ + 1, kShowsKept);
     }
     copies_.clear();
+    runs_.clear();
     repeatable_ = true;
-    holding_ = !lastCopies_.empty();
-}
-
-SurfaceRows CAveluneView::RowsThatMayDiffer() const {
-    // The copies since the last show were all the changes. Each pixel ends
-    // as the last copy covering it left it, so where the same copies cover a
-    // pixel, in the same order, as those that made the picture shown
-    // (lastCopies_, or none), it is as shown: only the rows of copies that
-    // differ, in either list, can have changed.
-    SurfaceRows rows;
-    const auto mark = [&rows](const SurfaceCopy& c) {
-        const int64_t top = std::max<int64_t>(0, c.destY);
-        const int64_t end = std::min<int64_t>(kSurfaceHeight, int64_t{c.destY} + c.height);
-        for (int64_t y = top; y < end; ++y) rows.set(static_cast<size_t>(y));
-    };
-    const size_t both = std::min(copies_.size(), lastCopies_.size());
-    for (size_t i = 0; i < both; ++i) {
-        if (copies_[i] == lastCopies_[i] && copies_[i].key != kRunsCopy) continue;
-        mark(copies_[i]);
-        mark(lastCopies_[i]);
-    }
-    for (size_t i = both; i < copies_.size(); ++i) mark(copies_[i]);
-    for (size_t i = both; i < lastCopies_.size(); ++i) mark(lastCopies_[i]);
-    return rows;
+    waiting_ = true;
 }
 
 void CAveluneView::Present(int width, int height) {

@@ -48,12 +48,13 @@ public:
 
     // ---- Graphics ----------------------------------------------------------
     const uint8_t* surfaceBits() const {
-        MakeHeldCopies();
+        MakeWaitingCopies();
         return surface_.data();
     }
     // Whoever takes the bits to write may change the picture.
     uint8_t* surfaceBits() {
-        StopHolding();
+        MakeWaitingCopies();
+        waiting_ = false;
         surfaceDrawn_ = true;
         repeatable_ = false;
         return surface_.data();
@@ -65,7 +66,7 @@ public:
 
     // Surface pixel (x, y), whatever the row order.
     uint8_t PixelAt(int x, int y) const {
-        MakeHeldCopies();
+        MakeWaitingCopies();
         return SurfacePixel(surface_.data(), surfaceOrientation_, x, y);
     }
 
@@ -121,19 +122,35 @@ public:
     void DrawRunwayOutline();         // on the window only
 
 private:
-    // One keyed or opaque copy into the surface, as asked for.
+    // One keyed or opaque copy into the surface, as asked for. A run copy
+    // (key kRunsCopy) names its runs in runs_ and its key in srcX; destX and
+    // width are the surface columns its runs cover.
     struct SurfaceCopy {
         int32_t destX, destY, srcX, srcY;
         uint32_t width, height;
         int32_t key;  // kOpaque: an opaque copy; kRunsCopy: sheared runs over these rows
+        uint32_t firstRun = 0, runCount = 0;
         friend bool operator==(const SurfaceCopy&, const SurfaceCopy&) = default;
     };
     static constexpr int32_t kRunsCopy = -2;
-    SurfaceRows RowsThatMayDiffer() const;  // at a show, against the picture last shown
-    void Copy(const SurfaceCopy& c);     // asks for it: made now, or held while it repeats the last picture's
+    // A rectangle of the surface, clipped to it.
+    struct Covered {
+        int64_t left, top, right, bottom;
+        bool empty() const { return left >= right || top >= bottom; }
+    };
+    static Covered CoveredBy(const SurfaceCopy& c);
+    static int64_t CoveredArea(const SurfaceCopy& c);
+    template <typename See>
+    bool DifferingCopies(size_t lists, See&& see) const;
+    void FindDamage();                       // at a show: where the new picture can differ from the shown one
+    void AddDamage(Covered r);               // it may differ
+    template <typename Cells, typename Visit>
+    static void ForCellsOf(const Covered& r, Cells& cells, Visit&& visit);  // the damage cells it reaches into
+    // Asks for it: it waits for the show, or is made now (a run copy from `runs`).
+    void Copy(const SurfaceCopy& c, std::span<const BlitRun> runs = {});
     void Make(const SurfaceCopy& c) const;
-    void MakeHeldCopies() const;         // before a read: makes any held copies
-    void StopHolding() const;            // before a change: makes the held copies and stops holding
+    void MakeWithinDamage(const SurfaceCopy& c) const;
+    void MakeWaitingCopies() const;          // before a read or a write: makes the waiting copies
 
     GameHost& host_;
     std::unique_ptr<CDibImage> atlas_;
@@ -141,22 +158,38 @@ private:
     PaletteColors gamePalette_{};
     // Every row starts on a 64-byte line (640 is ten of them), so the
     // blitter's wide stores meet whole lines wherever a picture starts on one.
-    // (Mutable: a read of it makes the held copies first.)
+    // (Mutable: a read of it makes the waiting copies first.)
     alignas(64) mutable std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> surface_{};
     // Something was drawn into the surface since it was last shown, and the
     // size it was shown at (none yet).
     mutable bool surfaceDrawn_ = true;
     int shownWidth_ = -1, shownHeight_ = -1;
-    // The game draws some pages again every tick with the same copies. Copies
-    // onto a surface from a fixed atlas, made again in the same order, give
-    // the picture they gave (each pixel ends as the last copy that covers it
-    // with a colour left it, or as it was), so while the copies asked for
-    // since a show repeat those that made the picture shown, they are held;
-    // a different copy, a read of the surface or a show of only some of them
-    // makes the held ones first. lastCopies_ are the copies between the last
-    // two shows, when they were all the surface's changes then (repeatable_).
-    std::vector<SurfaceCopy> lastCopies_, copies_;
+    // The game composes most pictures from scratch each tick, mostly with the
+    // copies that made the last ones. Copies onto a surface from a fixed
+    // atlas, made in order, leave each pixel as the last copy covering it
+    // with a colour left it, or as it was. So where the copies since a show
+    // and the copies that made the picture shown (the lists of the last few
+    // shows, newest last) are the same copies in the same order, or where
+    // none of the new ones lie, the picture shown stands. The copies asked
+    // for wait until the show (waiting_), and are then made only where it
+    // may not stand; a read or a write of the surface makes them all at once.
+    // copies_ are those since the last show; shownCopies_ those of the last
+    // shows that were all the surface's changes (repeatable_) and changed it.
+    static constexpr size_t kShowsKept = 3;
+    static constexpr size_t kCopiesMost = 4096;  // past this, a list is made at once and not kept
+    static constexpr size_t kRunsMost = 65536;   // past this, waiting copies are made
+    std::vector<SurfaceCopy> copies_;
+    std::array<std::vector<SurfaceCopy>, kShowsKept> shownCopies_;  // [0] the latest
+    size_t showsKept_ = 0;
+    std::vector<BlitRun> runs_;
+    // Rectangles that may differ from the picture last shown (no one inside
+    // another), and their rows.
+    std::vector<Covered> damage_;
+    SurfaceRows damageRows_;
+    // For each cell of an 8 x 8 grid over the surface, the first 64 damaged
+    // rectangles that reach into it (bit i: damage_[i]).
+    static constexpr int64_t kCellsAcross = 8, kCellWidth = kSurfaceWidth / 8, kCellHeight = kSurfaceHeight / 8;
+    std::array<uint64_t, 64> damageCells_{};
     bool repeatable_ = true;
-    mutable bool holding_ = false;
-    mutable size_t held_ = 0;  // lastCopies_[0, held_) asked for again and not made
+    mutable bool waiting_ = true;
 };

@@ -29,9 +29,12 @@ public:
     }
     void ShowSurfaceRows(const uint8_t* bits, int orientation, int width, int height, const SurfaceRows& r) override {
         rows = static_cast<int>(r.count());
+        columns = 0;
+        for (size_t y = 0; y < kSurfaceHeight; ++y) columns += r.test(y) ? r.To(y) - r.From(y) : 0;
         HeadlessHost::ShowSurfaceRows(bits, orientation, width, height, r);
     }
     int unchanged = 0, rows = -1;
+    int columns = 0;  // pixels of the rows named, at the last show that named rows
 };
 
 struct CopyCall {
@@ -45,14 +48,19 @@ const CopyCall kCopies[] = {
     {50, 40, 700, 300, 200, 150, 17},
     {120, 90, 1300, 900, 300, 200, 200},
     {-20, 400, 40, 1900, 100, 100, 3},
+    // E and F: a small copy over A and under B, and a larger one from
+    // another part of the atlas in the same place, as a needle moves on.
+    {60, 60, 500, 700, 40, 30, 17},
+    {60, 60, 540, 700, 48, 36, 17},
 };
 
-// 'A'..'D': a copy; 'S': show 632 x 440; 'L': show 640 x 480; 'R': read a
+// 'A'..'F': a copy; 'S': show 632 x 440; 'L': show 640 x 480; 'R': read a
 // pixel of each copy's corner; 'W': write a pixel through surfaceBits;
 // 'V', 'U': run copies over rows 300..319 and 100..129. After the last show,
-// `expectRows` (unless -2) is what the host was told could differ then.
-void Play(const std::string& steps, int expectUnchanged, int expectRows = -2) {
-    SCOPED_TRACE(steps);
+// `expectRows` (unless -2) is what the host was told could differ then, and
+// `expectColumns` (unless -2) how many pixels of those rows.
+void Play(const std::string& steps, int expectUnchanged, int expectRows = -2, int expectColumns = -2) {
+    SCOPED_TRACE(steps.size() > 80 ? steps.substr(0, 40) + "..." + steps.substr(steps.size() - 40) : steps);
     CountingHost host;
     auto view = MakeTestView(host);
     std::array<uint8_t, kSurfaceWidth * kSurfaceHeight> want{};
@@ -60,7 +68,7 @@ void Play(const std::string& steps, int expectUnchanged, int expectRows = -2) {
     const BlitRun runs[] = {{10, 500, 1700, 30}, {40, 530, 1701, 30}};
     const BlitRun otherRuns[] = {{200, 900, 1500, 20}, {220, 920, 1499, 20}};
     for (const char step : steps) {
-        if (step >= 'A' && step <= 'D') {
+        if (step >= 'A' && step <= 'F') {
             const CopyCall& c = kCopies[step - 'A'];
             if (c.key == kOpaque) {
                 view->BlitOpaque(c.destX, c.destY, c.srcX, c.srcY, c.width, c.height);
@@ -97,6 +105,9 @@ void Play(const std::string& steps, int expectUnchanged, int expectRows = -2) {
     EXPECT_EQ(host.unchanged, expectUnchanged);
     if (expectRows != -2) {
         EXPECT_EQ(host.rows, expectRows);
+    }
+    if (expectColumns != -2) {
+        EXPECT_EQ(host.columns, expectColumns);
     }
 }
 
@@ -146,6 +157,38 @@ TEST(SurfaceCopies, AShowNamesOnlyTheRowsOfCopiesThatDiffer) {
         {"BS" "AS", 440},                 // nothing alike
     };
     for (const Case& c : cases) Play(c.steps, 0, c.rows);
+}
+
+// Copies wait for the show and are then made only where the picture can
+// differ from the one shown, against the copies of the last show or of the
+// last few together: a page may be shown between two pictures (the
+// judgement's lamps between two cockpit pictures). The window is checked
+// against copies made at once after every show, as above.
+TEST(SurfaceCopies, CopiesAreRemadeOnlyWhereThePictureShownCanDiffer) {
+    struct Case {
+        const char* steps;
+        int unchanged, rows, columns;  // at the last show
+    };
+    const Case cases[] = {
+        {"AEBS" "AFBS", 0, 36, 36 * 48},                        // one copy moves on, under another
+        {"AEBS" "AFBS" "AEBS", 0, 36, 36 * 48},                 // and back
+        {"EABS" "DS" "EABS", 0, 80, 80 * 80},                   // a page between: only it is undone
+        {"EABS" "DS" "EABS" "DS" "EABS", 0, 80, 80 * 80},
+        {"EABS" "DS" "FABS" "DS" "EABS", 0, 36 + 80, 36 * 48 + 80 * 80},
+        {"EABS" "DS" "EABS" "DS", 0, 80, 80 * 80},              // the page itself: its own copy
+        {"EABS" "DS" "EABRS" "DS" "EABS", 0, 80, 80 * 80},      // a read on the way
+        {"EAVBS" "DS" "EAUBS", 0, 20 + 30 + 80, -2},            // run copies between
+        {"ABCS" "DS" "ES" "ABCS", 0, 80 + 30, -2},              // three shows back
+        {"ABCS" "DS" "ES" "FS" "ABCS", 0, 440, -2},             // further back than the shows kept
+    };
+    for (const Case& c : cases) Play(c.steps, c.unchanged, c.rows, c.columns);
+}
+
+// So many copies between two shows are made at once and not listed: the
+// next show compares the whole picture, and the one after compares again.
+TEST(SurfaceCopies, AnOverlongListIsMadeAtOnce) {
+    Play("ABCS" + std::string(5000, 'E') + "S", 0, -1);
+    Play("ABCS" + std::string(5000, 'F') + "S" "ABCS", 0, 440);
 }
 
 }  // namespace
