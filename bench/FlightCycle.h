@@ -5,6 +5,8 @@
 #include "game/AveluneView.h"
 #include "game/FlightState.h"
 
+#include <vector>
+
 // Mid-approach: the new-flight values flown for two minutes, all switches set.
 inline void MidApproach(FlightState& s) {
     s.power = 25;
@@ -47,4 +49,20 @@ inline void FlyCycle(CAveluneView& view, const FlightState& start) {
     view.OnTimer();
     view.OnTimer();
     view.OnTimer();
+}
+
+// `count` consecutive simulated seconds from `start`, flown with no hand on
+// the controls: the records a cockpit picture meets in play, each second's
+// instruments a little on from the last. The judgement's verdict is not
+// acted on (the mid-approach record is judged off its glide slope): the
+// record flies on.
+inline std::vector<FlightState> FlownSeconds(CAveluneView& view, const FlightState& start, size_t count) {
+    std::vector<FlightState> seconds;
+    FlightState s = start;
+    while (seconds.size() < count) {
+        seconds.push_back(s);
+        FlyCycle(view, s);
+        s = static_cast<const FlightState&>(view);
+    }
+    return seconds;
 }
