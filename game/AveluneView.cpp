@@ -61,7 +61,9 @@ void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_
     Copy({destX, destY, srcX, srcY, width, height, kOpaque});
 }
 
-void CAveluneView::Copy(const SurfaceCopy& c, std::span<const BlitRun> runs) {
+void CAveluneView::Copy(SurfaceCopy c, std::span<const BlitRun> runs) {
+    const Covered r = CoveredBy(c);
+    c.area = r.empty() ? 0 : static_cast<uint32_t>((r.right - r.left) * (r.bottom - r.top));
     if (repeatable_ && copies_.size() == kCopiesMost) {
         // So many copies between two shows are no page drawn again each
         // tick: they are made, and no longer listed.
@@ -97,11 +99,6 @@ CAveluneView::Covered CAveluneView::CoveredBy(const SurfaceCopy& c) {
     return {std::clamp<int64_t>(c.destX, 0, kSurfaceWidth), std::clamp<int64_t>(c.destY, 0, kSurfaceHeight),
             std::clamp<int64_t>(int64_t{c.destX} + c.width, 0, kSurfaceWidth),
             std::clamp<int64_t>(int64_t{c.destY} + c.height, 0, kSurfaceHeight)};
-}
-
-int64_t CAveluneView::CoveredArea(const SurfaceCopy& c) {
-    const Covered r = CoveredBy(c);
-    return r.empty() ? 0 : (r.right - r.left) * (r.bottom - r.top);
 }
 
 template <typename See>
@@ -161,7 +158,7 @@ void CAveluneView::FindDamage() {
     for (size_t lists = 0; lists <= showsKept_ && bestArea > 0; ++lists) {
         int64_t area = 0;
         const bool whole = DifferingCopies(lists, [&](const SurfaceCopy& c, const SurfaceCopy* other) {
-            area += CoveredArea(c) + ((other != nullptr) ? CoveredArea(*other) : 0);
+            area += int64_t{c.area} + ((other != nullptr) ? other->area : 0);
             return area < bestArea;
         });
         if (whole) {
@@ -169,9 +166,12 @@ void CAveluneView::FindDamage() {
             bestArea = area;
         }
     }
+    // The last show's damage is taken back where it lay.
+    for (const Covered& d : damage_) {
+        damageRows_.Clear(static_cast<int>(d.top), static_cast<int>(d.bottom));
+        ForCellsOf(d, damageCells_, [](uint64_t& cell) { cell = 0; });
+    }
     damage_.clear();
-    damageRows_.reset();
-    damageCells_.fill(0);
     if (bestArea == 0) return;
     // A copy and the one it replaces mostly lie over each other (a needle,
     // a digit): one rectangle around both.

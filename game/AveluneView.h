@@ -130,6 +130,7 @@ private:
         uint32_t width, height;
         int32_t key;  // kOpaque: an opaque copy; kRunsCopy: sheared runs over these rows
         uint32_t firstRun = 0, runCount = 0;
+        uint32_t area = 0;  // surface pixels it covers, found when it is asked for
         friend bool operator==(const SurfaceCopy&, const SurfaceCopy&) = default;
     };
     static constexpr int32_t kRunsCopy = -2;
@@ -139,7 +140,6 @@ private:
         bool empty() const { return left >= right || top >= bottom; }
     };
     static Covered CoveredBy(const SurfaceCopy& c);
-    static int64_t CoveredArea(const SurfaceCopy& c);
     template <typename See>
     bool DifferingCopies(size_t lists, See&& see) const;
     void FindDamage();                       // at a show: where the new picture can differ from the shown one
@@ -147,7 +147,7 @@ private:
     template <typename Cells, typename Visit>
     static void ForCellsOf(const Covered& r, Cells& cells, Visit&& visit);  // the damage cells it reaches into
     // Asks for it: it waits for the show, or is made now (a run copy from `runs`).
-    void Copy(const SurfaceCopy& c, std::span<const BlitRun> runs = {});
+    void Copy(SurfaceCopy c, std::span<const BlitRun> runs = {});
     void Make(const SurfaceCopy& c) const;
     void MakeWithinDamage(const SurfaceCopy& c) const;
     void MakeWaitingCopies() const;          // before a read or a write: makes the waiting copies

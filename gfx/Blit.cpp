@@ -572,6 +572,13 @@ void SurfaceRows::Add(int top, int bottom, int left, int right) {
     }
 }
 
+void SurfaceRows::Clear(int top, int bottom) {
+    for (int y = std::max(top, 0); y < std::min(bottom, kSurfaceHeight); ++y) {
+        from_[static_cast<size_t>(y)] = kSurfaceWidth;
+        to_[static_cast<size_t>(y)] = 0;
+    }
+}
+
 size_t SurfaceRows::count() const {
     size_t n = 0;
     for (size_t y = 0; y < from_.size(); ++y) n += test(y) ? 1 : 0;

@@ -30,10 +30,8 @@ public:
     int From(size_t y) const { return from_[y]; }
     int To(size_t y) const { return to_[y]; }
     size_t count() const;  // rows with columns
-    void reset() {
-        from_.fill(640);
-        to_.fill(0);
-    }
+    void reset() { Clear(0, 480); }
+    void Clear(int top, int bottom);  // rows top..bottom-1 lose their columns
 
 private:
     std::array<uint16_t, 480> from_, to_;
