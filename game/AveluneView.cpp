@@ -54,6 +54,11 @@ void CAveluneView::BlitKeyedRuns(std::span<const BlitRun> runs, int32_t destY, u
         runs_.insert(runs_.end(), runs.begin(), runs.end());
     }
     Copy(c, runs);
+    SurfaceRect covered;
+    if (waiting_ && RunsCoverWholly(*atlas_, runs, destY, height, key, covered)) {
+        coverIndex_ = copies_.size() - 1;
+        cover_ = {covered.left, covered.top, covered.right, covered.bottom};
+    }
 }
 
 void CAveluneView::BlitOpaque(int32_t destX, int32_t destY, int32_t srcX, int32_t srcY,
@@ -194,7 +199,7 @@ void CAveluneView::FindDamage() {
     }
 }
 
-void CAveluneView::MakeWithinDamage(const SurfaceCopy& c) const {
+void CAveluneView::MakeWithinDamage(const SurfaceCopy& c, const Covered* hidden) const {
     const Covered r = CoveredBy(c);
     if (r.empty() || damage_.empty()) return;
     // A run copy always differs: all it covers is damaged.
@@ -203,15 +208,29 @@ void CAveluneView::MakeWithinDamage(const SurfaceCopy& c) const {
     // past the 64 a cell can name).
     uint64_t near = 0;
     ForCellsOf(r, damageCells_, [&near](uint64_t cell) { near |= cell; });
-    const auto makeOver = [&](const Covered& d) {
-        const int64_t left = std::max(r.left, d.left), right = std::min(r.right, d.right);
-        const int64_t top = std::max(r.top, d.top), bottom = std::min(r.bottom, d.bottom);
+    const auto makePiece = [&](int64_t left, int64_t top, int64_t right, int64_t bottom) {
         if (left >= right || top >= bottom) return;
         const int64_t srcX = c.srcX + (left - c.destX), srcY = c.srcY + (top - c.destY);
         // A piece whose source starts past any atlas copies nothing.
         if (srcX > INT32_MAX || srcY > INT32_MAX) return;
         Make({static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(srcX),
               static_cast<int32_t>(srcY), static_cast<uint32_t>(right - left), static_cast<uint32_t>(bottom - top), c.key});
+    };
+    const auto makeOver = [&](const Covered& d) {
+        const int64_t left = std::max(r.left, d.left), right = std::min(r.right, d.right);
+        const int64_t top = std::max(r.top, d.top), bottom = std::min(r.bottom, d.bottom);
+        if (left >= right || top >= bottom) return;
+        if (hidden == nullptr || hidden->left >= right || left >= hidden->right || hidden->top >= bottom ||
+            top >= hidden->bottom) {
+            return makePiece(left, top, right, bottom);
+        }
+        // Around the hidden part: the rows above and below it, then its rows
+        // left and right of it.
+        const int64_t hiddenTop = std::max(top, hidden->top), hiddenBottom = std::min(bottom, hidden->bottom);
+        makePiece(left, top, right, hiddenTop);
+        makePiece(left, hiddenBottom, right, bottom);
+        makePiece(left, hiddenTop, std::min(right, hidden->left), hiddenBottom);
+        makePiece(std::max(left, hidden->right), hiddenTop, right, hiddenBottom);
     };
     // Where damaged rectangles overlap, the piece is made twice: the second
     // time leaves what the first left.
@@ -241,7 +260,7 @@ void CAveluneView::ShowSurface(int width, int height) {
         // one shown; the host compares only there.
         FindDamage();
         if (waiting_) {
-            for (const SurfaceCopy& c : copies_) MakeWithinDamage(c);
+            for (size_t i = 0; i < copies_.size(); ++i) MakeWithinDamage(copies_[i], (i < coverIndex_) ? &cover_ : nullptr);
         }
         if (!surfaceDrawn_ && sameSize) {
             host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);
@@ -266,6 +285,7 @@ void CAveluneView::ShowSurface(int width, int height) {
     }
     copies_.clear();
     runs_.clear();
+    coverIndex_ = 0;
     repeatable_ = true;
     waiting_ = true;
 }

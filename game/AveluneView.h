@@ -149,7 +149,8 @@ private:
     // Asks for it: it waits for the show, or is made now (a run copy from `runs`).
     void Copy(SurfaceCopy c, std::span<const BlitRun> runs = {});
     void Make(const SurfaceCopy& c) const;
-    void MakeWithinDamage(const SurfaceCopy& c) const;
+    // Only inside the damage, and outside `hidden` (a later copy writes all of it) if given.
+    void MakeWithinDamage(const SurfaceCopy& c, const Covered* hidden) const;
     void MakeWaitingCopies() const;          // before a read or a write: makes the waiting copies
 
     GameHost& host_;
@@ -182,6 +183,11 @@ private:
     std::array<std::vector<SurfaceCopy>, kShowsKept> shownCopies_;  // [0] the latest
     size_t showsKept_ = 0;
     std::vector<BlitRun> runs_;
+    // The last waiting run copy that writes every pixel of its rectangle
+    // (the outside view over its band): the copies before it, copies_[0,
+    // coverIndex_), need not be made in cover_. 0: there is none.
+    size_t coverIndex_ = 0;
+    Covered cover_{};
     // Rectangles that may differ from the picture last shown (no one inside
     // another), and their rows.
     std::vector<Covered> damage_;

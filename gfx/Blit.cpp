@@ -560,6 +560,41 @@ void TurnedRuns(uint8_t* surface, int orientation, int32_t destY, const TurnedRe
 
 }  // namespace
 
+bool RunsCoverWholly(const CDibImage& image, std::span<const BlitRun> runs, int32_t destY, uint32_t height,
+                     int32_t key, SurfaceRect& covered) {
+    if (runs.empty() || height == 0 || destY < 0 || int64_t{destY} + height > kSurfaceHeight) return false;
+    const AtlasBits atlas(image);
+    if (!atlas.usable()) return false;
+    const int64_t firstReadableY = atlas.FirstReadableRow();
+    int64_t end = runs.front().destX;
+    int64_t nx0 = INT64_MAX, ny0 = INT64_MAX, nx1 = 0, ny1 = 0;
+    for (const BlitRun& r : runs) {
+        if (r.width == 0 || r.destX != end || r.destX < 0) return false;
+        end = int64_t{r.destX} + r.width;
+        if (end > kSurfaceWidth || r.srcX < 0 || int64_t{r.srcX} + r.width > atlas.width || r.srcY < firstReadableY ||
+            int64_t{r.srcY} + height > atlas.height) {
+            return false;
+        }
+        nx0 = std::min<int64_t>(nx0, r.srcX);
+        nx1 = std::max<int64_t>(nx1, int64_t{r.srcX} + r.width);
+        ny0 = std::min<int64_t>(ny0, r.srcY);
+        ny1 = std::max<int64_t>(ny1, int64_t{r.srcY} + height);
+    }
+    if (key >= 0 && key <= 255) {
+        KeyBlocks& kb = BlocksFor(image, static_cast<uint8_t>(key));
+        const auto first = static_cast<int>(nx0 >> kb.shift), last = static_cast<int>((nx1 - 1) >> kb.shift);
+        const uint64_t across = (~0ull >> (63 - last)) & (~0ull << first);
+        for (int64_t y = ny0; y < ny1; ++y) {
+            const auto stored = static_cast<size_t>(atlas.height - 1 - y);
+            if (stored >= kb.rows.size()) return false;
+            const uint8_t* row = atlas.bits + static_cast<int64_t>(stored) * atlas.width;
+            if ((RowBlocks(kb, stored, row, static_cast<size_t>(atlas.width)) & across) != 0) return false;
+        }
+    }
+    covered = {runs.front().destX, destY, static_cast<int32_t>(end), static_cast<int32_t>(int64_t{destY} + height)};
+    return true;
+}
+
 void SurfaceRows::Add(int top, int bottom, int left, int right) {
     left = std::clamp(left, 0, kSurfaceWidth);
     right = std::clamp(right, 0, kSurfaceWidth);

@@ -84,6 +84,19 @@ struct BlitRun {
 void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibImage& atlas,
                    std::span<const BlitRun> runs, uint32_t height, int32_t key);
 
+// A rectangle of the surface: columns left..right-1, rows top..bottom-1 as seen.
+struct SurfaceRect {
+    int32_t left, top, right, bottom;
+};
+
+// Whether BlitKeyedRuns with these arguments writes every pixel of one
+// rectangle, and which: its runs stand side by side with no gap, wholly
+// inside the surface and the rows the atlas holds, and none of the atlas
+// pixels they read is the key. False where that cannot be told cheaply
+// (the key is looked for in blocks of the atlas, not pixel by pixel).
+bool RunsCoverWholly(const CDibImage& atlas, std::span<const BlitRun> runs, int32_t destY, uint32_t height,
+                     int32_t key, SurfaceRect& covered);
+
 // Surface pixel (x, y) in a surface of the given row order.
 inline uint8_t& SurfacePixel(uint8_t* surface, int orientation, int x, int y) {
     const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;

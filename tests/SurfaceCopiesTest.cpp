@@ -56,7 +56,8 @@ const CopyCall kCopies[] = {
 
 // 'A'..'F': a copy; 'S': show 632 x 440; 'L': show 640 x 480; 'R': read a
 // pixel of each copy's corner; 'W': write a pixel through surfaceBits;
-// 'V', 'U': run copies over rows 300..319 and 100..129. After the last show,
+// 'V', 'U': run copies over rows 300..319 and 100..129; 'O': a run copy that
+// writes all of a rectangle over rows 50..109. After the last show,
 // `expectRows` (unless -2) is what the host was told could differ then, and
 // `expectColumns` (unless -2) how many pixels of those rows.
 void Play(const std::string& steps, int expectUnchanged, int expectRows = -2, int expectColumns = -2) {
@@ -67,6 +68,9 @@ void Play(const std::string& steps, int expectUnchanged, int expectRows = -2, in
     const int orientation = view->surfaceOrientation();
     const BlitRun runs[] = {{10, 500, 1700, 30}, {40, 530, 1701, 30}};
     const BlitRun otherRuns[] = {{200, 900, 1500, 20}, {220, 920, 1499, 20}};
+    // Side by side with no key: they write every pixel of columns 40..119 of
+    // rows 50..109, over A, B and E.
+    const BlitRun coveringRuns[] = {{40, 500, 1700, 40}, {80, 540, 1702, 40}};
     for (const char step : steps) {
         if (step >= 'A' && step <= 'F') {
             const CopyCall& c = kCopies[step - 'A'];
@@ -100,6 +104,9 @@ void Play(const std::string& steps, int expectUnchanged, int expectRows = -2, in
         } else if (step == 'U') {
             view->BlitKeyedRuns(otherRuns, 100, 30, 17);
             BlitKeyedRuns(want.data(), orientation, 100, view->atlas(), otherRuns, 30, 17);
+        } else if (step == 'O') {
+            view->BlitKeyedRuns(coveringRuns, 50, 60, kOpaque);
+            BlitKeyedRuns(want.data(), orientation, 50, view->atlas(), coveringRuns, 60, kOpaque);
         }
     }
     EXPECT_EQ(host.unchanged, expectUnchanged);
@@ -180,6 +187,9 @@ TEST(SurfaceCopies, CopiesAreRemadeOnlyWhereThePictureShownCanDiffer) {
         {"EAVBS" "DS" "EAUBS", 0, 20 + 30 + 80, -2},            // run copies between
         {"ABCS" "DS" "ES" "ABCS", 0, 80 + 30, -2},              // three shows back
         {"ABCS" "DS" "ES" "FS" "ABCS", 0, 440, -2},             // further back than the shows kept
+        {"AEBOS" "AFBOS", 0, 60, 60 * 80},                      // under a run copy that hides it
+        {"AOEBS" "AOFBS", 0, 60, 60 * 80},                      // over it
+        {"AEBOS" "AFBOS" "ABCS", 0, 250, -2},                   // and without it (rows 40..289)
     };
     for (const Case& c : cases) Play(c.steps, c.unchanged, c.rows, c.columns);
 }
