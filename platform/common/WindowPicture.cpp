@@ -66,18 +66,20 @@ void WindowPicture::CopyRows(const uint8_t* surfaceBits, int orientation, int wi
     // must cost the window no redraw.
     // Where rows are named, only their columns are compared.
     for (int y = 0; y < h; ++y) {
-        const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
         const int begin = (rows == nullptr) ? 0 : std::min(rows->From(static_cast<size_t>(y)), w);
         const int end = (rows == nullptr) ? w : std::min(rows->To(static_cast<size_t>(y)), w);
-        const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth + begin;
-        uint8_t* to = &index_[Offset(begin, y)];
-        const int first = (begin < end) ? FirstDifference(to, from, end - begin) : 0;
-        if (first < end - begin) {
-            const int last = EndOfDifference(to, from, end - begin);
-            std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
-            MarkDirty(begin + first, begin + last, y);
+        if (begin < end) {
+            const int row = (orientation == kTopDown) ? y : kSurfaceHeight - 1 - y;
+            const uint8_t* from = surfaceBits + static_cast<size_t>(row) * kSurfaceWidth + begin;
+            uint8_t* to = &index_[Offset(begin, y)];
+            const int first = FirstDifference(to, from, end - begin);
+            if (first < end - begin) {
+                const int last = EndOfDifference(to, from, end - begin);
+                std::memcpy(to + first, from + first, static_cast<size_t>(last - first));
+                MarkDirty(begin + first, begin + last, y);
+            }
         }
-        ClearLines(y, w);
+        if (rowLines_[static_cast<size_t>(y)].count != 0) ClearLines(y, w);
     }
     shown_ = {surfaceBits, orientation, width, height};
 }
@@ -86,7 +88,9 @@ void WindowPicture::ShowUnchanged(const uint8_t* surfaceBits, int orientation, i
     if (shown_ != Source{surfaceBits, orientation, width, height}) return Show(surfaceBits, orientation, width, height);
     const int w = std::clamp(width, 0, kWidth);
     const int h = std::clamp(height, 0, kHeight);
-    for (int y = 0; y < h && linesLit_ > 0; ++y) ClearLines(y, w);
+    for (int y = 0; y < h && linesLit_ > 0; ++y) {
+        if (rowLines_[static_cast<size_t>(y)].count != 0) ClearLines(y, w);
+    }
 }
 
 void WindowPicture::ClearLines(int y, int w) {
