@@ -177,6 +177,7 @@ void CAveluneView::FindDamage() {
         ForCellsOf(d, damageCells_, [](uint64_t& cell) { cell = 0; });
     }
     damage_.clear();
+    damageIsAllNew_ = best == 0;
     if (bestArea == 0) return;
     // A copy and the one it replaces mostly lie over each other (a needle,
     // a digit): one rectangle around both.
@@ -260,7 +261,16 @@ void CAveluneView::ShowSurface(int width, int height) {
         // one shown; the host compares only there.
         FindDamage();
         if (waiting_) {
-            for (size_t i = 0; i < copies_.size(); ++i) MakeWithinDamage(copies_[i], (i < coverIndex_) ? &cover_ : nullptr);
+            // Against no list, the damage is all the copies cover: each is
+            // made whole (in pieces, it would be made twice where the
+            // rectangles overlap).
+            for (size_t i = 0; i < copies_.size(); ++i) {
+                if (damageIsAllNew_) {
+                    Make(copies_[i]);
+                } else {
+                    MakeWithinDamage(copies_[i], (i < coverIndex_) ? &cover_ : nullptr);
+                }
+            }
         }
         if (!surfaceDrawn_ && sameSize) {
             host_.ShowSurfaceUnchanged(surface_.data(), surfaceOrientation_, width, height);

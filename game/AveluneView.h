@@ -191,6 +191,7 @@ private:
     // Rectangles that may differ from the picture last shown (no one inside
     // another), and their rows.
     std::vector<Covered> damage_;
+    bool damageIsAllNew_ = false;  // compared with no list: every copy differs
     SurfaceRows damageRows_;
     // For each cell of an 8 x 8 grid over the surface, the first 64 damaged
     // rectangles that reach into it (bit i: damage_[i]).
