@@ -25,16 +25,16 @@ public:
     // around what it had and these. Clipped to the surface.
     void Add(int top, int bottom, int left, int right);
     // Whole rows, as a set of rows.
-    void set(size_t y) { Add(static_cast<int>(y), static_cast<int>(y) + 1, 0, 640); }
+    void set(size_t y) { Add(static_cast<int>(y), static_cast<int>(y) + 1, 0, kSurfaceWidth); }
     bool test(size_t y) const { return y < from_.size() && from_[y] < to_[y]; }
     int From(size_t y) const { return from_[y]; }
     int To(size_t y) const { return to_[y]; }
     size_t count() const;  // rows with columns
-    void reset() { Clear(0, 480); }
+    void reset() { Clear(0, kSurfaceHeight); }
     void Clear(int top, int bottom);  // rows top..bottom-1 lose their columns
 
 private:
-    std::array<uint16_t, 480> from_, to_;
+    std::array<uint16_t, kSurfaceHeight> from_, to_;
 };
 // -1: surface memory rows run top-down; any other value: bottom-up.
 constexpr int kTopDown = -1;

@@ -1,5 +1,5 @@
-// The view holds copies that repeat those of the picture last shown, and
-// makes them as soon as anything could tell: the window and every read of the
+// The view lets copies wait for the show and remakes them only where the
+// picture shown can differ, and makes them as soon as anything could tell: the window and every read of the
 // surface must show what making each copy at once would have shown, whatever
 // comes between the shows.
 #include <gtest/gtest.h>
@@ -118,7 +118,7 @@ void Play(const std::string& steps, int expectUnchanged, int expectRows = -2, in
     }
 }
 
-TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
+TEST(SurfaceCopies, WaitingCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
     struct Case {
         const char* steps;
         int unchanged;  // shows made without comparing the surface again
@@ -129,7 +129,7 @@ TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
         {"ABCS" "ABS" "ABCS", 0},        // a copy left out, then back
         {"ABCS" "ABDS", 0},              // the last copy differs
         {"ABCS" "ABCDS", 0},             // one copy more
-        {"ABCS" "ABRCS" "ABCS", 1},      // a read among held copies
+        {"ABCS" "ABRCS" "ABCS", 1},      // a read among waiting copies
         {"ABCS" "ABCWS" "ABCS", 0},      // a write through the bits
         {"ABCS" "AVBCS" "ABCS", 0},      // a run copy among them
         {"ABCS" "ABCL" "ABCL", 1},       // a larger show: compared in full first
@@ -138,7 +138,7 @@ TEST(SurfaceCopies, HeldCopiesNeverShowOrReadOtherwiseThanMadeOnes) {
         {"ABS" "CABS", 0},               // a differing copy first, then the copies shown
         {"ABCS" "VABCS", 0},             // a run copy first
         {"ABCS" "WABCS", 0},             // a write first
-        {"ABCS" "RABCS", 1},             // a read first: nothing held yet, holding goes on
+        {"ABCS" "RABCS", 1},             // a read first: nothing waits yet, copies go on waiting
     };
     for (const Case& c : cases) Play(c.steps, c.unchanged);
 }
