@@ -2,6 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <new>
+
+#include <csignal>
 
 #include "gfx/Blit.h"
 
@@ -17,7 +21,9 @@ static int RunDesktop(int, char**) {
 }
 #endif
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     // AVELUNE_BLIT=portable draws with the plain C++ rows even where the
     // processor has faster ones (to compare the two); "fastest" is the default.
     if (const char* blit = std::getenv("AVELUNE_BLIT"); blit != nullptr && *blit != '\0') {
@@ -32,4 +38,24 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--headless") == 0) return RunHeadless(argc, argv);
     }
     return RunDesktop(argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A file-size limit makes a write fail with "File too large" instead of
+    // ending the program unannounced: every output then says what happened
+    // and leaves no temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Whatever is thrown ends the program with a message, never an abort.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "avelune: stopped: there is not enough memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "avelune: stopped: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "avelune: stopped by an unknown failure\n");
+    }
+    return 1;
 }

@@ -13,8 +13,12 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <new>
+#include <string_view>
 #include <sstream>
 #include <type_traits>
+
+#include "files/Files.h"
 
 #ifndef AVELUNE_GAME_VERSION
 #define AVELUNE_GAME_VERSION "unknown"
@@ -36,22 +40,12 @@ uint64_t Fnv1a64(const void* data, size_t size, uint64_t h) {
 }
 
 bool HashFile(const std::string& path, uint64_t& hash, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
+    std::string bytes, reason;
+    if (files::ReadFile(path, "an atlas", kMaxFileBytes, bytes, reason) != files::ReadStatus::kRead) {
+        error = "cannot read " + path + ": " + reason;
         return false;
     }
-    uint64_t h = kFnvOffset;
-    char buffer[65536];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        h = Fnv1a64(buffer, static_cast<size_t>(in.gcount()), h);
-    }
-    if (in.bad()) {
-        error = "cannot read " + path + ": a read failed";
-        return false;
-    }
-    hash = h;
+    hash = Fnv1a64(bytes.data(), bytes.size());
     return true;
 }
 
@@ -118,6 +112,8 @@ namespace {
 constexpr int kChecksPerLine = 16;
 constexpr uint32_t kMaxTicks = 1u << 24;    // 19 days of ticks; bounds what a file may ask for
 constexpr size_t kMaxInputs = 1u << 22;
+// The longest line a flight file holds is its record, about a kilobyte.
+constexpr size_t kMaxLineBytes = 16384;
 
 template <typename T>
 void AppendValue(std::string& out, T value) {
@@ -232,8 +228,13 @@ bool ParseValue(const std::string& word, T& out) {
     if constexpr (std::is_floating_point_v<T>) {
         if (word.empty() || std::isspace(static_cast<unsigned char>(word[0]))) return false;
         char* end = nullptr;
+        errno = 0;
         const float v = std::strtof(word.c_str(), &end);
         if (*end != '\0') return false;
+        // Too large for a float, or too small to be told from zero: the
+        // file holds a value its member cannot (a written float reads back
+        // exactly, infinities and subnormals included).
+        if (errno == ERANGE && (std::isinf(v) || v == 0)) return false;
         out = v;
         return true;
     } else if constexpr (std::is_signed_v<T>) {
@@ -256,31 +257,54 @@ public:
     Reader(const std::string& text, const std::string& fileName) : text_(text), fileName_(fileName) {}
 
     // The next line with content; false at the end of the text.
+    // A line that cannot be read (too long, a control byte in it) ends the
+    // walk with its fault in fault(); Fail then reports that fault.
     bool Next() {
-        while (pos_ < text_.size()) {
+        while (pos_ < text_.size() && fault_.empty()) {
             const size_t eol = text_.find('\n', pos_);
             const bool finished = eol != std::string::npos;
-            std::string line = text_.substr(pos_, finished ? eol - pos_ : std::string::npos);
+            std::string_view line = std::string_view(text_).substr(pos_, finished ? eol - pos_ : std::string::npos);
             pos_ = finished ? eol + 1 : text_.size();
             ++lineNumber_;
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            words_ = Words(line);
-            if (words_.empty() || words_[0][0] == '#') continue;
             unfinished_ = !finished;
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            // A comment is skipped unread, however long.
+            const size_t first = line.find_first_not_of(" \t");
+            if (first == std::string_view::npos || line[first] == '#') continue;
+            if (line.size() > kMaxLineBytes) {
+                fault_ = "the line is " + std::to_string(line.size()) + " bytes long, more than a flight file's line may be (" +
+                         std::to_string(kMaxLineBytes) + ")";
+                return false;
+            }
+            for (size_t i = 0; i < line.size(); ++i) {
+                const auto c = static_cast<unsigned char>(line[i]);
+                if ((c < 0x20 && c != '\t') || c == 0x7F) {
+                    fault_ = c == '\r' ? "a carriage return at column " + std::to_string(i + 1) +
+                                              ", inside the line: a flight file's lines end at LF (or CR LF)"
+                                        : "a control byte " + files::Quote(line.substr(i, 1)) + " at column " +
+                                              std::to_string(i + 1);
+                    return false;
+                }
+            }
+            words_ = Words(std::string(line));
             return true;
         }
         return false;
     }
+    const std::string& fault() const { return fault_; }
     const std::vector<std::string>& words() const { return words_; }
     bool unfinished() const { return unfinished_; }
     long lineNumber() const { return lineNumber_; }
 
     bool Fail(std::string& error, const std::string& why) const {
         error = fileName_ + " line " + std::to_string(lineNumber_) + ": " + why;
-        if (unfinished_) error += " (the line has no line end: the file is cut short)";
+        if (unfinished_ && why.find("no line end") == std::string::npos && why != fault_) {
+            error += " (the line has no line end: the file is cut short)";
+        }
         return false;
     }
     bool FailAtEnd(std::string& error, const std::string& expected) const {
+        if (!fault_.empty()) return Fail(error, fault_);
         error = fileName_ + ": the file ends after line " + std::to_string(lineNumber_) + " where " + expected +
                 " was expected (it is cut short)";
         return false;
@@ -293,6 +317,7 @@ private:
     long lineNumber_ = 0;
     std::vector<std::string> words_;
     bool unfinished_ = false;
+    std::string fault_;
 };
 
 bool ParseRecord(const std::vector<std::string>& w, FlightState& s, const Reader& r, std::string& error) {
@@ -310,14 +335,14 @@ bool ParseRecord(const std::vector<std::string>& w, FlightState& s, const Reader
         const size_t eq = word.find('=');
         if (eq == std::string::npos || word.compare(0, eq, name) != 0 || eq != std::strlen(name)) {
             ok = false;
-            why = std::string("the record has '") + word.substr(0, 40) + "' where the member " + name +
+            why = std::string("the record has ") + files::Quote(word) + " where the member " + name +
                   " was expected";
             return;
         }
         if (!ParseValue(word.substr(eq + 1), value)) {
             ok = false;
-            why = std::string("the record's member ") + name + " has no value of its type: '" +
-                  word.substr(eq + 1, 40) + "'";
+            why = std::string("the record's member ") + name + " has no value of its type: " +
+                  files::Quote(std::string_view(word).substr(eq + 1));
         }
     };
 #define AVELUNE_READ_MEMBER(type, name) member(#name, s.name);
@@ -325,7 +350,7 @@ bool ParseRecord(const std::vector<std::string>& w, FlightState& s, const Reader
 #undef AVELUNE_READ_MEMBER
     if (ok && i != w.size()) {
         ok = false;
-        why = "the record has more than its members: '" + w[i].substr(0, 40) + "'";
+        why = "the record has more than its members: " + files::Quote(w[i]);
     }
     return ok ? true : r.Fail(error, why);
 }
@@ -333,7 +358,7 @@ bool ParseRecord(const std::vector<std::string>& w, FlightState& s, const Reader
 bool Keyword(const Reader& r, const char* keyword, size_t words, const char* shape, std::string& error) {
     const std::vector<std::string>& w = r.words();
     if (w[0] != keyword) {
-        return r.Fail(error, "'" + w[0].substr(0, 40) + "' where the '" + keyword + "' line was expected");
+        return r.Fail(error, files::Quote(w[0]) + " where the '" + keyword + "' line was expected");
     }
     if (w.size() != words) return r.Fail(error, std::string("the '") + keyword + "' line takes " + shape);
     return true;
@@ -348,6 +373,7 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
 
     // The format and its version.
     if (!r.Next()) {
+        if (!r.fault().empty()) return r.Fail(error, r.fault());
         error = fileName + ": the file is empty: it is not a flight file";
         return false;
     }
@@ -386,10 +412,15 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
     f.timerRunning = r.words()[1] == "running";
 
     if (!next("the 'record' line")) return false;
-    if (r.words()[0] != "record") return r.Fail(error, "'" + r.words()[0].substr(0, 40) + "' where the 'record' line was expected");
+    if (r.words()[0] != "record") return r.Fail(error, files::Quote(r.words()[0]) + " where the 'record' line was expected");
     if (!ParseRecord(r.words(), f.start, r, error)) return false;
 
-    // The inputs, then the tick count.
+    // The inputs, then the tick count. Room for as many as there are input
+    // lines, each longer than the input it holds, so the inputs cost no more
+    // than the file.
+    size_t inputLines = 0;
+    for (size_t at = text.find("\ninput "); at != std::string::npos; at = text.find("\ninput ", at + 1)) ++inputLines;
+    f.inputs.reserve(std::min(inputLines, kMaxInputs));
     for (;;) {
         if (!next("an 'input' or the 'ticks' line")) return false;
         const std::vector<std::string>& w = r.words();
@@ -404,9 +435,9 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
         if (w[2] == "press") in.kind = InputKind::kPress;
         else if (w[2] == "release") in.kind = InputKind::kRelease;
         else if (w[2] == "move") in.kind = InputKind::kMove;
-        else return r.Fail(error, "the input '" + w[2].substr(0, 40) + "' is not press, release or move");
+        else return r.Fail(error, "the input " + files::Quote(w[2]) + " is not press, release or move");
         if (!f.inputs.empty() && in.tick < f.inputs.back().tick) {
-            return r.Fail(error, "the input's tick " + w[1] + " comes before the tick of the input above it");
+            return r.Fail(error, "the input's tick " + files::Quote(w[1]) + " comes before the tick of the input above it");
         }
         in.x = static_cast<int32_t>(x);
         in.y = static_cast<int32_t>(y);
@@ -422,12 +453,13 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
     }
 
     // One checkpoint a tick.
-    f.checkpoints.reserve(f.ticks);
+    // At most as many as the text has room for (nine bytes each).
+    f.checkpoints.reserve(std::min<size_t>(f.ticks, text.size() / 9 + 1));
     while (f.checkpoints.size() < f.ticks) {
         if (!next("a 'check' line")) return false;
         const std::vector<std::string>& w = r.words();
         if (w[0] != "check") {
-            return r.Fail(error, "'" + w[0].substr(0, 40) + "' where a 'check' line was expected (" +
+            return r.Fail(error, files::Quote(w[0]) + " where a 'check' line was expected (" +
                                      std::to_string(f.checkpoints.size()) + " of " + std::to_string(f.ticks) +
                                      " checkpoints so far)");
         }
@@ -436,11 +468,11 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
             return r.Fail(error, "a 'check' line takes the index of its first checkpoint, then checkpoints");
         }
         if (first != f.checkpoints.size()) {
-            return r.Fail(error, "the checkpoints jump from " + std::to_string(f.checkpoints.size()) + " to " + w[1]);
+            return r.Fail(error, "the checkpoints jump from " + std::to_string(f.checkpoints.size()) + " to " + files::Quote(w[1]));
         }
         for (size_t i = 2; i < w.size(); ++i) {
             uint64_t v = 0;
-            if (!ParseHex(w[i], 8, v)) return r.Fail(error, "the checkpoint '" + w[i].substr(0, 40) + "' is not 8 hexadecimal digits");
+            if (!ParseHex(w[i], 8, v)) return r.Fail(error, "the checkpoint " + files::Quote(w[i]) + " is not 8 hexadecimal digits");
             if (f.checkpoints.size() >= f.ticks) return r.Fail(error, "more checkpoints than ticks");
             f.checkpoints.push_back(static_cast<uint32_t>(v));
         }
@@ -454,7 +486,7 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
     else if (e[1] == "failed") f.ending = Ending::kFailed;
     else if (e[1] == "left") f.ending = Ending::kLeft;
     else if (e[1] == "flying") f.ending = Ending::kFlying;
-    else return r.Fail(error, "the ending '" + e[1].substr(0, 40) + "' is not arrived, failed, left or flying");
+    else return r.Fail(error, "the ending " + files::Quote(e[1]) + " is not arrived, failed, left or flying");
     auto field = [&](const std::string& word, const char* name, auto& value) {
         const std::string prefix = std::string(name) + "=";
         return word.rfind(prefix, 0) == 0 && ParseValue(word.substr(prefix.size()), value);
@@ -470,7 +502,7 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
         return r.Fail(error, "the final record hash is not fnv1a64: with 16 hexadecimal digits");
     }
     if (r.unfinished()) return r.Fail(error, "the line has no line end: the file is cut short");
-    if (r.Next()) return r.Fail(error, "'" + r.words()[0].substr(0, 40) + "' after the final line");
+    if (r.Next() || !r.fault().empty()) return !r.fault().empty() ? r.Fail(error, r.fault()) : r.Fail(error, files::Quote(r.words()[0]) + " after the final line");
 
     flight = std::move(f);
     return true;
@@ -479,67 +511,27 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
 // ---- Files -----------------------------------------------------------------------
 
 bool LoadFlight(const std::string& path, Flight& flight, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open the flight file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::string text;
-    char buffer[65536];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        text.append(buffer, static_cast<size_t>(in.gcount()));
-        if (text.size() > kMaxFileBytes) {
-            error = path + ": the file is larger than a flight file may be (" + std::to_string(kMaxFileBytes >> 20) +
-                    " MiB)";
-            return false;
-        }
-    }
-    if (in.bad()) {
-        error = "cannot read the flight file " + path;
+    std::string text, reason;
+    if (files::ReadFile(path, "a flight file", kMaxFileBytes, text, reason) != files::ReadStatus::kRead) {
+        error = "cannot read the flight file " + path + ": " + reason;
         return false;
     }
     if (text.find('\0') != std::string::npos) {
         error = path + ": the file holds binary data: it is not a flight file";
         return false;
     }
-    return ParseFlight(text, path, flight, error);
+    try {
+        return ParseFlight(text, path, flight, error);
+    } catch (const std::bad_alloc&) {
+        error = "cannot read the flight file " + path + ": there is not enough memory for what it holds";
+        return false;
+    }
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& text, std::string& error) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = "cannot write " + path + ": " + std::strerror(n < 0 ? errno : ENOSPC);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    const int syncErrno = errno;
-    if (::close(fd) != 0 || !synced) {
-        error = "cannot write " + path + ": " + std::strerror(synced ? errno : syncErrno);
-        ::unlink(temp.c_str());
-        return false;
-    }
-    ::chmod(temp.c_str(), 0644);
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        ::unlink(temp.c_str());
+    std::string reason;
+    if (!files::WriteFile(path, text.data(), text.size(), files::WriteMode::kReplace, reason)) {
+        error = "cannot write " + path + ": " + reason;
         return false;
     }
     return true;
@@ -547,6 +539,16 @@ bool WriteFileAtomically(const std::string& path, const std::string& text, std::
 
 bool SaveFlight(const std::string& path, const Flight& flight, std::string& error) {
     return WriteFileAtomically(path, FormatFlight(flight), error);
+}
+
+bool SaveNewFlight(const std::string& path, const Flight& flight, std::string& error, bool& taken) {
+    const std::string text = FormatFlight(flight);
+    std::string reason;
+    if (!files::WriteFile(path, text.data(), text.size(), files::WriteMode::kNew, reason, &taken)) {
+        error = "cannot write " + path + ": " + reason;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace flightfile

@@ -94,11 +94,16 @@ std::string FormatFlight(const Flight& flight);
 // and what is wrong, when it is not a whole flight file of this format.
 bool ParseFlight(const std::string& text, const std::string& fileName, Flight& flight, std::string& error);
 
-// Reads and parses a file (at most kMaxFileBytes).
+// Reads and parses a file: a regular file of at most kMaxFileBytes, its lines
+// at most 16 KiB (comments excepted), no control bytes but tabs.
 constexpr size_t kMaxFileBytes = 64u << 20;
 bool LoadFlight(const std::string& path, Flight& flight, std::string& error);
-// Writes a file through a temporary file in the same folder, renamed over it.
+// Writes a file through a temporary file in the same folder, renamed over it
+// (files::WriteFile's rules: a regular file or a new name, its mode kept).
 bool SaveFlight(const std::string& path, const Flight& flight, std::string& error);
+// Writes a file under a name that must be new: when another file has it,
+// nothing is written and `taken` is set.
+bool SaveNewFlight(const std::string& path, const Flight& flight, std::string& error, bool& taken);
 
 // Writes `text` to `path` through a temporary file in the same folder, synced
 // and renamed, so the path holds either the old or the whole new text.

@@ -1,9 +1,39 @@
 #include "flightfile/Replayer.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <climits>
 #include <cstdio>
 
+#include "flightfile/FlightTaker.h"
+
 namespace flightfile {
+
+namespace {
+
+bool InFlight(uint32_t state) {
+    return state == kStateCockpit || state == kStateJudgement || state == kStateFailure ||
+           state == kStateWarning || state == kStateFlightStep;
+}
+
+}  // namespace
+
+// The taker's rule for the end of an approach: left when an input takes the
+// game out of flight, arrived or failed by the tick that ran the flight step
+// or the failure screen.
+void Replayer::Follow(const FlightState& s, bool afterTick) {
+    if (!ended_) {
+        // SetEnd's values without its hash, which the end does not compare.
+        const int64_t d = static_cast<int64_t>(s.runwayDistance) - static_cast<int64_t>(s.distanceFlown);
+        end_.endDistance = static_cast<int32_t>(std::clamp<int64_t>(d, INT32_MIN, INT32_MAX));
+        end_.endAltitude = s.altitude;
+        end_.endAirspeed = s.airspeed;
+        if (afterTick && lastState_ == kStateFlightStep && s.arrived == 1) end_.ending = Ending::kArrived, ended_ = true;
+        else if (afterTick && lastState_ == kStateFailure) end_.ending = Ending::kFailed, ended_ = true;
+        else if (!afterTick && InFlight(lastState_) && !InFlight(s.gameState)) end_.ending = Ending::kLeft, ended_ = true;
+    }
+    lastState_ = s.gameState;
+}
 
 void Replayer::Begin(ReplayTarget& target) {
     target.Restore(flight_.start, flight_.randState, flight_.timerRunning);
@@ -11,12 +41,18 @@ void Replayer::Begin(ReplayTarget& target) {
     tick_ = 0;
     nextInput_ = 0;
     lastInputs_.clear();
+    lastState_ = flight_.start.gameState;
+    ended_ = false;
+    end_ = Flight{};
+    end_.ending = Ending::kFlying;
+    SetEnd(end_, flight_.start);
 }
 
 void Replayer::DeliverDue(ReplayTarget& target) {
     while (nextInput_ < flight_.inputs.size() && flight_.inputs[nextInput_].tick == tick_) {
         const Input& in = flight_.inputs[nextInput_++];
         target.DeliverInput(in);
+        Follow(target.Record(), false);
         lastInputs_.push_back(in);
     }
 }
@@ -36,6 +72,20 @@ Replayer::Status Replayer::Finish(ReplayTarget& target) {
                       h, flight_.finalHash);
         return Diverge(tick_, text);
     }
+    // The lines that say how it began and ended must say what was replayed.
+    if (flight_.fromRestart && flight_.start.restartLamp != kRestartLampLit) {
+        return Diverge(tick_, "the flight's 'start' line says restart, but its record was not begun by the restart switch");
+    }
+    if (end_.ending != flight_.ending || end_.endDistance != flight_.endDistance ||
+        end_.endAltitude != flight_.endAltitude || end_.endAirspeed != flight_.endAirspeed) {
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "the flight's 'end' line says %s distance=%d altitude=%d airspeed=%u; the replay ended %s "
+                      "distance=%d altitude=%d airspeed=%u",
+                      EndingName(flight_.ending), flight_.endDistance, flight_.endAltitude, flight_.endAirspeed,
+                      EndingName(end_.ending), end_.endDistance, end_.endAltitude, end_.endAirspeed);
+        return Diverge(tick_, text);
+    }
     return status_ = Status::kMatched;
 }
 
@@ -49,6 +99,7 @@ Replayer::Status Replayer::Step(ReplayTarget& target) {
         return Diverge(tick, "the timer is stopped where the flight had a tick");
     }
     target.DeliverTick();
+    Follow(target.Record(), true);
     tick_ = tick;
     const uint32_t c = Checkpoint(target.Record());
     if (tick_ - 1 < flight_.checkpoints.size() && c != flight_.checkpoints[tick_ - 1]) {

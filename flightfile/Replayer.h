@@ -55,6 +55,13 @@ private:
     void DeliverDue(ReplayTarget& target);
     Status Finish(ReplayTarget& target);
     Status Diverge(uint32_t tick, std::string why);
+    void Follow(const FlightState& s, bool afterTick);
+
+    // How the replayed approach ended, followed as the flight taker does,
+    // to be checked against the flight's 'end' line.
+    uint32_t lastState_ = 0;
+    bool ended_ = false;
+    Flight end_;
 
     Flight flight_;
     Status status_ = Status::kPlaying;

@@ -1,5 +1,7 @@
 #include "keymap/Keymap.h"
 
+#include "files/Files.h"
+
 #include <algorithm>
 
 namespace keymap {
@@ -136,7 +138,7 @@ bool ApplyMapLine(std::string_view line, Keymap& map, std::string& problem) {
     const std::string_view name = Trim(line.substr(kind.size() + 1, eq - kind.size() - 1));
     const auto index = ControlIndex(name);
     if (!index) {
-        problem = "no control is called '" + std::string(name) + "'";
+        problem = "no control is called " + files::Quote(name);
         return false;
     }
     const auto keep = [&] { return "; " + std::string(name) + " keeps " + (map.Bound(device, *index).empty() ? "nothing" : Joined(map.Bound(device, *index))); };
@@ -152,7 +154,7 @@ bool ApplyMapLine(std::string_view line, Keymap& map, std::string& problem) {
         }
         const bool known = device == Device::kKey ? Contains(kKeyNames, word) : Contains(kButtonNames, word);
         if (!known) {
-            problem = "no " + std::string(kind) + " is called '" + std::string(word) + "'" + keep();
+            problem = "no " + std::string(kind) + " is called " + files::Quote(word) + keep();
             return false;
         }
         if (device == Device::kKey && Contains(kReservedKeys, word)) {

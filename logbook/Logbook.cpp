@@ -12,7 +12,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
+#include <string_view>
+
+#include "files/Files.h"
 
 namespace logbook {
 
@@ -78,6 +82,18 @@ bool SafeName(const std::string& name) {
 }  // namespace
 
 bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
+    if (line.size() > kMaxLineBytes) {
+        why = "it is " + std::to_string(line.size()) + " bytes long, more than a logbook line may be (" +
+              std::to_string(kMaxLineBytes) + ")";
+        return false;
+    }
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F || (c == '\r' && i + 1 != line.size())) {
+            why = "a control byte " + files::Quote(std::string_view(line).substr(i, 1)) + " at column " + std::to_string(i + 1);
+            return false;
+        }
+    }
     std::istringstream in(line);
     std::vector<std::string> w;
     for (std::string word; in >> word;) w.push_back(word);
@@ -91,7 +107,7 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         return false;
     }
     if (version > kLineVersion) {
-        why = "it was written in version " + w[1] + " by a later program";
+        why = "it was written in version " + files::Quote(w[1]) + " by a later program";
         return false;
     }
     // Version 2 adds stability-ft before the flight; the values keep their places.
@@ -111,7 +127,7 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         const size_t word = version >= 2 && i >= 8 ? (i == 8 ? 9 : 8) : i;
         const std::string prefix = std::string(keys[i]) + "=";
         if (w[2 + word].rfind(prefix, 0) != 0) {
-            why = std::string("'").append(w[2 + word], 0, 40).append("' where ").append(keys[i]).append("= was expected");
+            why = files::Quote(w[2 + word]) + " where " + keys[i] + "= was expected";
             return false;
         }
         v[i] = w[2 + word].substr(prefix.size());
@@ -119,20 +135,20 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
     Entry e;
     e.when = v[0];
     if (e.when.size() != 19 || e.when[4] != '-' || e.when[10] != 'T') {
-        why = "the time '" + e.when.substr(0, 40) + "' is not YYYY-MM-DDTHH:MM:SS";
+        why = "the time " + files::Quote(e.when) + " is not YYYY-MM-DDTHH:MM:SS";
         return false;
     }
     if (v[1] == "arrived") e.outcome = flightfile::Ending::kArrived;
     else if (v[1] == "failed") e.outcome = flightfile::Ending::kFailed;
     else {
-        why = "the outcome '" + v[1].substr(0, 40) + "' is not arrived or failed";
+        why = "the outcome " + files::Quote(v[1]) + " is not arrived or failed";
         return false;
     }
     long long n[5];
     const long long low[5] = {0, -1000000000, -1000000000, -1000000000, 0};
     for (int i = 0; i < 5; ++i) {
         if (!Number(v[2 + i], low[i], 1000000000, n[i])) {
-            why = std::string("the ") + keys[2 + i] + " '" + v[2 + i].substr(0, 40) + "' is not a whole number";
+            why = std::string("the ") + keys[2 + i] + " " + files::Quote(v[2 + i]) + " is not a whole number";
             return false;
         }
     }
@@ -144,22 +160,22 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
     e.verdict = v[7];
     if (version >= 2) {
         if (!Version2(e.verdict)) {
-            why = "the verdict '" + e.verdict.substr(0, 40) + "' is not stable or unstable";
+            why = "the verdict " + files::Quote(e.verdict) + " is not stable or unstable";
             return false;
         }
         long long feet = 0;
         if (!Number(v[9], -1000000000, 1000000000, feet)) {
-            why = "the stability-ft '" + v[9].substr(0, 40) + "' is not a whole number";
+            why = "the stability-ft " + files::Quote(v[9]) + " is not a whole number";
             return false;
         }
         e.stabilityFeet = static_cast<int>(feet);
     } else if (e.verdict != "clean" && e.verdict != "warned" && e.verdict != "failed") {
-        why = "the verdict '" + e.verdict.substr(0, 40) + "' is not clean, warned or failed";
+        why = "the verdict " + files::Quote(e.verdict) + " is not clean, warned or failed";
         return false;
     }
     e.flight = v[8];
     if (!SafeName(e.flight)) {
-        why = "the flight file name '" + e.flight.substr(0, 40) + "' is not a plain file name";
+        why = "the flight file name " + files::Quote(e.flight) + " is not a plain file name";
         return false;
     }
     entry = std::move(e);
@@ -168,24 +184,58 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
 
 bool ReadLogbook(const std::string& path, Contents& contents, std::string& error) {
     contents = {};
-    std::error_code ec;
-    if (!fs::exists(path, ec)) return true;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read the logbook " + path + ": " + std::strerror(errno);
+    std::string text, reason;
+    switch (files::ReadFile(path, "a logbook", kMaxFileBytes, text, reason)) {
+    case files::ReadStatus::kMissing: return true;
+    case files::ReadStatus::kRefused: error = "cannot read the logbook " + path + ": " + reason; return false;
+    case files::ReadStatus::kRead: break;
+    }
+    if (!ParseLogbook(text, path, contents)) {
+        error = "cannot read the logbook " + path + ": there is not enough memory for what it holds";
         return false;
     }
-    std::string line;
-    for (long number = 1; std::getline(in, line); ++number) {
-        if (line.empty()) continue;
-        Entry e;
-        std::string why;
-        if (ParseEntry(line, e, why)) {
-            contents.entries.push_back(std::move(e));
-        } else {
-            contents.notes.push_back(path + " line " + std::to_string(number) + " is skipped (it stays in the file): " +
-                                     why);
+    return true;
+}
+
+bool ParseLogbook(const std::string& text, const std::string& path, Contents& contents) {
+    contents = {};
+    try {
+        // Room for the entries at once: one for each line that may be one.
+        size_t tagged = text.rfind(kLineTag, 0) == 0 ? 1 : 0;
+        for (size_t at = text.find(std::string("\n") + kLineTag); at != std::string::npos;
+             at = text.find(std::string("\n") + kLineTag, at + 1)) {
+            ++tagged;
         }
+        contents.entries.reserve(tagged);
+        size_t skipped = 0;
+        long number = 0;
+        for (size_t pos = 0; pos < text.size();) {
+            const size_t eol = std::min(text.find('\n', pos), text.size());
+            const std::string_view view = std::string_view(text).substr(pos, eol - pos);
+            pos = eol + 1;
+            ++number;
+            if (view.empty()) continue;
+            Entry e;
+            std::string why;
+            // A line too long to be an entry is refused unread.
+            if (view.size() <= kMaxLineBytes && ParseEntry(std::string(view), e, why)) {
+                contents.entries.push_back(std::move(e));
+                continue;
+            }
+            if (view.size() > kMaxLineBytes) {
+                why = "it is " + std::to_string(view.size()) + " bytes long, more than a logbook line may be (" +
+                      std::to_string(kMaxLineBytes) + ")";
+            }
+            if (++skipped <= kMaxNotes) {
+                contents.notes.push_back(path + " line " + std::to_string(number) + " is skipped (it stays in the file): " + why);
+            }
+        }
+        if (skipped > kMaxNotes) {
+            contents.notes.push_back(path + ": " + std::to_string(skipped - kMaxNotes) + " more lines are skipped (they stay in the file)");
+        }
+    } catch (const std::bad_alloc&) {
+        contents = {};
+        return false;
     }
     return true;
 }
@@ -258,11 +308,15 @@ bool RecordApproach(const std::string& folder, const flightfile::Flight& flight,
         else if (c != '-' && c != ':') stem += c;
     }
     stem += std::string("-") + flightfile::EndingName(flight.ending);
+    // The name is taken only when it is new (another program recording in
+    // the same second gets the next one).
     std::string name = stem + flightfile::kExtension;
-    for (int n = 2; fs::exists(fs::path(flights) / name, ec) && n < 1000; ++n) {
+    for (int n = 2;; ++n) {
+        bool taken = false;
+        if (flightfile::SaveNewFlight((fs::path(flights) / name).string(), flight, error, taken)) break;
+        if (!taken || n >= 1000) return false;
         name = stem + "-" + std::to_string(n) + flightfile::kExtension;
     }
-    if (!flightfile::SaveFlight((fs::path(flights) / name).string(), flight, error)) return false;
     if (!AppendEntry(LogbookPath(folder), EntryFor(flight, when, name, figures), error)) return false;
     PruneFlights(flights, keep);
     return true;

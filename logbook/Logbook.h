@@ -67,8 +67,16 @@ struct Contents {
     std::vector<std::string> notes;  // one for each line skipped: the file, the line, what is wrong
 };
 // Reads a logbook; a missing file is an empty logbook. False (with `error`)
-// only when the file exists but cannot be read at all.
+// only when the file exists but cannot be read at all: it is not a regular
+// file, or larger than kMaxFileBytes. A line longer than kMaxLineBytes is
+// skipped unread; at most kMaxNotes lines are named, then how many more.
+constexpr size_t kMaxFileBytes = 16u << 20;
+constexpr size_t kMaxLineBytes = 4096;
+constexpr size_t kMaxNotes = 100;
 bool ReadLogbook(const std::string& path, Contents& contents, std::string& error);
+// The same for a logbook's text already read, named `path` in the notes;
+// false only when memory runs out.
+bool ParseLogbook(const std::string& text, const std::string& path, Contents& contents);
 
 // Appends one entry: one write of the whole line with O_APPEND, then fsync.
 // When the file's last line was torn off unfinished, the entry begins on a

@@ -17,6 +17,7 @@
 #include "debrief/DebriefPlot.h"
 #include "platform/cairo/CairoDebrief.h"
 #include "platform/common/AtlasFiles.h"
+#include "files/Files.h"
 #include "platform/common/ReplaceFile.h"
 #include "recorder/FlightCsv.h"
 #include "platform/headless/EventScript.h"
@@ -121,7 +122,7 @@ bool CheckFlightAtlas(const std::string& path, const flightfile::Flight& flight,
     }
     if (flight.gameVersion != flightfile::GameVersion()) {
         std::fprintf(stderr, "avelune: note: %s was saved by version %s; this is version %s\n", path.c_str(),
-                     flight.gameVersion.c_str(), flightfile::GameVersion());
+                     files::Quote(flight.gameVersion).c_str(), flightfile::GameVersion());
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include <system_error>
 
 
+#include "files/Files.h"
 #include "platform/common/ReplaceFile.h"
 #include "platform/sdl/DesktopLayout.h"
 
@@ -127,28 +128,12 @@ bool ParseSettings(const std::string& text, DesktopSettings& settings, std::stri
 }
 
 DesktopSettings LoadSettings(const std::string& path, std::string& warning) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) return {};
-    const std::string ignored = "ignoring the settings file " + path + ": ";
-    if (ec || !fs::is_regular_file(status)) {
-        warning = ignored + "not a readable file";
-        return {};
-    }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kMaxSettingsBytes) {
-        warning = ignored + "too large to be a settings file";
-        return {};
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        warning = ignored + std::strerror(errno);
-        return {};
-    }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        warning = ignored + "read error";
+    // The one reader: a regular file within the cap, or nothing is read.
+    std::string text, reason;
+    const files::ReadStatus read = files::ReadFile(path, "a settings file", kMaxSettingsBytes, text, reason);
+    if (read == files::ReadStatus::kMissing) return {};
+    if (read == files::ReadStatus::kRefused) {
+        warning = "ignoring the settings file " + path + ": " + reason;
         return {};
     }
     DesktopSettings settings;

@@ -1,0 +1,58 @@
+// Reading and writing the program's files, one way for all of them.
+//
+// Reading: only a regular file is read, refused before a byte is read when
+// it is anything else (a directory, a named pipe, a device) or larger than
+// the cap its kind states; the bytes are held once, in a string sized by the
+// file, so reading costs the file's size and no more.
+//
+// Writing: only over a regular file (or where nothing is); through a
+// symbolic link the file it names is written and the link stays. The bytes
+// go whole to a temporary file with a short name in the same folder, are
+// synced, and the temporary file takes the target's name by a rename (or a
+// link, where the name must be new), keeping the target's mode. A failure at
+// any step leaves the target as it was and no temporary file behind.
+//
+// Messages: whatever a file holds is shown through Quote, so that a message
+// stays short and nothing in a file reaches the terminal as a control.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace files {
+
+// ---- Quoting ----------------------------------------------------------------
+
+// At most this many characters of a file's text appear in a message.
+constexpr size_t kQuoteLimit = 40;
+
+// `text` in single quotes: at most kQuoteLimit characters, each control
+// byte, each byte that is not part of a UTF-8 character, and the quote and
+// backslash themselves as \xNN; "..." after the quote when text was left off.
+std::string Quote(std::string_view text);
+
+// ---- Reading ----------------------------------------------------------------
+
+enum class ReadStatus { kRead, kMissing, kRefused };
+
+// Reads the whole of the regular file `path`, at most `cap` bytes, into
+// `bytes`. kMissing when nothing has that name; kRefused, with `reason` in
+// words without the path, when it is not a regular file, is larger than
+// `cap` (`what` names the kind: "a flight file"), or cannot be read.
+ReadStatus ReadFile(const std::string& path, const char* what, size_t cap, std::string& bytes, std::string& reason);
+
+// ---- Writing ----------------------------------------------------------------
+
+enum class WriteMode {
+    kReplace,  // a file already there is replaced
+    kNew,      // the name must be new: a file there is left alone (taken)
+};
+
+// Writes `size` bytes to `path` by the rules above. On failure returns false
+// with `reason` in words without the path; with kNew, `taken` (when given)
+// says the failure was only that the name was in use.
+bool WriteFile(const std::string& path, const void* bytes, size_t size, WriteMode mode, std::string& reason,
+               bool* taken = nullptr);
+
+}  // namespace files
