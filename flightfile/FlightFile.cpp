@@ -468,7 +468,7 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
             return r.Fail(error, "a 'check' line takes the index of its first checkpoint, then checkpoints");
         }
         if (first != f.checkpoints.size()) {
-            return r.Fail(error, "the checkpoints jump from " + std::to_string(f.checkpoints.size()) + " to " + files::Quote(w[1]));
+            return r.Fail(error, "the checkpoints jump from " + std::to_string(f.checkpoints.size()) + " to " + std::to_string(first));
         }
         for (size_t i = 2; i < w.size(); ++i) {
             uint64_t v = 0;

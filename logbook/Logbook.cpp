@@ -107,7 +107,7 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         return false;
     }
     if (version > kLineVersion) {
-        why = "it was written in version " + files::Quote(w[1]) + " by a later program";
+        why = "it was written in version " + std::to_string(version) + " by a later program";
         return false;
     }
     // Version 2 adds stability-ft before the flight; the values keep their places.

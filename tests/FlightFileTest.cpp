@@ -3,9 +3,12 @@
 // of damaged file is refused with the line and the reason.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -152,6 +155,21 @@ TEST(FlightFile, AWrongFinalHashIsCaughtAtTheEnd) {
 // ---- Damaged files -----------------------------------------------------------------
 
 // Replaces the first line beginning with `prefix` by `by` (or removes it).
+std::string ReplaceWord(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+std::string LoneCr(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', '\r');
+    return text;
+}
+
+std::string Member(std::string record, const std::string& name, const std::string& value) {
+    const size_t at = record.find(" " + name + "=") + name.size() + 2;
+    return record.replace(at, record.find(' ', at) - at, value);
+}
+
 std::string ReplaceLine(std::string text, const std::string& prefix, const std::string& by) {
     const size_t at = text.find("\n" + prefix) + 1;
     const size_t end = text.find('\n', at);
@@ -198,6 +216,14 @@ TEST(FlightFile, DamagedFilesAreRefusedNamingTheLineAndTheFault) {
         {"ending", ReplaceLine(good, "end ", "end landed distance=0 altitude=0 airspeed=0"), "the ending 'landed'"},
         {"trailing", good + "input 1 press 1 1\n", "line " + std::to_string(lines + 1) + ": 'input' after the final line"},
         {"final hash", ReplaceLine(good, "final", "final fnv1a64:12"), "the final record hash is not fnv1a64"},
+        {"escape in a line", ReplaceLine(good, "game", "game \x1b]0;x\a"), "line 2: a control byte '\\x1b' at column 6"},
+        {"lone CR line ends", LoneCr(good), "line 1: a carriage return at column 11"},
+        {"float too large", ReplaceLine(good, "record", Member(record, "sceneryRowStep", "1e39")),
+         "line 7: the record's member sceneryRowStep has no value of its type: '1e39'"},
+        {"float too small", ReplaceLine(good, "record", Member(record, "sceneryRowStep", "1e-60")), "sceneryRowStep has no value"},
+        {"long tick", ReplaceLine(good, "input 6 press", "input " + std::string(10000, '0') + "2 press 370 340"),
+         "the input's tick '0000000000000000000000000000000000000000'..."},
+        {"long line", ReplaceLine(good, "game", "game " + std::string(20000, 'v')), "line 2: the line is 20005 bytes long"},
     };
     for (const Case& c : cases) {
         Flight flight;
@@ -207,6 +233,18 @@ TEST(FlightFile, DamagedFilesAreRefusedNamingTheLineAndTheFault) {
         EXPECT_EQ(error.rfind("f.avflight", 0), 0u) << c.name << ": " << error;
         EXPECT_NE(error.find(c.expected), std::string::npos) << c.name << ": " << error;
         EXPECT_EQ(flight.ticks, 77u) << c.name << ": a refused file leaves the flight alone";
+        // Short, said once, and nothing of the file raw.
+        EXPECT_LT(error.size(), 300u) << c.name;
+        EXPECT_EQ(error.find("line end"), error.rfind("line end")) << c.name << ": " << error;
+        EXPECT_EQ(std::count_if(error.begin(), error.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x20; }), 0)
+            << c.name;
+    }
+    // A comment is skipped unread, however long.
+    {
+        Flight flight;
+        std::string error;
+        const std::string comment = "# " + std::string(1 << 20, ' ') + "\n";
+        EXPECT_TRUE(flightfile::ParseFlight(comment + good, "f.avflight", flight, error)) << error;
     }
     // Comments and blank lines are allowed between lines.
     Flight flight;
@@ -228,10 +266,11 @@ TEST(FlightFile, RecordHashSeesEveryMember) {
 
 // ---- The command line --------------------------------------------------------------
 
-int RunProgram(const std::string& args, std::string& err) {
+// `before` goes ahead of the program in the shell's command (a limit, a timeout).
+int RunProgram(const std::string& args, std::string& err, const std::string& before = "") {
     static int n = 0;
     const std::string errFile = fs::temp_directory_path() / ("avflight-cli-" + std::to_string(getpid()) + "-" + std::to_string(n++));
-    const std::string command = std::string("'") + AVELUNE_BINARY + "' --headless --atlas '" AVELUNE_ATLAS "' " + args +
+    const std::string command = before + "'" + AVELUNE_BINARY + "' --headless --atlas '" AVELUNE_ATLAS "' " + args +
                                 " >/dev/null 2>'" + errFile + "'";
     const int raw = std::system(command.c_str());
     err = Slurp(errFile);
@@ -260,6 +299,8 @@ TEST(FlightFileCli, SaveReplayAndRefuse) {
         {"diverged", moved, 3, "diverges at tick 5 of"},
         {"foreign atlas", ReplaceLine(text, "atlas", "atlas fnv1a64:0000000000000001"), 2, "line 3: the flight was flown with another atlas"},
         {"truncated", text.substr(0, text.size() / 2), 2, "cut short"},
+        {"end edited", ReplaceWord(text, "end failed", "end arrived"), 3, "the flight's 'end' line says arrived"},
+        {"start edited", ReplaceWord(text, "start title", "start restart"), 3, "the flight's 'start' line says restart"},
     };
     for (const Case& c : cases) {
         const std::string path = dir + "/case.avflight";
@@ -273,6 +314,54 @@ TEST(FlightFileCli, SaveReplayAndRefuse) {
     EXPECT_EQ(RunProgram("--events /dev/null --save-flight '" + dir + "/none.avflight'", err), 1);
     EXPECT_NE(err.find("no approach was flown"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(dir + "/none.avflight"));
+    fs::remove_all(dir);
+}
+
+// Only regular files are read; an output keeps what is at its name (a
+// device, a pipe, a link, a mode), and a full limit is said, not died of.
+TEST(FlightFileCli, FilesThatAreNotPlainAreReadAndWrittenSafely) {
+    const std::string dir = MakeTempDir();
+    const std::string events = "--events '" AVELUNE_SOURCE_DIR "/tests/replays/overspeed-failure.events' ";
+    std::string err;
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
+    std::ofstream(dir + "/real") << "old";
+    fs::create_symlink("real", dir + "/link");
+    std::ofstream(dir + "/private") << "old";
+    fs::permissions(dir + "/private", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directory(dir + "/folder.avflight");
+    fs::create_directory(dir + "/limited");
+    struct Case {
+        const char* name;
+        std::string args, before;
+        int status;
+        std::string expected;  // in the message ("" for none)
+        std::function<bool()> after;
+    };
+    const std::string longName = dir + "/" + std::string(250, 'n');
+    const Case cases[] = {
+        {"replay a pipe", "--replay '" + dir + "/pipe'", "timeout 20 ", 2, "it is a named pipe, not a regular file", nullptr},
+        {"replay a folder", "--replay '" + dir + "/folder.avflight'", "", 2, "it is a directory, not a regular file", nullptr},
+        {"save over a pipe", events + "--save-flight '" + dir + "/pipe'", "timeout 20 ", 1, "named pipe",
+         [&] { return fs::is_fifo(dir + "/pipe"); }},
+        {"save through a link", events + "--save-flight '" + dir + "/link'", "", 0, "",
+         [&] { return fs::is_symlink(dir + "/link") && Slurp(dir + "/real").rfind("avflight 1\n", 0) == 0; }},
+        {"save keeps the mode", events + "--save-flight '" + dir + "/private'", "", 0, "",
+         [&] { return (fs::status(dir + "/private").permissions() & fs::perms::all) == (fs::perms::owner_read | fs::perms::owner_write); }},
+        {"save a long name", events + "--save-flight '" + longName + "'", "", 0, "", [&] { return fs::exists(longName); }},
+        {"save under a size limit", events + "--save-flight '" + dir + "/limited/a.avflight'", "ulimit -f 1; ", 1,
+         "File too large", [&] { return fs::is_empty(dir + "/limited"); }},
+        {"screenshot under a size limit", events + "--screenshot '" + dir + "/limited/a.png'", "ulimit -f 1; ", 1,
+         "File too large", [&] { return fs::is_empty(dir + "/limited"); }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunProgram(c.args, err, c.before), c.status) << c.name << ": " << err;
+        if (!c.expected.empty()) {
+            EXPECT_NE(err.find(c.expected), std::string::npos) << c.name << ": " << err;
+        }
+        if (c.after) {
+            EXPECT_TRUE(c.after()) << c.name;
+        }
+    }
     fs::remove_all(dir);
 }
 

@@ -110,6 +110,8 @@ TEST(Keymap, SettingsLinesChangeTheMapAndBadOnesKeepTheDefault) {
         {"key.Nowhere = Up",           false, "no control is called 'Nowhere'", Device::kKey, "PadUp", {"Up", "KP_8"}},
         {"button.PadUp = Up",          false, "no button is called 'Up'", Device::kButton, "PadUp", {"DpadUp"}},
         {"key.PadUp Up",               false, "expected",           Device::kKey,    "PadUp",     {"Up", "KP_8"}},
+        {"key.Now\x1b]0;x\a = Up",      false, "no control is called 'Now\\x1b]0;x\\x07'", Device::kKey, "PadUp", {"Up", "KP_8"}},
+        {"key.PadUp = U\x1b[2J\xff",    false, "no key is called 'U\\x1b[2J\\xff'; PadUp keeps", Device::kKey, "PadUp", {"Up", "KP_8"}},
     };
     // clang-format on
     for (const auto& c : cases) {

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <fstream>
 #include <sstream>
 
@@ -154,6 +158,78 @@ TEST(Logbook, RecordingKeepsTheFlightAndPrunesTheOldest) {
     EXPECT_EQ(left, expected);
     flightfile::Flight back;
     EXPECT_TRUE(flightfile::LoadFlight(logbook::FlightsFolder(dir) + "/" + left[0], back, error)) << error;
+    fs::remove_all(dir);
+}
+
+// Two programs recording in the same second each keep their own flight file.
+TEST(Logbook, TwoRecordersInOneSecondKeepEveryFlight) {
+    const std::string dir = MakeTempDir();
+    flightfile::Flight flight;
+    flight.ending = flightfile::Ending::kArrived;
+    constexpr int kEach = 40;
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::string error;
+            int kept = 0;
+            for (int i = 0; i < kEach; ++i) kept += logbook::RecordApproach(dir, flight, "2026-12-09T07:00:00", 1000, error) ? 1 : 0;
+            _exit(kept == kEach ? 0 : 1);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    logbook::Contents contents;
+    std::string error;
+    ASSERT_TRUE(logbook::ReadLogbook(logbook::LogbookPath(dir), contents, error)) << error;
+    std::set<std::string> named;
+    for (const Entry& e : contents.entries) named.insert(e.flight);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& f : fs::directory_iterator(logbook::FlightsFolder(dir))) ++files;
+    EXPECT_EQ(contents.entries.size(), 2u * kEach);
+    EXPECT_EQ(named.size(), 2u * kEach) << "every entry names a flight file of its own";
+    EXPECT_EQ(files, 2u * kEach);
+    fs::remove_all(dir);
+}
+
+// A logbook that is not a plain file is refused with the reason, before a
+// byte is read; a line too long or with control bytes is skipped with a
+// short note that shows nothing raw.
+TEST(Logbook, ReadingRefusesWhatIsNotALogbookAndQuotesNothingRaw) {
+    const std::string dir = MakeTempDir();
+    const std::string entry = logbook::FormatEntry(SampleEntry(1));
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        bool read;
+        std::string expected;  // in the error, or in the one note
+    };
+    const Case cases[] = {
+        {"a directory", [](const std::string& p) { fs::create_directory(p); }, false, "it is a directory"},
+        {"a named pipe", [](const std::string& p) { mkfifo(p.c_str(), 0644); }, false, "it is a named pipe"},
+        {"a link to a device", [](const std::string& p) { fs::create_symlink("/dev/zero", p); }, false, "it is a character device"},
+        {"a long line", [&](const std::string& p) { std::ofstream(p) << entry << std::string(200000, 'x') << "\n"; }, true,
+         "bytes long, more than a logbook line may be (4096)"},
+        {"an escape", [&](const std::string& p) { std::ofstream(p) << entry.substr(0, 20) << "\x1b]0;x\a" << entry.substr(20) << "\n"; },
+         true, "a control byte '\\x1b' at column 21"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir + "/" + c.name;
+        c.make(path);
+        logbook::Contents contents;
+        std::string error;
+        EXPECT_EQ(logbook::ReadLogbook(path, contents, error), c.read) << c.name;
+        const std::string said = c.read ? (contents.notes.empty() ? "" : contents.notes[0]) : error;
+        EXPECT_NE(said.find(c.expected), std::string::npos) << c.name << ": " << said;
+        EXPECT_NE(said.find(path), std::string::npos) << c.name << ": " << said;
+        EXPECT_LT(said.size(), 400u) << c.name;
+        EXPECT_EQ(std::count_if(said.begin(), said.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x20; }), 0)
+            << c.name;
+    }
     fs::remove_all(dir);
 }
 

@@ -3,6 +3,9 @@
 #ifdef AVELUNE_HAS_DESKTOP
 
 #include <gtest/gtest.h>
+#include <utility>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -120,6 +123,16 @@ TEST(SettingsFile, CorruptFilesAreIgnoredWithAWarning) {
         std::string warning;
         EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
         EXPECT_FALSE(warning.empty());
+        EXPECT_NE(warning.find("it is a directory"), std::string::npos) << "the warning says why: " << warning;
+    }
+    // Nor a named pipe or a device: refused with the reason, never waited on.
+    for (const auto& [name, reason] : {std::pair{"pipe.ini", "it is a named pipe"}, std::pair{"zero.ini", "it is a character device"}}) {
+        const std::string path = dir + "/" + name;
+        if (std::string(name) == "pipe.ini") mkfifo(path.c_str(), 0644);
+        else fs::create_symlink("/dev/zero", path);
+        std::string warning;
+        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
+        EXPECT_NE(warning.find(reason), std::string::npos) << name << ": " << warning;
     }
 }
 
