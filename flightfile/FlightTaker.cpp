@@ -48,6 +48,10 @@ void FlightTaker::Begin(const FlightState& s, bool fromRestart, uint32_t randSta
 
 void FlightTaker::BeginFromSnapshot(const Flight& flight) {
     Begin(flight.start, flight.fromRestart, flight.randState, flight.timerRunning);
+    // The replay takes the flight again: room for all of it at once, so a
+    // long one costs its size once more, not twice that while it grows.
+    current_.inputs.reserve(std::min(flight.inputs.size(), kMaxTakenInputs));
+    current_.checkpoints.reserve(std::min<size_t>(flight.checkpoints.size(), kMaxTakenTicks));
     current_.atlasHash = flight.atlasHash;
     currentReplayed_ = true;
     Observe(flight.start);

@@ -40,7 +40,7 @@ void Replayer::Begin(ReplayTarget& target) {
     status_ = Status::kPlaying;
     tick_ = 0;
     nextInput_ = 0;
-    lastInputs_.clear();
+    firstLastInput_ = 0;
     lastState_ = flight_.start.gameState;
     ended_ = false;
     end_ = Flight{};
@@ -53,7 +53,6 @@ void Replayer::DeliverDue(ReplayTarget& target) {
         const Input& in = flight_.inputs[nextInput_++];
         target.DeliverInput(in);
         Follow(target.Record(), false);
-        lastInputs_.push_back(in);
     }
 }
 
@@ -91,7 +90,7 @@ Replayer::Status Replayer::Finish(ReplayTarget& target) {
 
 Replayer::Status Replayer::Step(ReplayTarget& target) {
     if (status_ != Status::kPlaying) return status_;
-    lastInputs_.clear();
+    firstLastInput_ = nextInput_;
     if (tick_ >= flight_.ticks) return Finish(target);
     DeliverDue(target);
     const uint32_t tick = tick_ + 1;

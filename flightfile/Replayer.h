@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,10 @@ public:
     uint32_t divergedTick() const { return divergedTick_; }
     const std::string& divergence() const { return divergence_; }
     // The inputs the last step delivered.
-    const std::vector<Input>& lastInputs() const { return lastInputs_; }
+    // (a view of the flight's own: a step may deliver millions at once)
+    std::span<const Input> lastInputs() const {
+        return std::span<const Input>(flight_.inputs).subspan(firstLastInput_, nextInput_ - firstLastInput_);
+    }
     const Flight& flight() const { return flight_; }
 
 private:
@@ -69,7 +73,7 @@ private:
     size_t nextInput_ = 0;
     uint32_t divergedTick_ = 0;
     std::string divergence_;
-    std::vector<Input> lastInputs_;
+    size_t firstLastInput_ = 0;
 };
 
 }  // namespace flightfile
