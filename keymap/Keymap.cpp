@@ -124,6 +124,13 @@ std::optional<size_t> Keymap::Find(Device device, std::string_view input, uint32
     return std::nullopt;
 }
 
+std::optional<size_t> Keymap::FindLive(Device device, std::string_view input, uint32_t pressMode,
+                                       uint32_t releaseMode) const {
+    auto index = Find(device, input, pressMode);
+    if (!index && releaseMode != pressMode) index = Find(device, input, releaseMode);
+    return index;
+}
+
 bool IsMapLine(std::string_view line) { return line.starts_with("key.") || line.starts_with("button."); }
 
 bool ApplyMapLine(std::string_view line, Keymap& map, std::string& problem) {
@@ -193,10 +200,15 @@ std::string FormatMapLines(const Keymap& map) {
 }
 
 std::optional<Point> HeldInputs::Down(const Keymap& map, Device device, std::string_view input, uint32_t mode) {
+    return Down(map, device, input, mode, mode);
+}
+
+std::optional<Point> HeldInputs::Down(const Keymap& map, Device device, std::string_view input, uint32_t pressMode,
+                                      uint32_t releaseMode) {
     for (const Held& h : held_) {
         if (h.device == device && h.input == input) return std::nullopt;
     }
-    const auto index = map.Find(device, input, mode);
+    const auto index = map.FindLive(device, input, pressMode, releaseMode);
     if (!index) return std::nullopt;
     const Point at = Centre(kControls[*index]);
     held_.push_back({device, std::string(input), at});

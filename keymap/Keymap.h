@@ -120,6 +120,13 @@ public:
 
     // The control of press mode `mode` that `input` acts on, if any.
     std::optional<size_t> Find(Device device, std::string_view input, uint32_t mode) const;
+    // The control `input` stands for with the view in these press and release
+    // modes: the press mode's, else the release mode's. A button only its
+    // release makes live (BACK on the second guide page, where the press
+    // mode is already the cockpit's) is then pressed and let go at its
+    // centre, exactly as a click there would.
+    std::optional<size_t> FindLive(Device device, std::string_view input, uint32_t pressMode,
+                                   uint32_t releaseMode) const;
 
     friend bool operator==(const Keymap&, const Keymap&) = default;
 
@@ -143,8 +150,11 @@ std::string FormatMapLines(const Keymap& map);
 // down presses nothing more (keys never repeat).
 class HeldInputs {
 public:
-    // The point to press for `input` going down in mode `mode`, if it acts.
+    // The point to press for `input` going down in press mode `mode`, if it acts.
     std::optional<Point> Down(const Keymap& map, Device device, std::string_view input, uint32_t mode);
+    // The same with the view's release mode too (Keymap::FindLive).
+    std::optional<Point> Down(const Keymap& map, Device device, std::string_view input, uint32_t pressMode,
+                              uint32_t releaseMode);
     // The point to release for `input` coming up, if its press acted.
     std::optional<Point> Up(Device device, std::string_view input);
     // Forgets every held key (the window lost the keyboard), returning the

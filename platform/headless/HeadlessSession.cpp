@@ -36,7 +36,7 @@ void HeadlessSession::Release(int x, int y) { Input(flightfile::InputKind::kRele
 void HeadlessSession::Move(int x, int y) { Input(flightfile::InputKind::kMove, x, y); }
 
 void HeadlessSession::KeyDown(std::string_view name) {
-    if (const auto at = held_.Down(keys_, keymap::Device::kKey, name, view_->pressMode)) Press(at->x, at->y);
+    if (const auto at = held_.Down(keys_, keymap::Device::kKey, name, view_->pressMode, view_->releaseMode)) Press(at->x, at->y);
 }
 
 void HeadlessSession::KeyUp(std::string_view name) {
