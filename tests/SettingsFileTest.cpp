@@ -82,27 +82,47 @@ TEST(SettingsFile, ReadsWhatAPersonMightWrite) {
     }
 }
 
-TEST(SettingsFile, CorruptFilesAreIgnoredWithAWarning) {
+TEST(SettingsFile, EachBadLineIsIgnoredAloneWithAWarning) {
     const std::string dir = MakeTempDir();
+    struct Case {
+        const char* text;
+        DesktopSettings expected;  // every good line still counts
+        const char* warning;       // after the file's name
+    };
     // clang-format off
-    const char* texts[] = {
-        "scale=9\n",              // beyond the largest scale
-        "scale=-1\n",
-        "scale=2x\n",
-        "scale=\n",
-        "scale=99999999999999999999\n",
-        "fullscreen=yes\n",
-        "renderer=gpu\n",
-        "just some words\n",
-        "scale=2\n\x01\x02\x03 binary\n",
+    const Case cases[] = {
+        {"scale=9\nmute=1\n",                      {.muted = true},                  " line 1: scale must be 0 to 8; ignored"},
+        {"fullscreen=1\nscale=-1\n",                {0, true},                        " line 2: scale must be 0 to 8; ignored"},
+        {"scale=2x\nrenderer=software\n",           {.renderer = RendererSetting::kSoftware}, " line 1: scale must be 0 to 8; ignored"},
+        {"scale=\n",                                 {},                               " line 1: scale must be 0 to 8; ignored"},
+        {"scale=99999999999999999999\nscale=3\n",   {3, false},                       " line 1: scale must be 0 to 8; ignored"},
+        {"fullscreen=yes\nscale=2\n",               {2, false},                       " line 1: fullscreen must be 0 or 1; ignored"},
+        {"renderer=vulkan\nmute=1\n",               {.muted = true},                  " line 1: renderer must be auto, software or accelerated; ignored"},
+        {"scale=two\nkey.PowerUp = W\nmute=1\n",   {.muted = true},                  " line 1: scale must be 0 to 8; ignored"},
+        {"just some words\nscale=2\n",              {2, false},                       " line 1: expected key=value; ignored"},
+        {"scale=2\n\x01\x02\x03 binary\n",       {2, false},                       " line 2: not a text line; ignored"},
     };
     // clang-format on
-    for (const char* text : texts) {
+    for (const Case& c : cases) {
         const std::string path = dir + "/settings.ini";
-        WriteText(path, text);
+        WriteText(path, c.text);
         std::string warning;
-        EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{}) << text;
-        EXPECT_NE(warning.find(path), std::string::npos) << "the warning names the file: " << warning;
+        DesktopSettings read = LoadSettings(path, warning);
+        read.keys = {};  // the key-map line of one case is checked below
+        DesktopSettings expected = c.expected;
+        expected.keys = {};
+        EXPECT_EQ(read, expected) << c.text;
+        EXPECT_EQ(warning, path + c.warning) << c.text;
+    }
+    // Two bad lines: each named, in the file's order.
+    {
+        const std::string path = dir + "/two.ini";
+        WriteText(path, "scale=two\nkey.PadUp = Nope\nrenderer=vulkan\nmute=1\n");
+        std::string warning;
+        EXPECT_TRUE(LoadSettings(path, warning).muted);
+        EXPECT_EQ(warning, path + " line 1: scale must be 0 to 8; ignored\n" + path +
+                               " line 2: no key is called 'Nope'; PadUp keeps Up, KP_8\n" + path +
+                               " line 3: renderer must be auto, software or accelerated; ignored");
     }
     // Binary junk with a NUL inside, and a file far too large to be ours.
     {
@@ -110,7 +130,7 @@ TEST(SettingsFile, CorruptFilesAreIgnoredWithAWarning) {
         WriteText(path, std::string("scale=2\0\xff", 9));
         std::string warning;
         EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
-        EXPECT_FALSE(warning.empty());
+        EXPECT_NE(warning.find("line 1"), std::string::npos) << warning;
         WriteText(path, std::string(1 << 20, '#'));
         warning.clear();
         EXPECT_EQ(LoadSettings(path, warning), DesktopSettings{});
@@ -193,6 +213,48 @@ TEST(SettingsFile, FlightsKeptReadsBackAndIsChecked) {
     for (const char* bad : {"flights_kept=0\n", "flights_kept=-3\n", "flights_kept=many\n", "flights_kept=100001\n"}) {
         EXPECT_FALSE(ParseSettings(bad, back, problem)) << bad;
         EXPECT_NE(problem.find("flights_kept must be 1 to 100000"), std::string::npos) << problem;
+    }
+}
+
+// A save changes only the values that changed: the player's own lines, their
+// order, comments, bad lines and keys of later versions stay as they were.
+TEST(SettingsFile, SavingChangesOnlyWhatChanged) {
+    struct Case {
+        const char* text;
+        void (*change)(DesktopSettings&);
+        const char* saved;
+    };
+    // clang-format off
+    const Case cases[] = {
+        // M pressed with a bad line above: the bad line and the rest stay.
+        {"# mine\nscale=two\nkey.PowerUp = W\nrenderer=software\nvolume=11\n",
+         [](DesktopSettings& s) { s.muted = true; },
+         "# mine\nscale=two\nkey.PowerUp = W\nrenderer=software\nvolume=11\nmute=1\n"},
+        // A value changes in place, on the line that counts (the last).
+        {"scale=2\n# note\nscale = 3\nfullscreen=0\n",
+         [](DesktopSettings& s) { s.scale = 4; s.fullscreen = true; },
+         "scale=2\n# note\nscale=4\nfullscreen=1\n"},
+        // A bad line of a value that changes is the one that takes the new value.
+        {"mute=maybe\nscale=1\n",
+         [](DesktopSettings& s) { s.muted = true; },
+         "mute=1\nscale=1\n"},
+        // A key-map change rewrites its own line only.
+        {"key.PowerUp = W\nscale=1\n",
+         [](DesktopSettings& s) { s.keys.Bind(keymap::Device::kKey, 18, {"PageUp"}); },
+         "key.PowerUp = PageUp\nscale=1\n"},
+        // Nothing changed: the file as it was, comments and blank lines too.
+        {"\n# only a comment\n\nscale=2\n", [](DesktopSettings&) {}, "\n# only a comment\n\nscale=2\n"},
+        // No file yet: a whole new one.
+        {"", [](DesktopSettings& s) { s.scale = 2; }, "# avelune desktop settings\nscale=2\nfullscreen=0\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        DesktopSettings before;
+        std::string problem;
+        ParseSettings(c.text, before, problem);
+        DesktopSettings now = before;
+        c.change(now);
+        EXPECT_EQ(UpdateSettingsText(c.text, before, now), c.saved) << c.text;
     }
 }
 
