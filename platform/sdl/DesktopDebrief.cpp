@@ -1,6 +1,7 @@
 #include "platform/sdl/DesktopDebrief.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cmath>
 #include <memory>
 
@@ -79,9 +80,55 @@ private:
 
 }  // namespace
 
-void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin, float scale) {
+PlotFonts::PlotFonts() {
+    for (const char* path : {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                             "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"}) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec)) {
+            face_ = path;
+            break;
+        }
+    }
+}
+
+ImFont* PlotFonts::For(float pixels) {
+    const int size = std::max(1, static_cast<int>(std::lround(pixels)));
+    if (const auto it = baked_.find(size); it != baked_.end()) return it->second;
+    if (!face_.empty() && std::find(wanted_.begin(), wanted_.end(), size) == wanted_.end()) wanted_.push_back(size);
+    // Until it is baked: the nearest baked size, else the current font.
+    ImFont* nearest = ImGui::GetFont();
+    int distance = 1 << 30;
+    for (const auto& [baked, font] : baked_) {
+        if (std::abs(baked - size) < distance) {
+            distance = std::abs(baked - size);
+            nearest = font;
+        }
+    }
+    return nearest;
+}
+
+bool PlotFonts::BakeWanted() {
+    if (wanted_.empty()) return false;
+    // Each size once, a few per window size; a cap keeps a player who drags
+    // the window about from growing the atlas without end.
+    constexpr size_t kMostSizes = 48;
+    ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+    bool added = false;
+    for (const int size : wanted_) {
+        if (baked_.size() >= kMostSizes) break;
+        ImFontConfig config;
+        config.OversampleH = 2;
+        if (ImFont* font = atlas->AddFontFromFileTTF(face_.c_str(), static_cast<float>(size), &config)) {
+            baked_[size] = font;
+            added = true;
+        }
+    }
+    wanted_.clear();
+    return added && atlas->Build();
+}
+
+void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin, float scale, PlotFonts* fonts) {
     auto at = [&](const debrief::Point& p) { return ImVec2(origin.x + p.x * scale, origin.y + p.y * scale); };
-    ImFont* font = ImGui::GetFont();
     for (const Primitive& p : plot.items) {
         if (p.points.empty()) continue;
         const ImU32 colour = ToImGui(p.colour);
@@ -122,6 +169,7 @@ void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin,
         }
         case Primitive::Kind::kText: {
             const float size = p.size * scale;
+            ImFont* font = fonts ? fonts->For(size) : ImGui::GetFont();
             const float width = font->CalcTextSizeA(size, FLT_MAX, 0, p.text.c_str()).x;
             const float shift = p.align == debrief::Align::kLeft ? 0 : p.align == debrief::Align::kCentre ? width / 2 : width;
             const ImVec2 anchor = at(p.points[0]);
@@ -176,13 +224,20 @@ void DesktopDebrief::Open(const recorder::Recording& recording, std::string titl
     appearing_ = true;
 }
 
-void DesktopDebrief::Draw() {
+void DesktopDebrief::Draw(float top) {
     if (!open_) return;
     if (appearing_) {
+        // Below the menu bar, as large as the window allows, the plot's shape kept.
         const ImVec2 display = ImGui::GetIO().DisplaySize;
-        const float fit = std::clamp(std::min((display.x - 40) / plot_.width, (display.y - 80) / plot_.height), 0.4f, 1.5f);
-        ImGui::SetNextWindowSize(ImVec2(plot_.width * fit + 16, plot_.height * fit + 44), ImGuiCond_Always);
-        ImGui::SetNextWindowPos(ImVec2(display.x / 2, display.y / 2 + 10), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+        const float margin = 8;
+        const float chrome = ImGui::GetFrameHeight() + ImGui::GetStyle().WindowPadding.y * 2;
+        const float roomX = display.x - 2 * margin - ImGui::GetStyle().WindowPadding.x * 2;
+        const float roomY = display.y - top - 2 * margin - chrome;
+        const float fit = std::max(0.2f, std::min(roomX / plot_.width, roomY / plot_.height));
+        ImGui::SetNextWindowSize(ImVec2(plot_.width * fit + ImGui::GetStyle().WindowPadding.x * 2,
+                                        plot_.height * fit + chrome),
+                                 ImGuiCond_Always);
+        ImGui::SetNextWindowPos(ImVec2(display.x / 2, top + margin), ImGuiCond_Always, ImVec2(0.5f, 0));
         ImGui::SetNextWindowFocus();
         appearing_ = false;
     }
@@ -192,11 +247,13 @@ void DesktopDebrief::Draw() {
     ImGui::PopStyleColor();
     if (shown) {
         const ImVec2 avail = ImGui::GetContentRegionAvail();
-        const float scale = std::max(0.2f, std::min(avail.x / plot_.width, avail.y / plot_.height));
+        // In steps of a sixteenth, so that a window dragged larger asks for
+        // a few new font sizes, not one a pixel.
+        const float fit = std::min(avail.x / plot_.width, avail.y / plot_.height);
+        const float scale = std::max(0.2f, std::floor(fit * 16.0f) / 16.0f);
         const ImVec2 origin = ImGui::GetCursorScreenPos();
-        DrawDebriefPlot(ImGui::GetWindowDrawList(), plot_, origin, scale);
+        DrawDebriefPlot(ImGui::GetWindowDrawList(), plot_, origin, scale, &fonts_);
         ImGui::Dummy(ImVec2(plot_.width * scale, plot_.height * scale));
-        if (ImGui::IsWindowFocused() && ImGui::IsKeyPressed(ImGuiKey_Escape)) open_ = false;
     }
     ImGui::End();
 }

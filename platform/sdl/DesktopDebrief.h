@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <imgui.h>
 
@@ -11,9 +12,33 @@
 #include "flightfile/FlightFile.h"
 #include "recorder/FlightRecorder.h"
 
+#include <map>
+
+// Fonts baked at exactly the pixel sizes a plot's text is drawn at, so that
+// small text stays crisp: a glyph drawn far below the size it was baked at
+// loses strokes. Sizes are wanted while a frame is built and baked between
+// frames (ImGui's font atlas cannot change inside one).
+class PlotFonts {
+public:
+    // The face to bake (DejaVu Sans where the system has it, as in the PNG).
+    PlotFonts();
+    // The font for text of `pixels`: the baked one, else the nearest baked
+    // (or ImGui's current) for now, with the size noted as wanted.
+    ImFont* For(float pixels);
+    // Between frames: bakes the wanted sizes; true when the atlas changed
+    // (the renderer's font texture must then be made again).
+    bool BakeWanted();
+
+private:
+    std::string face_;
+    std::map<int, ImFont*> baked_;
+    std::vector<int> wanted_;
+};
+
 // Draws `plot` with its top-left corner at `origin`, `scale` ImGui units to
-// a logical unit.
-void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin, float scale);
+// a logical unit; text in `fonts` where given, else in the current font.
+void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin, float scale,
+                     PlotFonts* fonts = nullptr);
 
 // Replays `flight` in a view of its own (the atlas read from `atlasPath`)
 // with a recorder following it. False with `error` when the atlas cannot be
@@ -25,10 +50,14 @@ class DesktopDebrief {
 public:
     // Opens the window on this approach (its plot is worked out now).
     void Open(const recorder::Recording& recording, std::string title);
-    void Draw();
+    // `top`: where the window may begin, below the menu bar (ImGui units).
+    void Draw(float top);
+    void Close() { open_ = false; }
     bool open() const { return open_; }
+    PlotFonts& fonts() { return fonts_; }
 
 private:
+    PlotFonts fonts_;
     bool open_ = false;
     bool appearing_ = false;
     debrief::Plot plot_;

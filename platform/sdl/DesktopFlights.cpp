@@ -4,6 +4,8 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -206,7 +208,17 @@ void DesktopFlights::ShowError(std::string text) {
 void DesktopFlights::ReloadLogbook() {
     std::string error;
     if (!logbook::ReadLogbook(logbook::LogbookPath(folder_), logbook_, error)) logbook_.notes = {error};
+    flightFilesKept_ = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(logbook::FlightsFolder(folder_), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        if (it->path().extension() == flightfile::kExtension) ++flightFilesKept_;
+    }
     for (const std::string& note : logbook_.notes) std::fprintf(stderr, "avelune: %s\n", note.c_str());
+}
+
+bool DesktopFlights::WindowOpen() const {
+    return dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() || logbookOpen_ || debrief_.open();
 }
 
 bool DesktopFlights::busy() const {
@@ -214,13 +226,15 @@ bool DesktopFlights::busy() const {
            logbookOpen_ || !marks_.empty() || debrief_.open();
 }
 
-void DesktopFlights::DrawMenu() {
-    if (!ImGui::BeginMenu("Flight")) return;
+bool DesktopFlights::DrawMenu() {
+    if (!ImGui::BeginMenu("Flight")) return false;
     const std::string folder = folder_.empty() ? std::string(".") : logbook::FlightsFolder(folder_);
     auto startDialog = [&](PathDialog which, const char* name) {
         dialog_ = which;
         dialogOpening_ = true;
+        caretToEnd_ = true;
         std::snprintf(path_, sizeof path_, "%s/%s", folder.c_str(), name);
+        if (which == PathDialog::kOpen) ListSavedFlights();
     };
     if (ImGui::MenuItem("Save flight...")) startDialog(PathDialog::kSave, "my-approach.avflight");
     if (ImGui::MenuItem("Open flight...")) startDialog(PathDialog::kOpen, "");
@@ -233,6 +247,48 @@ void DesktopFlights::DrawMenu() {
     if (ImGui::MenuItem("Export samples (CSV)...", nullptr, false, recorder_.Latest() != nullptr))
         startDialog(PathDialog::kCsv, "approach.csv");
     ImGui::EndMenu();
+    return true;
+}
+
+void DesktopFlights::ListSavedFlights() {
+    namespace fs = std::filesystem;
+    savedFlights_.clear();
+    if (folder_.empty()) return;
+    std::error_code ec;
+    struct Found {
+        fs::path path;
+        fs::file_time_type time;
+    };
+    std::vector<Found> found;
+    for (fs::directory_iterator it(logbook::FlightsFolder(folder_), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code e;
+        if (it->path().extension() != flightfile::kExtension || !it->is_regular_file(e)) continue;
+        found.push_back({it->path(), it->last_write_time(e)});
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.time > b.time; });
+    // The newest few hundred are plenty to choose from; each is read whole.
+    constexpr size_t kListed = 300;
+    if (found.size() > kListed) found.resize(kListed);
+    for (const Found& f : found) {
+        SavedFlight listed;
+        listed.path = f.path.string();
+        const auto system = std::chrono::file_clock::to_sys(f.time);
+        const std::time_t t = std::chrono::system_clock::to_time_t(system);
+        std::tm local{};
+        localtime_r(&t, &local);
+        char when[32];
+        std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local);
+        listed.when = when;
+        flightfile::Flight flight;
+        std::string error;
+        if (flightfile::LoadFlight(listed.path, flight, error)) {
+            listed.outcome = flightfile::EndingName(flight.ending);
+            listed.milesFlown = (flight.start.distanceToGo - static_cast<double>(flight.endDistance)) / 5280.0;
+        } else {
+            listed.outcome = "cannot be read";
+        }
+        savedFlights_.push_back(std::move(listed));
+    }
 }
 
 void DesktopFlights::DrawPathDialog() {
@@ -244,18 +300,68 @@ void DesktopFlights::DrawPathDialog() {
         ImGui::OpenPopup("###path");
         dialogOpening_ = false;
     }
-    ImGui::SetNextWindowSize(ImVec2(460, 0), ImGuiCond_Appearing);
+    const float em = ImGui::GetFontSize();
+    ImGui::SetNextWindowSize(ImVec2(em * 36, 0), ImGuiCond_Appearing);
     TitleText();
     const bool dialogOpen = ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize);
     ImGui::PopStyleColor();
     if (dialogOpen) {
-        ImGui::TextUnformatted("File name:");
+        bool open = false;
+        if (dialog_ == PathDialog::kOpen) {
+            // The flights the program kept, newest first; a double click opens one.
+            ImGui::TextUnformatted(savedFlights_.empty() ? "No saved flights in the flights folder yet."
+                                                         : "Saved flights, newest first:");
+            if (!savedFlights_.empty() &&
+                ImGui::BeginTable("saved", 3, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersOuter |
+                                                  ImGuiTableFlags_SizingFixedFit,
+                                  ImVec2(0, em * 12))) {
+                ImGui::TableSetupScrollFreeze(0, 1);
+                ImGui::TableSetupColumn("Date");
+                ImGui::TableSetupColumn("Outcome");
+                ImGui::TableSetupColumn("Distance flown", ImGuiTableColumnFlags_WidthStretch);
+                ImGui::TableHeadersRow();
+                for (size_t i = 0; i < savedFlights_.size(); ++i) {
+                    const SavedFlight& f = savedFlights_[i];
+                    ImGui::TableNextRow();
+                    ImGui::TableNextColumn();
+                    const bool selected = f.path == path_;
+                    ImGui::PushID(static_cast<int>(i));
+                    if (ImGui::Selectable(f.when.c_str(), selected,
+                                          ImGuiSelectableFlags_SpanAllColumns | ImGuiSelectableFlags_AllowDoubleClick)) {
+                        std::snprintf(path_, sizeof path_, "%s", f.path.c_str());
+                        caretToEnd_ = true;
+                        if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) open = true;
+                    }
+                    ImGui::PopID();
+                    ImGui::TableNextColumn();
+                    ImGui::TextUnformatted(f.outcome.c_str());
+                    ImGui::TableNextColumn();
+                    ImGui::Text("%.1f mi", f.milesFlown);
+                }
+                ImGui::EndTable();
+            }
+            ImGui::TextUnformatted("Or a file name:");
+        } else {
+            ImGui::TextUnformatted("File name:");
+        }
         ImGui::SetNextItemWidth(-1);
         if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
-        const bool enter = ImGui::InputText("##file", path_, sizeof path_, ImGuiInputTextFlags_EnterReturnsTrue);
-        const bool ok = ImGui::Button(dialog_ == PathDialog::kOpen ? "Open" : "Save", ImVec2(90, 0)) || enter;
+        // The caret goes after the text whenever the field is filled anew,
+        // so what is typed lands at the end, never where it was last.
+        const auto toEnd = [](ImGuiInputTextCallbackData* data) {
+            bool& pending = *static_cast<bool*>(data->UserData);
+            if (pending) {
+                data->CursorPos = data->SelectionStart = data->SelectionEnd = data->BufTextLen;
+                pending = false;
+            }
+            return 0;
+        };
+        const bool enter = ImGui::InputText("##file", path_, sizeof path_,
+                                            ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackAlways,
+                                            toEnd, &caretToEnd_);
+        const bool ok = ImGui::Button(dialog_ == PathDialog::kOpen ? "Open" : "Save", ImVec2(em * 6, 0)) || enter || open;
         ImGui::SameLine();
-        const bool cancel = ImGui::Button("Cancel", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Escape);
+        const bool cancel = ImGui::Button("Cancel", ImVec2(em * 6, 0));
         if (ok || cancel) {
             const PathDialog which = dialog_;
             dialog_ = PathDialog::kNone;
@@ -266,7 +372,7 @@ void DesktopFlights::DrawPathDialog() {
         }
         ImGui::EndPopup();
     } else {
-        dialog_ = PathDialog::kNone;
+        dialog_ = PathDialog::kNone;  // closed by Escape
     }
 }
 
@@ -317,28 +423,36 @@ void DesktopFlights::DrawWatchWindow() {
 
 void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(820, 300), ImGuiCond_Appearing);
-    ImGui::SetNextWindowPos(ImVec2(40, 60), ImGuiCond_Appearing);
+    const float em = ImGui::GetFontSize();
+    ImGui::SetNextWindowSize(ImVec2(em * 46, em * 20), ImGuiCond_Appearing);
+    ImGui::SetNextWindowPos(ImVec2(em * 2, em * 3), ImGuiCond_Appearing);
     TitleText();
     const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
     ImGui::PopStyleColor();
     if (shown) {
         const std::vector<logbook::Entry>& entries = logbook_.entries;
         const int best = logbook::BestEntry(entries);
-        ImGui::Text("%zu approaches", entries.size());
+        ImGui::Text("%zu %s, %zu flight %s kept. Keep the newest", entries.size(),
+                    entries.size() == 1 ? "approach" : "approaches", flightFilesKept_,
+                    flightFilesKept_ == 1 ? "file" : "files");
         ImGui::SameLine();
-        ImGui::SetNextItemWidth(100);
-        if (ImGui::InputInt("flight files kept", &flightsKept_)) flightsKept_ = std::clamp(flightsKept_, 1, 100000);
-        if (ImGui::BeginTable("entries", 7, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersInnerV,
+        ImGui::SetNextItemWidth(em * 7);
+        if (ImGui::InputInt("##kept", &flightsKept_)) flightsKept_ = std::clamp(flightsKept_, 1, 100000);
+        ImGui::SameLine();
+        ImGui::TextUnformatted("flight files.");
+        if (ImGui::BeginTable("entries", 7,
+                              ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
+                                  ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_Resizable | ImGuiTableFlags_SizingFixedFit,
                               ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
+            // Columns as wide as what they hold.
             ImGui::TableSetupScrollFreeze(0, 1);
-            ImGui::TableSetupColumn("When", ImGuiTableColumnFlags_WidthFixed, 150);
+            ImGui::TableSetupColumn("When");
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
-            ImGui::TableSetupColumn("Margins mph/needle/ft", ImGuiTableColumnFlags_WidthFixed, 150);
+            ImGui::TableSetupColumn("Margins mph / needle / ft");
             ImGui::TableSetupColumn("Verdict");
-            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 60);
-            ImGui::TableSetupColumn("", ImGuiTableColumnFlags_WidthFixed, 70);
+            ImGui::TableSetupColumn("##watch");
+            ImGui::TableSetupColumn("##debrief");
             ImGui::TableHeadersRow();
             for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
                 const logbook::Entry& e = entries[static_cast<size_t>(i)];
@@ -372,7 +486,8 @@ void DesktopFlights::DrawLogbook() {
             ImGui::EndTable();
         }
         if (!logbook_.notes.empty()) {
-            ImGui::TextColored(ImVec4(0.8f, 0.2f, 0.1f, 1), "%zu lines skipped (kept in the file):", logbook_.notes.size());
+            ImGui::TextColored(ImVec4(0.8f, 0.2f, 0.1f, 1), "%zu %s skipped (kept in the file):", logbook_.notes.size(),
+                               logbook_.notes.size() == 1 ? "line" : "lines");
             ImGui::TextWrapped("%s", logbook_.notes.front().c_str());
         }
     }
@@ -397,7 +512,7 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
     DrawMarks(originX, originY, pixel);
     DrawWatchWindow();
     DrawLogbook();
-    debrief_.Draw();
+    debrief_.Draw(originY);
     DrawPathDialog();
     if (errorOpening_) {
         ImGui::OpenPopup("Avelune###flighterror");
@@ -409,10 +524,12 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
     ImGui::PopStyleColor();
     if (errorShown) {
         ImGui::TextWrapped("%s", error_.c_str());
-        if (ImGui::Button("OK", ImVec2(90, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
+        if (ImGui::Button("OK", ImVec2(ImGui::GetFontSize() * 6, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
             error_.clear();
             ImGui::CloseCurrentPopup();
         }
         ImGui::EndPopup();
+    } else if (!errorOpening_) {
+        error_.clear();  // closed by Escape
     }
 }

@@ -35,8 +35,16 @@ public:
     int flightsKept() const { return flightsKept_; }
     bool watching() const { return replayer_ != nullptr && !ended_; }
 
-    // The Flight menu, inside the main menu bar.
-    void DrawMenu();
+    // The Flight menu, inside the main menu bar; true while it is open.
+    bool DrawMenu();
+    // Whether a dialog or window of the flights is open (the watching panel
+    // is not one: it stands beside the game).
+    bool WindowOpen() const;
+    void CloseLogbook() { logbookOpen_ = false; }
+    void CloseDebrief() { debrief_.Close(); }
+    // Between frames: bakes the font sizes the debrief asked for; true when
+    // ImGui's font atlas changed.
+    bool BakeFonts() { return debrief_.fonts().BakeWanted(); }
     // The dialogs, the watching controls, the logbook and the marks; the
     // picture's top-left corner and the size of a game pixel in ImGui units.
     void DrawWindows(float originX, float originY, float pixel);
@@ -97,9 +105,20 @@ private:
     enum class PathDialog { kNone, kSave, kOpen, kCsv };
     PathDialog dialog_ = PathDialog::kNone;
     bool dialogOpening_ = false;
+    bool caretToEnd_ = false;  // the path field opens with the caret after its text
     char path_[1024] = {};
+    // The flights folder as Open flight lists it, newest first.
+    struct SavedFlight {
+        std::string path;
+        std::string when;     // the file's date and time
+        std::string outcome;  // arrived, failed, left, flying; or why it cannot be read
+        double milesFlown = 0;
+    };
+    std::vector<SavedFlight> savedFlights_;
+    void ListSavedFlights();
     std::string error_;
     bool errorOpening_ = false;
     bool logbookOpen_ = false;
     logbook::Contents logbook_;
+    size_t flightFilesKept_ = 0;  // in the flights folder when the logbook was read
 };

@@ -93,8 +93,9 @@ DesktopKeys::~DesktopKeys() {
     if (controllersReady_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
-bool DesktopKeys::Down(keymap::Device device, std::string_view name, uint32_t mode, const Deliver& deliver) {
-    const auto at = held_.Down(map_, device, name, mode);
+bool DesktopKeys::Down(keymap::Device device, std::string_view name, uint32_t pressMode, uint32_t releaseMode,
+                       const Deliver& deliver) {
+    const auto at = held_.Down(map_, device, name, pressMode, releaseMode);
     if (!at) return false;
     deliver(flightfile::InputKind::kPress, at->x, at->y);
     return true;
@@ -138,14 +139,17 @@ void DesktopKeys::ControllerRemoved(SDL_JoystickID instance, const Deliver& deli
     }
 }
 
-GameMenuChoice DesktopKeys::DrawMenus(bool paused, bool muted, bool pauseOnFocusLoss, bool& anyOpen) {
+GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen) {
     GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Game")) {
         anyOpen = true;
-        if (ImGui::MenuItem("Pause", "P", paused)) choice = GameMenuChoice::kPause;
-        if (ImGui::MenuItem("Mute the start sound", "M", muted)) choice = GameMenuChoice::kMute;
-        if (ImGui::MenuItem("Pause when the window is left", nullptr, pauseOnFocusLoss)) {
+        if (ImGui::MenuItem("Pause", "P", state.paused)) choice = GameMenuChoice::kPause;
+        if (ImGui::MenuItem("Mute the start sound", "M", state.muted)) choice = GameMenuChoice::kMute;
+        if (ImGui::MenuItem("Pause when the window is left", nullptr, state.pauseOnFocusLoss)) {
             choice = GameMenuChoice::kPauseOnFocusLoss;
+        }
+        if (ImGui::MenuItem("Show power and pitch", nullptr, state.showPowerPitch)) {
+            choice = GameMenuChoice::kShowPowerPitch;
         }
         ImGui::EndMenu();
     }
@@ -154,28 +158,22 @@ GameMenuChoice DesktopKeys::DrawMenus(bool paused, bool muted, bool pauseOnFocus
         if (ImGui::MenuItem("Keys...")) choice = GameMenuChoice::kKeys;
         ImGui::EndMenu();
     }
-    if (paused) {
-        // At the bar's right end, in the chrome: the game's picture is untouched.
-        const char* text = "Paused";
-        const float width = ImGui::CalcTextSize(text).x + ImGui::GetStyle().FramePadding.x * 2;
-        ImGui::SetCursorPosX(std::max(ImGui::GetCursorPosX(), ImGui::GetWindowWidth() - width));
-        ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(160, 0, 0, 255));
-        ImGui::TextUnformatted(text);
-        ImGui::PopStyleColor();
-    }
     return choice;
 }
 
 void DesktopKeys::DrawKeysWindow() {
     if (!keysOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(ImGui::GetFontSize() * 36, ImGui::GetFontSize() * 28), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(ImGui::GetFontSize() * 40, ImGui::GetFontSize() * 28), ImGuiCond_Appearing);
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));  // the title on the navy caption
     const bool shown = ImGui::Begin("Keys", &keysOpen_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor();
     if (shown) {
         ImGui::TextUnformatted("Each key presses its control as a click at its centre does.");
-        if (ImGui::BeginTable("map", 4, ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY,
-                              ImVec2(0, -ImGui::GetTextLineHeightWithSpacing()))) {
+        // Columns as wide as what they hold; the two lines below stay in view.
+        if (ImGui::BeginTable("map", 4,
+                              ImGuiTableFlags_Borders | ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY |
+                                  ImGuiTableFlags_ScrollX | ImGuiTableFlags_SizingFixedFit,
+                              ImVec2(0, -2 * ImGui::GetTextLineHeightWithSpacing()))) {
             ImGui::TableSetupScrollFreeze(0, 1);
             ImGui::TableSetupColumn("Screen");
             ImGui::TableSetupColumn("Control");
@@ -198,91 +196,8 @@ void DesktopKeys::DrawKeysWindow() {
             }
             ImGui::EndTable();
         }
-        ImGui::TextUnformatted("P or Pause: pause   M: mute   F11: full screen   F12: screenshot");
+        ImGui::TextUnformatted("P or Pause: pause   M: mute   F11: full screen   F12: screenshot   Escape: close");
+        ImGui::TextUnformatted("Menus: Alt+F File, Alt+L Flight, Alt+G Game, Alt+H Help, Alt+A About");
     }
     ImGui::End();
-}
-
-// ---- The shell's side: key ups, gamepads, focus, pause and mute ---------------
-//
-// Kept here beside the keys so that the shell's own file only routes to them.
-
-#include "platform/sdl/DesktopShell.h"
-
-void DesktopShell::DeliverToGame(flightfile::InputKind kind, int x, int y) { flights_->Input(kind, x, y); }
-
-bool DesktopShell::HandleGameInput(const SDL_Event& event) {
-    const DesktopKeys::Deliver deliver = [this](flightfile::InputKind kind, int x, int y) { DeliverToGame(kind, x, y); };
-    switch (event.type) {
-    case SDL_KEYUP:
-        // A key comes up wherever the pointer and the menus are: its press went in.
-        if (const auto name = MapKeyName(event.key.keysym.sym)) keys_->Up(keymap::Device::kKey, *name, deliver);
-        return false;
-    case SDL_CONTROLLERBUTTONDOWN:
-        if (host_->timer().paused() || aboutOpen_ || menuOpen_) return false;
-        if (const auto name = MapButtonName(static_cast<SDL_GameControllerButton>(event.cbutton.button))) {
-            keys_->Down(keymap::Device::kButton, *name, view_->pressMode, deliver);
-        }
-        return false;
-    case SDL_CONTROLLERBUTTONUP:
-        if (const auto name = MapButtonName(static_cast<SDL_GameControllerButton>(event.cbutton.button))) {
-            keys_->Up(keymap::Device::kButton, *name, deliver);
-        }
-        return false;
-    case SDL_CONTROLLERDEVICEADDED:
-        keys_->ControllerAdded(event.cdevice.which);
-        return false;
-    case SDL_CONTROLLERDEVICEREMOVED:
-        keys_->ControllerRemoved(event.cdevice.which, deliver);
-        return false;
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-            // Keys let go in another window never come up here.
-            keys_->ReleaseAll(deliver);
-            if (settings_.pauseOnFocusLoss && !host_->timer().paused()) {
-                SetPaused(true);
-                pausedByFocus_ = true;
-                return true;
-            }
-        } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && pausedByFocus_) {
-            SetPaused(false);
-            return true;
-        }
-        return false;
-    default:
-        return false;
-    }
-}
-
-void DesktopShell::SetPaused(bool paused) {
-    pausedByFocus_ = false;
-    if (paused == host_->timer().paused()) return;
-    if (paused) {
-        // Nothing stays pressed through a pause.
-        keys_->ReleaseAll([this](flightfile::InputKind kind, int x, int y) { DeliverToGame(kind, x, y); });
-        host_->timer().Pause();
-    } else {
-        host_->timer().Resume(SDL_GetTicks64());
-    }
-    const std::string caption = WindowCaption() + (paused ? " - Paused" : "");
-    SDL_SetWindowTitle(window_, caption.c_str());
-}
-
-void DesktopShell::SetMuted(bool muted) {
-    settings_.muted = muted;
-    host_->SetMuted(muted);
-    RememberSettings();
-}
-
-void DesktopShell::ChooseFromGameMenu(GameMenuChoice choice) {
-    switch (choice) {
-    case GameMenuChoice::kNone: break;
-    case GameMenuChoice::kPause: SetPaused(!host_->timer().paused()); break;
-    case GameMenuChoice::kMute: SetMuted(!settings_.muted); break;
-    case GameMenuChoice::kPauseOnFocusLoss:
-        settings_.pauseOnFocusLoss = !settings_.pauseOnFocusLoss;
-        RememberSettings();
-        break;
-    case GameMenuChoice::kKeys: keys_->ShowKeysWindow(); break;
-    }
 }

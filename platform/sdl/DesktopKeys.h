@@ -20,7 +20,15 @@ std::optional<std::string_view> MapKeyName(SDL_Keycode key);
 std::optional<std::string_view> MapButtonName(SDL_GameControllerButton button);
 
 // What the player chose from the Game and Help menus this frame.
-enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kKeys };
+enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kKeys };
+
+// The ticks the Game menu shows.
+struct GameMenuState {
+    bool paused = false;
+    bool muted = false;
+    bool pauseOnFocusLoss = false;
+    bool showPowerPitch = true;
+};
 
 class DesktopKeys {
 public:
@@ -33,8 +41,9 @@ public:
     DesktopKeys& operator=(const DesktopKeys&) = delete;
 
     // A key or button went down or up; true when it acted on the game. Held
-    // keys never repeat. `mode` is the view's press mode now.
-    bool Down(keymap::Device device, std::string_view name, uint32_t mode, const Deliver& deliver);
+    // keys never repeat. The modes are the view's press and release modes now.
+    bool Down(keymap::Device device, std::string_view name, uint32_t pressMode, uint32_t releaseMode,
+              const Deliver& deliver);
     bool Up(keymap::Device device, std::string_view name, const Deliver& deliver);
     // Lets every held key go (the window lost the keyboard, the game paused).
     void ReleaseAll(const Deliver& deliver);
@@ -43,11 +52,16 @@ public:
     void ControllerAdded(int deviceIndex);
     void ControllerRemoved(SDL_JoystickID instance, const Deliver& deliver);
 
-    // The Game and Help menus (inside the main menu bar), with "Paused" at
-    // the bar's right end while the game is paused. `anyOpen` is set when
-    // one of them is open.
-    GameMenuChoice DrawMenus(bool paused, bool muted, bool pauseOnFocusLoss, bool& anyOpen);
+    // The Game and Help menus (inside the main menu bar). `anyOpen` is set
+    // when one of them is open.
+    GameMenuChoice DrawMenus(const GameMenuState& state, bool& anyOpen);
     void ShowKeysWindow() { keysOpen_ = true; }
+    void CloseKeysWindow() { keysOpen_ = false; }
+    // The control a key or button stands for now, if any (kControls index).
+    std::optional<size_t> ControlFor(keymap::Device device, std::string_view name, uint32_t pressMode,
+                                     uint32_t releaseMode) const {
+        return map_.FindLive(device, name, pressMode, releaseMode);
+    }
     // The Help > Keys window, if open: the map in force, screen by screen.
     void DrawKeysWindow();
     bool keysWindowOpen() const { return keysOpen_; }

@@ -103,7 +103,9 @@ int RunDesktop(int argc, char** argv) {
 
     const std::string settingsPath = SettingsPath();
     std::string warning;
-    DesktopSettings settings = settingsPath.empty() ? DesktopSettings{} : LoadSettings(settingsPath, warning);
+    std::string settingsText;
+    DesktopSettings settings =
+        settingsPath.empty() ? DesktopSettings{} : LoadSettings(settingsPath, warning, &settingsText);
     // One warning a line: a bad key-map line names its own number.
     for (size_t from = 0; from < warning.size();) {
         const size_t end = std::min(warning.find('\n', from), warning.size());
@@ -114,7 +116,7 @@ int RunDesktop(int argc, char** argv) {
     // The start sound and the icon lie beside the atlas.
     const std::string assetFolder = std::filesystem::path(atlasPath).parent_path().string();
     const int scale = ChooseScale(options.scale, settings.scale);
-    DesktopShell shell(scale, settings, settingsPath, assetFolder);
+    DesktopShell shell(scale, settings, settingsText, settingsPath, assetFolder);
     // The scale in use is the one remembered, so the next start opens the same window.
     if (options.scale > 0) shell.RememberScale(scale);
     uint64_t atlasHash = 0;

@@ -3,6 +3,7 @@
 #include <imgui.h>
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,9 @@
 namespace {
 
 constexpr int kBusyFrameMs = 33;  // frames while a flight window is open
+// How long the window system has to grant full screen before the window
+// falls back to its own size.
+constexpr uint64_t kFullscreenGrantMs = 700;
 
 // Fonts from the distribution: a sans-serif for the menu bar, a serif like
 // the About box's Times New Roman. The first that exists is used.
@@ -64,38 +68,14 @@ void UnderlineMnemonic(const Mnemonic& m, ImVec2 at) {
                                         std::max(1.0f, std::floor(ImGui::GetFontSize() / 13.0f)));
 }
 
-// Which of the accelerator table's keys an SDL key is.
-std::optional<AccelKey> ToAccelKey(SDL_Keycode key) {
-    switch (key) {
-    case SDLK_n: return AccelKey::kN;
-    case SDLK_o: return AccelKey::kO;
-    case SDLK_s: return AccelKey::kS;
-    case SDLK_z: return AccelKey::kZ;
-    case SDLK_x: return AccelKey::kX;
-    case SDLK_c: return AccelKey::kC;
-    case SDLK_v: return AccelKey::kV;
-    case SDLK_BACKSPACE: return AccelKey::kBackspace;
-    case SDLK_DELETE: return AccelKey::kDelete;
-    case SDLK_INSERT: return AccelKey::kInsert;
-    case SDLK_F6: return AccelKey::kF6;
-    default: return std::nullopt;
-    }
-}
-
-unsigned AccelModifiers(Uint16 mod) {
-    unsigned m = 0;
-    if (mod & KMOD_CTRL) m |= kCtrl;
-    if (mod & KMOD_SHIFT) m |= kShift;
-    if (mod & KMOD_ALT) m |= kAlt;
-    return m;
-}
-
 }  // namespace
 
-DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string settingsPath, std::string assetFolder)
+DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string settingsText, std::string settingsPath,
+                           std::string assetFolder)
     : scale_(std::clamp(scale, 1, kMaxScale)),
       settings_(settings),
       savedSettings_(settings),
+      settingsText_(std::move(settingsText)),
       settingsPath_(std::move(settingsPath)),
       assetFolder_(std::move(assetFolder)) {}
 
@@ -160,6 +140,9 @@ void DesktopShell::SetUpImGui() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // the shell keeps its own settings
     io.LogFilename = nullptr;
+    // Menus and dialogs work from the keyboard: arrows move, Return and
+    // Space choose (the shell gives ImGui keys only while one is open).
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NavNoCaptureKeyboard;
     const float s = static_cast<float>(scale_);
     menuFont_ = LoadFont(kMenuFonts, std::size(kMenuFonts), kMenuFontPixels * s);
     dialogFont_ = LoadFont(kDialogFonts, std::size(kDialogFonts), std::round(kDialogFontPixels * s));
@@ -201,7 +184,10 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     // builds the palette (starting the sound) and the surface.
     view_ = std::make_unique<CAveluneView>(*host_, std::move(atlas));
     SDL_ShowWindow(window_);
-    if (settings_.fullscreen) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (settings_.fullscreen) {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        fullscreenCheckAt_ = SDL_GetTicks64() + kFullscreenGrantMs;
+    }
     view_->OnCreate();
     const std::string dataFolder =
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
@@ -224,6 +210,18 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         // device once it has played out.
         constexpr int kSoundCheckMs = 100;
         if (host_->soundOpen()) wait = wait < 0 ? kSoundCheckMs : std::min(wait, kSoundCheckMs);
+        // A note at the bar's end goes when its time is up; full screen is
+        // looked at once the window system had time to grant it.
+        for (const uint64_t at : {statusUntil_, fullscreenCheckAt_}) {
+            if (at == 0) continue;
+            const int left = static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(at - std::min(at, SDL_GetTicks64())), 0, 1000));
+            wait = wait < 0 ? left : std::min(wait, left);
+        }
+        // Keys let go late are shown to ImGui in a frame of their own, at once.
+        if (keysReleasedLate_) {
+            wait = 0;
+            schedule_.NoteUiInput();
+        }
         SDL_Event event;
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
         bool input = false;
@@ -235,22 +233,65 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         if (host_->soundOpen()) host_->CloseFinishedSound(SDL_GetTicks64());
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
+        CheckFullscreenGranted();
+        if (statusUntil_ != 0 && SDL_GetTicks64() >= statusUntil_) {
+            status_.clear();
+            statusUntil_ = 0;
+            input = true;
+        }
+        if (BarRightChanged()) input = true;
         // Whatever this pass did (a tick may show its picture a dozen
         // times), the window is updated once at most, and not at all when
         // nothing in it changed.
         if (input) schedule_.NoteUiInput();
         if (host_->picture().changed() || host_->paletteChanged()) schedule_.NotePictureChanged();
         if (flights_->busy()) schedule_.NoteWindowsOpen();
-        if (menuOpen_ || aboutOpen_) schedule_.NoteOverlay();
+        // Anything ImGui draws over the picture (a menu, a dialog, a window)
+        // goes out with every update, whole: never a part of the picture
+        // sent over it.
+        if (UiCoversPicture()) schedule_.NoteOverlay();
         if (const FramePlan plan = schedule_.Take(); plan.present) RenderFrame(plan);
+        keysDownThisPass_.clear();
+        for (const SDL_Event& up : deferredKeyUps_) ImGui_ImplSDL2_ProcessEvent(&up);
+        keysReleasedLate_ = !deferredKeyUps_.empty();
+        deferredKeyUps_.clear();
     }
     settings_.flightsKept = flights_->flightsKept();
     RememberSettings();
     return 0;
 }
 
-bool DesktopShell::HandleEvent(const SDL_Event& event) {
+void DesktopShell::ToImGui(const SDL_Event& event) {
+    // ImGui sees the keys held at each frame, not the presses between: a key
+    // that went down and up within one pass would never be seen pressed, so
+    // its release waits for the frame after.
+    if (event.type == SDL_KEYDOWN) keysDownThisPass_.push_back(event.key.keysym.scancode);
+    if (event.type == SDL_KEYUP && std::find(keysDownThisPass_.begin(), keysDownThisPass_.end(),
+                                             event.key.keysym.scancode) != keysDownThisPass_.end()) {
+        deferredKeyUps_.push_back(event);
+        return;
+    }
     ImGui_ImplSDL2_ProcessEvent(&event);
+}
+
+bool DesktopShell::HandleEvent(const SDL_Event& event) {
+    // A key goes to ImGui only when it is for a text field, a menu or a
+    // dialog (RouteKey); everything else ImGui sees as it comes.
+    const bool isReturn = (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+                          (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER);
+    const bool textField = ReadUiLayers().textField;
+    if (event.type != SDL_KEYDOWN || RouteKey(event.key)) {
+        if (isReturn && !textField) {
+            // Return chooses in a menu or dialog as Space does: ImGui's
+            // keyboard navigation presses a button only with Space.
+            SDL_Event space = event;
+            space.key.keysym.scancode = SDL_SCANCODE_SPACE;
+            space.key.keysym.sym = SDLK_SPACE;
+            ToImGui(space);
+        } else {
+            ToImGui(event);
+        }
+    }
     // The pointer moving over the game is the game's business: the menu bar
     // and the About box need a new frame only when it concerns them. (A
     // player steers with the mouse; redrawing the whole window for every
@@ -270,9 +311,6 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
         // A window uncovered shows its last picture again.
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_->OnDraw();
         break;
-    case SDL_KEYDOWN:
-        HandleKey(event.key);
-        break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     case SDL_MOUSEMOTION:
@@ -286,72 +324,11 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
     return uiFrame;
 }
 
-void DesktopShell::HandleKey(const SDL_KeyboardEvent& key) {
-    const SDL_Keycode code = key.keysym.sym;
-    const unsigned mods = AccelModifiers(key.keysym.mod);
-    // The shell's own keys work everywhere.
-    if (code == SDLK_F11 || (code == SDLK_RETURN && mods == kAlt)) {
-        if (key.repeat == 0) ToggleFullscreen();
-        return;
-    }
-    if (code == SDLK_F12) {
-        if (key.repeat == 0) SaveScreenshot();
-        return;
-    }
-    if (aboutOpen_) {
-        // The About box is modal: Enter, Space and Escape close it.
-        if (code == SDLK_RETURN || code == SDLK_KP_ENTER || code == SDLK_SPACE || code == SDLK_ESCAPE) {
-            closeAbout_ = true;
-        }
-        return;
-    }
-    if (menuOpen_) {
-        if (code == SDLK_ESCAPE) {
-            closeMenus_ = true;
-        } else if (code >= SDLK_a && code <= SDLK_z) {
-            menuKey_ = static_cast<char>(code);
-        }
-        if (!(mods & kAlt)) return;
-    }
-    if (mods == kAlt && code >= SDLK_a && code <= SDLK_z) {
-        for (size_t i = 0; i < kMainMenu.size(); ++i) {
-            if (ParseMnemonic(kMainMenu[i].label).key == static_cast<char>(code)) {
-                openMenuRequest_ = static_cast<int>(i);
-                menuKey_ = 0;
-            }
-        }
-        return;
-    }
-    if (code == SDLK_d && mods == kCtrl) {  // Flight > Debrief...
-        if (flights_ && key.repeat == 0) flights_->OpenDebrief();
-        return;
-    }
-    if ((code == SDLK_p && mods == 0) || code == SDLK_PAUSE) {
-        if (key.repeat == 0) SetPaused(!host_->timer().paused());
-        return;
-    }
-    if (code == SDLK_m && mods == 0) {
-        if (key.repeat == 0) SetMuted(!settings_.muted);
-        return;
-    }
-    // A key of the map presses its control, unless Ctrl or Alt makes it a command.
-    if ((mods & (kCtrl | kAlt)) == 0 && !host_->timer().paused() && !ImGui::GetIO().WantCaptureKeyboard) {
-        if (const auto name = MapKeyName(code)) {
-            if (key.repeat != 0 || keys_->Down(keymap::Device::kKey, *name, view_->pressMode,
-                                               [this](auto kind, int x, int y) { DeliverToGame(kind, x, y); })) {
-                return;
-            }
-        }
-    }
-    if (const auto accelKey = ToAccelKey(code)) {
-        if (const auto command = FindAccelerator(*accelKey, mods)) Execute(*command);
-    }
-}
-
 bool DesktopShell::GameGetsMouse() const {
-    // A click that opens, uses or dismisses the menu or the About box is
-    // theirs, never the game's.
-    return !aboutOpen_ && !menuOpen_ && !ImGui::GetIO().WantCaptureMouse;
+    // A click that opens, uses or dismisses a menu or a modal dialog is
+    // theirs, never the game's; so is one on a window.
+    return !aboutOpen_ && !menuOpen_ && !quitConfirmOpen_ && GImGui->OpenPopupStack.Size == 0 &&
+           !ImGui::GetIO().WantCaptureMouse;
 }
 
 std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
@@ -359,7 +336,16 @@ std::optional<GamePoint> DesktopShell::ToGame(int windowX, int windowY) const {
 }
 
 void DesktopShell::HandleMouse(const SDL_Event& event) {
-    if (!GameGetsMouse()) return;
+    // A button let go comes up where its press went: a press that closed a
+    // menu is the menu's, and so is its release, even once the menu is gone.
+    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT && mouseDownToUi_) {
+        mouseDownToUi_ = false;
+        return;
+    }
+    if (!GameGetsMouse()) {
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) mouseDownToUi_ = true;
+        return;
+    }
     // Paused, the game takes no new press or move; a button let go still comes up.
     if (host_->timer().paused() && event.type != SDL_MOUSEBUTTONUP) return;
     if (event.type == SDL_MOUSEMOTION) {
@@ -389,6 +375,11 @@ void DesktopShell::Execute(Command command) {
 }
 
 void DesktopShell::RenderFrame(const FramePlan& plan) {
+    // Font sizes asked for by the last frame are baked before the next.
+    if (plan.imguiFrames > 0 && flights_ && flights_->BakeFonts()) {
+        ImGui_ImplSDLRenderer_DestroyFontsTexture();
+        ImGui_ImplSDLRenderer_CreateFontsTexture();
+    }
     // No new ImGui frame: the last one's draw data is drawn again.
     for (int i = 0; i < plan.imguiFrames; ++i) {
         ImGui_ImplSDLRenderer_NewFrame();
@@ -469,10 +460,17 @@ void DesktopShell::UpdateTexture(const PictureRect& rect) {
 }
 
 void DesktopShell::BuildUi() {
+    if (escapeRequest_) {
+        CloseTopmost();
+        escapeRequest_ = false;
+    }
     ImGui::PushFont(menuFont_);
     DrawMenuBar();
     ImGui::PopFont();
     DrawAboutBox();
+    ImGui::PushFont(menuFont_);
+    DrawQuitConfirm();
+    ImGui::PopFont();
     if (keys_) keys_->DrawKeysWindow();
     if (flights_) {
         flights_->DrawWindows(static_cast<float>(layout_.originX / pixelRatioX_),
@@ -532,11 +530,24 @@ void DesktopShell::DrawMenuBar() {
         // Back in the bar's own window, open or not.
         UnderlineMnemonic(popup, ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
     }
-    if (flights_) flights_->DrawMenu();
+    // Flight, Game and Help are drawn by the flights and the keys; the Alt
+    // key opens them here, in the bar's own window, as BeginMenu names them.
+    const auto openRequested = [&](int which, const char* name) {
+        if (openMenuRequest_ == which) {
+            ImGui::OpenPopup(name);
+            openMenuRequest_ = -1;
+        }
+    };
+    openRequested(kFlightMenu, "Flight");
+    if (flights_ && flights_->DrawMenu()) anyOpen = true;
+    openRequested(kGameMenu, "Game");
+    openRequested(kHelpMenu, "Help");
     if (keys_) {
-        ChooseFromGameMenu(
-            keys_->DrawMenus(host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss, anyOpen));
+        const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
+                                  settings_.showPowerPitch};
+        ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
     }
+    DrawBarRight();
     closeMenus_ = false;
     menuKey_ = 0;
     ImGui::EndMainMenuBar();
@@ -560,10 +571,11 @@ void DesktopShell::DrawAboutBox() {
     ImGui::SetNextWindowSize(ImVec2(kAboutWidth * unitX, kAboutHeight * unitY + titleHeight));
     ImGui::PushStyleVar(ImGuiStyleVar_WindowPadding, ImVec2(0, 0));
     ImGui::PushStyleColor(ImGuiCol_PopupBg, ImGui::GetStyleColorVec4(ImGuiCol_WindowBg));  // a grey 3-D dialog
-    const bool open = ImGui::BeginPopupModal("###about", nullptr,
+    ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));  // the title on the navy caption
+    const bool open = ImGui::BeginPopupModal("About Avelune###about", nullptr,
                                              ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar |
                                                  ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
-    ImGui::PopStyleColor();
+    ImGui::PopStyleColor(2);
     ImGui::PopStyleVar();
     aboutOpen_ = open;
     if (open) {
@@ -603,13 +615,17 @@ void DesktopShell::DrawAboutBox() {
 
 void DesktopShell::ToggleFullscreen() {
     // The shell's own record decides, not the window's flags: without a
-    // window manager to grant it, the flags may never change.
+    // window manager to grant it, the flags may never change. Full screen is
+    // remembered once it has been seen granted (CheckFullscreenGranted).
     settings_.fullscreen = !settings_.fullscreen;
     SDL_SetWindowFullscreen(window_, settings_.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!settings_.fullscreen) {
-        // Back to exactly the window's own size, whatever the display did.
-        SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    if (settings_.fullscreen) {
+        fullscreenCheckAt_ = SDL_GetTicks64() + kFullscreenGrantMs;
+        return;
     }
+    fullscreenCheckAt_ = 0;
+    // Back to exactly the window's own size, whatever the display did.
+    SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
     RememberSettings();
 }
 
@@ -628,8 +644,10 @@ void DesktopShell::SaveScreenshot() {
     if (WritePicturePng(host_->picture(), host_->palette(), kClientWidth, kClientHeight, path, error)) {
         std::printf("avelune: screenshot saved as %s\n", path.c_str());
         std::fflush(stdout);
+        ShowStatus("Saved " + path);
     } else {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        ShowStatus("Screenshot not saved: " + error);
     }
 }
 
@@ -641,7 +659,11 @@ void DesktopShell::RememberScale(int scale) {
 void DesktopShell::RememberSettings() {
     if (settingsPath_.empty() || settings_ == savedSettings_) return;
     std::string error;
-    if (SaveSettings(settingsPath_, settings_, error)) {
+    const std::string text = UpdateSettingsText(settingsText_, savedSettings_, settings_);
+    if (SaveSettingsText(settingsPath_, text, error)) {
         savedSettings_ = settings_;
-    } else std::fprintf(stderr, "avelune: warning: %s\n", error.c_str());
+        settingsText_ = text;
+    } else {
+        std::fprintf(stderr, "avelune: warning: %s\n", error.c_str());
+    }
 }

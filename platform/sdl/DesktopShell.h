@@ -15,8 +15,11 @@
 
 #include <SDL.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "game/AveluneView.h"
 #include "platform/sdl/DesktopFlights.h"
@@ -32,10 +35,12 @@ struct ImFont;
 class DesktopShell {
 public:
     // `scale` is the window scale to open at; `settings` were read from
-    // `settingsPath` (empty: remember nothing), and are written back there
-    // when they change. The start sound and the icon are looked for in
-    // `assetFolder`, beside the atlas.
-    DesktopShell(int scale, DesktopSettings settings, std::string settingsPath, std::string assetFolder);
+    // `settingsPath` (empty: remember nothing), whose text was
+    // `settingsText`, and what changes is written back there, the player's
+    // other lines as they were. The start sound and the icon are looked for
+    // in `assetFolder`, beside the atlas.
+    DesktopShell(int scale, DesktopSettings settings, std::string settingsText, std::string settingsPath,
+                 std::string assetFolder);
     ~DesktopShell();
 
     DesktopShell(const DesktopShell&) = delete;
@@ -60,9 +65,38 @@ private:
     // Handles one event; true when the menu bar or About box may look
     // different because of it.
     bool HandleEvent(const SDL_Event& event);
-    void HandleKey(const SDL_KeyboardEvent& key);
-    // Keys and gamepad buttons that play (platform/sdl/DesktopKeys.cpp).
+    void ToImGui(const SDL_Event& event);
+
+    // What of the menus and dialogs lies over the game, as the last frame
+    // left it. A key goes to exactly one place: the topmost of a text field
+    // being typed in, an open menu or dialog, the window's own keys (P, M,
+    // F11, F12 ...), the game (platform/sdl/DesktopShellInput.cpp).
+    struct UiLayers {
+        bool textField = false;  // a text field has the keyboard
+        bool menuOrDialog = false;  // a menu, a modal dialog or a closable window is open
+    };
+    UiLayers ReadUiLayers() const;
+    // Whether ImGui drew anything over the picture in the last frame.
+    bool UiCoversPicture() const;
+    // Whether ImGui should see this key event (it does not see keys meant
+    // for the game, nor the Escape the shell uses to close things).
+    bool RouteKey(const SDL_KeyboardEvent& key);
+    void HandleShellKey(const SDL_KeyboardEvent& key);
+    // Inside a frame: closes the topmost menu, dialog or window.
+    void CloseTopmost();
+    // Keys and gamepad buttons that play.
     bool HandleGameInput(const SDL_Event& event);
+    // A key or button goes down for the game; the title's QUIT asks first.
+    void GameInputDown(keymap::Device device, std::string_view name);
+    void DrawQuitConfirm();
+    void AnswerQuit(bool quit);
+    // A line at the menu bar's right end for a while ("Saved ...png").
+    void ShowStatus(std::string text);
+    void DrawBarRight();
+    // Whether the bar's right end would show other numbers than it does.
+    bool BarRightChanged() const;
+    // Full screen the window system did not grant falls back to the window.
+    void CheckFullscreenGranted();
     void DeliverToGame(flightfile::InputKind kind, int x, int y);
     void SetPaused(bool paused);
     void SetMuted(bool muted);
@@ -85,6 +119,7 @@ private:
     int scale_;
     DesktopSettings settings_;       // as they are now
     DesktopSettings savedSettings_;  // as the file holds them
+    std::string settingsText_;       // the file's text
     std::string settingsPath_;
     std::string assetFolder_;
 
@@ -115,13 +150,27 @@ private:
     bool windowFitted_ = false;
 
     // Menu and dialog state between frames.
-    int openMenuRequest_ = -1;     // a pop-up to open by its mnemonic
+    static constexpr int kFlightMenu = 100, kGameMenu = 101, kHelpMenu = 102;  // beyond kMainMenu's
+    int openMenuRequest_ = -1;     // a pop-up to open by its mnemonic (kMainMenu index or one of those)
     char menuKey_ = 0;             // an item mnemonic typed while a pop-up is open
     bool closeMenus_ = false;
     bool menuOpen_ = false;        // a pop-up was open in the last frame
     bool aboutRequest_ = false;
     bool aboutOpen_ = false;
     bool closeAbout_ = false;
+    std::vector<SDL_Scancode> keysDownThisPass_;  // keys ImGui saw go down in this pass
+    std::vector<SDL_Event> deferredKeyUps_;       // their releases, for after the frame
+    bool keysReleasedLate_ = false;
+    bool mouseDownToUi_ = false;   // the left button went down on a menu or dialog
+    bool escapeRequest_ = false;   // Escape: close the topmost thing in the next frame
+    bool quitConfirmRequest_ = false;
+    bool quitConfirmOpen_ = false;
+    int quitAnswer_ = 0;           // 1 quit, -1 stay, 0 not yet
+    std::string status_;           // shown at the bar's right end until statusUntil_
+    uint64_t statusUntil_ = 0;
+    int shownPower_ = -1, shownPitch_ = 0;  // as the menu bar last showed them
+    bool shownNumbers_ = false;
+    uint64_t fullscreenCheckAt_ = 0;  // when to see whether full screen was granted
 };
 
 // The desktop program's entry: options, atlas, window, game.

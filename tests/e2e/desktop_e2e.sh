@@ -139,8 +139,8 @@ click_at $((WX + 60 * SCALE)) $((WY + 10 * SCALE))      # "About" in the menu ba
 until_ok 10 eval '[ "$(screen_pixel $((WX + 60 * SCALE)) $((WY + 31 * SCALE)))" = FFFFFF ]' ||
     fail "the About menu did not open"
 click_at $((WX + 60 * SCALE)) $((WY + 31 * SCALE))      # "About Avelune..."
-about_up() { shot about1.png "$PX" "$PY" "$SCALE"; caption=$(pixel about1.png 150 30); [ "$caption" = "000080" ]; }
-until_ok 10 about_up || fail "no About box caption at game pixel (150, 30): colour $caption"
+about_up() { shot about1.png "$PX" "$PY" "$SCALE"; caption=$(pixel about1.png 300 30); [ "$caption" = "000080" ]; }
+until_ok 10 about_up || fail "no About box caption at game pixel (300, 30), right of its title: colour $caption"
 # The start button lies outside the box, but the box is modal: no start.
 click_at $((PX + 334 * SCALE + SCALE / 2)) $((PY + 227 * SCALE + SCALE / 2))
 # The title animation's strip, below the box, moves on: wait for it to change.
@@ -152,9 +152,9 @@ strip_moved() {
 }
 until_ok 10 strip_moved || fail "the game stood still while the About box was open"
 echo "with the About box open, $moved pixels of the title animation changed"
-[ "$(pixel about2.png 150 30)" = "000080" ] || fail "the About box closed by itself"
+[ "$(pixel about2.png 300 30)" = "000080" ] || fail "the About box closed by itself"
 xdotool key Return
-about_gone() { shot closed.png "$PX" "$PY" "$SCALE"; [ "$(pixel closed.png 150 30)" != "000080" ]; }
+about_gone() { shot closed.png "$PX" "$PY" "$SCALE"; [ "$(pixel closed.png 300 30)" != "000080" ]; }
 until_ok 10 about_gone || fail "Return did not close the About box"
 d=$(differ closed.png title.png)
 [ "$d" -lt $((PIXELS / 4)) ] || fail "a click with the About box open reached the game ($d pixels off the title)"
