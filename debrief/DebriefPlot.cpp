@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "game/Limits.h"
+
 namespace debrief {
 
 namespace {
@@ -18,8 +20,8 @@ constexpr double kFeetPerMile = 5280;
 constexpr double kGlideSlopeRatio = 15;  // the reference descent: 1 foot in 15
 // The deviation the game judges is |feet off the reference - 50|, so its
 // warning and failure lie this far either side of the reference line.
-constexpr double kWarnOffPath = 50 + recorder::kDeviationWarnAbove;
-constexpr double kFailOffPath = 50 + recorder::kDeviationFailAbove;
+constexpr double kWarnOffPath = 50 + limits::kDeviationWarnAbove;
+constexpr double kFailOffPath = 50 + limits::kDeviationFailAbove;
 
 constexpr float kLeft = 84, kRight = 700;
 constexpr float kColumn = 728;  // the summary and the legend
@@ -273,7 +275,7 @@ Plot BuildDebrief(const Recording& r) {
     plot.plan = {kLeft, 436, kRight, 546, 0, 100};
     plot.airspeed = {kLeft, 580, kRight, 690, 0, 1};
 
-    double maxAlt = Reference(plot.farFeet) + kFailOffPath, minAlt = 0, maxSpeed = recorder::kAirspeedFailAbove;
+    double maxAlt = Reference(plot.farFeet) + kFailOffPath, minAlt = 0, maxSpeed = limits::kAirspeedFailAbove;
     double maxOff = kFailOffPath + 40;
     for (const Sample& s : r.samples) {
         if (s.judged != recorder::Judged::kArrived)
@@ -315,12 +317,12 @@ Plot BuildDebrief(const Recording& r) {
     hband(plot.offPath, -kFailOffPath, -kWarnOffPath, kWarnFill, "offpath.warn-band");
     hband(plot.offPath, -kWarnOffPath, kWarnOffPath, kCorridor, "offpath.corridor");
     // Plan and airspeed: fixed limits.
-    hband(plot.plan, recorder::kNeedleFailHigh, 100, kFailFill, "plan.fail-band");
-    hband(plot.plan, 0, recorder::kNeedleFailLow, kFailFill, "plan.fail-band");
-    hband(plot.plan, recorder::kNeedleWarnHigh, recorder::kNeedleFailHigh, kWarnFill, "plan.warn-band");
-    hband(plot.plan, recorder::kNeedleFailLow, recorder::kNeedleWarnLow, kWarnFill, "plan.warn-band");
-    hband(plot.airspeed, recorder::kAirspeedFailAbove, plot.airspeed.high, kFailFill, "airspeed.fail-band");
-    hband(plot.airspeed, recorder::kAirspeedWarnAbove, recorder::kAirspeedFailAbove, kWarnFill,
+    hband(plot.plan, limits::kNeedleFailHigh, 100, kFailFill, "plan.fail-band");
+    hband(plot.plan, 0, limits::kNeedleFailLow, kFailFill, "plan.fail-band");
+    hband(plot.plan, limits::kNeedleWarnHigh, limits::kNeedleFailHigh, kWarnFill, "plan.warn-band");
+    hband(plot.plan, limits::kNeedleFailLow, limits::kNeedleWarnLow, kWarnFill, "plan.warn-band");
+    hband(plot.airspeed, limits::kAirspeedFailAbove, plot.airspeed.high, kFailFill, "airspeed.fail-band");
+    hband(plot.airspeed, limits::kAirspeedWarnAbove, limits::kAirspeedFailAbove, kWarnFill,
           "airspeed.warn-band");
 
     // The last third of the way flown, which the verdict looks at.
@@ -360,18 +362,18 @@ Plot BuildDebrief(const Recording& r) {
         const float y = static_cast<float>(p.Y(v));
         paint.Line({p.left, y}, {p.right, y}, c, 1.2f, role, dashed);
     };
-    hline(plot.plan, recorder::kNeedleWarnLow, kWarnLine, "plan.warn-line", true);
-    hline(plot.plan, recorder::kNeedleWarnHigh, kWarnLine, "plan.warn-line", true);
-    hline(plot.plan, recorder::kNeedleFailLow, kFailLine, "plan.fail-line", false);
-    hline(plot.plan, recorder::kNeedleFailHigh, kFailLine, "plan.fail-line", false);
-    hline(plot.plan, recorder::kNeedleCentre, kPath, "plan.centre", false);
+    hline(plot.plan, limits::kNeedleWarnLow, kWarnLine, "plan.warn-line", true);
+    hline(plot.plan, limits::kNeedleWarnHigh, kWarnLine, "plan.warn-line", true);
+    hline(plot.plan, limits::kNeedleFailLow, kFailLine, "plan.fail-line", false);
+    hline(plot.plan, limits::kNeedleFailHigh, kFailLine, "plan.fail-line", false);
+    hline(plot.plan, limits::kNeedleCentre, kPath, "plan.centre", false);
     hline(plot.offPath, kWarnOffPath, kWarnLine, "offpath.warn-line", true);
     hline(plot.offPath, -kWarnOffPath, kWarnLine, "offpath.warn-line", true);
     hline(plot.offPath, kFailOffPath, kFailLine, "offpath.fail-line", false);
     hline(plot.offPath, -kFailOffPath, kFailLine, "offpath.fail-line", false);
     hline(plot.offPath, 0, kPath, "offpath.glide-path", false);
-    hline(plot.airspeed, recorder::kAirspeedWarnAbove, kWarnLine, "airspeed.warn-line", true);
-    hline(plot.airspeed, recorder::kAirspeedFailAbove, kFailLine, "airspeed.fail-line", false);
+    hline(plot.airspeed, limits::kAirspeedWarnAbove, kWarnLine, "airspeed.warn-line", true);
+    hline(plot.airspeed, limits::kAirspeedFailAbove, kFailLine, "airspeed.fail-line", false);
     auto pathLine = [&](double (*f)(double), Colour c, float width, const char* role, bool dashed) {
         // Straight down to the threshold, then along the ground.
         const double knee = std::clamp(0.0, plot.nearFeet, plot.farFeet);

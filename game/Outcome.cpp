@@ -1,26 +1,16 @@
 // State 6 (switch lamps, their effects, the judgement), the warning and
 // failure screens, and the arrival screen.
 //
-// The approach is judged once per flight cycle against the limits below; the
+// The approach is judged once per flight cycle against game/Limits.h; the
 // result screens are drawn over the last cockpit picture, whose lower part
 // stays in view. A stopped timer is the only end state: only a mouse handler
 // (the cockpit's restart switch) starts the tick again.
 #include "game/Arith.h"
 #include "game/AveluneView.h"
+#include "game/Limits.h"
 #include "game/SwitchLamps.h"
 
 namespace {
-
-// ---- Limits ------------------------------------------------------------------
-
-constexpr uint32_t kWarnAirspeed = 275;      // above: warning (unsigned)
-constexpr uint32_t kFailAirspeed = 300;      // above: failure, tested on the result screens
-constexpr int16_t kWarnNeedleHigh = 75;      // localizer needle 0..100, 50 on the centre line
-constexpr int16_t kWarnNeedleLow = 25;
-constexpr int16_t kFailNeedleHigh = 95;
-constexpr int16_t kFailNeedleLow = 5;
-constexpr int16_t kWarnDeviation = 95;       // glide-slope deviation, feet
-constexpr int16_t kFailDeviation = 100;
 
 // ---- Result screens ------------------------------------------------------------
 
@@ -69,9 +59,9 @@ void ApplyEffect(CAveluneView& v, SwitchEffect effect) {
     }
 }
 
-bool NeedleFails(int16_t n) { return n > kFailNeedleHigh || n < kFailNeedleLow; }
-bool DeviationFails(int16_t d) { return d > kFailDeviation; }
-bool Overspeed(uint32_t airspeed) { return airspeed > kFailAirspeed; }
+using limits::DeviationFails;
+using limits::NeedleFails;
+bool Overspeed(uint32_t airspeed) { return limits::AirspeedFails(airspeed); }
 
 void DrawFirstPanelRow(CAveluneView& v) {
     v.Draw(kPanelRow1);
@@ -104,19 +94,11 @@ void CAveluneView::JudgeApproach() {
         if (row.presents) Present();
     }
 
-    // Each test that holds overwrites the earlier ones; the glide-slope tests
-    // come last, so a deviation of 96..100 turns a localizer failure into a
-    // warning.
-    uint32_t next = kStateFlightStep;
-    if (airspeed > kWarnAirspeed) next = kStateWarning;
-    const int16_t n = localizerNeedle;
-    if (n > kWarnNeedleHigh) next = kStateWarning;
-    if (n < kWarnNeedleLow) next = kStateWarning;
-    if (n > kFailNeedleHigh) next = kStateFailure;
-    if (n < kFailNeedleLow) next = kStateFailure;
-    const int16_t d = glideSlopeDeviation;
-    if (d > kWarnDeviation) next = kStateWarning;
-    if (d > kFailDeviation) next = kStateFailure;
+    // The judgement of game/Limits.h: a deviation of 96..100 turns a
+    // localizer failure into a warning.
+    static constexpr uint32_t kNext[] = {kStateFlightStep, kStateWarning, kStateFailure};
+    const uint32_t next =
+        kNext[static_cast<int>(limits::Judge(airspeed, localizerNeedle, glideSlopeDeviation))];
     gameState = next;
 }
 
@@ -136,8 +118,8 @@ void CAveluneView::ShowFailureScreen() {
     DrawSecondPanelRow(*this);
     // Localizer and glide slope share the course message; overspeed is
     // drawn over it when both hold.
-    if (localizerNeedle > kFailNeedleHigh) Draw(kCourseText);
-    if (localizerNeedle < kFailNeedleLow) Draw(kCourseText);
+    if (localizerNeedle > limits::kNeedleFailHigh) Draw(kCourseText);
+    if (localizerNeedle < limits::kNeedleFailLow) Draw(kCourseText);
     if (DeviationFails(glideSlopeDeviation)) Draw(kCourseText);
     if (Overspeed(airspeed)) {
         Draw(kOverspeedText);

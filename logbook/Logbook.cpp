@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "files/Files.h"
+#include "game/Limits.h"
 
 namespace logbook {
 
@@ -34,9 +35,10 @@ Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const 
     e.when = when;
     e.outcome = flight.ending;
     e.seconds = flight.secondsFlown;
-    e.airspeedMargin = kAirspeedFailAbove - static_cast<int>(std::min<uint32_t>(flight.maxAirspeed, INT_MAX / 2));
-    e.needleMargin = kNeedleFailOffset - flight.maxNeedleOffset;
-    e.glideSlopeMargin = kGlideSlopeFailAbove - flight.maxGlideSlopeDeviation;
+    e.airspeedMargin = static_cast<int>(limits::kAirspeedFailAbove) -
+                       static_cast<int>(std::min<uint32_t>(flight.maxAirspeed, INT_MAX / 2));
+    e.needleMargin = limits::kNeedleFailOffset - flight.maxNeedleOffset;
+    e.glideSlopeMargin = limits::kDeviationFailAbove - flight.maxGlideSlopeDeviation;
     e.secondsWarned = flight.cyclesWarned;
     e.verdict = flight.ending == flightfile::Ending::kFailed ? "failed" : flight.cyclesWarned > 0 ? "warned" : "clean";
     e.flight = flightName;

@@ -19,11 +19,7 @@ constexpr const char* kLineTag = "avlog";
 constexpr int kLineVersion = 2;  // 2 adds the recorder's verdict and where it was decided
 constexpr int kDefaultFlightsKept = 200;
 
-// The limits the margins are measured to: what each may reach before the
-// approach fails.
-constexpr int kAirspeedFailAbove = 300;
-constexpr int kNeedleFailOffset = 45;
-constexpr int kGlideSlopeFailAbove = 100;
+// The margins are measured to the failure limits of game/Limits.h.
 
 struct Entry {
     std::string when;          // local date and time, YYYY-MM-DDTHH:MM:SS

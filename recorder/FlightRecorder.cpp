@@ -58,7 +58,7 @@ void AddMark(Recording& r, const Mark& m) {
     r.marks.push_back(m);
 }
 
-int NeedleFromCentre(int n) { return std::abs(n - kNeedleCentre); }
+int NeedleFromCentre(int n) { return std::abs(n - limits::kNeedleCentre); }
 
 // The running worst of each limit, from every judgement (thinning the
 // samples never loses one).
@@ -71,12 +71,12 @@ void UpdateLimits(Summary& sum, const Sample& s) {
     if (first || speed > a.worst) a.worst = speed;
     if (first || NeedleFromCentre(s.localizerNeedle) > NeedleFromCentre(n.worst)) n.worst = s.localizerNeedle;
     if (first || s.glideSlopeDeviation > g.worst) g.worst = s.glideSlopeDeviation;
-    a.warnMargin = static_cast<int>(kAirspeedWarnAbove) - a.worst;
-    a.failMargin = static_cast<int>(kAirspeedFailAbove) - a.worst;
-    n.warnMargin = (kNeedleCentre - kNeedleWarnLow) - NeedleFromCentre(n.worst);
-    n.failMargin = (kNeedleCentre - kNeedleFailLow) - NeedleFromCentre(n.worst);
-    g.warnMargin = kDeviationWarnAbove - g.worst;
-    g.failMargin = kDeviationFailAbove - g.worst;
+    a.warnMargin = static_cast<int>(limits::kAirspeedWarnAbove) - a.worst;
+    a.failMargin = static_cast<int>(limits::kAirspeedFailAbove) - a.worst;
+    n.warnMargin = (limits::kNeedleCentre - limits::kNeedleWarnLow) - NeedleFromCentre(n.worst);
+    n.failMargin = limits::kNeedleFailOffset - NeedleFromCentre(n.worst);
+    g.warnMargin = limits::kDeviationWarnAbove - g.worst;
+    g.failMargin = limits::kDeviationFailAbove - g.worst;
     for (int l = 0; l < kLimits; ++l)
         if (Warns(s, static_cast<Limit>(l))) ++sum.limits[l].secondsWarned;
 }
@@ -133,18 +133,18 @@ const char* OutcomeName(Outcome o) {
 
 bool Warns(const Sample& s, Limit limit) {
     switch (limit) {
-    case Limit::kAirspeed: return s.airspeed > kAirspeedWarnAbove;
-    case Limit::kLocalizer: return s.localizerNeedle > kNeedleWarnHigh || s.localizerNeedle < kNeedleWarnLow;
-    case Limit::kGlideSlope: return s.glideSlopeDeviation > kDeviationWarnAbove;
+    case Limit::kAirspeed: return limits::AirspeedWarns(s.airspeed);
+    case Limit::kLocalizer: return limits::NeedleWarns(s.localizerNeedle);
+    case Limit::kGlideSlope: return limits::DeviationWarns(s.glideSlopeDeviation);
     }
     return false;
 }
 
 bool Fails(const Sample& s, Limit limit) {
     switch (limit) {
-    case Limit::kAirspeed: return s.airspeed > kAirspeedFailAbove;
-    case Limit::kLocalizer: return s.localizerNeedle > kNeedleFailHigh || s.localizerNeedle < kNeedleFailLow;
-    case Limit::kGlideSlope: return s.glideSlopeDeviation > kDeviationFailAbove;
+    case Limit::kAirspeed: return limits::AirspeedFails(s.airspeed);
+    case Limit::kLocalizer: return limits::NeedleFails(s.localizerNeedle);
+    case Limit::kGlideSlope: return limits::DeviationFails(s.glideSlopeDeviation);
     }
     return false;
 }

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "game/FlightState.h"
+#include "game/Limits.h"
 
 namespace recorder {
 
@@ -35,15 +36,6 @@ constexpr size_t kMaxSamples = 8192;
 constexpr size_t kMaxInputs = 65536;
 constexpr size_t kMaxMarks = 512;
 constexpr size_t kMaxStretches = 1024;
-
-// The limits the game judges against.
-constexpr uint32_t kAirspeedWarnAbove = 275;  // mph
-constexpr uint32_t kAirspeedFailAbove = 300;
-constexpr int kNeedleCentre = 50;             // needle units, 0..100
-constexpr int kNeedleWarnLow = 25, kNeedleWarnHigh = 75;
-constexpr int kNeedleFailLow = 5, kNeedleFailHigh = 95;
-constexpr int kDeviationWarnAbove = 95;       // feet
-constexpr int kDeviationFailAbove = 100;
 
 enum class Judged : uint8_t { kClear, kWarning, kFailure, kArrived };
 enum class Limit : uint8_t { kAirspeed, kLocalizer, kGlideSlope };
