@@ -20,7 +20,7 @@
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
 #include "bench/BenchAtlas.h"
-#include "bench/FlightCycle.h"
+#include "platform/common/FlightCycle.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/headless/HeadlessSession.h"
 

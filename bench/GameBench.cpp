@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench/BenchAtlas.h"
-#include "bench/FlightCycle.h"
+#include "platform/common/FlightCycle.h"
 #include "game/AveluneView.h"
 #include "platform/headless/HeadlessHost.h"
 #include "platform/common/AtlasFiles.h"

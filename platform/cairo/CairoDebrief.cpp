@@ -8,7 +8,7 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/common/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 
 namespace cairo_debrief {
 

@@ -1,5 +1,6 @@
-// One flight cycle, shared by the native benchmarks and the web build's, so
-// that both time the very same work.
+// One flight cycle, timed by the native benchmarks (bench/) and by the web
+// page's own measure (avelune_bench_cycles), so that both time the very same
+// work. It stands in the host layer, below the hosts and the benchmarks both.
 #pragma once
 
 #include "game/AveluneView.h"

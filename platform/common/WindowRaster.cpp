@@ -2,7 +2,7 @@
 
 #include <png.h>
 
-#include "platform/common/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 
 #include <cstring>
 #include <vector>

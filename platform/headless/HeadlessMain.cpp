@@ -18,7 +18,7 @@
 #include "platform/cairo/CairoDebrief.h"
 #include "platform/common/AtlasFiles.h"
 #include "files/Files.h"
-#include "platform/common/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 #include "recorder/FlightCsv.h"
 #include "platform/headless/EventScript.h"
 #include "flightfile/FlightFile.h"

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/FlightCycle.h"
+#include "platform/common/FlightCycle.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/web/WebSession.h"
 #include "platform/web/WebTexts.h"

@@ -9,7 +9,7 @@
 
 #include "ArtPalette.h"
 #include "PaintKit.h"
-#include "platform/common/ReplaceFile.h"
+#include "files/ReplaceFile.h"
 
 namespace {
 
