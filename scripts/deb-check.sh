@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Proves the Debian package: builds it (cpack in build-package/), installs it
+# Proves the Debian package: builds it (cpack in build-package/), has
+# Debian's checker lintian find no error or warning in it, installs it
 # with apt-get as any .deb is installed, runs the installed program (a
 # headless smoke run, then the desktop on a display until the title shows and
 # File, Exit ends it), removes it with apt-get and checks that none of its
@@ -71,13 +72,19 @@ rm -f build-package/avelune_*.deb
 debs=(build-package/avelune_*.deb)
 [[ ${#debs[@]} -eq 1 && -f "${debs[0]}" ]] || fail "cpack made no single avelune_*.deb in build-package/"
 deb="$repo/${debs[0]}"
+# Debian's own package checker: no error and no warning (its notes may stand).
+command -v lintian >/dev/null || fail "lintian is missing (scripts/packages.txt installs it)"
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \
+  || { cat "$work/lintian.log" >&2; fail "lintian finds errors or warnings in $(basename "$deb")"; }
+say "lintian: no error and no warning"
 depends="$(dpkg-deb -f "$deb" Depends)"
 [[ "$depends" == *libsdl2* && "$depends" == *libc6* ]] || fail "the package's dependencies were not read from the binary: '$depends'"
 say "$(basename "$deb"): Depends: $depends"
 # What the package holds, as paths on the installed system (files and links, not folders).
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {sub(/^\./, "", $6); print $6}' >"$work/files"
-for f in /usr/bin/avelune /usr/share/avelune/prop.bmp /usr/share/man/man6/avelune.6.gz \
-         /usr/share/metainfo/io.github.avelune.Avelune.metainfo.xml /usr/share/applications/avelune.desktop; do
+for f in /usr/games/avelune /usr/share/avelune/prop.bmp /usr/share/man/man6/avelune.6.gz \
+         /usr/share/metainfo/io.github.avelune.Avelune.metainfo.xml /usr/share/applications/avelune.desktop \
+         /usr/share/doc/avelune/copyright /usr/share/doc/avelune/changelog.gz; do
   grep -qxF "$f" "$work/files" || fail "the package lacks $f"
 done
 
@@ -86,15 +93,17 @@ installed=1
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$deb" >"$work/install.log" 2>&1 \
   || { tail -n 30 "$work/install.log" >&2; fail "apt-get could not install $(basename "$deb")"; }
 [[ "$(dpkg-query -W -f='${db:Status-Status}' avelune)" == "installed" ]] || fail "dpkg does not list avelune as installed"
-[[ "$(command -v avelune)" == /usr/bin/avelune ]] || fail "avelune is not /usr/bin/avelune on the PATH"
+# Debian's PATH for players holds /usr/games (root's does not).
+[[ "$(PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games command -v avelune)" == /usr/games/avelune ]] \
+  || fail "avelune is not /usr/games/avelune on a player's PATH"
 man -w avelune >/dev/null 2>&1 || fail "man does not find avelune(6)"
 
 # The installed program on its installed data: run where no prop.bmp lies.
 say "headless smoke run of the installed program"
 cd "$work"
-out="$(printf 'tick 3\nstate\n' | /usr/bin/avelune --headless --events -)" || fail "avelune --headless failed: $out"
+out="$(printf 'tick 3\nstate\n' | /usr/games/avelune --headless --events -)" || fail "avelune --headless failed: $out"
 [[ "$out" == *'"titleFrame":'*'"timerRunning":true'* ]] || fail "the headless state line is not what a running game gives: $out"
-/usr/bin/avelune --version | head -n 1 | grep -qx "avelune [0-9.]*" || fail "the installed --version is not in the usual form"
+/usr/games/avelune --version | head -n 1 | grep -qx "avelune [0-9.]*" || fail "the installed --version is not in the usual form"
 
 say "the installed desktop program until the title shows"
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -106,7 +115,7 @@ if [[ -z "${DISPLAY:-}" ]]; then
   export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
 fi
 mkdir -p "$work/home"
-HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" /usr/bin/avelune >"$work/game.log" 2>&1 &
+HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" /usr/games/avelune >"$work/game.log" 2>&1 &
 game_pid=$!
 window=""
 for _ in $(seq 150); do

@@ -2,7 +2,7 @@
 # Checks what the package tells the desktop about the game: the AppStream
 # metainfo (appstreamcli validate --no-net), the desktop entry
 # (desktop-file-validate), the manual page (man -l with warnings, lexgrog),
-# and the program's --help and --version in the usual form.
+# and the program's --help and --version in the usual form, naming its licence.
 #
 #   scripts/validate-data.sh BUILT-AVELUNE
 #
@@ -35,6 +35,9 @@ whatis="$(lexgrog "$root/data/avelune.6" 2>&1)"
 # --version: the program and its version on the first line; --help: a usage line.
 version="$("$program" --version)" || fail "--version exited non-zero"
 [[ "$(head -n 1 <<<"$version")" =~ ^avelune\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version starts '$(head -n 1 <<<"$version")'"
+grep -qx "License: MIT" <<<"$version" || fail "--version does not name the licence (License: MIT)"
+grep -q "<project_license>MIT</project_license>" "$root/data/io.github.avelune.Avelune.metainfo.xml" \
+  || fail "the metainfo does not name the licence (MIT)"
 help="$("$program" --help)" || fail "--help exited non-zero"
 [[ "$help" == "Usage: "*--scale*--help*--version* ]] || fail "--help does not start with its usage line"
 grep -q '^\.B.*\\-\\-scale' "$root/data/avelune.6" || fail "the manual page does not describe --scale"

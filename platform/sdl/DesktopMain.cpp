@@ -74,8 +74,9 @@ int RunDesktop(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        // The program and its version first, as version lines go; then the game's own words.
-        std::printf("avelune %s\n%s\n", AVELUNE_VERSION, kVersionText);
+        // The program and its version first, as version lines go; then the game's
+        // own words and its licence (LICENSE, /usr/share/doc/avelune/copyright).
+        std::printf("avelune %s\n%s\nLicense: MIT\n", AVELUNE_VERSION, kVersionText);
         return 0;
     }
 
