@@ -63,6 +63,7 @@ const DefaultBinding kDefaults[] = {
     {"PageSwitchOn",   {"5"},                           {"Back"}},
     {"PageSwitchOff",  {"T"},                           {}},
     {"Restart",        {"6", "F5"},                     {"Start"}},
+    {"QuitLever",      {"Y"},                           {}},
 };
 // clang-format on
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "input/ControlTables.h"
 #include "keymap/Keymap.h"
 #include "tests/TestAtlas.h"
 
@@ -158,6 +159,100 @@ TEST(Keymap, AHeldKeyIsReleasedWhereItPressedWhateverTheScreenBecame) {
     EXPECT_EQ(held.Up(Device::kKey, "Return"), start);
     EXPECT_EQ(held.ReleaseAll().size(), 1u);
     EXPECT_FALSE(held.Up(Device::kButton, "DpadUp"));
+}
+
+// The screen the player is on, as far as leaving it goes: the mouse's
+// modes, whether the tick runs (the result panels stand still) and whether
+// the game has ended.
+std::string Screen(HeadlessSession& s) {
+    return std::to_string(s.view().pressMode) + "/" + std::to_string(s.view().releaseMode) +
+           (s.host().timerRunning() ? " running" : " still") + (s.host().quitRequested() ? " quit" : "");
+}
+
+// Every screen a mouse can leave, a key can leave, as the click it stands
+// for: from each screen, every click at the centre of a live press or
+// release area that takes the player to another screen is matched by a
+// default key that leaves the same way (same record, same picture).
+TEST(Keymap, EveryScreenAMouseCanLeaveAKeyCanLeave) {
+    const auto click = [](HeadlessSession& s, keymap::Point p) {
+        s.Press(p.x, p.y);
+        s.Release(p.x, p.y);
+        s.Tick(2);
+    };
+    const auto control = [](const char* name) {
+        for (const keymap::Control& c : kControls) {
+            if (std::string_view(c.name) == name) return keymap::Centre(c);
+        }
+        return keymap::Point{};
+    };
+    struct Start {
+        const char* name;
+        void (*reach)(HeadlessSession&, keymap::Point (*)(const char*));
+    };
+    // clang-format off
+    const Start starts[] = {
+        {"title",        [](HeadlessSession& s, auto) { s.Tick(3); }},
+        {"guide",        [](HeadlessSession& s, auto at) { s.Tick(3); const auto p = at("Guide"); s.Press(p.x, p.y); s.Release(p.x, p.y); s.Tick(2); }},
+        {"second page",  [](HeadlessSession& s, auto at) {
+            s.Tick(3);
+            for (const char* name : {"Guide", "Continue"}) { const auto p = at(name); s.Press(p.x, p.y); s.Release(p.x, p.y); s.Tick(2); }
+        }},
+        {"flight",       [](HeadlessSession& s, auto at) { s.Tick(3); const auto p = at("Start"); s.Press(p.x, p.y); s.Release(p.x, p.y); s.Tick(6); }},
+        {"failure",      [](HeadlessSession& s, auto at) {
+            s.Tick(3);
+            for (const char* name : {"Start", "FullPower", "PadUp", "PadUp", "PadUp"}) { const auto p = at(name); s.Press(p.x, p.y); s.Release(p.x, p.y); }
+            for (int i = 0; i < 3000 && s.host().timerRunning(); ++i) s.Tick();
+        }},
+    };
+    // clang-format on
+    const keymap::Keymap map = keymap::Keymap::Defaults();
+    int leaving = 0;
+    for (const Start& start : starts) {
+        const auto reached = [&] {
+            auto s = MakeTestSession();
+            start.reach(*s, +control);
+            return s;
+        };
+        auto first = reached();
+        const std::string screen = Screen(*first);
+        // Where a default key presses from here.
+        std::vector<keymap::Point> keyPoints;
+        for (size_t i = 0; i < keymap::kControlCount; ++i) {
+            if (map.Bound(Device::kKey, i).empty()) continue;
+            const auto found = map.FindLive(Device::kKey, map.Bound(Device::kKey, i).front(), first->view().pressMode,
+                                            first->view().releaseMode);
+            if (found == i) keyPoints.push_back(keymap::Centre(kControls[i]));
+        }
+        std::vector<Seen> byKeys;
+        for (const keymap::Point p : keyPoints) {
+            auto s = reached();
+            click(*s, p);
+            byKeys.push_back(Look(*s));
+        }
+        // Every button the mouse can use here: each press area, and each
+        // release area that is a button of its own screen (the title tests
+        // the guide page's release areas too, where it shows no button).
+        std::vector<controls::InclusiveArea> areas;
+        for (const auto& row : controls::PressAreas(first->view().pressMode)) areas.push_back(row.area);
+        const uint32_t releaseMode = first->view().releaseMode;
+        for (const auto& row : controls::ReleaseAreas(releaseMode)) {
+            const auto presses = controls::PressAreas(releaseMode);
+            if (std::any_of(presses.begin(), presses.end(),
+                            [&](const controls::PressRow& p) { return std::string_view(p.name) == row.name; })) {
+                areas.push_back(row.area);
+            }
+        }
+        for (const controls::InclusiveArea& a : areas) {
+            auto s = reached();
+            click(*s, {(a.left + a.right) / 2, (a.top + a.bottom) / 2});
+            if (Screen(*s) == screen) continue;
+            ++leaving;
+            EXPECT_NE(std::find(byKeys.begin(), byKeys.end(), Look(*s)), byKeys.end())
+                << start.name << ": no key leaves as the click at (" << (a.left + a.right) / 2 << ", "
+                << (a.top + a.bottom) / 2 << ") does";
+        }
+    }
+    EXPECT_GE(leaving, 8);
 }
 
 }  // namespace

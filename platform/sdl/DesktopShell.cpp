@@ -390,6 +390,7 @@ void DesktopShell::RenderFrame(const FramePlan& plan) {
         BuildUi();
         ImGui::Render();
     }
+    if (plan.imguiFrames > 0) TraceUi();
     FitWindowToMenuBar();
 
     int outW = 0, outH = 0, winW = 0, winH = 0;
@@ -506,6 +507,8 @@ void DesktopShell::DrawMenuBar() {
         const Mnemonic popup = ParseMnemonic(kMainMenu[i].label);
         if (openMenuRequest_ == static_cast<int>(i)) {
             ImGui::OpenPopup(popup.text.c_str());
+            GImGui->NavDisableHighlight = false;  // opened by key: its item shows chosen
+            GImGui->NavDisableMouseHover = true;
             openMenuRequest_ = -1;
         }
         const ImVec2 at = ImGui::GetCursorScreenPos();
@@ -536,6 +539,8 @@ void DesktopShell::DrawMenuBar() {
         if (openMenuRequest_ == which) {
             ImGui::OpenPopup(name);
             openMenuRequest_ = -1;
+            GImGui->NavDisableHighlight = false;  // opened by key: its first item shows chosen
+            GImGui->NavDisableMouseHover = true;
         }
     };
     openRequested(kFlightMenu, "Flight");

@@ -95,6 +95,9 @@ private:
     void DrawBarRight();
     // Whether the bar's right end would show other numbers than it does.
     bool BarRightChanged() const;
+    // AVELUNE_TRACE_UI: the windows over the picture, on standard error.
+    void TraceUi();
+    std::string tracedUi_;
     // Full screen the window system did not grant falls back to the window.
     void CheckFullscreenGranted();
     void DeliverToGame(flightfile::InputKind kind, int x, int y);
@@ -166,6 +169,7 @@ private:
     bool quitConfirmRequest_ = false;
     bool quitConfirmOpen_ = false;
     int quitAnswer_ = 0;           // 1 quit, -1 stay, 0 not yet
+    size_t quitControl_ = 0;       // the control (kControls) the question stands for
     std::string status_;           // shown at the bar's right end until statusUntil_
     uint64_t statusUntil_ = 0;
     int shownPower_ = -1, shownPitch_ = 0;  // as the menu bar last showed them

@@ -9,6 +9,9 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/sdl/DesktopShell.h"
 
@@ -46,6 +49,11 @@ bool IsConfirmKey(SDL_Keycode code) { return code == SDLK_RETURN || code == SDLK
 // Game and Help (drawn by the flights and the keys).
 constexpr char kFlightMenuKey = 'l', kGameMenuKey = 'g', kHelpMenuKey = 'h';
 
+bool IsQuitControl(size_t control) {
+    const std::string_view name = keymap::kControls[control].name;
+    return name == "Quit" || name == "QuitLever";
+}
+
 bool IsMenuLetter(char letter) {
     for (const MenuPopupDef& popup : kMainMenu) {
         if (ParseMnemonic(popup.label).key == letter) return true;
@@ -60,8 +68,11 @@ DesktopShell::UiLayers DesktopShell::ReadUiLayers() const {
     if (!imguiReady_) return ui;
     const ImGuiContext& g = *GImGui;
     ui.textField = ImGui::GetIO().WantTextInput;
+    // A menu or dialog asked for opens at the next frame: keys typed before
+    // it are its own already.
     ui.menuOrDialog = g.OpenPopupStack.Size > 0 || quitConfirmOpen_ || aboutOpen_ || (keys_ && keys_->keysWindowOpen()) ||
-                      (flights_ && flights_->WindowOpen());
+                      (flights_ && flights_->WindowOpen()) || openMenuRequest_ >= 0 || aboutRequest_ ||
+                      quitConfirmRequest_;
     return ui;
 }
 
@@ -101,7 +112,12 @@ bool DesktopShell::RouteKey(const SDL_KeyboardEvent& key) {
                 return false;
             }
         }
-        return true;  // arrows, Return and Space move in the menu or dialog
+        // Arrows, Return and Space move in the menu or dialog, from the
+        // item shown chosen: ImGui shows (and acts on) its keyboard choice
+        // only once the keyboard has been used there.
+        GImGui->NavDisableHighlight = false;
+        GImGui->NavDisableMouseHover = true;
+        return true;
     }
     HandleShellKey(key);
     return false;
@@ -156,9 +172,11 @@ void DesktopShell::HandleShellKey(const SDL_KeyboardEvent& key) {
 void DesktopShell::GameInputDown(keymap::Device device, std::string_view name) {
     const auto deliver = [this](flightfile::InputKind kind, int x, int y) { DeliverToGame(kind, x, y); };
     const auto control = keys_->ControlFor(device, name, view_->pressMode, view_->releaseMode);
-    if (control && view_->pressMode == kModeTitle && std::string_view(keymap::kControls[*control].name) == "Quit") {
-        // A key is easily hit by mistake: the title's QUIT by key or button asks first.
+    if (control && IsQuitControl(*control)) {
+        // A key is easily hit by mistake: the title's QUIT and the cockpit's
+        // quit lever, by key or button, ask first.
         quitConfirmRequest_ = true;
+        quitControl_ = *control;
         return;
     }
     keys_->Down(device, name, view_->pressMode, view_->releaseMode, deliver);
@@ -167,15 +185,10 @@ void DesktopShell::GameInputDown(keymap::Device device, std::string_view name) {
 void DesktopShell::AnswerQuit(bool quit) {
     quitAnswer_ = 0;
     if (!quit) return;
-    // As the QUIT button's own click: pressed, let go, and the game ends.
-    for (size_t i = 0; i < keymap::kControlCount; ++i) {
-        const keymap::Control& c = keymap::kControls[i];
-        if (c.mode == kModeTitle && std::string_view(c.name) == "Quit") {
-            const keymap::Point at = keymap::Centre(c);
-            DeliverToGame(flightfile::InputKind::kPress, at.x, at.y);
-            DeliverToGame(flightfile::InputKind::kRelease, at.x, at.y);
-        }
-    }
+    // As the control's own click: pressed, let go, and the game ends.
+    const keymap::Point at = keymap::Centre(keymap::kControls[quitControl_]);
+    DeliverToGame(flightfile::InputKind::kPress, at.x, at.y);
+    DeliverToGame(flightfile::InputKind::kRelease, at.x, at.y);
     quit_ = true;
 }
 
@@ -400,4 +413,30 @@ void DesktopShell::CheckFullscreenGranted() {
     SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
     schedule_.NoteWindowLost();
     ShowStatus("Full screen is not available here");
+}
+
+void DesktopShell::TraceUi() {
+    // AVELUNE_TRACE_UI=1: one line on standard error whenever the menus and
+    // windows over the picture change, each with its place and size in
+    // window pixels (the desktop's end-to-end tests find dialogs by it).
+    static const bool trace = [] {
+        const char* value = std::getenv("AVELUNE_TRACE_UI");
+        return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+    }();
+    if (!trace) return;
+    std::string line;
+    const ImGuiContext& g = *GImGui;
+    for (const ImGuiWindow* w : g.Windows) {
+        if (!w->Active || w->Hidden || (w->Flags & ImGuiWindowFlags_ChildWindow) != 0) continue;
+        const std::string_view name(w->Name);
+        if (name == "##MainMenuBar" || name == "Debug##Default") continue;
+        const auto px = [](float v, double ratio) { return static_cast<long>(std::lround(v * ratio)); };
+        char rect[96];
+        std::snprintf(rect, sizeof rect, "%ld,%ld %ldx%ld", px(w->Pos.x, pixelRatioX_), px(w->Pos.y, pixelRatioY_),
+                      px(w->Size.x, pixelRatioX_), px(w->Size.y, pixelRatioY_));
+        line += std::string(line.empty() ? "" : "; ") + std::string(name.substr(0, name.find("##"))) + " " + rect;
+    }
+    if (line == tracedUi_) return;
+    tracedUi_ = line;
+    std::fprintf(stderr, "avelune: ui: %s\n", line.empty() ? "none" : line.c_str());
 }

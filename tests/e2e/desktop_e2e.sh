@@ -21,54 +21,11 @@ BIN=$(readlink -f "$1")
 SCALE=${2:-1}
 W=$((632 * SCALE)); H=$((440 * SCALE)); MENU=$((20 * SCALE))
 PIXELS=$((632 * 440))
-
-skip() { echo "SKIP: $*"; exit 77; }
-for tool in Xvfb xdotool xwininfo import convert compare; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb xdotool x11-utils imagemagick)"
-done
-ATLAS=$(dirname "$BIN")/prop.bmp
-[ -f "$ATLAS" ] || skip "no atlas at $ATLAS (the avelune_art target makes it)"
-
-WORK=$(mktemp -d)
-XPID=""; APID=""
-cleanup() {
-    [ -n "$APID" ] && kill "$APID" 2>/dev/null
-    [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
-    [ -n "${AVELUNE_E2E_KEEP:-}" ] && echo "kept $WORK" || rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    for f in "$WORK"/err.txt "$WORK"/out.txt; do [ -s "$f" ] && { echo "--- $f"; cat "$f"; }; done
-    exit 1
-}
-
-# A display number nobody uses.
-# Xvfb picks a free display itself and writes its number, so runs side by
-# side never share (or kill) one server. -noreset keeps the server up when
-# the last program closes, so the next one never meets a server mid-reset.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
-XPID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-DISP=":$(head -1 "$WORK/display" 2>/dev/null)"
-export DISPLAY=$DISP SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK/data HOME=$WORK
-# For a sanitizer build: the X, session-bus and GL libraries SDL loads keep
-# allocations for the process's life, and their frames cannot be unwound to
-# tell them from ours; the unit tests check the program's own code for leaks.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $DISP"
-cd "$WORK" || exit 1
+. "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/lib.sh"
 
 # The picture's pixels as one checksum: two pictures are the same exactly
 # when their checksums are.
 digest() { convert "$1" -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
-# The same for a cockpit without the sweep gauge's needles: the sweep steps
-# on with every picture drawn, and the window draws one more whenever X asks
-# it to repaint (mapping, the About box closing), which the headless game
-# never does. Everything else must match exactly.
-SWEEP_BOX="rectangle 425,250 568,357"
-cockpit_digest() { convert "$1" -fill black -draw "$SWEEP_BOX" -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
 
 # The headless game's pictures of the same states: the title, and the
 # cockpit after each of the first 120 ticks of the approach.
@@ -92,16 +49,6 @@ shot() {
 pixel() { convert "$1" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 screen_pixel() { import -window root -crop "1x1+$1+$2" +repage -depth 8 png:- 2>/dev/null | convert - -format "%[hex:p{0,0}]" info: | cut -c1-6; }
 click_at() { xdotool mousemove --sync "$1" "$2" click 1; }
-# until SECONDS COMMAND...: runs COMMAND every tenth of a second until it
-# succeeds (0) or SECONDS pass (1).
-until_ok() {
-    local end=$(($(date +%s%N) + $1 * 1000000000)); shift
-    while :; do
-        "$@" && return 0
-        [ "$(date +%s%N)" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
 window_named() { xwininfo -root -tree 2>/dev/null | awk -v n="\"$1\"" 'index($0, n) {print $1; exit}'; }
 wait_exit() {  # pid seconds -> exit status, 124 on timeout
     for _ in $(seq $(($2 * 10))); do
@@ -115,7 +62,6 @@ wait_exit() {  # pid seconds -> exit status, 124 on timeout
 START_NS=$(date +%s%N)
 "$BIN" --scale "$SCALE" >out.txt 2>err.txt &
 APID=$!
-CAPTION="... Avelune V1.07AC ... Instrument Landing Simulator Game"
 viewable() { WID=$(window_named "$CAPTION"); [ -n "$WID" ] && xwininfo -id "$WID" | grep -q IsViewable; }
 WID=""
 until_ok 30 viewable

@@ -11,47 +11,7 @@
 set -u
 
 BIN=$(readlink -f "$1")
-skip() { echo "SKIP: $*"; exit 77; }
-for tool in Xvfb xdotool xwininfo import convert; do
-    command -v "$tool" >/dev/null || skip "$tool is not installed (Debian: xvfb xdotool x11-utils imagemagick)"
-done
-ATLAS=$(dirname "$BIN")/prop.bmp
-[ -f "$ATLAS" ] || skip "no atlas at $ATLAS (the avelune_art target makes it)"
-
-WORK=$(mktemp -d)
-XPID=""; APID=""
-cleanup() {
-    [ -n "$APID" ] && kill "$APID" 2>/dev/null
-    [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    [ -s "$WORK/err.txt" ] && { echo "--- stderr"; cat "$WORK/err.txt"; }
-    exit 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
-XPID=$!
-for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$WORK/display" 2>/dev/null)" SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK/data HOME=$WORK
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY"
-cd "$WORK" || exit 1
-
-until_ok() {
-    local end=$(($(date +%s%N) + $1 * 1000000000)); shift
-    while :; do
-        "$@" && return 0
-        [ "$(date +%s%N)" -lt "$end" ] || return 1
-        sleep 0.1
-    done
-}
-# The cockpit without the sweep gauge's needles (they step with every
-# picture drawn, and the window draws more pictures than the headless game).
-cockpit_digest() { convert "$1" -fill black -draw "rectangle 425,250 568,357" -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
+. "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/lib.sh"
 
 # The headless game's cockpits after a click on START, tick by tick.
 TICKS=150
@@ -64,7 +24,6 @@ for t in $(seq "$TICKS"); do AT[$(cockpit_digest "c-$t.png")]=$t; done
 
 "$BIN" --scale 1 >out.txt 2>err.txt &
 APID=$!
-CAPTION="... Avelune V1.07AC ... Instrument Landing Simulator Game"
 find_window() { WID=$(xdotool search --onlyvisible --name "^${CAPTION//./\\.}" 2>/dev/null | head -1); [ -n "$WID" ]; }
 until_ok 30 find_window || fail "no window appeared"
 INFO=$(xwininfo -id "$WID")
