@@ -116,13 +116,18 @@ const AttitudeCase kAttitudeCases[] = {
 };
 // clang-format on
 
+// The cockpit composed in flight with one case's horizon.
+void ComposeAttitude(CockpitView& v, const AttitudeCase& c) {
+    FlyingRecord(*v);
+    v->horizonColumn = c.horizonColumn;
+    v->horizonRow = c.horizonRow;
+    v->ComposeCockpit();
+}
+
 TEST(AttitudeIndicator, ShowsItsBankPictureAndStopsAtTheBandsEdges) {
     for (const auto& c : kAttitudeCases) {
         CockpitView v;
-        FlyingRecord(*v);
-        v->horizonColumn = c.horizonColumn;
-        v->horizonRow = c.horizonRow;
-        v->ComposeCockpit();
+        ComposeAttitude(v, c);
         EXPECT_TRUE(ShowsAtlasRect(*v, 285, 230, c.srcX, c.srcY, 63, 63)) << c.what;
         EXPECT_EQ(v->horizonColumn, c.horizonColumn) << "the members themselves stay as the controls left them";
         EXPECT_EQ(v->horizonRow, c.horizonRow);
@@ -132,10 +137,7 @@ TEST(AttitudeIndicator, ShowsItsBankPictureAndStopsAtTheBandsEdges) {
 TEST(AttitudeIndicator, FarPushedControlsStillShowAPictureOfTheBand) {
     for (const auto& c : kAttitudeCases) {
         CockpitView v;
-        FlyingRecord(*v);
-        v->horizonColumn = c.horizonColumn;
-        v->horizonRow = c.horizonRow;
-        v->ComposeCockpit();
+        ComposeAttitude(v, c);
         const auto sources = FindAtlasSources(*v, 285, 230, 63, 63);
         ASSERT_EQ(sources.size(), 1u) << c.what;
         const Sprite& band = kAttitudeBand;
