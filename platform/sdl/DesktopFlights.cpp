@@ -283,7 +283,7 @@ void DesktopFlights::ListSavedFlights() {
         std::string error;
         if (flightfile::LoadFlight(listed.path, flight, error)) {
             listed.outcome = flightfile::EndingName(flight.ending);
-            listed.milesFlown = (flight.start.distanceToGo - static_cast<double>(flight.endDistance)) / 5280.0;
+            listed.milesToGo = std::max(0.0, flight.endDistance / 5280.0);
         } else {
             listed.outcome = "cannot be read";
         }
@@ -318,7 +318,7 @@ void DesktopFlights::DrawPathDialog() {
                 ImGui::TableSetupScrollFreeze(0, 1);
                 ImGui::TableSetupColumn("Date");
                 ImGui::TableSetupColumn("Outcome");
-                ImGui::TableSetupColumn("Distance flown", ImGuiTableColumnFlags_WidthStretch);
+                ImGui::TableSetupColumn("Left to fly", ImGuiTableColumnFlags_WidthStretch);
                 ImGui::TableHeadersRow();
                 for (size_t i = 0; i < savedFlights_.size(); ++i) {
                     const SavedFlight& f = savedFlights_[i];
@@ -336,7 +336,7 @@ void DesktopFlights::DrawPathDialog() {
                     ImGui::TableNextColumn();
                     ImGui::TextUnformatted(f.outcome.c_str());
                     ImGui::TableNextColumn();
-                    ImGui::Text("%.1f mi", f.milesFlown);
+                    ImGui::Text("%.1f mi", f.milesToGo);
                 }
                 ImGui::EndTable();
             }

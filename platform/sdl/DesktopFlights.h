@@ -112,7 +112,7 @@ private:
         std::string path;
         std::string when;     // the file's date and time
         std::string outcome;  // arrived, failed, left, flying; or why it cannot be read
-        double milesFlown = 0;
+        double milesToGo = 0;  // from the threshold where it ended
     };
     std::vector<SavedFlight> savedFlights_;
     void ListSavedFlights();
