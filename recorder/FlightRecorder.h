@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flightfile/FlightFile.h"
 #include "game/FlightState.h"
 #include "game/Limits.h"
 
@@ -40,7 +41,9 @@ constexpr size_t kMaxStretches = 1024;
 enum class Judged : uint8_t { kClear, kWarning, kFailure, kArrived };
 enum class Limit : uint8_t { kAirspeed, kLocalizer, kGlideSlope };
 constexpr int kLimits = 3;
-enum class InputKind : uint8_t { kPress, kRelease, kMove };
+// The player's inputs are the flight file's kinds: one input kind for every
+// part of a session.
+using InputKind = flightfile::InputKind;
 enum class Outcome : uint8_t { kInFlight, kArrived, kFailed, kLeft };
 
 const char* JudgedName(Judged j);     // clear, warning, failure, arrived

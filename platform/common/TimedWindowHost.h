@@ -9,11 +9,12 @@
 
 #include "game/ClassicRand.h"
 #include "game/GameHost.h"
+#include "session/FlightSession.h"
 #include "gfx/Palette.h"
 #include "platform/common/TickTimer.h"
 #include "platform/common/WindowPicture.h"
 
-class TimedWindowHost : public GameHost {
+class TimedWindowHost : public session::SessionHost {
 public:
     // GameHost
     void KillTimer() override { timer_.Kill(); }
@@ -40,6 +41,10 @@ public:
     void DrawBlackLine(int x0, int y0, int x1, int y1) override { picture_.DrawBlackLine(x0, y0, x1, y1); }
     void PostQuit() override { quitRequested_ = true; }
     int Rand() override { return rand_.Next(); }
+    // SessionHost
+    bool TimerRunning() const override { return timer_.running(); }
+    uint32_t RandState() const override { return rand_.state(); }
+    void SetRandState(uint32_t state) override { rand_.SetState(state); }
 
     TickTimer& timer() { return timer_; }
     const TickTimer& timer() const { return timer_; }

@@ -13,10 +13,11 @@
 
 #include "game/ClassicRand.h"
 #include "game/GameHost.h"
+#include "session/FlightSession.h"
 #include "gfx/Blit.h"
 #include "platform/common/WindowPicture.h"
 
-class HeadlessHost : public GameHost {
+class HeadlessHost : public session::SessionHost {
 public:
     explicit HeadlessHost(int surfaceOrientation = kTopDown) : orientation_(surfaceOrientation) {}
 
@@ -34,6 +35,10 @@ public:
     void PostQuit() override { quitRequested_ = true; }
     void StartSound(const std::string& fileName) override { soundsStarted_.push_back(fileName); }
     int Rand() override { return rand_.Next(); }
+    // SessionHost
+    bool TimerRunning() const override { return timerRunning_; }
+    uint32_t RandState() const override { return rand_.state(); }
+    void SetRandState(uint32_t state) override { rand_.SetState(state); }
 
     // What the player would see and what the game asked for.
     bool timerRunning() const { return timerRunning_; }

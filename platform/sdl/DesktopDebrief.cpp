@@ -5,10 +5,8 @@
 #include <cmath>
 #include <memory>
 
-#include "flightfile/Replayer.h"
-#include "game/AveluneView.h"
-#include "game/ClassicRand.h"
 #include "platform/common/AtlasFiles.h"
+#include "session/FlightSession.h"
 
 namespace {
 
@@ -27,56 +25,6 @@ void DashedLine(ImDrawList* draw, ImVec2 a, ImVec2 b, ImU32 colour, float width,
                       ImVec2(a.x + dx * e / length, a.y + dy * e / length), colour, width);
     }
 }
-
-// A host for a view nobody sees: the timer is a flag, the generator the
-// runtime's, and pictures and sounds go nowhere.
-class QuietHost : public GameHost {
-public:
-    void RearmTimer(uint32_t) override { running_ = true; }
-    void KillTimer() override { running_ = false; }
-    int RecommendedSurfaceOrientation() override { return -1; }
-    std::array<Rgb, 20> SystemColors() override { return {}; }
-    void RealizePalette(const PaletteColors&) override {}
-    void ShowSurface(const uint8_t*, int, int, int) override {}
-    void DrawBlackLine(int, int, int, int) override {}
-    void PostQuit() override {}
-    void StartSound(const std::string&) override {}
-    int Rand() override { return rand_.Next(); }
-
-    bool running_ = false;
-    ClassicRand rand_;
-};
-
-class QuietTarget : public flightfile::ReplayTarget {
-public:
-    QuietTarget(CAveluneView& view, QuietHost& host, recorder::FlightRecorder& rec)
-        : view_(view), host_(host), rec_(rec) {}
-    void Restore(const FlightState& record, uint32_t randState, bool timerRunning) override {
-        static_cast<FlightState&>(view_) = record;
-        host_.rand_.SetState(randState);
-        host_.running_ = timerRunning;
-    }
-    bool TimerRunning() const override { return host_.running_; }
-    void DeliverTick() override {
-        view_.OnTimer();
-        rec_.AfterTick(view_);
-    }
-    void DeliverInput(const flightfile::Input& in) override {
-        recorder::InputKind kind = recorder::InputKind::kMove;
-        switch (in.kind) {
-        case flightfile::InputKind::kPress: view_.OnLButtonDown(in.x, in.y); kind = recorder::InputKind::kPress; break;
-        case flightfile::InputKind::kRelease: view_.OnLButtonUp(in.x, in.y); kind = recorder::InputKind::kRelease; break;
-        case flightfile::InputKind::kMove: view_.OnMouseMove(in.x, in.y); break;
-        }
-        rec_.OnInput(kind, in.x, in.y, view_);
-    }
-    const FlightState& Record() const override { return view_; }
-
-private:
-    CAveluneView& view_;
-    QuietHost& host_;
-    recorder::FlightRecorder& rec_;
-};
 
 }  // namespace
 
@@ -196,25 +144,7 @@ bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath
                   std::string& error) {
     std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
     if (!atlas) return false;
-    QuietHost host;
-    CAveluneView view(host, std::move(atlas));
-    recorder::FlightRecorder rec;
-    QuietTarget target(view, host, rec);
-    flightfile::Replayer replayer(flight);
-    replayer.Begin(target);
-    rec.BeginFromSnapshot(view);
-    if (replayer.Run(target) != flightfile::Replayer::Status::kMatched) {
-        error = "the flight went its own way at tick " + std::to_string(replayer.divergedTick()) + ": " +
-                replayer.divergence();
-        return false;
-    }
-    const recorder::Recording* r = rec.Latest();
-    if (r == nullptr) {
-        error = "the flight holds no approach";
-        return false;
-    }
-    out = *r;
-    return true;
+    return session::RecordFlight(flight, std::move(atlas), out, error);
 }
 
 void DesktopDebrief::Open(const recorder::Recording& recording, std::string title) {

@@ -24,72 +24,28 @@ void TitleText() { ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 
 
 }  // namespace
 
-// The view and host as the replayer drives them: what it delivers goes
-// through the taker like the player's own, so a watched flight that is
-// taken over can be saved whole.
-class DesktopFlights::Target : public flightfile::ReplayTarget {
-public:
-    explicit Target(DesktopFlights& owner) : owner_(owner) {}
-    void Restore(const FlightState& record, uint32_t randState, bool timerRunning) override {
-        static_cast<FlightState&>(owner_.view_) = record;
-        owner_.host_.rand().SetState(randState);
-        if (timerRunning) owner_.host_.RearmTimer(kTickMs);
-        else owner_.host_.KillTimer();
-    }
-    bool TimerRunning() const override { return owner_.host_.timer().running(); }
-    void DeliverTick() override {
-        owner_.view_.OnTimer();
-        owner_.AfterTick();
-    }
-    void DeliverInput(const flightfile::Input& in) override {
-        owner_.Deliver(in.kind, in.x, in.y);
+DesktopFlights::DesktopFlights(SdlHost& host, std::unique_ptr<CDibImage> atlas, std::string folder,
+                               uint64_t atlasHash, int flightsKept)
+    : session_(host, std::move(atlas)), folder_(std::move(folder)), atlasHash_(atlasHash), flightsKept_(flightsKept) {
+    session_.flights().SetAtlasHash(atlasHash);
+    session_.OnApproachEnded(
+        [this](const flightfile::Flight& flight, const recorder::Recording* r) { KeepInLogbook(flight, r); });
+    // The watched flight's clicks flash as rings over the picture.
+    session_.OnReplayedInput([this](const flightfile::Input& in) {
         if (in.kind != flightfile::InputKind::kMove) {
-            owner_.marks_.push_back({in.x, in.y, in.kind == flightfile::InputKind::kPress, SDL_GetTicks64() + kMarkMs});
+            marks_.push_back({in.x, in.y, in.kind == flightfile::InputKind::kPress, SDL_GetTicks64() + kMarkMs});
         }
-    }
-    const FlightState& Record() const override { return owner_.view_; }
-
-private:
-    DesktopFlights& owner_;
-};
-
-DesktopFlights::DesktopFlights(CAveluneView& view, SdlHost& host, std::string folder, uint64_t atlasHash,
-                               int flightsKept)
-    : view_(view), host_(host), folder_(std::move(folder)), atlasHash_(atlasHash), flightsKept_(flightsKept) {
-    taker_.SetAtlasHash(atlasHash);
+    });
 }
 
 DesktopFlights::~DesktopFlights() = default;
 
-void DesktopFlights::Deliver(flightfile::InputKind kind, int x, int y) {
-    switch (kind) {
-    case flightfile::InputKind::kPress: view_.OnLButtonDown(x, y); break;
-    case flightfile::InputKind::kRelease: view_.OnLButtonUp(x, y); break;
-    case flightfile::InputKind::kMove: view_.OnMouseMove(x, y); break;
-    }
-    taker_.OnInput(kind, x, y, view_, host_.rand().state(), host_.timer().running());
-    const recorder::InputKind seen = kind == flightfile::InputKind::kPress     ? recorder::InputKind::kPress
-                                     : kind == flightfile::InputKind::kRelease ? recorder::InputKind::kRelease
-                                                                               : recorder::InputKind::kMove;
-    recorder_.OnInput(seen, x, y, view_);
-}
+void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) { session_.Input(kind, x, y); }
 
-void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) {
-    if (watching()) return;  // the flight has the controls until taken over
-    Deliver(kind, x, y);
-}
-
-void DesktopFlights::AfterTick() {
-    taker_.AfterTick(view_);
-    recorder_.AfterTick(view_);
-    if (taker_.approachesEnded() == endedSeen_) return;
-    endedSeen_ = taker_.approachesEnded();
-    // Only approaches the player flew go into the logbook.
-    if (taker_.latestEndedReplayed() || folder_.empty() || taker_.latestEnded() == nullptr) return;
-    // The recorder ends an approach on the same tick as the taker: its
-    // figures are the entry's margins and verdict.
+void DesktopFlights::KeepInLogbook(const flightfile::Flight& flight, const recorder::Recording* r) {
+    if (folder_.empty()) return;
+    // The recorder's figures are the entry's margins and verdict.
     logbook::Figures figures;
-    const recorder::Recording* r = recorder_.latestEnded();
     if (r != nullptr) {
         const recorder::Summary& sum = r->summary;
         figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
@@ -100,7 +56,7 @@ void DesktopFlights::AfterTick() {
         figures.stabilityFeet = sum.stabilityFeet;
     }
     std::string error;
-    if (!logbook::RecordApproach(folder_, *taker_.latestEnded(), logbook::NowText(), flightsKept_, error,
+    if (!logbook::RecordApproach(folder_, flight, logbook::NowText(), flightsKept_, error,
                                  r != nullptr ? &figures : nullptr)) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         ShowError("The approach could not be kept in the logbook: " + error);
@@ -109,15 +65,12 @@ void DesktopFlights::AfterTick() {
 }
 
 void DesktopFlights::Tick() {
-    if (!watching()) {
-        view_.OnTimer();
-        AfterTick();
+    if (!session_.Watching()) {
+        session_.Tick();
         return;
     }
     if (paused_) return;
-    for (int i = 0; i < speed_ && watching(); ++i) {
-        if (replayer_->Step(*target_) != flightfile::Replayer::Status::kPlaying) ended_ = true;
-    }
+    for (int i = 0; i < speed_ && session_.Watching(); ++i) session_.Step();
 }
 
 bool DesktopFlights::Watch(const std::string& path) {
@@ -134,31 +87,26 @@ bool DesktopFlights::Watch(const std::string& path) {
         ShowError(path + text);
         return false;
     }
-    target_ = std::make_unique<Target>(*this);
-    replayer_ = std::make_unique<flightfile::Replayer>(std::move(flight));
     watchedPath_ = path;
-    ended_ = false;
     paused_ = false;
-    replayer_->Begin(*target_);
-    taker_.BeginFromSnapshot(replayer_->flight());
-    recorder_.BeginFromSnapshot(view_);
+    session_.Watch(std::move(flight));
     return true;
 }
 
 bool DesktopFlights::DebriefReady() const {
-    const recorder::Recording* r = recorder_.latestEnded();
+    const recorder::Recording* r = session_.recorder().latestEnded();
     return r != nullptr && (r->summary.outcome == recorder::Outcome::kArrived ||
                             r->summary.outcome == recorder::Outcome::kFailed);
 }
 
 void DesktopFlights::OpenDebrief() {
     if (!DebriefReady()) return;
-    const recorder::Recording& r = *recorder_.latestEnded();
+    const recorder::Recording& r = *session_.recorder().latestEnded();
     debrief_.Open(r, r.replayed ? "Debrief of the watched flight" : "Debrief of the latest approach");
 }
 
 void DesktopFlights::ExportSamples(const std::string& path) {
-    const recorder::Recording* r = recorder_.Latest();
+    const recorder::Recording* r = session_.recorder().Latest();
     if (r == nullptr) {
         ShowError("No approach has been flown yet, so there are no samples to export.");
         return;
@@ -191,7 +139,7 @@ void DesktopFlights::DebriefEntry(const logbook::Entry& entry) {
 }
 
 void DesktopFlights::Save(const std::string& path) {
-    const flightfile::Flight* flight = taker_.ToSave();
+    const flightfile::Flight* flight = session_.flights().ToSave();
     std::string error;
     if (flight == nullptr) {
         ShowError("No approach has been flown yet, so there is no flight to save.");
@@ -222,7 +170,7 @@ bool DesktopFlights::WindowOpen() const {
 }
 
 bool DesktopFlights::busy() const {
-    return replayer_ != nullptr || dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() ||
+    return session_.replayer() != nullptr || dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() ||
            logbookOpen_ || !marks_.empty() || debrief_.open();
 }
 
@@ -244,7 +192,7 @@ bool DesktopFlights::DrawMenu() {
     }
     ImGui::Separator();
     if (ImGui::MenuItem("Debrief...", "Ctrl+D", false, DebriefReady())) OpenDebrief();
-    if (ImGui::MenuItem("Export samples (CSV)...", nullptr, false, recorder_.Latest() != nullptr))
+    if (ImGui::MenuItem("Export samples (CSV)...", nullptr, false, session_.recorder().Latest() != nullptr))
         startDialog(PathDialog::kCsv, "approach.csv");
     ImGui::EndMenu();
     return true;
@@ -377,7 +325,8 @@ void DesktopFlights::DrawPathDialog() {
 }
 
 void DesktopFlights::DrawWatchWindow() {
-    if (replayer_ == nullptr) return;
+    const flightfile::Replayer* replayer = session_.replayer();
+    if (replayer == nullptr) return;
     ImGui::SetNextWindowPos(ImVec2(8, 40), ImGuiCond_Appearing);
     ImGui::SetNextWindowBgAlpha(0.85f);
     bool open = true;
@@ -385,10 +334,10 @@ void DesktopFlights::DrawWatchWindow() {
     const bool shown = ImGui::Begin("Watching###watch", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
     ImGui::PopStyleColor();
     if (shown) {
-        const flightfile::Flight& f = replayer_->flight();
+        const flightfile::Flight& f = replayer->flight();
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
-        ImGui::Text("tick %u of %u  (%s)", replayer_->tick(), f.ticks, flightfile::EndingName(f.ending));
-        if (!ended_) {
+        ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
+        if (session_.Watching()) {
             for (const int s : kSpeeds) {
                 char label[8];
                 std::snprintf(label, sizeof label, "%dx", s);
@@ -399,16 +348,16 @@ void DesktopFlights::DrawWatchWindow() {
             ImGui::SameLine();
             if (ImGui::Button("Step")) {
                 paused_ = true;
-                if (replayer_->Step(*target_) != flightfile::Replayer::Status::kPlaying) ended_ = true;
+                session_.Step();
             }
             ImGui::SameLine();
             if (ImGui::Button("Take over")) open = false;
-        } else if (replayer_->status() == flightfile::Replayer::Status::kMatched) {
+        } else if (replayer->status() == flightfile::Replayer::Status::kMatched) {
             ImGui::TextUnformatted("The flight replayed to its end.");
-            if (DebriefReady() && recorder_.latestEnded()->replayed && ImGui::Button("Debrief")) OpenDebrief();
-        } else if (replayer_->status() == flightfile::Replayer::Status::kDiverged) {
-            ImGui::Text("It went its own way at tick %u:", replayer_->divergedTick());
-            ImGui::TextWrapped("%s", replayer_->divergence().c_str());
+            if (DebriefReady() && session_.recorder().latestEnded()->replayed && ImGui::Button("Debrief")) OpenDebrief();
+        } else if (replayer->status() == flightfile::Replayer::Status::kDiverged) {
+            ImGui::Text("It went its own way at tick %u:", replayer->divergedTick());
+            ImGui::TextWrapped("%s", replayer->divergence().c_str());
         } else {
             ImGui::TextUnformatted("Taken over: you are flying.");
         }
@@ -416,8 +365,11 @@ void DesktopFlights::DrawWatchWindow() {
     ImGui::End();
     if (!open) {
         // Taking over (or closing after the end): the game is the player's from here.
-        if (!ended_) ended_ = true;
-        else replayer_.reset();
+        if (session_.Watching()) {
+            session_.TakeOver();
+        } else {
+            session_.StopWatching();
+        }
     }
 }
 

@@ -19,11 +19,14 @@
 #include "platform/sdl/DesktopDebrief.h"
 #include "platform/sdl/SdlHost.h"
 #include "recorder/FlightRecorder.h"
+#include "session/FlightSession.h"
 
 class DesktopFlights {
 public:
-    // `folder` holds the logbook and the flights folder (empty: no logbook).
-    DesktopFlights(CAveluneView& view, SdlHost& host, std::string folder, uint64_t atlasHash, int flightsKept);
+    // The flight session on `host`, its view made from `atlas`; `folder`
+    // holds the logbook and the flights folder (empty: no logbook).
+    DesktopFlights(SdlHost& host, std::unique_ptr<CDibImage> atlas, std::string folder, uint64_t atlasHash,
+                   int flightsKept);
     ~DesktopFlights();
 
     // The player's mouse: to the game, unless a flight is being watched.
@@ -33,7 +36,8 @@ public:
     void Tick();
     // The number of flight files kept, as the player set it.
     int flightsKept() const { return flightsKept_; }
-    bool watching() const { return replayer_ != nullptr && !ended_; }
+    bool watching() const { return session_.Watching(); }
+    CAveluneView& view() { return session_.view(); }
 
     // The Flight menu, inside the main menu bar; true while it is open.
     bool DrawMenu();
@@ -63,9 +67,7 @@ public:
     void OpenDebrief();
 
 private:
-    class Target;
-    void Deliver(flightfile::InputKind kind, int x, int y);
-    void AfterTick();
+    void KeepInLogbook(const flightfile::Flight& flight, const recorder::Recording* r);
     void Save(const std::string& path);
     void ShowError(std::string text);
     void DrawPathDialog();
@@ -74,20 +76,14 @@ private:
     void DrawMarks(float originX, float originY, float pixel);
     void ReloadLogbook();
 
-    CAveluneView& view_;
-    SdlHost& host_;
+    session::FlightSession session_;
     std::string folder_;
     uint64_t atlasHash_;
     int flightsKept_;
-    flightfile::FlightTaker taker_;
-    uint32_t endedSeen_ = 0;
 
-    std::unique_ptr<Target> target_;
-    std::unique_ptr<flightfile::Replayer> replayer_;
     std::string watchedPath_;
     int speed_ = 1;
     bool paused_ = false;
-    bool ended_ = false;
     struct Mark {
         int x, y;
         bool press;
@@ -98,7 +94,6 @@ private:
     void ExportSamples(const std::string& path);
     void DebriefEntry(const logbook::Entry& entry);
 
-    recorder::FlightRecorder recorder_;
     DesktopDebrief debrief_;
     std::string atlasPath_;
 

@@ -80,10 +80,10 @@ DesktopShell::DesktopShell(int scale, DesktopSettings settings, std::string sett
       assetFolder_(std::move(assetFolder)) {}
 
 DesktopShell::~DesktopShell() {
-    // The window goes: timer 1 stops before anything of the view is released,
-    // so no tick can reach a half-destroyed game.
-    if (view_) view_->OnDestroy();
-    view_.reset();
+    // The window goes: the session stops timer 1 before anything of the view
+    // is released, so no tick can reach a half-destroyed game.
+    view_ = nullptr;
+    flights_.reset();
     host_.reset();
     if (imguiReady_) {
         ImGui_ImplSDLRenderer_Shutdown();
@@ -180,19 +180,19 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     host_->SetWindow(window_);
     host_->SetMuted(settings_.muted);  // before the view starts the sound
     keys_ = std::make_unique<DesktopKeys>(settings_.keys);
-    // The view's construction reads nothing more: the atlas is given; it
-    // builds the palette (starting the sound) and the surface.
-    view_ = std::make_unique<CAveluneView>(*host_, std::move(atlas));
+    // The window shows first, then the session builds the view on the
+    // given atlas (palette, start sound, surface) and creates it, which
+    // starts the game.
     SDL_ShowWindow(window_);
     if (settings_.fullscreen) {
         SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
         fullscreenCheckAt_ = SDL_GetTicks64() + kFullscreenGrantMs;
     }
-    view_->OnCreate();
     const std::string dataFolder =
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
-    flights_ = std::make_unique<DesktopFlights>(*view_, *host_, dataFolder, atlasHash_, settings_.flightsKept);
+    flights_ = std::make_unique<DesktopFlights>(*host_, std::move(atlas), dataFolder, atlasHash_, settings_.flightsKept);
     flights_->SetAtlasPath(atlasPath_);
+    view_ = &flights_->view();
 
     SDL_RendererInfo info{};
     schedule_.SetWindowKeepsPixels(SDL_GetRendererInfo(renderer_, &info) == 0 &&

@@ -138,7 +138,7 @@ private:
     ImFont* dialogFont_ = nullptr;
 
     std::unique_ptr<SdlHost> host_;
-    std::unique_ptr<CAveluneView> view_;
+    CAveluneView* view_ = nullptr;  // the flight session's, in flights_
     std::unique_ptr<DesktopFlights> flights_;
     std::unique_ptr<DesktopKeys> keys_;
     bool pausedByFocus_ = false;   // the pause came with leaving the window

@@ -18,22 +18,16 @@ std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devi
 }
 
 WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)
-    : host_(std::move(hooks)), view_(std::make_unique<CAveluneView>(host_, std::move(atlas))) {
-    view_->OnCreate();
-}
-
-WebSession::~WebSession() { view_->OnDestroy(); }
+    : host_(std::move(hooks)), session_(host_, std::move(atlas)) {}
 
 bool WebSession::RunDueTick() {
     if (host_.quitRequested() || !host_.timer().TakeDue(host_.Now())) return false;
-    view_->OnTimer();
+    session_.Tick();
     return true;
 }
 
 void WebSession::Tick(int n) {
-    for (int i = 0; i < n && !host_.quitRequested(); ++i) {
-        if (host_.timer().running()) view_->OnTimer();
-    }
+    for (int i = 0; i < n && !host_.quitRequested(); ++i) session_.Tick();
 }
 
 bool WebSession::RefreshFrame() {
@@ -61,5 +55,5 @@ bool WebSession::RefreshFrame() {
 }
 
 std::string WebSession::StateJson() const {
-    return FlightStateJson(*view_, host_.timer().running(), host_.quitRequested());
+    return FlightStateJson(session_.view(), host_.timer().running(), host_.quitRequested());
 }

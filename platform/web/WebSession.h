@@ -23,6 +23,7 @@
 #include "game/AveluneView.h"
 #include "gfx/Color.h"
 #include "platform/common/TimedWindowHost.h"
+#include "session/FlightSession.h"
 
 // What the page does for the game.
 struct WebPageHooks {
@@ -61,7 +62,6 @@ public:
     // Takes an atlas that can serve; builds the view (palette, start sound,
     // surface) and creates it, which starts the timer.
     WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks);
-    ~WebSession();  // OnDestroy: the timer stops before the view goes
 
     WebSession(const WebSession&) = delete;
     WebSession& operator=(const WebSession&) = delete;
@@ -76,12 +76,12 @@ public:
     void Tick(int n = 1);
 
     // Game pixels, as the headless events give them.
-    void Press(int x, int y) { view_->OnLButtonDown(x, y); }
-    void Release(int x, int y) { view_->OnLButtonUp(x, y); }
-    void Move(int x, int y) { view_->OnMouseMove(x, y); }
+    void Press(int x, int y) { session_.Input(session::InputKind::kPress, x, y); }
+    void Release(int x, int y) { session_.Input(session::InputKind::kRelease, x, y); }
+    void Move(int x, int y) { session_.Input(session::InputKind::kMove, x, y); }
 
     // The window was uncovered (the tab shown again): show the last picture.
-    void Redraw() { view_->OnDraw(); }
+    void Redraw() { session_.view().OnDraw(); }
 
     bool quitRequested() const { return host_.quitRequested(); }
     bool timerRunning() const { return host_.timer().running(); }
@@ -97,11 +97,13 @@ public:
     // exactly as the headless `state` event prints it.
     std::string StateJson() const;
 
-    CAveluneView& view() { return *view_; }
+    CAveluneView& view() { return session_.view(); }
     WebHost& host() { return host_; }
+    // The flight session: the flight taker, the recorder and replay.
+    session::FlightSession& session() { return session_; }
 
 private:
     WebHost host_;
-    std::unique_ptr<CAveluneView> view_;
+    session::FlightSession session_;
     std::array<uint8_t, kFrameBytes> frame_{};
 };
