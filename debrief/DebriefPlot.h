@@ -1,12 +1,16 @@
 // The debrief of one approach, drawn once as a list of shapes in logical
 // units (one unit is one pixel at 1x, y downward) that every back end
 // renders the same way: the profile (altitude against the glide path, with
-// the bands where the glide-slope deviation warns and fails, and below it the
-// same as feet off the glide path), the plan (the
-// localizer needle with its warning and failure lines) and the airspeed, all
-// three against distance to the threshold on one axis; marks where each
-// warning began and where the approach failed or arrived; the summary and a
-// legend beside them.
+// the bands where the G/S readout warns and fails), the glide slope as the
+// player read it (the G/S readout, 0 with the bar centred, with feet off the
+// 1-in-15 line as a second scale), the localizer needle's distance from the
+// centre line, the airspeed and the player's inputs (power, the nose's
+// pitch steps and the turn clicks), all against distance to the threshold
+// on one axis spanning what was flown; marks where each warning began, where
+// the approach failed or arrived and where it passed the 1000 and 500 ft
+// gates; the summary with the score, a legend, and at most three sentences
+// on what to change. An earlier approach can be laid under it faintly as a
+// ghost to beat.
 #pragma once
 
 #include <cstdint>
@@ -56,7 +60,10 @@ struct Panel {
 struct Plot {
     float width = 0, height = 0;
     double nearFeet = 0, farFeet = 0;  // the distance axis: far at the left, the threshold at the right
-    Panel profile, offPath, plan, airspeed;  // offPath: the profile's limits as feet off the glide path
+    // glideSlope: the G/S readout; plan: the needle in its own units (0..100,
+    // 50 centred), labelled as the distance from the centre; inputs: power,
+    // and on `steps` (the same rectangle) the pitch steps and turn clicks.
+    Panel profile, glideSlope, plan, airspeed, inputs, steps;
     std::vector<Primitive> items;
     double X(double feetToGo) const;   // on every panel (they share left and right)
     // The items of one role, in drawing order.
@@ -64,15 +71,18 @@ struct Plot {
 };
 
 constexpr float kPlotWidth = 1040;
-constexpr float kPlotHeight = 752;
+constexpr float kPlotHeight = 936;
 
 // Round steps for an axis: 1, 2 or 5 times a power of ten, about `count`
 // of them across `span`.
 double NiceStep(double span, int count);
 
-Plot BuildDebrief(const recorder::Recording& recording);
+// `ghost`, when given, is an earlier approach (the player's best arrival)
+// drawn faintly under the traces and compared with by score.
+Plot BuildDebrief(const recorder::Recording& recording, const recorder::Recording* ghost = nullptr);
 
 // The summary lines as text (the headless program prints them too).
-std::vector<std::string> SummaryLines(const recorder::Recording& recording);
+std::vector<std::string> SummaryLines(const recorder::Recording& recording,
+                                      const recorder::Recording* ghost = nullptr);
 
 }  // namespace debrief

@@ -9,6 +9,15 @@ namespace recorder {
 namespace {
 
 constexpr uint32_t kFullTank = 50000;  // both set-ups fill the tank
+constexpr int64_t kFeetPerMile = 5280;
+
+// The speed a flight step flew at, from the feet it covered: the step adds
+// speed x 5280 / 3600 feet (rounded down), which grows by more than a foot
+// for every mile per hour, so each distance has at most one speed.
+uint32_t SpeedFromStep(uint32_t feet) {
+    const uint64_t speed = (uint64_t{feet} * 3600 + 5279) / 5280;
+    return static_cast<uint32_t>(std::min<uint64_t>(speed, UINT32_MAX));
+}
 
 bool InFlight(uint32_t state) {
     return state == kStateCockpit || state == kStateJudgement || state == kStateFailure ||
@@ -25,13 +34,14 @@ Sample SampleOf(const FlightState& s, const Recording& r, Judged judged) {
     x.step = r.summary.secondsFlown;
     x.tick = r.summary.ticks;
     x.feetToGo = FeetToGo(s);
-    x.distanceToGo = s.distanceToGo;
+    x.distanceToGo = x.feetToGo > 0 ? static_cast<uint32_t>(int64_t{x.feetToGo} * 100 / kFeetPerMile) : 0;
     x.altitude = s.altitude;
     x.airspeed = s.airspeed;
-    x.sinkRate = s.sinkRate;
+    x.sinkDrift = s.sinkRate;
     x.power = s.power;
     x.pitch = s.pitch;
     x.bank = s.bank;
+    x.turnRate = s.turnRate;
     x.headingOffset = s.headingOffset;
     x.lateralOffset = s.lateralOffset;
     x.localizerNeedle = s.localizerNeedle;
@@ -47,7 +57,7 @@ Judged JudgedFrom(uint32_t state) {
 }
 
 Mark MarkAt(Mark::Kind kind, Limit limit, const Sample& s) {
-    return Mark{kind, limit, s.step, s.feetToGo, s.altitude, s.airspeed, s.localizerNeedle};
+    return Mark{kind, limit, s.step, s.feetToGo, s.altitude, s.airspeed, s.localizerNeedle, s.glideSlopeDeviation};
 }
 
 void AddMark(Recording& r, const Mark& m) {
@@ -261,6 +271,7 @@ void FlightRecorder::AfterTick(const FlightState& s) {
             if (sum.secondsFlown < UINT32_MAX) ++sum.secondsFlown;
             if (s.arrived == 1) {
                 Sample at = SampleOf(s, r, Judged::kArrived);
+                if (s.distanceFlown > lastDistanceFlown_) at.airspeed = SpeedFromStep(s.distanceFlown - lastDistanceFlown_);
                 Take(at);
                 sum.endFeet = at.feetToGo;
                 Decide(r);

@@ -54,13 +54,22 @@ struct Sample {
     uint32_t step = 0;          // flight steps (simulated seconds) flown before it
     uint32_t tick = 0;          // ticks since the approach began
     int32_t feetToGo = 0;       // runwayDistance - distanceFlown; below zero past the threshold
-    uint32_t distanceToGo = 0;  // the game's own, hundredths of a mile
+    // Hundredths of a mile, as the game works it out from the feet to go (its
+    // own readout is not worked out before the first flight step, and reads 0
+    // past the threshold).
+    uint32_t distanceToGo = 0;
     int32_t altitude = 0;
+    // As flown: at the arrival, the speed the last flight step flew at (the
+    // game sets its airspeed to 0 once past the threshold).
     uint32_t airspeed = 0;
-    int32_t sinkRate = 0;
+    // The flight step's drift term: it grows by 32 a step below 104 mph and
+    // shrinks by 32 above, and is added to the altitude only below. Not a
+    // rate of descent; the climb is the altitude's change between samples.
+    int32_t sinkDrift = 0;
     uint32_t power = 0;
     int16_t pitch = 0;
     int16_t bank = 0;
+    int32_t turnRate = 0;       // turn clicks held: right positive (each step takes it off the heading)
     int32_t headingOffset = 0;
     int16_t lateralOffset = 0;
     int16_t localizerNeedle = 0;
@@ -84,6 +93,7 @@ struct Mark {
     int32_t altitude = 0;
     uint32_t airspeed = 0;
     int16_t localizerNeedle = 0;
+    int16_t glideSlopeDeviation = 0;  // the G/S readout
 };
 
 // A run of judgements with some warning limit passed.

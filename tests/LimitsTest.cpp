@@ -101,9 +101,9 @@ TEST(Limits, TheDebriefDrawsItsLinesAtTheTable) {
         {"plan.fail-line", &plot.plan, limits::kNeedleFailLow, limits::kNeedleFailHigh},
         {"airspeed.warn-line", &plot.airspeed, limits::kAirspeedWarnAbove, limits::kAirspeedWarnAbove},
         {"airspeed.fail-line", &plot.airspeed, limits::kAirspeedFailAbove, limits::kAirspeedFailAbove},
-        // Feet off the reference: the judged deviation is |off - 50|.
-        {"offpath.warn-line", &plot.offPath, -(50.0 + limits::kDeviationWarnAbove), 50.0 + limits::kDeviationWarnAbove},
-        {"offpath.fail-line", &plot.offPath, -(50.0 + limits::kDeviationFailAbove), 50.0 + limits::kDeviationFailAbove},
+        // The G/S readout, as the player reads it and the judgement judges it.
+        {"gs.warn-line", &plot.glideSlope, limits::kDeviationWarnAbove, limits::kDeviationWarnAbove},
+        {"gs.fail-line", &plot.glideSlope, limits::kDeviationFailAbove, limits::kDeviationFailAbove},
     };
     for (const Line& l : lines) {
         SCOPED_TRACE(l.role);

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "debrief/Assessment.h"
 #include "debrief/DebriefPlot.h"
 #include "platform/cairo/CairoDebrief.h"
 #include "platform/common/AtlasFiles.h"
@@ -35,6 +36,7 @@ constexpr const char* kHelp =
     "Usage: avelune --headless [--atlas FILE] [--events FILE|-] [--screenshot FILE.png]\n"
     "                          [--replay FILE.avflight] [--save-flight FILE.avflight]\n"
     "                          [--debrief FILE.png|FILE.svg] [--flight-csv FILE.csv]\n"
+    "                          [--debrief-json FILE.json] [--ghost FILE.avflight]\n"
     "\n"
     "Runs the game without a window. The view is created as a player's would be,\n"
     "with its 100 ms timer running; nothing happens until the events say so.\n"
@@ -51,6 +53,10 @@ constexpr const char* kHelp =
     "                      profile, plan and airspeed against distance, with the\n"
     "                      limits and a summary) as PNG, or SVG for a .svg name\n"
     "  --flight-csv FILE   at the end, write that approach's samples as CSV\n"
+    "  --debrief-json FILE at the end, write that approach's debrief summary (outcome,\n"
+    "                      score, grade, gates, advice, worst values) as JSON\n"
+    "  --ghost FILE        draw the approach of this flight file faintly in the\n"
+    "                      debrief, and compare the score with it\n"
     "  --help              show this text\n"
     "\n"
     "Events ('#' starts a comment):\n"
@@ -77,6 +83,8 @@ struct Options {
     std::string saveFlight;
     std::string debrief;
     std::string flightCsv;
+    std::string debriefJson;
+    std::string ghost;
 };
 
 enum class Outcome { Next, Quit, Error };
@@ -164,17 +172,59 @@ const recorder::Recording* LatestRecording(HeadlessSession& session, const char*
     return r;
 }
 
-bool WriteDebriefFile(HeadlessSession& session, const std::string& path) {
+bool WriteDebriefFile(HeadlessSession& session, const std::string& path, const recorder::Recording* ghost) {
     const recorder::Recording* r = LatestRecording(session, "debrief", path);
     if (r == nullptr) return false;
     std::string error;
-    const bool written = cairo_debrief::WriteDebrief(debrief::BuildDebrief(*r), path, error);
+    const bool written = cairo_debrief::WriteDebrief(debrief::BuildDebrief(*r, ghost), path, error);
     cairo_debrief::ReleaseFonts();  // the program draws no more
     if (!written) {
         std::fprintf(stderr, "avelune: %s\n", error.c_str());
         return false;
     }
     return true;
+}
+
+bool WriteDebriefJson(HeadlessSession& session, const std::string& path) {
+    const recorder::Recording* r = LatestRecording(session, "debrief summary", path);
+    if (r == nullptr) return false;
+    const std::string json = debrief::FormatJson(*r, debrief::Assess(*r));
+    std::string reason;
+    if (!ReplaceFile(path, json.data(), json.size(), reason)) {
+        std::fprintf(stderr, "avelune: cannot write the debrief summary %s: %s\n", path.c_str(), reason.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The approach a flight file holds, replayed out of sight, for the ghost.
+int RecordGhost(const std::string& path, const std::string& atlasPath, uint64_t atlasHash, recorder::Recording& out) {
+    std::string error;
+    flightfile::Flight flight;
+    if (!flightfile::LoadFlight(path, flight, error)) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    if (!CheckFlightAtlas(path, flight, atlasPath, atlasHash)) return kExitUsage;
+    std::unique_ptr<CDibImage> atlas = LoadAtlas(atlasPath, error);
+    if (!atlas) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return kExitFailure;
+    }
+    HeadlessSession ghost(std::move(atlas));
+    flightfile::Replayer replayer(std::move(flight));
+    if (ghost.Replay(replayer) != flightfile::Replayer::Status::kMatched) {
+        std::fprintf(stderr, "avelune: %s: the ghost's replay diverges at tick %u: %s\n", path.c_str(),
+                     replayer.divergedTick(), replayer.divergence().c_str());
+        return kExitDiverged;
+    }
+    const recorder::Recording* r = ghost.recorder().Latest();
+    if (r == nullptr) {
+        std::fprintf(stderr, "avelune: %s holds no approach to draw as the ghost\n", path.c_str());
+        return kExitUsage;
+    }
+    out = *r;
+    return kExitOk;
 }
 
 bool WriteFlightCsv(HeadlessSession& session, const std::string& path) {
@@ -219,6 +269,10 @@ int RunHeadless(int argc, char** argv) {
         }
         if (arg == "--debrief" || arg == "--flight-csv") {
             if (!value(arg == "--debrief" ? options.debrief : options.flightCsv)) return kExitUsage;
+            continue;
+        }
+        if (arg == "--debrief-json" || arg == "--ghost") {
+            if (!value(arg == "--ghost" ? options.ghost : options.debriefJson)) return kExitUsage;
             continue;
         }
         std::fprintf(stderr, "avelune: unknown argument '%s'\n%s", arg.c_str(), kHelp);
@@ -274,6 +328,12 @@ int RunHeadless(int argc, char** argv) {
         if (!CheckFlightAtlas(options.replay, flight, atlasPath, atlasHash)) return kExitUsage;
     }
 
+    recorder::Recording ghost;
+    if (!options.ghost.empty()) {
+        const int ghostStatus = RecordGhost(options.ghost, atlasPath, atlasHash, ghost);
+        if (ghostStatus != kExitOk) return ghostStatus;
+    }
+
     int status = kExitOk;
     {
         HeadlessSession session(std::move(atlas));
@@ -318,7 +378,10 @@ int RunHeadless(int argc, char** argv) {
         if (!options.saveFlight.empty() && !SaveLatestFlight(session, options.saveFlight) && status == kExitOk) {
             status = kExitFailure;
         }
-        if (!options.debrief.empty() && !WriteDebriefFile(session, options.debrief)) status = kExitFailure;
+        if (!options.debrief.empty() &&
+            !WriteDebriefFile(session, options.debrief, options.ghost.empty() ? nullptr : &ghost))
+            status = kExitFailure;
+        if (!options.debriefJson.empty() && !WriteDebriefJson(session, options.debriefJson)) status = kExitFailure;
         if (!options.flightCsv.empty() && !WriteFlightCsv(session, options.flightCsv)) status = kExitFailure;
     }
     return status;
