@@ -41,6 +41,7 @@ struct GradeStep {
 constexpr GradeStep kGrades[] = {{90, 'A'}, {80, 'B'}, {70, 'C'}, {60, 'D'}, {kArrivalFloor, 'E'}, {0, 'F'}};
 
 constexpr size_t kMaxAdvice = 3;
+constexpr double kLeastCost = 1;  // advice worth less than a point of score is not given
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -129,6 +130,15 @@ struct Rule {
 double WarnShare(const Facts& f, Limit l) { return f.warnLost[static_cast<int>(l)]; }
 bool Failed(const Facts& f, Limit l) { return f.r.summary.failed[static_cast<int>(l)]; }
 
+// Where the first turn click was left in, as a clause: the usual cause of a drift.
+std::string TurnCause(const Recording& r) {
+    for (const Sample& s : r.samples)
+        if (s.turnRate != 0)
+            return Format(" after a turn %s was left in %.1f miles out", s.turnRate > 0 ? "right" : "left",
+                          Miles(s.feetToGo));
+    return "";
+}
+
 const recorder::Mark* FailureMark(const Recording& r) {
     for (const recorder::Mark& m : r.marks)
         if (m.kind == recorder::Mark::Kind::kFailed) return &m;
@@ -147,9 +157,9 @@ const Rule kRules[] = {
                           "the power back to about 17, and keep the nose no more than 8 steps down.", Miles(feet));
         } else if (f.r.summary.failed[static_cast<int>(Limit::kLocalizer)]) {
             const int n = m ? m->localizerNeedle - limits::kNeedleCentre : last ? NeedleFromCentre(*last) : 0;
-            text = Format("The needle went %d %s of centre %.1f miles out and the approach failed: turn one click "
-                          "toward the needle as soon as it moves, and one click back as it returns.",
-                          std::abs(n), Side(n), Miles(feet));
+            text = Format("The needle went %d %s of centre %.1f miles out and the approach failed%s: turn one click "
+                          "%s (toward the needle) as soon as it moves, and one click back as it returns.",
+                          std::abs(n), Side(n), Miles(feet), TurnCause(f.r).c_str(), Side(n));
         } else {
             const double off = last ? OffPath(*last) : 0;
             text = Format("G/S passed 100 %.1f miles out, %.0f ft %s the 1-in-15 line, and the approach failed: %s "
@@ -187,9 +197,9 @@ const Rule kRules[] = {
         if (f.worstNeedle == nullptr || std::abs(NeedleFromCentre(*f.worstNeedle)) <= kGateRule.maxNeedle) return -1;
         if (Failed(f, Limit::kLocalizer)) return -1;
         const int n = NeedleFromCentre(*f.worstNeedle);
-        text = Format("The needle drifted %d %s of centre %.1f miles out: a turn keeps drifting until taken out, so "
-                      "turn one click toward the needle and one click back as it nears the centre.",
-                      std::abs(n), Side(n), Miles(f.worstNeedle->feetToGo));
+        text = Format("The needle drifted %d %s of centre %.1f miles out%s: a turn keeps drifting until taken out, so "
+                      "turn one click %s (toward the needle) and one click back as it nears the centre.",
+                      std::abs(n), Side(n), Miles(f.worstNeedle->feetToGo), TurnCause(f.r).c_str(), Side(n));
         return kLocalizerPoints - f.a.score.localizer + WarnShare(f, Limit::kLocalizer);
     }},
     {"gate-1000", [](const Facts& f, std::string& text) -> double {
@@ -312,11 +322,11 @@ Assessment Assess(const Recording& r) {
     for (const Rule& rule : kRules) {
         std::string text;
         const double cost = rule.apply(f, text);
-        if (cost >= 0) found.push_back({rule.name, cost, std::move(text)});
+        if (cost >= kLeastCost) found.push_back({rule.name, cost, std::move(text)});
     }
     std::stable_sort(found.begin(), found.end(), [](const Advice& x, const Advice& y) { return x.cost > y.cost; });
     if (found.size() > kMaxAdvice) found.resize(kMaxAdvice);
-    if (found.empty() && a.judged && arrived)
+    if (found.empty() && a.judged && arrived && sc.points >= 90)
         found.push_back({"clean", 0,
                          "A clean approach: stabilised at both gates, on the slope, centred and in the speed band. "
                          "Fly the next one the same way."});

@@ -553,9 +553,11 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
         const Colour c = g.stable ? kStable : kUnstable;
         const char* role = g.stable ? "gate.passed" : "gate.failed";
         for (const Panel* p : panels) paint.Line({x, p->top}, {x, p->bottom}, c, 1.5f, role, !g.stable);
-        paint.Text(x + 3, plot.profile.top + 12, std::to_string(g.height) + " ft", 11, c, "gate.label", Align::kLeft,
+        // Left of the line, clear of the arrival's label at the threshold.
+        paint.Text(x - 3, plot.profile.top + 12, std::to_string(g.height) + " ft", 11, c, "gate.label", Align::kRight,
                    true);
-        paint.Text(x + 3, plot.profile.top + 25, g.stable ? "stable" : "not stable", 10, c, "gate.label");
+        paint.Text(x - 3, plot.profile.top + 25, g.stable ? "stable" : "not stable", 10, c, "gate.label",
+                   Align::kRight);
     }
 
     for (const Panel* p : panels) Frame(paint, *p);
@@ -643,7 +645,9 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
         paint.Text(cols[3], y, std::to_string(l.secondsWarned) + " s", 12, kInk, "summary.warned", Align::kRight);
         y += 18;
     }
-    paint.Text(kColumn, y, "fails above 300 mph, beyond 45 from centre, above G/S 100", 10, kMuted, "summary.note");
+    paint.Text(kColumn, y, "failure: above 300 mph, needle beyond 45,", 10, kMuted, "summary.note");
+    y += 13;
+    paint.Text(kColumn, y, "G/S above 100; RMS from the speed band on", 10, kMuted, "summary.note");
     y += 14;
     if (r.thinned()) {
         paint.Text(kColumn, y, "long approach: every " + std::to_string(r.sampleStride) + "th judgement drawn", 10,
@@ -667,7 +671,7 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
         entry("your best arrival (ghost)");
     }
     paint.Line({lx0, y}, {lx1, y}, kPath, 1.5f, "legend.swatch");
-    entry("glide path (1 in 15), bar centred, centre line");
+    entry("glide path (1 in 15), G/S 0, centre");
     paint.Rect(lx0, y - 6, lx1, y + 6, kStableBand, "legend.swatch");
     entry("stabilised (what the gates ask)");
     paint.Rect(lx0, y - 6, lx1, y + 6, kWarnFill, "legend.swatch");
