@@ -211,3 +211,54 @@ TEST(FlightRecorder, VerdictAndThinning) {
 }
 
 }  // namespace
+
+namespace {
+
+// The samples' columns hold what they say: the first row's distance to go
+// worked out from the feet to go, the arriving row's speed as flown, the climb
+// from the altitudes, the drift term under its own name.
+TEST(FlightRecorder, TheCsvRowsHoldTheFlightAsFlown) {
+    HeadlessSession session(MakeTestAtlas());
+    PlayWatching(session, Slurp(fs::path(AVELUNE_SOURCE_DIR) / "tests" / "replays" / "arrival.events"));
+    const Recording* r = session.recorder().latestEnded();
+    ASSERT_NE(r, nullptr);
+    ASSERT_GE(r->samples.size(), 3u);
+    const recorder::Sample &first = r->samples.front(), &last = r->samples.back(), &before = r->samples.end()[-2];
+    EXPECT_EQ(first.distanceToGo, static_cast<uint32_t>(first.feetToGo * 100 / 5280));
+    EXPECT_GT(first.distanceToGo, 0u);
+    ASSERT_EQ(last.judged, recorder::Judged::kArrived);
+    // The last step flew at the speed the judgement before it saw, give or take the pitch's trade.
+    EXPECT_NEAR(static_cast<double>(last.airspeed), before.airspeed, 6.0);
+    EXPECT_EQ((before.feetToGo - last.feetToGo), static_cast<int32_t>(last.airspeed * 5280 / 3600));
+
+    std::istringstream csv(recorder::FormatCsv(*r));
+    std::string header, row;
+    std::getline(csv, header);
+    auto column = [&](const std::string& name) {
+        std::istringstream h(header);
+        int i = 0;
+        for (std::string c; std::getline(h, c, ','); ++i)
+            if (c == name) return i;
+        return -1;
+    };
+    ASSERT_GE(column("climb_ft_per_s"), 0);
+    ASSERT_GE(column("sink_drift"), 0);
+    EXPECT_EQ(column("sink_rate"), -1);
+    std::vector<std::vector<std::string>> rows;
+    while (std::getline(csv, row)) {
+        std::vector<std::string> cells;
+        std::istringstream cs(row);
+        for (std::string c; std::getline(cs, c, ',');) cells.push_back(c);
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), r->samples.size());
+    EXPECT_EQ(rows[0][column("climb_ft_per_s")], "");
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const auto& a = r->samples[i - 1];
+        const auto& b = r->samples[i];
+        EXPECT_EQ(std::stol(rows[i][column("climb_ft_per_s")]), (b.altitude - a.altitude) / int(b.step - a.step)) << i;
+    }
+    EXPECT_EQ(std::stoul(rows.back()[column("airspeed_mph")]), last.airspeed);
+}
+
+}  // namespace

@@ -1,0 +1,235 @@
+// What the debrief teaches: the advice rules on approaches made up to trip
+// them (and ones that must not), the score's order over the recorded
+// approaches, a careful approach flown here by a small autopilot, and the
+// JSON summary.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "debrief/Assessment.h"
+#include "debrief/DebriefPlot.h"
+#include "tests/ReplayPlayer.h"
+#include "tests/TestAtlas.h"
+
+namespace {
+
+using recorder::Outcome;
+using recorder::Recording;
+using recorder::Sample;
+
+recorder::Recording Recorded(const std::string& name) {
+    HeadlessSession session(MakeTestAtlas());
+    PlayReplayFile(session, name + ".events");
+    const recorder::Recording* r = session.recorder().latestEnded();
+    return r ? *r : recorder::Recording{};
+}
+
+// A steady approach: 170 mph, the bar centred (50 ft above the line), the
+// needle centred, power 17, the nose 7 down; arrived.
+constexpr int kSteps = 180;
+Recording Steady() {
+    Recording r;
+    for (int i = 0; i <= kSteps; ++i) {
+        Sample s;
+        s.step = i;
+        s.feetToGo = 47320 - i * 264;
+        s.altitude = std::max(s.feetToGo, 0) / 15 + 50;
+        s.airspeed = 170;
+        s.power = 17;
+        s.pitch = -7;
+        s.localizerNeedle = 50;
+        s.glideSlopeDeviation = 0;
+        s.judged = i == kSteps ? recorder::Judged::kArrived : recorder::Judged::kClear;
+        r.samples.push_back(s);
+    }
+    r.summary.outcome = Outcome::kArrived;
+    r.summary.secondsFlown = kSteps;
+    r.summary.judgements = kSteps;
+    r.summary.startFeet = r.samples.front().feetToGo;
+    r.summary.endFeet = r.samples.back().feetToGo;
+    return r;
+}
+
+// The index of the first sample at or below a height.
+size_t Below(const Recording& r, int height) {
+    for (size_t i = 0; i < r.samples.size(); ++i)
+        if (r.samples[i].altitude <= height) return i;
+    return r.samples.size();
+}
+
+// Sets the G/S readout over samples [from, to) by moving the aircraft up.
+void Gs(Recording& r, size_t from, size_t to, int gs) {
+    for (size_t i = from; i < to && i < r.samples.size(); ++i) {
+        r.samples[i].glideSlopeDeviation = static_cast<int16_t>(gs);
+        r.samples[i].altitude = std::max(r.samples[i].feetToGo, 0) / 15 + 50 + gs;
+    }
+}
+
+bool Gives(const debrief::Assessment& a, const std::string& rule) {
+    return std::any_of(a.advice.begin(), a.advice.end(), [&](const debrief::Advice& x) { return rule == x.rule; });
+}
+
+TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
+    struct Case {
+        const char* rule;
+        void (*make)(Recording&, bool trip);  // trip: the flight the rule is for; else one just inside
+        const char* words;                    // in the sentence
+    };
+    const Case cases[] = {
+        {"overspeed", [](Recording& r, bool trip) {
+             for (size_t i = 20; i < 40; ++i) r.samples[i].airspeed = trip ? 240 : 195;
+         }, "Airspeed reached 240 mph 8.0 miles out"},
+        {"slow", [](Recording& r, bool trip) {
+             for (size_t i = 60; i < 80; ++i) r.samples[i].airspeed = trip ? 120 : 145;
+         }, "fell to 120 mph"},
+        {"glide-slope", [](Recording& r, bool trip) { Gs(r, 30, 80, trip ? 60 : 20); }, "put the nose down"},
+        {"localizer", [](Recording& r, bool trip) {
+             for (size_t i = 40; i < 90; ++i) {
+                 r.samples[i].localizerNeedle = trip ? 30 : 42;
+                 r.samples[i].turnRate = 1;
+             }
+         }, "20 left of centre"},
+        {"gate-1000", [](Recording& r, bool trip) {
+             const size_t g = Below(r, 1000);
+             Gs(r, g - 1, g + 2, trip ? 30 : 25);
+         }, "Not stabilised at 1000 ft"},
+        {"gate-500", [](Recording& r, bool trip) {
+             const size_t g = Below(r, 500);
+             for (size_t i = g - 6; i <= g; ++i) r.samples[i].airspeed = trip && i == g - 3 ? 186 : 170;
+         }, "speed varied 16 mph > 15"},
+        {"failed", [](Recording& r, bool trip) {
+             if (!trip) return;
+             r.samples.resize(100);
+             Gs(r, 99, 100, 101);
+             r.summary.outcome = Outcome::kFailed;
+             r.summary.failed[static_cast<int>(recorder::Limit::kGlideSlope)] = true;
+             r.summary.endFeet = r.samples.back().feetToGo;
+         }, "G/S passed 100"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        Recording tripped = Steady(), near = Steady();
+        c.make(tripped, true);
+        c.make(near, false);
+        const debrief::Assessment a = debrief::Assess(tripped), b = debrief::Assess(near);
+        ASSERT_TRUE(Gives(a, c.rule));
+        EXPECT_FALSE(Gives(b, c.rule));
+        for (const debrief::Advice& x : a.advice)
+            if (c.rule == std::string(x.rule)) EXPECT_NE(x.text.find(c.words), std::string::npos) << x.text;
+        EXPECT_LE(a.advice.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(a.advice.begin(), a.advice.end(),
+                                   [](const auto& x, const auto& y) { return x.cost > y.cost; }));
+    }
+    // The steady approach is clean, and says so.
+    const debrief::Assessment clean = debrief::Assess(Steady());
+    ASSERT_EQ(clean.advice.size(), 1u);
+    EXPECT_STREQ(clean.advice[0].rule, "clean");
+    EXPECT_EQ(clean.score.points, 100);
+    EXPECT_EQ(clean.score.grade, 'A');
+    for (const debrief::Gate& g : clean.gates) EXPECT_EQ(g.reason, "stable");
+}
+
+TEST(DebriefScore, ArrivalsRankAboveFailures) {
+    struct Replay {
+        const char* name;
+        Outcome outcome;
+    } const replays[] = {{"arrival", Outcome::kArrived},          {"readme-approach", Outcome::kArrived},
+                         {"warning-recovered", Outcome::kArrived}, {"glide-slope-failure", Outcome::kFailed},
+                         {"localizer-failure", Outcome::kFailed},  {"overspeed-failure", Outcome::kFailed}};
+    int lowestArrival = 101, highestFailure = -1;
+    for (const Replay& r : replays) {
+        SCOPED_TRACE(r.name);
+        const Recording rec = Recorded(r.name);
+        ASSERT_EQ(rec.summary.outcome, r.outcome);
+        const debrief::Score s = debrief::Assess(rec).score;
+        if (r.outcome == Outcome::kArrived) {
+            lowestArrival = std::min(lowestArrival, s.points);
+            EXPECT_NE(s.grade, 'F');
+        } else {
+            highestFailure = std::max(highestFailure, s.points);
+            EXPECT_EQ(s.grade, 'F');
+        }
+    }
+    EXPECT_GT(lowestArrival, highestFailure);
+    // The near miss warned, so it is no A however well it ended.
+    EXPECT_NE(debrief::Assess(Recorded("warning-recovered")).score.grade, 'A');
+}
+
+// Window pixels of the controls the autopilot uses.
+struct Control {
+    int x, y;
+};
+constexpr Control kStart{330, 230}, kPadUp{315, 334}, kPadDown{315, 382}, kPowerUp{374, 342}, kPowerDown{374, 366};
+
+void Click(HeadlessSession& s, Control c) {
+    s.Press(c.x, c.y);
+    s.Release(c.x, c.y);
+}
+
+// A careful pilot: waits for 150 mph, then holds the bar centred (50 ft
+// above the line) with single pitch steps and 170 mph with the power.
+TEST(DebriefScore, ACarefulApproachScoresAtLeast90) {
+    auto session = MakeTestSession();
+    HeadlessSession& s = *session;
+    s.Tick(5);
+    Click(s, kStart);
+    bool flying = false;
+    for (int tick = 0; tick < 3000 && s.host().timerRunning(); ++tick) {
+        const FlightState& f = s.view();
+        if (f.gameState == kStateFlightStep) {
+            flying = flying || f.airspeed >= 150;
+            if (flying && tick % 2 == 0) {
+                const int32_t bar = static_cast<int32_t>((f.runwayDistance - f.distanceFlown) / 15) + 50;
+                if (f.altitude > bar + 8 && f.pitch > -9) Click(s, kPadUp);
+                else if (f.altitude < bar - 8 && f.pitch < -6) Click(s, kPadDown);
+                else if (f.power > 17 && f.airspeed > 175) Click(s, kPowerDown);
+                else if (f.power < 19 && f.airspeed < 165) Click(s, kPowerUp);
+                else if (f.power > 17 && f.airspeed > 160) Click(s, kPowerDown);
+            }
+        }
+        s.Tick();
+    }
+    const Recording* r = s.recorder().latestEnded();
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->summary.outcome, Outcome::kArrived);
+    const debrief::Assessment a = debrief::Assess(*r);
+    EXPECT_GE(a.score.points, 90) << debrief::FormatJson(*r, a);
+    for (const debrief::Gate& g : a.gates) EXPECT_TRUE(g.stable) << g.height << ": " << g.reason;
+}
+
+TEST(DebriefSummary, TheJsonAndTheGhostSayTheSame) {
+    const Recording arrival = Recorded("arrival"), failure = Recorded("overspeed-failure");
+    const debrief::Assessment a = debrief::Assess(arrival);
+    const std::string json = debrief::FormatJson(arrival, a);
+    for (const std::string& part :
+         {std::string("\"outcome\":\"arrived\""), "\"score\":" + std::to_string(a.score.points),
+          std::string("\"grade\":\"") + a.score.grade + "\"", std::string("\"height_ft\":1000"),
+          std::string("\"rule\":\"") + a.advice.at(0).rule + "\"", std::string("\"glide_slope\":{\"worst\":89")})
+        EXPECT_NE(json.find(part), std::string::npos) << part << " in " << json;
+    // Quotes in advice stay inside their string.
+    EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
+
+    // The failure against the arrival as its ghost, and the other way round.
+    const int arrivalScore = a.score.points, failureScore = debrief::Assess(failure).score.points;
+    struct Case {
+        const Recording* flown;
+        const Recording* ghost;
+        std::string says;
+    } const cases[] = {
+        {&failure, &arrival, std::to_string(arrivalScore - failureScore) + " below your best"},
+        {&arrival, &failure, "+" + std::to_string(arrivalScore - failureScore) + " on your best"},
+        {&arrival, &arrival, "equals your best"},
+    };
+    for (const Case& c : cases) {
+        const debrief::Plot plot = debrief::BuildDebrief(*c.flown, c.ghost);
+        ASSERT_EQ(plot.Find("summary.versus-best").size(), 1u);
+        EXPECT_NE(plot.Find("summary.versus-best")[0]->text.find(c.says), std::string::npos)
+            << plot.Find("summary.versus-best")[0]->text;
+        EXPECT_EQ(plot.Find("ghost.profile").size(), 1u);
+        EXPECT_EQ(plot.Find("ghost.airspeed").size(), 1u);
+    }
+    EXPECT_TRUE(debrief::BuildDebrief(arrival).Find("ghost.profile").empty());
+}
+
+}  // namespace
