@@ -49,18 +49,22 @@ Entry EntryFor(const flightfile::Flight& flight, const std::string& when, const 
         e.secondsWarned = figures->secondsWarned;
         e.verdict = figures->stable ? "stable" : "unstable";
         e.stabilityFeet = figures->stabilityFeet;
+        e.score = figures->score;
+        e.grade = figures->score >= 0 ? figures->grade : 0;
     }
     return e;
 }
 
 std::string FormatEntry(const Entry& e) {
-    // The recorder's verdicts need version 2; the others are written as before.
+    // The recorder's verdicts need version 2, a score version 3; the others are written as before.
     const bool v2 = Version2(e.verdict);
-    return std::string(kLineTag) + " " + (v2 ? "2" : "1") + " when=" + e.when +
+    const bool v3 = v2 && e.score >= 0 && e.grade != 0;
+    return std::string(kLineTag) + " " + (v3 ? "3" : v2 ? "2" : "1") + " when=" + e.when +
            " outcome=" + flightfile::EndingName(e.outcome) + " seconds=" + std::to_string(e.seconds) +
            " airspeed-margin=" + std::to_string(e.airspeedMargin) + " needle-margin=" +
            std::to_string(e.needleMargin) + " glide-slope-margin=" + std::to_string(e.glideSlopeMargin) +
            " warned=" + std::to_string(e.secondsWarned) + " verdict=" + e.verdict + (v2 ? " stability-ft=" + std::to_string(e.stabilityFeet) : std::string()) +
+           (v3 ? " score=" + std::to_string(e.score) + " grade=" + std::string(1, e.grade) : std::string()) +
            " flight=" + e.flight;
 }
 
@@ -112,21 +116,22 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         why = "it was written in version " + std::to_string(version) + " by a later program";
         return false;
     }
-    // Version 2 adds stability-ft before the flight; the values keep their places.
-    const char* keys1[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
-                           "warned", "verdict", "flight"};
-    const char* keys2[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
-                           "warned", "verdict", "flight", "stability-ft"};
-    const char* const* keys = version >= 2 ? keys2 : keys1;
-    const size_t kKeys = version >= 2 ? 10 : 9;
+    // Version 2 adds stability-ft before the flight, version 3 the score and
+    // the grade after it; v[] holds each value at its key's place in `keys`.
+    const char* keys[] = {"when", "outcome", "seconds", "airspeed-margin", "needle-margin", "glide-slope-margin",
+                          "warned", "verdict", "flight", "stability-ft", "score", "grade"};
+    static constexpr size_t kOrder1[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    static constexpr size_t kOrder2[] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 8};
+    static constexpr size_t kOrder3[] = {0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 8};
+    const size_t* order = version >= 3 ? kOrder3 : version == 2 ? kOrder2 : kOrder1;
+    const size_t kKeys = version >= 3 ? 12 : version == 2 ? 10 : 9;
     if (w.size() != 2 + kKeys) {
         why = "it has " + std::to_string(w.size() - 2) + " fields where " + std::to_string(kKeys) + " were expected";
         return false;
     }
-    std::string v[10];
-    for (size_t i = 0; i < kKeys; ++i) {
-        // In version 2 the ninth word is stability-ft and the tenth the flight.
-        const size_t word = version >= 2 && i >= 8 ? (i == 8 ? 9 : 8) : i;
+    std::string v[12];
+    for (size_t word = 0; word < kKeys; ++word) {
+        const size_t i = order[word];
         const std::string prefix = std::string(keys[i]) + "=";
         if (w[2 + word].rfind(prefix, 0) != 0) {
             why = files::Quote(w[2 + word]) + " where " + keys[i] + "= was expected";
@@ -171,6 +176,19 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
             return false;
         }
         e.stabilityFeet = static_cast<int>(feet);
+        if (version >= 3) {
+            long long score = 0;
+            if (!Number(v[10], 0, 100, score)) {
+                why = "the score " + files::Quote(v[10]) + " is not a whole number from 0 to 100";
+                return false;
+            }
+            if (v[11].size() != 1 || v[11][0] < 'A' || v[11][0] > 'F') {
+                why = "the grade " + files::Quote(v[11]) + " is not a letter from A to F";
+                return false;
+            }
+            e.score = static_cast<int>(score);
+            e.grade = v[11][0];
+        }
     } else if (e.verdict != "clean" && e.verdict != "warned" && e.verdict != "failed") {
         why = "the verdict " + files::Quote(e.verdict) + " is not clean, warned or failed";
         return false;
@@ -331,6 +349,20 @@ std::string NowText() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
+}
+
+}  // namespace logbook
+
+namespace logbook {
+
+int BestScoredEntry(const std::vector<Entry>& entries) {
+    int best = -1;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const Entry& e = entries[i];
+        if (e.outcome != flightfile::Ending::kArrived || e.score < 0) continue;
+        if (best < 0 || e.score > entries[best].score) best = static_cast<int>(i);
+    }
+    return best;
 }
 
 }  // namespace logbook

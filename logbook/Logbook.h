@@ -16,7 +16,7 @@
 namespace logbook {
 
 constexpr const char* kLineTag = "avlog";
-constexpr int kLineVersion = 2;  // 2 adds the recorder's verdict and where it was decided
+constexpr int kLineVersion = 3;  // 2 adds the recorder's verdict and where it was decided; 3 the score and grade
 constexpr int kDefaultFlightsKept = 200;
 
 // The margins are measured to the failure limits of game/Limits.h.
@@ -32,6 +32,8 @@ struct Entry {
     std::string verdict;       // version 2: stable or unstable; version 1: clean, warned or failed
     int stabilityFeet = 0;     // version 2: feet to go where it became stable, or stopped being so
     std::string flight;        // the flight file's name in the flights folder
+    int score = -1;            // version 3: the debrief's score, 0..100; -1 before
+    char grade = 0;            // version 3: its letter, A..F; 0 before
     friend bool operator==(const Entry&, const Entry&) = default;
 
     // The smallest of the three margins: how close the approach came to failing.
@@ -47,6 +49,8 @@ struct Figures {
     uint32_t secondsWarned = 0;
     bool stable = false;
     int stabilityFeet = 0;
+    int score = -1;   // the debrief's score (a version 3 line), -1 for none
+    char grade = 0;
 };
 
 // The entry for a flight that ended, flown at `when`, kept as `flightName`;
@@ -82,6 +86,9 @@ bool AppendEntry(const std::string& path, const Entry& entry, std::string& error
 // The index of the best approach: the arrival that stayed furthest from
 // every limit (the earliest of equals); -1 when none arrived.
 int BestEntry(const std::vector<Entry>& entries);
+// The arrival with the highest score (the earliest of equals), for the
+// debrief's ghost; -1 when no arrival has a score.
+int BestScoredEntry(const std::vector<Entry>& entries);
 
 // Removes the oldest flight files (by name: they are named by date) of the
 // folder beyond `keep`; returns how many went.

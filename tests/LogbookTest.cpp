@@ -51,7 +51,7 @@ TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
     ASSERT_TRUE(logbook::AppendEntry(path, SampleEntry(1), error)) << error;
     const std::string good = logbook::FormatEntry(SampleEntry(4));  // arrived, clean
     const std::string damaged[] = {
-        "avlog 3 " + good.substr(8),                                   // a later version
+        "avlog 4 " + good.substr(8),                                   // a later version
         good.substr(0, good.size() / 2),                               // torn
         "hello",                                                       // not an entry
         std::string(good).replace(good.find("outcome=arrived"), 15, "outcome=crashed"),
@@ -72,7 +72,7 @@ TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
     EXPECT_EQ(contents.entries[0], SampleEntry(1));
     EXPECT_EQ(contents.entries[1], SampleEntry(2));
     ASSERT_EQ(contents.notes.size(), std::size(damaged));
-    const char* expected[] = {"version 3 by a later program", "fields where", "does not begin with 'avlog'",
+    const char* expected[] = {"version 4 by a later program", "fields where", "does not begin with 'avlog'",
                               "outcome 'crashed'", "where seconds= was expected", "not a plain file name",
                               "verdict 'great'"};
     for (size_t i = 0; i < std::size(damaged); ++i) {
@@ -281,6 +281,51 @@ TEST(Logbook, RecorderVerdictsReadBesideOldLines) {
     EXPECT_EQ(e.secondsWarned, 4u);
     EXPECT_EQ(e.verdict, "unstable");
     EXPECT_EQ(e.stabilityFeet, 8000);
+}
+
+// Version 3 lines keep the debrief's score and grade; versions 1 and 2 still
+// read, without one; the ghost is the best scored arrival.
+TEST(Logbook, ScoresAreKeptAndTheBestScoredArrivalFound) {
+    logbook::Entry scored = SampleEntry(1);
+    scored.verdict = "stable";
+    scored.outcome = flightfile::Ending::kArrived;
+    scored.score = 87;
+    scored.grade = 'B';
+    const std::string line = logbook::FormatEntry(scored);
+    EXPECT_EQ(line.rfind("avlog 3 ", 0), 0u) << line;
+    EXPECT_NE(line.find(" score=87 grade=B flight="), std::string::npos) << line;
+    struct Case {
+        std::string line;
+        bool reads;
+        int score;
+    } const cases[] = {
+        {line, true, 87},
+        {std::string(line).replace(line.find("score=87 grade=B "), 17, ""), false, -1},  // version 3 needs them
+        {std::string(line).replace(line.find("score=87"), 8, "score=101"), false, -1},
+        {std::string(line).replace(line.find("grade=B"), 7, "grade=Q"), false, -1},
+        {"avlog 2" + std::string(line).replace(line.find(" score=87 grade=B"), 17, "").substr(7), true, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        logbook::Entry e;
+        std::string why;
+        EXPECT_EQ(logbook::ParseEntry(c.line, e, why), c.reads) << why;
+        if (c.reads) EXPECT_EQ(e.score, c.score);
+    }
+    logbook::Entry read;
+    std::string why;
+    ASSERT_TRUE(logbook::ParseEntry(line, read, why)) << why;
+    EXPECT_EQ(read, scored);
+
+    std::vector<logbook::Entry> entries(4, scored);
+    entries[0].score = 70;
+    entries[1].score = 95;
+    entries[1].outcome = flightfile::Ending::kFailed;  // a failure is never the ghost
+    entries[2].score = 90;
+    entries[3].score = 90;
+    EXPECT_EQ(logbook::BestScoredEntry(entries), 2);
+    entries[0].score = entries[2].score = entries[3].score = -1;
+    EXPECT_EQ(logbook::BestScoredEntry(entries), -1);
 }
 
 }  // namespace
