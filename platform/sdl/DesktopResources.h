@@ -89,7 +89,8 @@ constexpr std::array<Accelerator, 13> kAccelerators = {{
 std::optional<Command> FindAccelerator(AccelKey key, unsigned modifiers);
 
 // Dialog 100, the About box: 195 x 56 dialog units at (34, 22), Times New
-// Roman 11 point, caption bar with an empty caption. Controls in tab order.
+// Roman 11 point, its caption "About Avelune" (the shell's). Controls in tab
+// order; the licence line is this program's own.
 enum class ControlKind { kCentredText, kDefaultButton, kIcon };
 struct DialogControl {
     ControlKind kind;
@@ -99,11 +100,12 @@ struct DialogControl {
 constexpr int kAboutX = 34, kAboutY = 22, kAboutWidth = 195, kAboutHeight = 56;
 constexpr int kAboutFontPoints = 11;
 // clang-format off
-constexpr std::array<DialogControl, 5> kAboutControls = {{
+constexpr std::array<DialogControl, 6> kAboutControls = {{
     {ControlKind::kCentredText,   53,  4,  85,  8, "Avelune Version 1.07AC"},
     {ControlKind::kDefaultButton, 48, 36,  95, 14, "OK"},
     {ControlKind::kIcon,         166, 18,  18, 20, ""},
     {ControlKind::kCentredText,   37, 15, 120,  8, "Instrument Landing Simulator Game"},
     {ControlKind::kIcon,           9, 16,  18, 20, ""},
+    {ControlKind::kCentredText,   37, 25, 120,  8, "Free software under the MIT licence"},
 }};
 // clang-format on

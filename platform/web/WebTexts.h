@@ -4,9 +4,10 @@
 #include <array>
 
 // The About box, line by line, as the desktop's About box has them.
-inline constexpr std::array<const char*, 2> kAboutLines = {
+inline constexpr std::array<const char*, 3> kAboutLines = {
     "Avelune Version 1.07AC",
     "Instrument Landing Simulator Game",
+    "Free software under the MIT licence",
 };
 
 // Before an atlas's problem, as the desktop's message box says it.

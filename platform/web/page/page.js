@@ -139,7 +139,7 @@
   }
   function showAbout() {
     const dialog = document.getElementById('about');
-    for (let i = 0; i < 2; ++i) {
+    for (let i = 0; i < 3; ++i) {
       document.getElementById('about-line-' + i).textContent = module.UTF8ToString(module._avelune_about_line(i));
     }
     dialog.showModal();
