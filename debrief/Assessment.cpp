@@ -139,6 +139,15 @@ std::string TurnCause(const Recording& r) {
     return "";
 }
 
+// The most power set, as a clause, when it was more than the 25 of the set-up.
+std::string PowerCause(const Recording& r) {
+    const Sample* most = nullptr;
+    for (const Sample& s : r.samples)
+        if (Judgement(s) && (most == nullptr || s.power > most->power)) most = &s;
+    if (most == nullptr || most->power <= 25) return "";
+    return Format(" with the power at %u from %.1f miles", most->power, Miles(most->feetToGo));
+}
+
 const recorder::Mark* FailureMark(const Recording& r) {
     for (const recorder::Mark& m : r.marks)
         if (m.kind == recorder::Mark::Kind::kFailed) return &m;
@@ -153,8 +162,9 @@ const Rule kRules[] = {
         const Sample* last = f.r.samples.empty() ? nullptr : &f.r.samples.back();
         const int32_t feet = m ? m->feetToGo : last ? last->feetToGo : 0;
         if (f.r.summary.failed[static_cast<int>(Limit::kAirspeed)]) {
-            text = Format("Airspeed passed 300 mph %.1f miles out and the approach failed: once past 150 mph bring "
-                          "the power back to about 17, and keep the nose no more than 8 steps down.", Miles(feet));
+            text = Format("Airspeed passed 300 mph %.1f miles out and the approach failed%s: once past 150 mph "
+                          "bring the power back to about 17, and keep the nose no more than 8 steps down.",
+                          Miles(feet), PowerCause(f.r).c_str());
         } else if (f.r.summary.failed[static_cast<int>(Limit::kLocalizer)]) {
             const int n = m ? m->localizerNeedle - limits::kNeedleCentre : last ? NeedleFromCentre(*last) : 0;
             text = Format("The needle went %d %s of centre %.1f miles out and the approach failed%s: turn one click "
@@ -171,9 +181,9 @@ const Rule kRules[] = {
     {"overspeed", [](const Facts& f, std::string& text) -> double {
         if (f.fastest == nullptr || static_cast<int>(f.fastest->airspeed) <= kGateRule.maxSpeed) return -1;
         if (Failed(f, Limit::kAirspeed)) return -1;  // the failure says it
-        text = Format("Airspeed reached %u mph %.1f miles out: bring the power back to about 17 once past 150 mph "
+        text = Format("Airspeed reached %u mph %.1f miles out%s: bring the power back to about 17 once past 150 mph "
                       "(power 17 with the nose 7 or 8 steps down holds about 170 mph).",
-                      f.fastest->airspeed, Miles(f.fastest->feetToGo));
+                      f.fastest->airspeed, Miles(f.fastest->feetToGo), PowerCause(f.r).c_str());
         return f.aboveLost + WarnShare(f, Limit::kAirspeed);
     }},
     {"slow", [](const Facts& f, std::string& text) -> double {
