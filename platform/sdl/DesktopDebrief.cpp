@@ -147,8 +147,8 @@ bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath
     return session::RecordFlight(flight, std::move(atlas), out, error);
 }
 
-void DesktopDebrief::Open(const recorder::Recording& recording, std::string title) {
-    plot_ = debrief::BuildDebrief(recording);
+void DesktopDebrief::Open(const recorder::Recording& recording, std::string title, const recorder::Recording* ghost) {
+    plot_ = debrief::BuildDebrief(recording, ghost);
     title_ = std::move(title);
     open_ = true;
     appearing_ = true;

@@ -48,8 +48,9 @@ bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath
 
 class DesktopDebrief {
 public:
-    // Opens the window on this approach (its plot is worked out now).
-    void Open(const recorder::Recording& recording, std::string title);
+    // Opens the window on this approach (its plot is worked out now), with
+    // `ghost`, if given, drawn faintly behind it.
+    void Open(const recorder::Recording& recording, std::string title, const recorder::Recording* ghost = nullptr);
     // `top`: where the window may begin, below the menu bar (ImGui units).
     void Draw(float top);
     void Close() { open_ = false; }

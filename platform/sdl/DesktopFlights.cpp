@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/common/ReplaceFile.h"
+#include "debrief/Assessment.h"
 #include "recorder/FlightCsv.h"
 
 namespace {
@@ -54,6 +55,9 @@ void DesktopFlights::KeepInLogbook(const flightfile::Flight& flight, const recor
         figures.secondsWarned = sum.secondsWarned;
         figures.stable = sum.stable;
         figures.stabilityFeet = sum.stabilityFeet;
+        const debrief::Score score = debrief::Assess(*r).score;
+        figures.score = score.points;
+        figures.grade = score.grade;
     }
     std::string error;
     if (!logbook::RecordApproach(folder_, flight, logbook::NowText(), flightsKept_, error,
@@ -102,7 +106,37 @@ bool DesktopFlights::DebriefReady() const {
 void DesktopFlights::OpenDebrief() {
     if (!DebriefReady()) return;
     const recorder::Recording& r = *session_.recorder().latestEnded();
-    debrief_.Open(r, r.replayed ? "Debrief of the watched flight" : "Debrief of the latest approach");
+    // A flown approach is the logbook's last entry: its ghost is from before it.
+    const std::optional<recorder::Recording> ghost = BestGhost(r.replayed ? std::nullopt : std::optional<size_t>(1));
+    debrief_.Open(r, r.replayed ? "Debrief of the watched flight" : "Debrief of the latest approach",
+                  ghost ? &*ghost : nullptr);
+}
+
+std::optional<recorder::Recording> DesktopFlights::BestGhost(std::optional<size_t> leaveLast,
+                                                            const logbook::Entry* before) {
+    // The best scored earlier arrival of the logbook, replayed out of sight,
+    // drawn faintly behind the approach debriefed.
+    if (folder_.empty() || atlasPath_.empty()) return std::nullopt;
+    logbook::Contents contents;
+    std::string error;
+    if (!logbook::ReadLogbook(logbook::LogbookPath(folder_), contents, error)) return std::nullopt;
+    if (leaveLast) contents.entries.resize(contents.entries.size() - std::min(*leaveLast, contents.entries.size()));
+    if (before != nullptr) {
+        const auto at = std::find(contents.entries.begin(), contents.entries.end(), *before);
+        contents.entries.erase(at, contents.entries.end());
+    }
+    const int best = logbook::BestScoredEntry(contents.entries);
+    if (best < 0) return std::nullopt;
+    const std::string path =
+        (std::filesystem::path(logbook::FlightsFolder(folder_)) / contents.entries[static_cast<size_t>(best)].flight)
+            .string();
+    flightfile::Flight flight;
+    recorder::Recording ghost;
+    if (!flightfile::LoadFlight(path, flight, error) || flight.atlasHash != atlasHash_ ||
+        !RecordFlight(flight, atlasPath_, ghost, error)) {
+        return std::nullopt;  // its file is gone or of another atlas: no ghost
+    }
+    return ghost;
 }
 
 void DesktopFlights::ExportSamples(const std::string& path) {
@@ -135,7 +169,8 @@ void DesktopFlights::DebriefEntry(const logbook::Entry& entry) {
     }
     std::string when = entry.when;
     std::replace(when.begin(), when.end(), 'T', ' ');
-    debrief_.Open(r, "Debrief of " + when);
+    const std::optional<recorder::Recording> ghost = BestGhost(std::nullopt, &entry);
+    debrief_.Open(r, "Debrief of " + when, ghost ? &*ghost : nullptr);
 }
 
 void DesktopFlights::Save(const std::string& path) {
@@ -392,7 +427,7 @@ void DesktopFlights::DrawLogbook() {
         if (ImGui::InputInt("##kept", &flightsKept_)) flightsKept_ = std::clamp(flightsKept_, 1, 100000);
         ImGui::SameLine();
         ImGui::TextUnformatted("flight files.");
-        if (ImGui::BeginTable("entries", 7,
+        if (ImGui::BeginTable("entries", 8,
                               ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
                                   ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_Resizable | ImGuiTableFlags_SizingFixedFit,
                               ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
@@ -401,6 +436,7 @@ void DesktopFlights::DrawLogbook() {
             ImGui::TableSetupColumn("When");
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
+            ImGui::TableSetupColumn("Score");
             ImGui::TableSetupColumn("Margins mph / needle / ft");
             ImGui::TableSetupColumn("Verdict");
             ImGui::TableSetupColumn("##watch");
@@ -418,6 +454,12 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::TextUnformatted(flightfile::EndingName(e.outcome));
                 ImGui::TableNextColumn();
                 ImGui::Text("%u:%02u", e.seconds / 60, e.seconds % 60);
+                ImGui::TableNextColumn();
+                if (e.score >= 0) {
+                    ImGui::Text("%d %c", e.score, e.grade);
+                } else {
+                    ImGui::TextUnformatted("-");
+                }
                 ImGui::TableNextColumn();
                 ImGui::Text("%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
                 ImGui::TableNextColumn();

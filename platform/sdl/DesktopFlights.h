@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ public:
 
 private:
     void KeepInLogbook(const flightfile::Flight& flight, const recorder::Recording* r);
+    // The best scored arrival of the logbook but its `leaveLast` last entries
+    // and those from `before` on, replayed: the debrief's ghost.
+    std::optional<recorder::Recording> BestGhost(std::optional<size_t> leaveLast, const logbook::Entry* before = nullptr);
     void Save(const std::string& path);
     void ShowError(std::string text);
     void DrawPathDialog();
