@@ -98,10 +98,12 @@ DesktopShell::~DesktopShell() {
 
 bool DesktopShell::Open(std::string& error) {
     const WindowSize size = WindowSizeForScale(scale_);
-    // Fixed size: no sizing border, no maximise box. Hidden until the view
+    // Fixed size (unless the picture fills it): no sizing border, no
+    // maximise box. Hidden until the view
     // exists, as the frame is shown only after the view is created.
     const WindowAndRenderer made = CreateWindowAndRenderer(WindowCaption(), size.width, size.height,
-                                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                                           SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI |
+                                                               (settings_.fillWindow ? SDL_WINDOW_RESIZABLE : 0),
                                                            settings_.renderer, error);
     if (made.window == nullptr) return false;
     window_ = made.window;
@@ -310,6 +312,8 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         // A window uncovered shows its last picture again.
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_->OnDraw();
+        // A window made larger or smaller is laid out and drawn anew.
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) schedule_.NoteWindowLost();
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -398,7 +402,8 @@ void DesktopShell::RenderFrame(const FramePlan& plan) {
     SDL_GetWindowSize(window_, &winW, &winH);
     pixelRatioX_ = winW > 0 ? static_cast<double>(outW) / winW : 1.0;
     pixelRatioY_ = winH > 0 ? static_cast<double>(outH) / winH : 1.0;
-    layout_ = FitPicture(outW, outH, static_cast<int>(std::lround(menuBarHeight_ * pixelRatioY_)));
+    const int menuPixels = static_cast<int>(std::lround(menuBarHeight_ * pixelRatioY_));
+    layout_ = Filled() ? FitPictureFill(outW, outH, menuPixels) : FitPicture(outW, outH, menuPixels);
 
     // Only what changed is mapped into the texture; a new palette changes
     // every pixel.
@@ -408,11 +413,12 @@ void DesktopShell::RenderFrame(const FramePlan& plan) {
     changed = PictureRect{changed.x0, changed.y0, std::min(changed.x1, kClientWidth), std::min(changed.y1, kClientHeight)};
     if (!changed.empty()) UpdateTexture(changed);
 
-    const bool moved = layout_.originX != drawnLayout_.originX || layout_.originY != drawnLayout_.originY ||
-                       layout_.scale != drawnLayout_.scale;
+    const bool moved = layout_ != drawnLayout_;
     drawnLayout_ = layout_;
     const int s = layout_.scale;
-    if (!plan.wholeWindow && !moved) {
+    // A filled picture's linear stage reaches across the changed part's
+    // edges: it goes out whole.
+    if (!plan.wholeWindow && !moved && !layout_.Fractional()) {
         // Only the changed part of the picture, drawn into the window's image
         // and sent to the window system alone.
         if (changed.empty()) return;
@@ -426,8 +432,11 @@ void DesktopShell::RenderFrame(const FramePlan& plan) {
     }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    const SDL_Rect dest{layout_.originX, layout_.originY, kClientWidth * s, kClientHeight * s};
-    SDL_RenderCopy(renderer_, picture_, nullptr, &dest);
+    if (!drawer_.Draw(renderer_, picture_, layout_)) {
+        // No target textures here: the largest whole scale, in black bars.
+        layout_ = drawnLayout_ = FitPicture(outW, outH, menuPixels);
+        drawer_.Draw(renderer_, picture_, layout_);
+    }
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
     TraceFirstPresent(renderer_, rendererWhy_);
@@ -476,7 +485,7 @@ void DesktopShell::BuildUi() {
     if (flights_) {
         flights_->DrawWindows(static_cast<float>(layout_.originX / pixelRatioX_),
                               static_cast<float>(layout_.originY / pixelRatioY_),
-                              static_cast<float>(layout_.scale / pixelRatioX_));
+                              static_cast<float>(layout_.Width() / static_cast<double>(kClientWidth) / pixelRatioX_));
     }
 }
 
@@ -549,7 +558,7 @@ void DesktopShell::DrawMenuBar() {
     openRequested(kHelpMenu, "Help");
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
-                                  settings_.showPowerPitch};
+                                  settings_.showPowerPitch, settings_.fillWindow};
         ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
     }
     DrawBarRight();
@@ -631,6 +640,17 @@ void DesktopShell::ToggleFullscreen() {
     fullscreenCheckAt_ = 0;
     // Back to exactly the window's own size, whatever the display did.
     SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    RememberSettings();
+}
+
+void DesktopShell::SetFillWindow(bool fill) {
+    settings_.fillWindow = fill;
+    SDL_SetWindowResizable(window_, fill ? SDL_TRUE : SDL_FALSE);
+    if (!fill && !settings_.fullscreen) {
+        // Back to the whole scale's own size.
+        SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    }
+    schedule_.NoteWindowLost();
     RememberSettings();
 }
 

@@ -27,6 +27,7 @@
 #include "platform/sdl/DesktopLayout.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
+#include "platform/sdl/PictureDrawing.h"
 #include "platform/sdl/PresentSchedule.h"
 #include "platform/sdl/SdlHost.h"
 
@@ -114,6 +115,10 @@ private:
     void DrawAboutBox();
     void UpdateTexture(const PictureRect& rect);
     void ToggleFullscreen();
+    // Fill mode: a resizable window the picture fills, sharp-bilinear (full
+    // screen is always filled); else a fixed window at a whole scale.
+    void SetFillWindow(bool fill);
+    bool Filled() const { return settings_.fillWindow || settings_.fullscreen; }
     void SaveScreenshot();
     void RememberSettings();
     void FitWindowToMenuBar();
@@ -131,6 +136,7 @@ private:
     std::string rendererWhy_;       // how the renderer was chosen
     PresentSchedule schedule_;
     SDL_Texture* picture_ = nullptr;
+    PictureDrawer drawer_;
     SDL_Texture* icon_ = nullptr;
     int iconSize_ = 0;
     bool imguiReady_ = false;

@@ -336,6 +336,9 @@ void DesktopShell::ChooseFromGameMenu(GameMenuChoice choice) {
         settings_.showPowerPitch = !settings_.showPowerPitch;
         RememberSettings();
         break;
+    case GameMenuChoice::kFillWindow:
+        SetFillWindow(!settings_.fillWindow);
+        break;
     case GameMenuChoice::kKeys: keys_->ShowKeysWindow(); break;
     }
 }
