@@ -35,7 +35,7 @@ echo "=== the page: $site/index.html (one file: $site/avelune-offline.html)"
 if [[ "${1:-}" == "--test" ]]; then
   echo "=== web: the browser tests"
   (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
-  exec node --test tests/web/page.test.mjs
+  exec node --test tests/web/*.test.mjs
 fi
 
 port="${AVELUNE_WEB_PORT:-8000}"

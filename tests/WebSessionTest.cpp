@@ -179,6 +179,43 @@ TEST_F(WebSessionTest, ScriptedTicksStopAtAQuitRequest) {
     EXPECT_FALSE(session.RunDueTick());
 }
 
+TEST_F(WebSessionTest, PauseHoldsEveryTickAndResumesAFullPeriodOn) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.Tick(3);
+    const std::string before = session.StateJson();
+    session.Pause();
+    EXPECT_EQ(session.WaitMs(), -1);
+    clock.now += 5000;
+    EXPECT_FALSE(session.RunDueTick());
+    session.Tick(5);
+    EXPECT_EQ(session.StateJson(), before) << "neither clock ticks while paused";
+    session.Resume();
+    EXPECT_FALSE(session.paused());
+    EXPECT_EQ(session.WaitMs(), 100);
+    EXPECT_TRUE(session.timerRunning());
+}
+
+// The key the page presses for a click's point is the map's for the control
+// there, and pressing it does what the click does.
+TEST_F(WebSessionTest, KeysStandForTheControlUnderAPoint) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.Tick(3);
+    EXPECT_EQ(session.KeyForPoint(330, 230), "Return") << "START on the title";
+    EXPECT_EQ(session.KeyForPoint(5, 5), "") << "no control there";
+    ASSERT_TRUE(session.KeyDown(keymap::Device::kKey, "Return"));
+    EXPECT_TRUE(session.KeyUp(keymap::Device::kKey, "Return"));
+    session.Tick(3);
+    EXPECT_EQ(session.view().pressMode, kModeCockpit);
+    EXPECT_TRUE(session.InFlight());
+    const keymap::Point down = keymap::Centre(keymap::kControls[*session.session().ControlFor(keymap::Device::kKey, "PageDown")]);
+    EXPECT_EQ(session.KeyForPoint(down.x, down.y), "PageDown");
+    EXPECT_TRUE(session.KeyDown(keymap::Device::kButton, "A")) << "the gamepad's A is power down in the cockpit";
+    session.ReleaseKeys();
+    EXPECT_FALSE(session.KeyUp(keymap::Device::kButton, "A")) << "let go already";
+}
+
 TEST(WebAtlas, BytesAreRefusedWithTheWordsOfTheFileLoader) {
     const std::string dir = ::testing::TempDir();
     struct Case {

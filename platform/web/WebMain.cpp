@@ -46,15 +46,25 @@ extern "C" {
 // Builds a new game on the bitmap file in `bytes` (malloc'ed by the page,
 // taken and freed here), named
 // `name` in messages. Returns "" when the game runs, else the message the
-// desktop gives for that atlas; the game that ran before then runs on.
+// desktop gives for that atlas, or, when a game runs already, the message
+// that says it goes on with the atlas it has.
 EMSCRIPTEN_KEEPALIVE const char* avelune_start(uint8_t* bytes, size_t size, const char* name) {
     std::string error;
     std::unique_ptr<CDibImage> atlas = LoadAtlasBytes(bytes, size, name, error);
     std::free(bytes);
-    if (!atlas) return Keep(kCannotStart + error);
+    if (!atlas) return Keep((g_session ? kKeepsAtlas : kCannotStart) + error);
     g_session.reset();  // the old game is destroyed before the new one is created
     g_session = std::make_unique<WebSession>(std::move(atlas), PageHooks());
     return Keep("");
+}
+
+// Whether the bitmap file in `bytes` (taken and freed here) can serve as an
+// atlas: "" when it can, else the desktop's words for its problem.
+EMSCRIPTEN_KEEPALIVE const char* avelune_check_atlas(uint8_t* bytes, size_t size, const char* name) {
+    std::string error;
+    const bool usable = LoadAtlasBytes(bytes, size, name, error) != nullptr;
+    std::free(bytes);
+    return Keep(usable ? "" : error);
 }
 
 EMSCRIPTEN_KEEPALIVE void avelune_stop() { g_session.reset(); }
@@ -91,6 +101,31 @@ EMSCRIPTEN_KEEPALIVE int avelune_pointer(int kind, double cssX, double cssY, dou
     else g_session->Move(p->x, p->y);
     return 1;
 }
+
+// A key (device 0) or gamepad button (1) of the map going down or up, by the
+// map's name. Returns 1 when it acted on a control.
+EMSCRIPTEN_KEEPALIVE int avelune_key(int down, int device, const char* name) {
+    if (!g_session) return 0;
+    const auto d = device == 0 ? keymap::Device::kKey : keymap::Device::kButton;
+    return (down ? g_session->KeyDown(d, name) : g_session->KeyUp(d, name)) ? 1 : 0;
+}
+EMSCRIPTEN_KEEPALIVE void avelune_release_keys() {
+    if (g_session) g_session->ReleaseKeys();
+}
+// The key of the map for the control under a game pixel now ("" for none).
+EMSCRIPTEN_KEEPALIVE const char* avelune_key_for_point(int x, int y) {
+    return Keep(g_session ? g_session->KeyForPoint(x, y) : "");
+}
+
+// The player's pause: 1 pauses, 0 resumes; returns whether it is paused.
+EMSCRIPTEN_KEEPALIVE int avelune_pause(int on) {
+    if (!g_session) return 0;
+    if (on) g_session->Pause();
+    else g_session->Resume();
+    return g_session->paused() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int avelune_in_flight() { return g_session && g_session->InFlight() ? 1 : 0; }
 
 EMSCRIPTEN_KEEPALIVE int avelune_quit_requested() { return g_session && g_session->quitRequested() ? 1 : 0; }
 

@@ -27,7 +27,24 @@ bool WebSession::RunDueTick() {
 }
 
 void WebSession::Tick(int n) {
-    for (int i = 0; i < n && !host_.quitRequested(); ++i) session_.Tick();
+    for (int i = 0; i < n && !host_.quitRequested() && !paused(); ++i) session_.Tick();
+}
+
+std::string WebSession::KeyForPoint(int x, int y) const {
+    const CAveluneView& view = session_.view();
+    for (const uint32_t mode : {view.pressMode, view.releaseMode}) {
+        for (size_t i = 0; i < keymap::kControlCount; ++i) {
+            const keymap::Control& c = keymap::kControls[i];
+            if (c.mode != mode) continue;
+            const controls::InclusiveArea& a = keymap::detail::FindRow(c)->area;
+            if (!controls::ContainsInclusive(a, x, y)) continue;
+            for (const std::string& key : session_.keymap().Bound(keymap::Device::kKey, i)) {
+                // The key must reach this control, not another of the mode.
+                if (session_.ControlFor(keymap::Device::kKey, key) == i) return key;
+            }
+        }
+    }
+    return "";
 }
 
 bool WebSession::RefreshFrame() {

@@ -19,9 +19,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "game/AveluneView.h"
 #include "gfx/Color.h"
+#include "keymap/Keymap.h"
 #include "platform/common/TimedWindowHost.h"
 #include "session/FlightSession.h"
 
@@ -80,10 +82,29 @@ public:
     void Release(int x, int y) { session_.Input(session::InputKind::kRelease, x, y); }
     void Move(int x, int y) { session_.Input(session::InputKind::kMove, x, y); }
 
+    // A key or gamepad button of the map, by the map's name ("Up", "KP_8",
+    // "DpadUp"): a press or release at its control's centre, as the desktop
+    // delivers it. False when it acts on nothing here.
+    bool KeyDown(keymap::Device device, std::string_view name) { return session_.KeyDown(device, name); }
+    bool KeyUp(keymap::Device device, std::string_view name) { return session_.KeyUp(device, name); }
+    // The page lost the keyboard: every held key and button lets go.
+    void ReleaseKeys() { session_.ReleaseKeys(); }
+    // The first key of the map that stands for the control under a game
+    // pixel in the view's present modes; "" when none does.
+    std::string KeyForPoint(int x, int y) const;
+
+    // The player's pause, outside the game (the desktop's P): no tick comes,
+    // real time or scripted, until Resume; the game's own timer state is kept.
+    void Pause() { host_.timer().Pause(); }
+    void Resume() { host_.timer().Resume(host_.Now()); }
+    bool paused() const { return host_.timer().paused(); }
+
     // The window was uncovered (the tab shown again): show the last picture.
     void Redraw() { session_.view().OnDraw(); }
 
     bool quitRequested() const { return host_.quitRequested(); }
+    // An approach is being flown (the page asks before throwing it away).
+    bool InFlight() const { return session_.flights().current() != nullptr; }
     bool timerRunning() const { return host_.timer().running(); }
 
     // The visible picture (kClientWidth x kClientHeight) as RGBA bytes, lines

@@ -12,3 +12,6 @@ inline constexpr std::array<const char*, 3> kAboutLines = {
 
 // Before an atlas's problem, as the desktop's message box says it.
 inline constexpr const char* kCannotStart = "Avelune cannot start: ";
+
+// Before an atlas's problem when a game runs already and goes on with its own.
+inline constexpr const char* kKeepsAtlas = "Avelune goes on with the atlas it has. The one chosen cannot serve: ";

@@ -1,6 +1,7 @@
 // The web page around the game: it loads the module, the atlas and the start
 // sound, keeps the 100 ms timer, presents the picture on animation frames,
-// turns pointer events into the game's mouse, and runs the menu bar.
+// turns pointer events into the game's mouse and keys and gamepad buttons into
+// the key map's names, pauses when the page is not seen, and runs the menu bar.
 //
 // With ?test=1 in the address the real-time timer never runs: window.aveluneTest
 // then drives the game tick by tick, exactly as the headless host is driven.
@@ -27,7 +28,9 @@
   window.aveluneTimings = timings;
 
   let module = null;          // the game's wasm module
-  let atlas = null;           // { bytes: ArrayBuffer, name } the game runs on
+  let atlas = null;           // { bytes: ArrayBuffer, name, own } the game runs on
+  let builtin = null;         // the atlas the page ships
+  let paused = false;         // the player's pause (or the page's, when unseen)
   let running = false;
   let timerHandle = 0;
   let presentPending = false;
@@ -37,12 +40,13 @@
   const soundBytes = new Map();
 
   // ---- Settings ----------------------------------------------------------
-  const settings = { scale: 'auto' };
+  const settings = { scale: 'auto', muted: false };
   try {
     const saved = JSON.parse(localStorage.getItem(kSettingsKey) || '{}');
     if (saved.scale === 'auto' || (Number.isInteger(saved.scale) && saved.scale >= 1 && saved.scale <= kMaxScale)) {
       settings.scale = saved.scale;
     }
+    if (typeof saved.muted === 'boolean') settings.muted = saved.muted;
   } catch (e) {
     console.warn('Avelune: the saved settings cannot be read, so the defaults apply:', e);
   }
@@ -115,6 +119,7 @@
   }
   function startSound(name) {
     // Whatever goes wrong here, the game goes on in silence.
+    if (settings.muted) return;
     const ctx = audioContext();
     const sound = decodeSound(name);
     if (!ctx || !sound) return;
@@ -145,7 +150,28 @@
     dialog.showModal();
   }
   function dialogOpen() {
-    return document.getElementById('about').open || document.getElementById('message').open;
+    return document.querySelector('dialog[open]') !== null;
+  }
+  // Asks before something that throws a flight away; true for OK.
+  function ask(text, yes) {
+    return new Promise((resolve) => {
+      const dialog = document.getElementById('confirm');
+      document.getElementById('confirm-text').textContent = text;
+      document.getElementById('confirm-yes').textContent = yes;
+      closeMenus();
+      dialog.returnValue = '';
+      dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
+      dialog.showModal();
+    });
+  }
+  // True at once when no approach is being flown, else the player's answer.
+  function unlessFlying(text, yes) {
+    if (!running || !module._avelune_in_flight()) return Promise.resolve(true);
+    return ask(text, yes);
+  }
+  // A closed dialog gives the keys back to the game.
+  for (const dialog of document.querySelectorAll('dialog')) {
+    dialog.addEventListener('close', () => { if (running && !dialogOpen()) canvas.focus(); });
   }
 
   // ---- The game ----------------------------------------------------------
@@ -169,6 +195,9 @@
     if (error) return error;
     running = true;
     card.hidden = true;
+    heldKeys.clear();
+    setPausedState(false);
+    canvas.focus();
     afterGame();
     return '';
   }
@@ -177,6 +206,7 @@
     timerHandle = 0;
     module._avelune_stop();
     running = false;
+    setPausedState(false);
     showCard(text);
   }
   function showCard(text) {
@@ -254,6 +284,144 @@
   canvas.addEventListener('pointermove', (event) => deliver(2, event));
   canvas.addEventListener('contextmenu', (event) => event.preventDefault());
 
+  // ---- Pause: the player's (P, Game > Pause) and the page's when unseen ----
+  // While paused no tick comes; a click on the picture or any key resumes
+  // (and does nothing else), never the page by itself.
+  function setPausedState(on) {
+    paused = on;
+    document.getElementById('status').textContent = on ? 'Paused' : '';
+    markChecked('pause', on);
+  }
+  function setPaused(on) {
+    if (!running || on === paused) return;
+    module._avelune_pause(on ? 1 : 0);
+    if (on) releaseKeys();
+    setPausedState(on);
+    afterGame();
+  }
+  function pauseUnseen() {
+    releaseKeys();
+    if (!scripted) setPaused(true);
+  }
+  document.addEventListener('visibilitychange', () => {
+    if (!running) return;
+    if (document.visibilityState !== 'visible') {
+      pauseUnseen();
+      return;
+    }
+    // Uncovered: the last picture again.
+    module._avelune_redraw();
+    afterGame();
+  });
+  window.addEventListener('blur', () => { if (running) pauseUnseen(); });
+
+  // ---- Keys: named as the key map names them, by their place on the board --
+  const kCodeNames = {
+    ArrowUp: 'Up', ArrowDown: 'Down', ArrowLeft: 'Left', ArrowRight: 'Right', Home: 'Home', End: 'End',
+    PageUp: 'PageUp', PageDown: 'PageDown', Insert: 'Insert', Delete: 'Delete', Enter: 'Return', Space: 'Space',
+    Escape: 'Escape', Backspace: 'Backspace', Tab: 'Tab', NumpadEnter: 'KP_Enter', NumpadAdd: 'KP_Plus',
+    NumpadSubtract: 'KP_Minus', NumpadMultiply: 'KP_Multiply', NumpadDivide: 'KP_Divide', NumpadDecimal: 'KP_Period',
+    Comma: 'Comma', Period: 'Period', Slash: 'Slash', Semicolon: 'Semicolon', Minus: 'Minus', Equal: 'Equals',
+    BracketLeft: 'LeftBracket', BracketRight: 'RightBracket', Pause: 'Pause',
+  };
+  function keyName(code) {
+    if (kCodeNames[code]) return kCodeNames[code];
+    let m;
+    if ((m = /^Key([A-Z])$/.exec(code)) || (m = /^Digit([0-9])$/.exec(code))) return m[1];
+    if ((m = /^Numpad([0-9])$/.exec(code))) return 'KP_' + m[1];
+    if (/^F([1-9]|1[0-2])$/.test(code)) return code;
+    return null;
+  }
+  const heldKeys = new Set();   // "key:Up", "button:A": inputs whose press acted
+  function sendInput(down, device, name) {
+    const acted = withString(name, (at) => module._avelune_key(down ? 1 : 0, device, at)) === 1;
+    const id = (device === 0 ? 'key:' : 'button:') + name;
+    if (down && acted) heldKeys.add(id);
+    if (!down) heldKeys.delete(id);
+    if (acted) afterGame();
+    return acted;
+  }
+  function releaseKeys() {
+    if (!running) return;
+    heldKeys.clear();
+    module._avelune_release_keys();
+    afterGame();
+  }
+  // The game has the keyboard when the picture (or nothing) has the focus.
+  function gameHasKeys() {
+    const at = document.activeElement;
+    return running && !dialogOpen() && !menuOpen() && (at === canvas || at === document.body || at === null);
+  }
+  document.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape' && menuOpen()) {
+      closeMenus();
+      event.preventDefault();
+      return;
+    }
+    if (!gameHasKeys() || event.ctrlKey || event.altKey || event.metaKey) return;
+    const name = keyName(event.code);
+    if (paused) {
+      if (name) {
+        event.preventDefault();
+        if (!event.repeat) setPaused(false);
+      }
+      return;
+    }
+    if (name === 'P' || name === 'Pause') {
+      event.preventDefault();
+      if (!event.repeat) setPaused(true);
+      return;
+    }
+    if (name === 'M') {
+      event.preventDefault();
+      if (!event.repeat) toggleMute();
+      return;
+    }
+    if (!name) return;
+    if (name === 'F5') event.preventDefault();  // the restart switch, never a reload
+    if (event.repeat) {                          // keys never repeat
+      if (heldKeys.has('key:' + name)) event.preventDefault();
+      return;
+    }
+    if (sendInput(true, 0, name)) event.preventDefault();
+  });
+  document.addEventListener('keyup', (event) => {
+    const name = keyName(event.code);
+    if (!running || !name || !heldKeys.has('key:' + name)) return;
+    event.preventDefault();
+    sendInput(false, 0, name);
+  });
+
+  // ---- Gamepad: the standard layout's buttons by the key map's names -------
+  // Polled only while a pad is connected and the page is seen.
+  const kPadButtons = ['A', 'B', 'X', 'Y', 'LeftShoulder', 'RightShoulder', null, null, 'Back', 'Start',
+    'LeftStick', 'RightStick', 'DpadUp', 'DpadDown', 'DpadLeft', 'DpadRight', 'Guide'];
+  const padButtons = new Map();  // pad index -> buttons down at the last poll
+  let padTimer = 0;
+  function pollPads() {
+    padTimer = 0;
+    const pads = navigator.getGamepads ? Array.from(navigator.getGamepads()).filter((p) => p) : [];
+    for (const pad of pads) {
+      const was = padButtons.get(pad.index) || [];
+      const now = pad.buttons.map((b) => b.pressed);
+      padButtons.set(pad.index, now);
+      for (let i = 0; i < kPadButtons.length && i < now.length; ++i) {
+        if (!kPadButtons[i] || now[i] === Boolean(was[i])) continue;
+        if (paused) {
+          if (now[i]) setPaused(false);
+        } else if (running && !dialogOpen() && !menuOpen()) {
+          sendInput(now[i], 1, kPadButtons[i]);
+        }
+      }
+    }
+    if (pads.length > 0 && document.visibilityState === 'visible') padTimer = setTimeout(pollPads, 16);
+  }
+  function startPads() {
+    if (!padTimer) padTimer = setTimeout(pollPads, 0);
+  }
+  window.addEventListener('gamepadconnected', startPads);
+  document.addEventListener('visibilitychange', () => { if (document.visibilityState === 'visible') startPads(); });
+
   // ---- Scale and full screen ---------------------------------------------
   function fittingScale() {
     const ratio = window.devicePixelRatio || 1;
@@ -313,14 +481,55 @@
     }, 'image/png');
   }
 
-  // ---- A player's own atlas ------------------------------------------------
+  // ---- A player's own atlas, kept in IndexedDB until the built-in is chosen --
+  function atlasStore(mode, use) {
+    return new Promise((resolve, reject) => {
+      const request = indexedDB.open('avelune', 1);
+      request.onupgradeneeded = () => request.result.createObjectStore('files');
+      request.onerror = () => reject(request.error);
+      request.onsuccess = () => {
+        const db = request.result;
+        const tx = db.transaction('files', mode);
+        const asked = use(tx.objectStore('files'));
+        tx.oncomplete = () => { db.close(); resolve(asked.result); };
+        tx.onerror = tx.onabort = () => { db.close(); reject(tx.error); };
+      };
+    });
+  }
+  function keepAtlas(a) {
+    return atlasStore('readwrite', (store) => store.put({ name: a.name, bytes: a.bytes }, 'atlas'))
+      .catch((e) => console.warn('Avelune: your atlas cannot be kept for the next visit:', e));
+  }
+  function forgetAtlas() {
+    return atlasStore('readwrite', (store) => store.delete('atlas'))
+      .catch((e) => console.warn('Avelune: the kept atlas cannot be removed:', e));
+  }
+  async function keptAtlas() {
+    try {
+      const kept = await atlasStore('readonly', (store) => store.get('atlas'));
+      return kept && kept.bytes instanceof ArrayBuffer && typeof kept.name === 'string' ? kept : null;
+    } catch (e) {
+      console.warn('Avelune: the kept atlas cannot be read, so the built-in one serves:', e);
+      return null;
+    }
+  }
+  function checkAtlas(bytes, name) {
+    const at = module._malloc(bytes.byteLength || 1);
+    module.HEAPU8.set(new Uint8Array(bytes), at);
+    return withString(name, (namePtr) => module.UTF8ToString(module._avelune_check_atlas(at, bytes.byteLength, namePtr)));
+  }
+  function useAtlas(next) {
+    atlas = next;
+    document.querySelector('[data-command="builtin-atlas"]').hidden = !next.own;
+  }
   async function useAtlasFile(file) {
     if (!module) return;
+    if (!await unlessFlying('A new atlas starts the game again: the approach in flight is lost.', 'Open atlas')) return;
     let bytes;
     try {
       bytes = await file.arrayBuffer();
     } catch (e) {
-      showMessage(`Avelune cannot start: the atlas ${file.name} cannot be read: ${e.message}`);
+      showMessage(`The atlas ${file.name} cannot be read: ${e.message}` + (running ? '\nAvelune goes on with the atlas it has.' : ''));
       return;
     }
     resumeAudio();
@@ -329,7 +538,8 @@
       showMessage(error);
       return;
     }
-    atlas = { bytes, name: file.name };
+    useAtlas({ bytes, name: file.name, own: true });
+    keepAtlas(atlas);
   }
   atlasInput.addEventListener('change', () => {
     const file = atlasInput.files[0];
@@ -369,22 +579,64 @@
       }
     });
   }
+  function markChecked(command, on) {
+    const item = document.querySelector(`[data-command="${command}"]`);
+    if (item) item.setAttribute('aria-checked', String(on));
+  }
+  // A click that closes an open menu, or resumes from a pause, does only
+  // that: its press, release and click never reach the game or the card.
+  let ownedPointer = null;
   document.addEventListener('pointerdown', (event) => {
-    if (!event.target.closest('#menubar')) closeMenus();
+    ownedPointer = null;
+    if (event.target.closest('#menubar') || event.target.closest('dialog')) return;
+    const menu = menuOpen();
+    const resume = paused && event.target.closest('#stage') !== null;
+    if (!menu && !resume) return;
+    closeMenus();
+    if (resume) setPaused(false);
+    ownedPointer = event.pointerId;
+    event.stopPropagation();
+    event.preventDefault();
   }, true);
-  document.addEventListener('keydown', (event) => {
-    if (event.key === 'Escape') closeMenus();
-  });
-  function execute(command, item) {
+  for (const type of ['pointerup', 'click']) {
+    document.addEventListener(type, (event) => {
+      if (ownedPointer === null || event.target.closest('#menubar')) return;
+      if (type === 'click') ownedPointer = null;
+      event.stopPropagation();
+      event.preventDefault();
+    }, true);
+  }
+  function toggleMute() {
+    settings.muted = !settings.muted;
+    saveSettings();
+    markChecked('mute', settings.muted);
+  }
+  async function execute(command, item) {
     closeMenus();
     switch (command) {
     case 'restart':
       if (!module || !atlas) return;
+      if (!await unlessFlying('Restart the game? The approach in flight is lost.', 'Restart')) return;
       resumeAudio();
       startGame(atlas.bytes, atlas.name);
       break;
+    case 'pause':
+      setPaused(!paused);
+      break;
+    case 'mute':
+      toggleMute();
+      break;
     case 'open-atlas':
-      atlasInput.click();
+      if (await unlessFlying('A new atlas starts the game again: the approach in flight is lost.', 'Open atlas')) {
+        atlasInput.click();
+      }
+      break;
+    case 'builtin-atlas':
+      if (!module || !builtin) return;
+      if (!await unlessFlying('The built-in atlas starts the game again: the approach in flight is lost.', 'Use it')) return;
+      forgetAtlas();
+      useAtlas(builtin);
+      if (running) startGame(atlas.bytes, atlas.name);
       break;
     case 'screenshot':
       saveScreenshot();
@@ -406,8 +658,12 @@
     }
   }
   for (const item of document.querySelectorAll('[data-command]')) {
-    item.addEventListener('click', () => execute(item.dataset.command, item));
+    item.addEventListener('click', () => {
+      if (running && !['open-atlas', 'about'].includes(item.dataset.command)) canvas.focus();
+      execute(item.dataset.command, item);
+    });
   }
+  markChecked('mute', settings.muted);
 
   // ---- Start: the card asks for the click that lets sound play -----------
   function resumeAudio() {
@@ -423,13 +679,10 @@
   }
   card.addEventListener('click', onCardClick);
   card.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter' || event.key === ' ') onCardClick();
-  });
-  document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState !== 'visible' || !running) return;
-    // Uncovered: the last picture again, and a late tick at once.
-    module._avelune_redraw();
-    afterGame();
+    if (event.key !== 'Enter' && event.key !== ' ') return;
+    event.preventDefault();
+    event.stopPropagation();  // the key that starts is not the game's too
+    onCardClick();
   });
 
   async function boot() {
@@ -444,7 +697,8 @@
         }),
       ]);
       module = mod;
-      atlas = { bytes: atlasBytes, name: 'prop.bmp' };
+      builtin = { bytes: atlasBytes, name: 'prop.bmp', own: false };
+      useAtlas(builtin);
       if (soundFile) {
         soundBytes.set('AV1.wav', soundFile);
         decodeSound('AV1.wav');
@@ -454,8 +708,20 @@
       timings.failed = performance.now();
       return;
     }
+    // The player's own atlas from an earlier visit, if it still serves.
+    const kept = await keptAtlas();
+    if (kept) {
+      const error = checkAtlas(kept.bytes, kept.name);
+      if (error) {
+        forgetAtlas();
+        showMessage(`Your atlas ${kept.name} cannot serve any longer: ${error}\nThe built-in atlas serves instead.`);
+      } else {
+        useAtlas({ bytes: kept.bytes, name: kept.name, own: true });
+      }
+    }
     timings.ready = performance.now();
     showCard(scripted ? 'Test mode' : 'Click to start');
+    card.focus();
   }
 
   // ---- Calls for the browser tests ----------------------------------------
@@ -467,6 +733,13 @@
       scale: () => scale,
       audioState: () => (audio ? audio.state : 'none'),
       menuOpen,
+      paused: () => paused,
+      muted: () => settings.muted,
+      atlasName: () => atlas && atlas.name,
+      focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
+      inFlight: () => running && module._avelune_in_flight() === 1,
+      // The key of the map that stands for the control under a game pixel now.
+      keyForPoint: (x, y) => (running ? module.UTF8ToString(module._avelune_key_for_point(x, y)) : ''),
       // The whole picture as the canvas holds it, RGBA in base64.
       pixels: () => {
         const data = context.getImageData(0, 0, kWidth, kHeight).data;
