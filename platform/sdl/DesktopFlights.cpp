@@ -180,6 +180,8 @@ void DesktopFlights::Save(const std::string& path) {
         ShowError("No approach has been flown yet, so there is no flight to save.");
     } else if (!flightfile::SaveFlight(path, *flight, error)) {
         ShowError(error);
+    } else {
+        saved_ = "Saved " + std::filesystem::path(path).filename().string();
     }
 }
 
@@ -266,6 +268,7 @@ void DesktopFlights::ListSavedFlights() {
         std::string error;
         if (flightfile::LoadFlight(listed.path, flight, error)) {
             listed.outcome = flightfile::EndingName(flight.ending);
+            listed.readable = true;
             listed.milesToGo = std::max(0.0, flight.endDistance / 5280.0);
         } else {
             listed.outcome = "cannot be read";
@@ -284,7 +287,7 @@ void DesktopFlights::DrawPathDialog() {
         dialogOpening_ = false;
     }
     const float em = ImGui::GetFontSize();
-    ImGui::SetNextWindowSize(ImVec2(em * 36, 0), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(em * 44, 0), ImGuiCond_Appearing);
     TitleText();
     const bool dialogOpen = ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize);
     ImGui::PopStyleColor();
@@ -295,13 +298,14 @@ void DesktopFlights::DrawPathDialog() {
             ImGui::TextUnformatted(savedFlights_.empty() ? "No saved flights in the flights folder yet."
                                                          : "Saved flights, newest first:");
             if (!savedFlights_.empty() &&
-                ImGui::BeginTable("saved", 3, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersOuter |
+                ImGui::BeginTable("saved", 4, ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_BordersOuter |
                                                   ImGuiTableFlags_SizingFixedFit,
                                   ImVec2(0, em * 12))) {
                 ImGui::TableSetupScrollFreeze(0, 1);
                 ImGui::TableSetupColumn("Date");
                 ImGui::TableSetupColumn("Outcome");
-                ImGui::TableSetupColumn("Left to fly", ImGuiTableColumnFlags_WidthStretch);
+                ImGui::TableSetupColumn("Left to fly");
+                ImGui::TableSetupColumn("File", ImGuiTableColumnFlags_WidthStretch);
                 ImGui::TableHeadersRow();
                 for (size_t i = 0; i < savedFlights_.size(); ++i) {
                     const SavedFlight& f = savedFlights_[i];
@@ -313,13 +317,24 @@ void DesktopFlights::DrawPathDialog() {
                                           ImGuiSelectableFlags_SpanAllColumns | ImGuiSelectableFlags_AllowDoubleClick)) {
                         std::snprintf(path_, sizeof path_, "%s", f.path.c_str());
                         caretToEnd_ = true;
-                        if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) open = true;
+                        // A double click opens it; so does Return or Space on the row.
+                        const bool byMouse = ImGui::IsMouseReleased(ImGuiMouseButton_Left) ||
+                                             ImGui::IsMouseClicked(ImGuiMouseButton_Left);
+                        if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left) || !byMouse) open = true;
                     }
+                    // The newest is where the keyboard starts.
+                    if (i == 0 && ImGui::IsWindowAppearing()) ImGui::SetItemDefaultFocus();
                     ImGui::PopID();
                     ImGui::TableNextColumn();
                     ImGui::TextUnformatted(f.outcome.c_str());
                     ImGui::TableNextColumn();
-                    ImGui::Text("%.1f mi", f.milesToGo);
+                    if (f.readable) {
+                        ImGui::Text("%.1f mi", f.milesToGo);
+                    } else {
+                        ImGui::TextUnformatted("-");
+                    }
+                    ImGui::TableNextColumn();
+                    ImGui::TextUnformatted(std::filesystem::path(f.path).filename().string().c_str());
                 }
                 ImGui::EndTable();
             }
@@ -328,7 +343,10 @@ void DesktopFlights::DrawPathDialog() {
             ImGui::TextUnformatted("File name:");
         }
         ImGui::SetNextItemWidth(-1);
-        if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+        // The keyboard starts in the file name, or in the list when there is one.
+        if (ImGui::IsWindowAppearing() && (dialog_ != PathDialog::kOpen || savedFlights_.empty())) {
+            ImGui::SetKeyboardFocusHere();
+        }
         // The caret goes after the text whenever the field is filled anew,
         // so what is typed lands at the end, never where it was last.
         const auto toEnd = [](ImGuiInputTextCallbackData* data) {
@@ -411,7 +429,7 @@ void DesktopFlights::DrawWatchWindow() {
 void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
     const float em = ImGui::GetFontSize();
-    ImGui::SetNextWindowSize(ImVec2(em * 46, em * 20), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(em * 58, em * 20), ImGuiCond_Appearing);
     ImGui::SetNextWindowPos(ImVec2(em * 2, em * 3), ImGuiCond_Appearing);
     TitleText();
     const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);

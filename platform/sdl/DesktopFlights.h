@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flightfile/FlightTaker.h"
@@ -47,6 +48,17 @@ public:
     bool WindowOpen() const;
     void CloseLogbook() { logbookOpen_ = false; }
     void CloseDebrief() { debrief_.Close(); }
+    bool WatchingPanelOpen() const { return session_.replayer() != nullptr; }
+    // Closes the watching panel as its close box does (taking over first).
+    void CloseWatching() {
+        if (session_.Watching()) {
+            session_.TakeOver();
+        } else {
+            session_.StopWatching();
+        }
+    }
+    // A note for the menu bar ("Saved my-approach.avflight"), taken once.
+    std::string TakeNote() { return std::exchange(saved_, std::string()); }
     // Between frames: bakes the font sizes the debrief asked for; true when
     // ImGui's font atlas changed.
     bool BakeFonts() { return debrief_.fonts().BakeWanted(); }
@@ -111,6 +123,7 @@ private:
         std::string path;
         std::string when;     // the file's date and time
         std::string outcome;  // arrived, failed, left, flying; or why it cannot be read
+        bool readable = false;
         double milesToGo = 0;  // from the threshold where it ended
     };
     std::vector<SavedFlight> savedFlights_;
@@ -119,5 +132,6 @@ private:
     bool errorOpening_ = false;
     bool logbookOpen_ = false;
     logbook::Contents logbook_;
-    size_t flightFilesKept_ = 0;  // in the flights folder when the logbook was read
+    size_t flightFilesKept_ = 0;
+    std::string saved_;  // the note of the last save  // in the flights folder when the logbook was read
 };

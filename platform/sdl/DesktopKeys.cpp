@@ -165,6 +165,10 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
 void DesktopKeys::DrawKeysWindow() {
     if (!keysOpen_) return;
     ImGui::SetNextWindowSize(ImVec2(ImGui::GetFontSize() * 40, ImGui::GetFontSize() * 28), ImGuiCond_Appearing);
+    if (keysAppearing_) {
+        ImGui::SetNextWindowFocus();  // the keyboard scrolls it at once
+        keysAppearing_ = false;
+    }
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));  // the title on the navy caption
     const bool shown = ImGui::Begin("Keys", &keysOpen_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor();
@@ -181,6 +185,20 @@ void DesktopKeys::DrawKeysWindow() {
             ImGui::TableSetupColumn("Keys");
             ImGui::TableSetupColumn("Gamepad");
             ImGui::TableHeadersRow();
+            // Nothing in the table takes the keyboard: the arrows, Page Up
+            // and Down, Home and End scroll it.
+            if (ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) {
+                const float line = ImGui::GetTextLineHeightWithSpacing();
+                const float page = ImGui::GetWindowHeight() - 2 * line;
+                float y = ImGui::GetScrollY();
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_DownArrow))) y += line;
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_UpArrow))) y -= line;
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageDown))) y += page;
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageUp))) y -= page;
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Home))) y = 0;
+                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_End))) y = ImGui::GetScrollMaxY();
+                if (y != ImGui::GetScrollY()) ImGui::SetScrollY(std::clamp(y, 0.0f, ImGui::GetScrollMaxY()));
+            }
             for (size_t i = 0; i < keymap::kControlCount; ++i) {
                 const std::vector<std::string>& keys = map_.Bound(keymap::Device::kKey, i);
                 const std::vector<std::string>& buttons = map_.Bound(keymap::Device::kButton, i);

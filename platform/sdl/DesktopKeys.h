@@ -56,7 +56,10 @@ public:
     // The Game and Help menus (inside the main menu bar). `anyOpen` is set
     // when one of them is open.
     GameMenuChoice DrawMenus(const GameMenuState& state, bool& anyOpen);
-    void ShowKeysWindow() { keysOpen_ = true; }
+    void ShowKeysWindow() {
+        keysOpen_ = true;
+        keysAppearing_ = true;
+    }
     void CloseKeysWindow() { keysOpen_ = false; }
     // The control a key or button stands for now, if any (kControls index).
     std::optional<size_t> ControlFor(keymap::Device device, std::string_view name, uint32_t pressMode,
@@ -73,4 +76,5 @@ private:
     std::vector<SDL_GameController*> controllers_;
     bool controllersReady_ = false;
     bool keysOpen_ = false;
+    bool keysAppearing_ = false;
 };

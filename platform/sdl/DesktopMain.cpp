@@ -1,5 +1,6 @@
 // avelune's desktop program: reads the command line and the remembered
 // settings, finds and checks the atlas, opens the window and runs the game.
+#include <cstdlib>
 #include <SDL.h>
 
 #include <algorithm>
@@ -26,6 +27,10 @@ namespace {
 // Where the settings file lives: the user's preference folder for the
 // program, created by SDL; empty when there is none.
 std::string SettingsPath() {
+    // An XDG_DATA_HOME that is set but empty means the default
+    // (~/.local/share), as the XDG base directories say; SDL would take it
+    // for the root folder and keep the logbook in /avelune.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '\0') unsetenv("XDG_DATA_HOME");
     char* folder = SDL_GetPrefPath("", "avelune");
     if (folder == nullptr) return {};
     std::string path = std::string(folder) + kSettingsFileName;

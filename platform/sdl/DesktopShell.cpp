@@ -16,6 +16,7 @@
 #include "platform/sdl/IconFile.h"
 #include "platform/sdl/RendererChoice.h"
 #include "platform/sdl/StartupTrace.h"
+#include "platform/sdl/WindowManager.h"
 
 namespace {
 
@@ -186,6 +187,11 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     // given atlas (palette, start sound, surface) and creates it, which
     // starts the game.
     SDL_ShowWindow(window_);
+    if (settings_.fullscreen && !WindowManagerRuns(window_)) {
+        // Remembered from a desktop that had a window manager: not here.
+        settings_.fullscreen = false;
+        RememberSettings();
+    }
     if (settings_.fullscreen) {
         SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
         fullscreenCheckAt_ = SDL_GetTicks64() + kFullscreenGrantMs;
@@ -242,6 +248,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             input = true;
         }
         if (BarRightChanged()) input = true;
+        if (std::string note = flights_->TakeNote(); !note.empty()) ShowStatus(std::move(note));
         // Whatever this pass did (a tick may show its picture a dozen
         // times), the window is updated once at most, and not at all when
         // nothing in it changed.
@@ -631,6 +638,12 @@ void DesktopShell::ToggleFullscreen() {
     // The shell's own record decides, not the window's flags: without a
     // window manager to grant it, the flags may never change. Full screen is
     // remembered once it has been seen granted (CheckFullscreenGranted).
+    if (!settings_.fullscreen && !WindowManagerRuns(window_)) {
+        // Nothing would grant it: SDL would lay the picture out for the
+        // screen in a window that keeps its size.
+        ShowStatus("Full screen needs a window manager");
+        return;
+    }
     settings_.fullscreen = !settings_.fullscreen;
     SDL_SetWindowFullscreen(window_, settings_.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     if (settings_.fullscreen) {

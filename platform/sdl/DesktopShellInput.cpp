@@ -84,6 +84,12 @@ bool DesktopShell::RouteKey(const SDL_KeyboardEvent& key) {
         if (code == SDLK_ESCAPE) escapeRequest_ = true;
         return true;
     }
+    // The watching panel is not a dialog (keys still reach the game), but
+    // Escape closes it as its close box does.
+    if (!ui.menuOrDialog && code == SDLK_ESCAPE && flights_ && flights_->WatchingPanelOpen()) {
+        if (key.repeat == 0) escapeRequest_ = true;
+        return false;
+    }
     if (ui.menuOrDialog) {
         const unsigned mods = AccelModifiers(key.keysym.mod);
         if (code == SDLK_ESCAPE) {
@@ -132,6 +138,10 @@ void DesktopShell::HandleShellKey(const SDL_KeyboardEvent& key) {
     }
     if (code == SDLK_F12) {
         if (key.repeat == 0) SaveScreenshot();
+        return;
+    }
+    if (code == SDLK_F4 && mods == kAlt) {  // the window manager's, where there is none
+        quit_ = true;
         return;
     }
     if (mods == kAlt && code >= SDLK_a && code <= SDLK_z) {
@@ -236,6 +246,7 @@ void DesktopShell::CloseTopmost() {
         {"Keys", [this] { keys_->CloseKeysWindow(); }},
         {"###logbook", [this] { flights_->CloseLogbook(); }},
         {"###debrief", [this] { flights_->CloseDebrief(); }},
+        {"###watch", [this] { flights_->CloseWatching(); }},
     };
     int front = -1;
     const Closable* chosen = nullptr;

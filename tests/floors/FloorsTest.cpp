@@ -63,6 +63,7 @@ struct Library {
 };
 const std::vector<Library> kLibraries = {
     {"SDL", {"platform/sdl"}},
+    {"X11", {"platform/sdl"}},
     {"imgui", {"platform/sdl"}},
     {"emscripten", {"platform/web"}},
     {"wasm_simd128", {"platform/web"}},
