@@ -129,10 +129,20 @@ EMSCRIPTEN_KEEPALIVE int avelune_in_flight() { return g_session && g_session->In
 
 EMSCRIPTEN_KEEPALIVE int avelune_quit_requested() { return g_session && g_session->quitRequested() ? 1 : 0; }
 
-// The RGBA picture when it changed since the last call, else null.
+// The RGBA picture when it changed since the last call, else null; the
+// rectangle that changed is then avelune_frame_rect(0..3): x, y, width, height.
 EMSCRIPTEN_KEEPALIVE const uint8_t* avelune_frame() {
     return g_session && g_session->RefreshFrame() ? g_session->frame() : nullptr;
 }
+EMSCRIPTEN_KEEPALIVE int avelune_frame_rect(int i) {
+    if (!g_session) return 0;
+    const PictureRect& r = g_session->changed();
+    const int values[4] = {r.x0, r.y0, r.width(), r.height()};
+    return i >= 0 && i < 4 ? values[i] : 0;
+}
+// Whether a frame waits to be shown: the page asks for an animation frame
+// only then.
+EMSCRIPTEN_KEEPALIVE int avelune_frame_pending() { return g_session && g_session->FramePending() ? 1 : 0; }
 // The picture as it is, changed or not.
 EMSCRIPTEN_KEEPALIVE const uint8_t* avelune_frame_now() {
     if (!g_session) return nullptr;

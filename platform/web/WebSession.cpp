@@ -1,6 +1,8 @@
 #include "platform/web/WebSession.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "gfx/Palette.h"
 #include "platform/common/StateJson.h"
@@ -48,26 +50,22 @@ std::string WebSession::KeyForPoint(int x, int y) const {
 }
 
 bool WebSession::RefreshFrame() {
-    const bool pictureChanged = host_.picture().TakeChanged();
     const bool paletteChanged = host_.TakePaletteChanged();
-    if (!pictureChanged && !paletteChanged) return false;
-    std::array<std::array<uint8_t, 4>, 256> rgba;
-    for (size_t k = 0; k < rgba.size(); ++k) {
-        const Rgb& c = host_.palette()[k];
-        rgba[k] = {c.red, c.green, c.blue, 255};
+    PictureRect rect = host_.picture().TakeDirty();
+    if (paletteChanged) rect = PictureRect{0, 0, kClientWidth, kClientHeight};
+    rect.x1 = std::min(rect.x1, kClientWidth);
+    rect.y1 = std::min(rect.y1, kClientHeight);
+    if (rect.empty()) {
+        changed_ = PictureRect{};
+        return false;
     }
-    const WindowPicture& picture = host_.picture();
-    uint8_t* out = frame_.data();
-    for (int y = 0; y < kClientHeight; ++y) {
-        for (int x = 0; x < kClientWidth; ++x, out += 4) {
-            static constexpr std::array<uint8_t, 4> kBlack = {0, 0, 0, 255};
-            const auto& c = picture.IsLine(x, y) ? kBlack : rgba[picture.Index(x, y)];
-            out[0] = c[0];
-            out[1] = c[1];
-            out[2] = c[2];
-            out[3] = c[3];
-        }
-    }
+    // ImageData wants R, G, B, A in memory: the window's 0xAARRGGBB pixels
+    // with red and blue swapped are exactly that on a little-endian machine.
+    PaletteColors swapped = host_.palette();
+    for (Rgb& c : swapped) std::swap(c.red, c.blue);
+    const size_t offset = (static_cast<size_t>(rect.y0) * kClientWidth + static_cast<size_t>(rect.x0)) * 4;
+    host_.picture().ToArgb(swapped, rect, reinterpret_cast<uint32_t*>(frame_.data() + offset), kClientWidth * 4);
+    changed_ = rect;
     return true;
 }
 

@@ -108,10 +108,14 @@ public:
     bool timerRunning() const { return host_.timer().running(); }
 
     // The visible picture (kClientWidth x kClientHeight) as RGBA bytes, lines
-    // black; brought up to date only when the picture or the palette changed
-    // since the last call, which then returns true.
+    // black; brought up to date only where the picture changed since the last
+    // call (all over when the palette did), which then returns true and
+    // names that rectangle in changed(), the one the page must put.
     bool RefreshFrame();
     const uint8_t* frame() const { return frame_.data(); }
+    const PictureRect& changed() const { return changed_; }
+    // Something waits to be shown (the page asks before it asks for a frame).
+    bool FramePending() { return host_.picture().changed() || host_.paletteChanged(); }
     static constexpr size_t kFrameBytes = static_cast<size_t>(kClientWidth) * kClientHeight * 4;
 
     // The flight state record as one JSON line, with timerRunning and quit,
@@ -126,5 +130,6 @@ public:
 private:
     WebHost host_;
     session::FlightSession session_;
-    std::array<uint8_t, kFrameBytes> frame_{};
+    alignas(4) std::array<uint8_t, kFrameBytes> frame_{};
+    PictureRect changed_{};
 };

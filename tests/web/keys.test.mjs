@@ -252,3 +252,26 @@ test('the player\'s atlas is kept until the built-in one is chosen again', async
     fs.rmSync(dir, { recursive: true, force: true });
   }
 });
+
+test('a still picture costs no frame, a hidden tab neither tick nor frame', async () => {
+  const page = await live();
+  await page.keyboard.press('KeyG');      // the guide page: the timer stops
+  await page.waitForFunction(() => JSON.parse(window.aveluneTest.state()).pressMode === 1, { timeout: 3000 });
+  await page.keyboard.press('Enter');     // the second page: ticks, the picture stands
+  await page.waitForFunction(() => JSON.parse(window.aveluneTest.state()).gameState === 9, { timeout: 3000 });
+  await new Promise((r) => setTimeout(r, 300));
+  const count = () => page.evaluate(() => [window.aveluneTimings.ticks, window.aveluneTimings.frames]);
+  const [ticks, frames] = await count();
+  await new Promise((r) => setTimeout(r, 1000));
+  const [ticksLater, framesLater] = await count();
+  assert.ok(ticksLater >= ticks + 5, 'the game ticks on');
+  assert.equal(framesLater, frames, 'no frame for an unchanged picture');
+  await page.evaluate(() => {
+    Object.defineProperty(document, 'visibilityState', { value: 'hidden', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  const hidden = await count();
+  await new Promise((r) => setTimeout(r, 500));
+  assert.deepEqual(await count(), hidden);
+  await page.close();
+});

@@ -33,6 +33,39 @@ function nativeCycleUs(blit) {
   return b.cpu_time * { ns: 1e-3, us: 1, ms: 1e3 }[b.time_unit];
 }
 
+// The renderer's CPU (Chrome's Performance.getMetrics TaskDuration) over
+// 10 s on each screen: the title (animated), the guide page (the timer
+// stopped) and the second page (the game ticks, the picture stands still).
+// AVELUNE_SITE points this at another build's site to compare.
+async function stillCpu(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1400, height: 1000 });
+  await page.goto(url + '?test=live');
+  await page.waitForFunction(() => window.aveluneTest && window.aveluneTest.ready);
+  await page.evaluate(() => window.aveluneTest.ready);
+  const cdp = await page.createCDPSession();
+  await cdp.send('Performance.enable');
+  const taskSeconds = async () => (await cdp.send('Performance.getMetrics')).metrics
+    .find((m) => m.name === 'TaskDuration').value;
+  await page.click('#card');
+  await new Promise((r) => setTimeout(r, 2000));
+  const box = await (await page.$('#screen')).boundingBox();
+  const k = box.width / 632;
+  const result = {};
+  // Clicks at the guide button and CONTINUE, so that a page without keys serves too.
+  for (const [name, at] of [['title', null], ['guide page', [435, 237]], ['second page', [417, 392]]]) {
+    if (at) {
+      await page.mouse.click(box.x + (at[0] + 0.5) * k, box.y + (at[1] + 0.5) * k);
+      await new Promise((r) => setTimeout(r, 1500));
+    }
+    const before = await taskSeconds(), t0 = Date.now();
+    await new Promise((r) => setTimeout(r, 10000));
+    result[name] = (100 * (await taskSeconds() - before)) / ((Date.now() - t0) / 1000);
+  }
+  await page.close();
+  return result;
+}
+
 const browser = await launchBrowser();
 const server = await serveSite();
 try {
@@ -72,6 +105,9 @@ try {
   console.log(`flight cycle: wasm ${w.toFixed(1)} us, native ${n.toFixed(1)} us (ratio ${(w / n).toFixed(2)} x), `
     + `native portable blitter ${p.toFixed(1)} us (ratio ${(w / p).toFixed(2)} x); median of ${kRounds}, taken by turns`);
   await page.close();
+
+  const cpu = await stillCpu(browser, server.url);
+  console.log('renderer CPU over 10 s: ' + Object.entries(cpu).map(([k, v]) => `${k} ${v.toFixed(2)} %`).join(', '));
 } finally {
   await server.close();
   await browser.close();

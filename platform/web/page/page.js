@@ -239,7 +239,8 @@
       return;
     }
     schedule();
-    if (scripted) present(); else requestPresent();
+    if (scripted) present();
+    else if (module._avelune_frame_pending()) requestPresent();  // nothing new: no frame
   }
 
   function requestPresent() {
@@ -255,8 +256,11 @@
     const at = module._avelune_frame();
     if (!at) return;
     // The heap's buffer is replaced when memory grows: take the view afresh.
-    image.data.set(new Uint8Array(module.HEAPU8.buffer, at, kWidth * kHeight * 4));
-    context.putImageData(image, 0, 0);
+    // Only the rows that changed are copied, only their rectangle is put.
+    const [x, y, w, h] = [0, 1, 2, 3].map((i) => module._avelune_frame_rect(i));
+    image.data.set(new Uint8Array(module.HEAPU8.buffer, at + y * kWidth * 4, h * kWidth * 4), y * kWidth * 4);
+    context.putImageData(image, 0, 0, x, y, w, h);
+    timings.frames = (timings.frames || 0) + 1;
     if (timings.firstPicture === undefined) timings.firstPicture = performance.now();
   }
 
