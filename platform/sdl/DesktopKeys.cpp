@@ -151,6 +151,7 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
         if (ImGui::MenuItem("Show power and pitch", nullptr, state.showPowerPitch)) {
             choice = GameMenuChoice::kShowPowerPitch;
         }
+        if (ImGui::MenuItem("Sound cues", nullptr, state.soundCues)) choice = GameMenuChoice::kSoundCues;
         if (ImGui::MenuItem("Fill the window", nullptr, state.fillWindow)) choice = GameMenuChoice::kFillWindow;
         ImGui::EndMenu();
     }

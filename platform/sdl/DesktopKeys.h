@@ -20,7 +20,7 @@ std::optional<std::string_view> MapKeyName(SDL_Keycode key);
 std::optional<std::string_view> MapButtonName(SDL_GameControllerButton button);
 
 // What the player chose from the Game and Help menus this frame.
-enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kFillWindow, kKeys };
+enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kSoundCues, kFillWindow, kKeys };
 
 // The ticks the Game menu shows.
 struct GameMenuState {
@@ -29,6 +29,7 @@ struct GameMenuState {
     bool pauseOnFocusLoss = false;
     bool showPowerPitch = true;
     bool fillWindow = false;
+    bool soundCues = false;
 };
 
 class DesktopKeys {

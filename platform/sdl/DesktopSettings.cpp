@@ -52,6 +52,7 @@ std::string FormatSettings(const DesktopSettings& settings) {
     if (settings.muted) text += "mute=1\n";
     if (settings.pauseOnFocusLoss) text += "pause_on_focus_loss=1\n";
     if (!settings.showPowerPitch) text += "show_power_pitch=0\n";
+    if (settings.soundCues) text += "sound_cues=1\n";
     if (settings.fillWindow) text += "fill_window=1\n";
     text += keymap::FormatMapLines(settings.keys);
     for (const std::string& line : settings.laterLines) text += line + "\n";
@@ -101,6 +102,8 @@ bool ApplyValueLine(const std::string& key, const std::string& value, const std:
         return flag(read.pauseOnFocusLoss);
     } else if (key == "show_power_pitch") {
         return flag(read.showPowerPitch);
+    } else if (key == "sound_cues") {
+        return flag(read.soundCues);
     } else if (key == "fill_window") {
         return flag(read.fillWindow);
     } else {
@@ -195,6 +198,7 @@ std::string UpdateSettingsText(const std::string& text, const DesktopSettings& b
     if (now.muted != before.muted) value("mute", flag(now.muted));
     if (now.pauseOnFocusLoss != before.pauseOnFocusLoss) value("pause_on_focus_loss", flag(now.pauseOnFocusLoss));
     if (now.showPowerPitch != before.showPowerPitch) value("show_power_pitch", flag(now.showPowerPitch));
+    if (now.soundCues != before.soundCues) value("sound_cues", flag(now.soundCues));
     if (now.fillWindow != before.fillWindow) value("fill_window", flag(now.fillWindow));
     for (const keymap::Device device : {keymap::Device::kKey, keymap::Device::kButton}) {
         for (size_t i = 0; i < keymap::kControlCount; ++i) {

@@ -21,6 +21,7 @@ struct DesktopSettings {
     bool muted = false;       // the start sound stays silent
     bool pauseOnFocusLoss = false;
     bool showPowerPitch = true;  // the menu bar shows power and the pitch step in flight
+    bool soundCues = false;      // a tone and ticks in flight following G/S and the needle (cues/)
     bool fillWindow = false;     // a resizable window the picture fills (sharp-bilinear), not a whole scale
     keymap::Keymap keys = keymap::Keymap::Defaults();
     // Lines of keys this version does not know (a later version's), written

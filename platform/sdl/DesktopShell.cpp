@@ -182,6 +182,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     host_ = std::make_unique<SdlHost>(assetFolder_);
     host_->SetWindow(window_);
     host_->SetMuted(settings_.muted);  // before the view starts the sound
+    host_->SetSoundCues(settings_.soundCues);
     keys_ = std::make_unique<DesktopKeys>(settings_.keys);
     // The window shows first, then the session builds the view on the
     // given atlas (palette, start sound, surface) and creates it, which
@@ -218,6 +219,8 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         // device once it has played out.
         constexpr int kSoundCheckMs = 100;
         if (host_->soundOpen()) wait = wait < 0 ? kSoundCheckMs : std::min(wait, kSoundCheckMs);
+        // The sound cues' queue is topped up a little ahead of the device.
+        if (host_->feeding()) wait = wait < 0 ? SdlHost::kFeedMs : std::min(wait, SdlHost::kFeedMs);
         // A note at the bar's end goes when its time is up; full screen is
         // looked at once the window system had time to grant it.
         for (const uint64_t at : {statusUntil_, fullscreenCheckAt_}) {
@@ -238,6 +241,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
         if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) flights_->Tick();
+        host_->FeedSound(*view_);
         if (host_->soundOpen()) host_->CloseFinishedSound(SDL_GetTicks64());
         if (host_->quitRequested()) quit_ = true;
         if (quit_) break;
@@ -565,7 +569,8 @@ void DesktopShell::DrawMenuBar() {
     openRequested(kHelpMenu, "Help");
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
-                                  settings_.showPowerPitch, settings_.fillWindow};
+                                  settings_.showPowerPitch, settings_.fillWindow,
+                                  settings_.soundCues};
         ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
     }
     DrawBarRight();

@@ -347,6 +347,11 @@ void DesktopShell::ChooseFromGameMenu(GameMenuChoice choice) {
         settings_.showPowerPitch = !settings_.showPowerPitch;
         RememberSettings();
         break;
+    case GameMenuChoice::kSoundCues:
+        settings_.soundCues = !settings_.soundCues;
+        host_->SetSoundCues(settings_.soundCues);
+        RememberSettings();
+        break;
     case GameMenuChoice::kFillWindow:
         SetFillWindow(!settings_.fillWindow);
         break;

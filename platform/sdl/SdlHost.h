@@ -5,12 +5,21 @@
 // on: the loop sleeps until the timer's next tick or the next event, delivers
 // ticks and mouse input to the view, and presents the picture whenever it
 // changed. Message boxes and the start sound go straight to SDL.
+//
+// With the sound cues on (cues/), one queued device in the cues' format
+// plays both: the loop tops its queue up a little ahead of the device, the
+// start sound (converted once) mixed into the cues. With them off the start
+// sound plays in its own format, as it always has. Either way the device is
+// closed while nothing plays.
 #pragma once
 
 #include <SDL.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "cues/SoundCues.h"
 #include "platform/common/TimedWindowHost.h"
 
 class SdlHost : public TimedWindowHost {
@@ -40,10 +49,33 @@ public:
     // for the rest of the game. Call it now and then while soundOpen().
     void CloseFinishedSound(uint64_t nowMs);
 
+    // The sound cues: a tone following the G/S readout and the needle, ticks
+    // on warnings and gates. Off by default.
+    void SetSoundCues(bool on);
+    bool soundCues() const { return cuesOn_; }
+    // Looks at the flight record and tops the cue device's queue up: call it
+    // after every pass of the loop, and come back within kFeedMs while
+    // feeding() says so.
+    void FeedSound(const FlightState& record);
+    bool feeding() const { return cueDevice_ && audio_ != 0; }
+    static constexpr int kFeedMs = 20;
+
 private:
+    // The cues' device, opened if need be; false while the start sound still
+    // plays in a format of its own (the cues wait for it to end).
+    bool OpenCueDevice();
+    void TopUp();
+    void CloseSound();
+
     std::string soundFolder_;
     SDL_Window* window_ = nullptr;
     SDL_AudioDeviceID audio_ = 0;
     bool muted_ = false;
     uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples
+    bool cuesOn_ = false;
+    bool cueDevice_ = false;       // audio_ was opened in the cues' format
+    std::unique_ptr<cues::CueGenerator> cues_;
+    std::vector<int16_t> chime_;   // the start sound in the cues' format, stereo
+    size_t chimeAt_ = 0;           // samples of it queued
+    std::vector<int16_t> mix_;
 };
