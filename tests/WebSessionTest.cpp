@@ -216,6 +216,58 @@ TEST_F(WebSessionTest, KeysStandForTheControlUnderAPoint) {
     EXPECT_FALSE(session.KeyUp(keymap::Device::kButton, "A")) << "let go already";
 }
 
+// A flight the page saves is watched again to the same end; a damaged one or
+// one of another atlas is refused, the game left as it was.
+TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.SetAtlasHash(0x1234);
+    EXPECT_EQ(session.FlightText(), "") << "nothing flown yet";
+    session.Tick(3);
+    session.KeyDown(keymap::Device::kKey, "Return");
+    session.KeyUp(keymap::Device::kKey, "Return");
+    session.Tick(40);
+    const std::string text = session.FlightText();
+    ASSERT_NE(text, "");
+    const std::string flown = session.StateJson();
+
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* refusal;  // "" when it plays
+    };
+    std::string foreign = text;
+    foreign.replace(foreign.find("fnv1a64:") + 8, 16, "00000000000000ff");
+    const Case cases[] = {
+        {"whole", text, ""},
+        {"cut short", text.substr(0, text.size() / 2), "cut.avflight"},
+        {"another atlas", foreign, "flown with another atlas"},
+    };
+    for (const Case& c : cases) {
+        WebSession watcher(GameAtlas(), clock.Hooks());
+        watcher.SetAtlasHash(0x1234);
+        watcher.Tick(3);
+        const std::string before = watcher.StateJson();
+        const std::string error = watcher.Watch(c.text, "cut.avflight");
+        if (*c.refusal != '\0') {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << c.name << ": " << error;
+            EXPECT_EQ(watcher.StateJson(), before) << c.name;
+            continue;
+        }
+        ASSERT_EQ(error, "") << c.name;
+        watcher.StepWatch();
+        EXPECT_NE(watcher.WatchJson().find("\"held\":true"), std::string::npos);
+        watcher.HoldWatch(false);
+        watcher.SetWatchSpeed(16);
+        for (int i = 0; i < 10 && watcher.session().Watching(); ++i) {
+            clock.now += 100;
+            watcher.RunDueTick();
+        }
+        EXPECT_NE(watcher.WatchJson().find("\"status\":\"matched\""), std::string::npos) << watcher.WatchJson();
+        EXPECT_EQ(watcher.StateJson(), flown);
+    }
+}
+
 TEST(WebAtlas, BytesAreRefusedWithTheWordsOfTheFileLoader) {
     const std::string dir = ::testing::TempDir();
     struct Case {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "flightfile/FlightFile.h"
 #include "platform/common/FlightCycle.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/web/WebSession.h"
@@ -51,10 +52,12 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE const char* avelune_start(uint8_t* bytes, size_t size, const char* name) {
     std::string error;
     std::unique_ptr<CDibImage> atlas = LoadAtlasBytes(bytes, size, name, error);
+    const uint64_t atlasHash = flightfile::Fnv1a64(bytes, size);
     std::free(bytes);
     if (!atlas) return Keep((g_session ? kKeepsAtlas : kCannotStart) + error);
     g_session.reset();  // the old game is destroyed before the new one is created
     g_session = std::make_unique<WebSession>(std::move(atlas), PageHooks());
+    g_session->SetAtlasHash(atlasHash);
     return Keep("");
 }
 
@@ -123,6 +126,34 @@ EMSCRIPTEN_KEEPALIVE int avelune_pause(int on) {
     if (on) g_session->Pause();
     else g_session->Resume();
     return g_session->paused() ? 1 : 0;
+}
+
+// ---- Flights ----
+// The flight a save takes, as a flight file's text; "" when none was flown.
+EMSCRIPTEN_KEEPALIVE const char* avelune_flight_text() { return Keep(g_session ? g_session->FlightText() : ""); }
+// Watches the flight file `text` (named `name` in messages): "" when it plays,
+// else why not.
+EMSCRIPTEN_KEEPALIVE const char* avelune_watch(const char* text, const char* name) {
+    return Keep(g_session ? g_session->Watch(text, name) : "");
+}
+// 1, 4 or 16 ticks of the flight a real-time tick.
+EMSCRIPTEN_KEEPALIVE void avelune_watch_speed(int speed) {
+    if (g_session) g_session->SetWatchSpeed(speed);
+}
+EMSCRIPTEN_KEEPALIVE void avelune_watch_hold(int hold) {
+    if (g_session) g_session->HoldWatch(hold != 0);
+}
+EMSCRIPTEN_KEEPALIVE void avelune_watch_step() {
+    if (g_session) g_session->StepWatch();
+}
+EMSCRIPTEN_KEEPALIVE void avelune_take_over() {
+    if (g_session) g_session->TakeOver();
+}
+EMSCRIPTEN_KEEPALIVE void avelune_stop_watching() {
+    if (g_session) g_session->StopWatching();
+}
+EMSCRIPTEN_KEEPALIVE const char* avelune_watch_state() {
+    return Keep(g_session ? g_session->WatchJson() : "{\"watching\":false,\"replay\":false}");
 }
 
 EMSCRIPTEN_KEEPALIVE int avelune_in_flight() { return g_session && g_session->InFlight() ? 1 : 0; }

@@ -1,7 +1,9 @@
 #include "platform/web/WebSession.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "gfx/Palette.h"
@@ -24,8 +26,64 @@ WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)
 
 bool WebSession::RunDueTick() {
     if (host_.quitRequested() || !host_.timer().TakeDue(host_.Now())) return false;
-    session_.Tick();
+    if (!session_.Watching()) {
+        session_.Tick();
+    } else if (!watchHeld_) {
+        for (int i = 0; i < watchSpeed_ && session_.Watching(); ++i) session_.Step();
+    }
     return true;
+}
+
+void WebSession::SetAtlasHash(uint64_t hash) {
+    atlasHash_ = hash;
+    session_.flights().SetAtlasHash(hash);
+}
+
+std::string WebSession::FlightText() const {
+    const flightfile::Flight* flight = session_.flights().ToSave();
+    return flight != nullptr ? flightfile::FormatFlight(*flight) : "";
+}
+
+std::string WebSession::Watch(const std::string& text, const std::string& fileName) {
+    flightfile::Flight flight;
+    std::string error;
+    if (!flightfile::ParseFlight(text, fileName, flight, error)) return error;
+    if (flight.atlasHash != atlasHash_) {
+        char line[160];
+        std::snprintf(line, sizeof line, " line %d: the flight was flown with another atlas (fnv1a64:%016" PRIx64 ")",
+                      flight.atlasLine, flight.atlasHash);
+        return fileName + line;
+    }
+    watchHeld_ = false;
+    session_.Watch(std::move(flight));
+    return "";
+}
+
+void WebSession::StepWatch() {
+    watchHeld_ = true;
+    if (session_.Watching()) session_.Step();
+}
+
+std::string WebSession::WatchJson() const {
+    const flightfile::Replayer* replayer = session_.replayer();
+    if (replayer == nullptr) return "{\"watching\":false,\"replay\":false}";
+    const char* status = session_.Watching() ? "playing"
+                         : replayer->status() == flightfile::Replayer::Status::kMatched  ? "matched"
+                         : replayer->status() == flightfile::Replayer::Status::kDiverged ? "diverged"
+                                                                                          : "taken-over";
+    std::string divergence;
+    for (const char c : replayer->divergence()) {
+        if (c == '"' || c == '\\') divergence += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20) divergence += c;
+    }
+    char head[200];
+    std::snprintf(head, sizeof head,
+                  "{\"watching\":%s,\"replay\":true,\"status\":\"%s\",\"tick\":%u,\"ticks\":%u,\"ending\":\"%s\","
+                  "\"speed\":%d,\"held\":%s,\"divergedTick\":%u,",
+                  session_.Watching() ? "true" : "false", status, replayer->tick(), replayer->flight().ticks,
+                  flightfile::EndingName(replayer->flight().ending), watchSpeed_, watchHeld_ ? "true" : "false",
+                  replayer->divergedTick());
+    return std::string(head) + "\"divergence\":\"" + divergence + "\"}";
 }
 
 void WebSession::Tick(int n) {

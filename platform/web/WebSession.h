@@ -93,6 +93,27 @@ public:
     // pixel in the view's present modes; "" when none does.
     std::string KeyForPoint(int x, int y) const;
 
+    // ---- Flights, as the desktop keeps and watches them ----
+    // The atlas's file hash, written into every flight and checked against a
+    // flight to watch.
+    void SetAtlasHash(uint64_t hash);
+    // The flight a save takes (the latest ended approach, else the one in
+    // flight) as a flight file's text; "" when none was flown.
+    std::string FlightText() const;
+    // Watches a flight file's text from its snapshot; "" when it plays, else
+    // the message that says why not (the desktop's words), the game left as
+    // it was.
+    std::string Watch(const std::string& text, const std::string& fileName);
+    // Watching: real-time ticks move the flight `speed` ticks (1, 4 or 16),
+    // none while the watch is held; Step moves it one tick and holds it.
+    void SetWatchSpeed(int speed) { watchSpeed_ = speed == 4 || speed == 16 ? speed : 1; }
+    void HoldWatch(bool hold) { watchHeld_ = hold; }
+    void StepWatch();
+    void TakeOver() { session_.TakeOver(); }
+    void StopWatching() { session_.StopWatching(); }
+    // The watch as one JSON object: none, or where it is and how it stands.
+    std::string WatchJson() const;
+
     // The player's pause, outside the game (the desktop's P): no tick comes,
     // real time or scripted, until Resume; the game's own timer state is kept.
     void Pause() { host_.timer().Pause(); }
@@ -130,6 +151,9 @@ public:
 private:
     WebHost host_;
     session::FlightSession session_;
+    uint64_t atlasHash_ = 0;
+    int watchSpeed_ = 1;
+    bool watchHeld_ = false;
     alignas(4) std::array<uint8_t, kFrameBytes> frame_{};
     PictureRect changed_{};
 };

@@ -196,6 +196,8 @@
     running = true;
     card.hidden = true;
     heldKeys.clear();
+    watchActive = false;
+    watchBar.hidden = true;
     setPausedState(false);
     canvas.focus();
     afterGame();
@@ -239,9 +241,97 @@
       return;
     }
     schedule();
+    if (watchActive) showWatch();
     if (scripted) present();
     else if (module._avelune_frame_pending()) requestPresent();  // nothing new: no frame
   }
+
+  // ---- Flights: saved as a download, watched from a file ----------------------
+  const watchBar = document.getElementById('watch');
+  let watchActive = false;    // a flight was watched in this game: its bar shows
+  function download(blob, name) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  }
+  function flightText() {
+    return running ? module.UTF8ToString(module._avelune_flight_text()) : '';
+  }
+  function saveFlight() {
+    const text = flightText();
+    if (!text) return showMessage('No approach has been flown yet, so there is no flight to save.');
+    download(new Blob([text], { type: 'text/plain' }), `avelune-${stamp()}.avflight`);
+  }
+  // Watches a flight file's text; shows why not when it cannot be watched.
+  function watchText(text, name) {
+    if (!running) {
+      const error = startGame(atlas.bytes, atlas.name);
+      if (error) return showMessage(error);
+    }
+    const error = withString(text, (t) => withString(name, (n) => module.UTF8ToString(module._avelune_watch(t, n))));
+    if (error) return showMessage(error);
+    module._avelune_watch_speed(1);
+    watchActive = true;
+    setPaused(false);
+    afterGame();
+  }
+  async function watchFile(file) {
+    if (!module) return;
+    if (!await unlessFlying('Watching a flight ends the approach in flight.', 'Watch')) return;
+    if (file.size > 64 * 1024 * 1024) return showMessage(`${file.name}: too large for a flight file.`);
+    let text;
+    try {
+      text = await file.text();
+    } catch (e) {
+      return showMessage(`${file.name} cannot be read: ${e.message}`);
+    }
+    watchText(text, file.name);
+  }
+  function watchState() {
+    return JSON.parse(module.UTF8ToString(module._avelune_watch_state()));
+  }
+  function showWatch() {
+    const w = running ? watchState() : { replay: false };
+    watchBar.hidden = !w.replay;
+    if (!w.replay) return;
+    const text = w.status === 'playing' ? `Watching: tick ${w.tick} of ${w.ticks} (${w.ending})`
+      : w.status === 'matched' ? 'The flight replayed to its end.'
+        : w.status === 'diverged' ? `It went its own way at tick ${w.divergedTick}: ${w.divergence}`
+          : 'Taken over: you are flying.';
+    document.getElementById('watch-text').textContent = text;
+    document.getElementById('watch-controls').hidden = !w.watching;
+    for (const b of watchBar.querySelectorAll('[data-watch="speed"]')) {
+      b.setAttribute('aria-pressed', String(Number(b.dataset.speed) === w.speed));
+    }
+    document.getElementById('watch-hold').textContent = w.held ? 'Play' : 'Pause';
+  }
+  watchBar.addEventListener('click', (event) => {
+    const button = event.target.closest('[data-watch]');
+    if (!button || !running) return;
+    switch (button.dataset.watch) {
+    case 'speed': module._avelune_watch_speed(Number(button.dataset.speed)); break;
+    case 'hold': module._avelune_watch_hold(watchState().held ? 0 : 1); break;
+    case 'step': module._avelune_watch_step(); break;
+    case 'take-over': module._avelune_take_over(); break;
+    case 'close':
+      module._avelune_stop_watching();
+      watchActive = false;
+      watchBar.hidden = true;
+      break;
+    }
+    canvas.focus();
+    afterGame();
+  });
+  const flightInput = document.getElementById('flight-file');
+  flightInput.addEventListener('change', () => {
+    const file = flightInput.files[0];
+    flightInput.value = '';
+    if (file) watchFile(file);
+  });
 
   function requestPresent() {
     if (presentPending) return;
@@ -559,7 +649,8 @@
     event.preventDefault();
     document.body.classList.remove('dragging');
     const file = event.dataTransfer && event.dataTransfer.files[0];
-    if (file) useAtlasFile(file);
+    if (file && /\.avflight$/i.test(file.name)) watchFile(file);
+    else if (file) useAtlasFile(file);
   });
 
   // ---- Menu bar ------------------------------------------------------------
@@ -627,6 +718,12 @@
     case 'pause':
       setPaused(!paused);
       break;
+    case 'save-flight':
+      saveFlight();
+      break;
+    case 'open-flight':
+      if (module) flightInput.click();
+      break;
     case 'mute':
       toggleMute();
       break;
@@ -663,7 +760,7 @@
   }
   for (const item of document.querySelectorAll('[data-command]')) {
     item.addEventListener('click', () => {
-      if (running && !['open-atlas', 'about'].includes(item.dataset.command)) canvas.focus();
+      if (running && !['open-atlas', 'open-flight', 'about', 'save-flight'].includes(item.dataset.command)) canvas.focus();
       execute(item.dataset.command, item);
     });
   }
@@ -738,6 +835,8 @@
       audioState: () => (audio ? audio.state : 'none'),
       menuOpen,
       paused: () => paused,
+      flightText,
+      watchState: () => (running ? watchState() : { watching: false, replay: false }),
       muted: () => settings.muted,
       atlasName: () => atlas && atlas.name,
       focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
@@ -763,6 +862,7 @@
       release: (x, y) => { module._avelune_release(x, y); afterGame(); },
       move: (x, y) => { module._avelune_move(x, y); afterGame(); },
       quitRequested: () => !running || module._avelune_quit_requested() === 1,
+      watchText,
       benchCycles: (cycles) => {
         const at = module._malloc(atlas.bytes.byteLength);
         module.HEAPU8.set(new Uint8Array(atlas.bytes), at);

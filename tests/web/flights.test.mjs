@@ -1,0 +1,109 @@
+// Flights in the page: saved, watched and taken over as the desktop does, and
+// the same files as the headless game's, byte for byte.
+//   node --test tests/web/        (after scripts/web.sh --build and npm ci)
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+import { after, before, describe, test } from 'node:test';
+import { launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir } from './support.mjs';
+
+const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
+let browser, server, dir, headlessFlight, headlessState;
+
+// The headless game, with the built atlas the page ships.
+function headless(args, input = '') {
+  const run = spawnSync(nativeBinary, ['--headless', '--atlas', path.join(path.dirname(nativeBinary), 'prop.bmp'), ...args],
+    { encoding: 'utf8', input });
+  return run;
+}
+
+before(async () => {
+  browser = await launchBrowser();
+  server = await serveSite();
+  dir = tempDir('avelune-flights-');
+  const saved = path.join(dir, 'desktop.avflight');
+  const run = headless(['--events', '-', '--save-flight', saved], events);
+  assert.equal(run.status, 0, run.stderr);
+  headlessFlight = fs.readFileSync(saved, 'utf8');
+  const replayed = headless(['--replay', saved, '--events', '-'], 'state\n');
+  assert.equal(replayed.status, 0, replayed.stderr);
+  headlessState = replayed.stdout.split('\n').find((l) => l.startsWith('{'));
+});
+after(async () => {
+  await server?.close();
+  await browser?.close();
+  fs.rmSync(dir, { recursive: true, force: true });
+});
+
+test('a flight the page saves is the headless game\'s, byte for byte, and replays there', async () => {
+  const page = await openPage(browser, server.url + '?test=1');
+  await page.evaluate(() => window.aveluneTest.start());
+  await playOnPage(page, events);
+  const text = await page.evaluate(() => window.aveluneTest.flightText());
+  assert.equal(text, headlessFlight);
+  const file = path.join(dir, 'page.avflight');
+  fs.writeFileSync(file, text);
+  const run = headless(['--replay', file, '--events', '/dev/null']);
+  assert.equal(run.status, 0, run.stderr);
+  assert.match(run.stdout, /matched/);
+  await page.close();
+});
+
+test('a flight the desktop saved plays in the page to the same end', async () => {
+  const page = await openPage(browser, server.url + '?test=1');
+  await page.evaluate(() => window.aveluneTest.start());
+  assert.equal(await page.evaluate((t) => window.aveluneTest.watchText(t, 'desktop.avflight'), headlessFlight), undefined);
+  assert.equal(await page.$eval('#message', (d) => d.open), false);
+  for (let i = 0; i < 5000 && await page.evaluate(() => window.aveluneTest.watchState().watching); ++i) {
+    await page.evaluate(() => window.aveluneTest.tick(10));
+  }
+  assert.equal((await page.evaluate(() => window.aveluneTest.watchState())).status, 'matched');
+  assert.equal(await page.evaluate(() => window.aveluneTest.state()), headlessState);
+  assert.deepEqual(page.aveluneErrors, []);
+  await page.close();
+});
+
+describe('a flight that cannot be watched is refused and the game goes on', () => {
+  const cases = [
+    { name: 'cut short', text: () => headlessFlight.slice(0, Math.floor(headlessFlight.length / 2)), message: /^bad\.avflight/ },
+    { name: 'not a flight', text: () => 'GIF89a\n', message: /^bad\.avflight/ },
+    { name: 'another atlas', text: () => headlessFlight.replace(/fnv1a64:[0-9a-f]{16}/, 'fnv1a64:0123456789abcdef'),
+      message: /flown with another atlas/ },
+  ];
+  for (const c of cases) {
+    test(c.name, async () => {
+      const page = await openPage(browser, server.url + '?test=1');
+      await page.evaluate(() => { window.aveluneTest.start(); window.aveluneTest.tick(3); });
+      const before = await page.evaluate(() => window.aveluneTest.state());
+      await page.evaluate((t) => window.aveluneTest.watchText(t, 'bad.avflight'), c.text());
+      assert.equal(await page.$eval('#message', (d) => d.open), true);
+      assert.match(await page.$eval('#message-text', (e) => e.textContent), c.message);
+      assert.equal(await page.evaluate(() => window.aveluneTest.watchState().replay), false);
+      assert.equal(await page.evaluate(() => window.aveluneTest.state()), before);
+      await page.close();
+    });
+  }
+});
+
+test('watched from the file picker: 16x, pause, step and take over', async () => {
+  const file = path.join(dir, 'watch.avflight');
+  fs.writeFileSync(file, headlessFlight);
+  const page = await openPage(browser, server.url + '?test=live');
+  await page.click('#card');
+  await (await page.$('#flight-file')).uploadFile(file);
+  await page.waitForFunction(() => !document.getElementById('watch').hidden, { timeout: 3000 });
+  await page.click('[data-watch="speed"][data-speed="16"]');
+  await page.waitForFunction(() => window.aveluneTest.watchState().tick > 40, { timeout: 3000 });
+  await page.click('[data-watch="hold"]');
+  const held = await page.evaluate(() => window.aveluneTest.watchState());
+  assert.equal(held.held, true);
+  await new Promise((r) => setTimeout(r, 300));
+  assert.equal((await page.evaluate(() => window.aveluneTest.watchState())).tick, held.tick, 'held');
+  await page.click('[data-watch="step"]');
+  assert.equal((await page.evaluate(() => window.aveluneTest.watchState())).tick, held.tick + 1);
+  await page.click('[data-watch="take-over"]');
+  assert.equal((await page.evaluate(() => window.aveluneTest.watchState())).status, 'taken-over');
+  assert.match(await page.$eval('#watch-text', (e) => e.textContent), /you are flying/);
+  await page.close();
+});
