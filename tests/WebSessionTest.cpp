@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessSession.h"
 #include "platform/web/WebSession.h"
 #include "platform/web/WebTexts.h"
+#include "platform/web/WebTrainer.h"
 #include "tests/support/TestBitmap.h"
 
 #ifdef AVELUNE_HAS_DESKTOP
@@ -266,6 +267,46 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
         EXPECT_NE(watcher.WatchJson().find("\"status\":\"matched\""), std::string::npos) << watcher.WatchJson();
         EXPECT_EQ(watcher.StateJson(), flown);
     }
+}
+
+// The page's logbook window: the desktop's cells, the best marked, bad lines
+// named and left out; the plot's primitives with every field a canvas needs.
+TEST(WebTrainer, LogbookCellsAndPlotJson) {
+    logbook::Entry arrived;
+    arrived.when = "2026-12-10T08:00:01";
+    arrived.seconds = 187;
+    arrived.airspeedMargin = 101;
+    arrived.needleMargin = 45;
+    arrived.glideSlopeMargin = 53;
+    arrived.verdict = "stable";
+    arrived.stabilityFeet = 47520;
+    arrived.flight = "20261210-080001-arrived.avflight";
+    arrived.score = 81;
+    arrived.grade = 'B';
+    const std::string text = logbook::FormatEntry(arrived) + "\nnot a logbook line\n";
+    const std::string json = web::LogbookJson(text);
+    EXPECT_NE(json.find("\"cells\":[\"* 2026-12-10 08:00:01\",\"arrived\",\"3:07\",\"81 B\",\"101 / 45 / 53\","
+                        "\"stable from 9.0 mi (best)\"]"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"best\":0"), std::string::npos);
+    EXPECT_NE(json.find("\"notes\":[\"logbook"), std::string::npos) << "the bad line is named";
+
+    debrief::Plot plot;
+    plot.width = 100;
+    plot.height = 50;
+    debrief::Primitive label;
+    label.kind = debrief::Primitive::Kind::kText;
+    label.points = {{10.5f, 20}};
+    label.colour = {1, 2, 3, 128};
+    label.text = "say \"hi\"";
+    label.align = debrief::Align::kRight;
+    label.vertical = true;
+    label.role = "axis.title";
+    plot.items.push_back(label);
+    EXPECT_EQ(web::PlotJson(plot),
+              "{\"width\":100,\"height\":50,\"items\":[{\"k\":3,\"p\":[10.5,20],\"c\":[1,2,3,128],\"w\":1,"
+              "\"t\":\"say \\\"hi\\\"\",\"s\":12,\"a\":2,\"v\":1,\"r\":\"axis.title\"}]}");
 }
 
 TEST(WebAtlas, BytesAreRefusedWithTheWordsOfTheFileLoader) {

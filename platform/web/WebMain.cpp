@@ -15,6 +15,7 @@
 #include "platform/common/FlightCycle.h"
 #include "platform/common/AtlasFiles.h"
 #include "platform/web/WebSession.h"
+#include "platform/web/WebTrainer.h"
 #include "platform/web/WebTexts.h"
 
 // clang-format off
@@ -154,6 +155,34 @@ EMSCRIPTEN_KEEPALIVE void avelune_stop_watching() {
 }
 EMSCRIPTEN_KEEPALIVE const char* avelune_watch_state() {
     return Keep(g_session ? g_session->WatchJson() : "{\"watching\":false,\"replay\":false}");
+}
+
+// ---- The logbook and the debrief ----
+// The approach the player last finished, for the logbook, ended at `when`
+// (local YYYY-MM-DDTHH:MM:SS): {"line", "name", "flight"}, or "".
+EMSCRIPTEN_KEEPALIVE const char* avelune_take_ended(const char* when) {
+    return Keep(g_session ? g_session->TakeEnded(when) : "");
+}
+EMSCRIPTEN_KEEPALIVE int avelune_ended_waiting() { return g_session && g_session->EndedWaiting() ? 1 : 0; }
+// The latest approach's debrief plot as JSON, and its samples as CSV; "" for none.
+EMSCRIPTEN_KEEPALIVE const char* avelune_debrief() { return Keep(g_session ? g_session->DebriefJson() : ""); }
+EMSCRIPTEN_KEEPALIVE const char* avelune_samples_csv() { return Keep(g_session ? g_session->SamplesCsv() : ""); }
+// A logbook's text read for its window (web::LogbookJson).
+EMSCRIPTEN_KEEPALIVE const char* avelune_logbook(const char* text) { return Keep(web::LogbookJson(text)); }
+// The debrief of a saved flight, replayed out of sight on the atlas in
+// `bytes` (taken and freed here): {"plot": ...} or {"error": why}.
+EMSCRIPTEN_KEEPALIVE const char* avelune_debrief_flight(const char* text, const char* name, uint8_t* bytes,
+                                                        size_t size) {
+    std::string error;
+    std::unique_ptr<CDibImage> atlas = LoadAtlasBytes(bytes, size, "prop.bmp", error);
+    std::free(bytes);
+    flightfile::Flight flight;
+    recorder::Recording recording;
+    if (atlas && flightfile::ParseFlight(text, name, flight, error) &&
+        session::RecordFlight(flight, std::move(atlas), recording, error)) {
+        return Keep("{\"plot\":" + web::PlotJson(debrief::BuildDebrief(recording)) + "}");
+    }
+    return Keep("{\"error\":" + web::Quoted(error) + "}");
 }
 
 EMSCRIPTEN_KEEPALIVE int avelune_in_flight() { return g_session && g_session->InFlight() ? 1 : 0; }

@@ -8,6 +8,8 @@
 
 #include "gfx/Palette.h"
 #include "platform/common/StateJson.h"
+#include "platform/web/WebTrainer.h"
+#include "recorder/FlightCsv.h"
 
 std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
     if (scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) return std::nullopt;
@@ -22,7 +24,42 @@ std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devi
 }
 
 WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)
-    : host_(std::move(hooks)), session_(host_, std::move(atlas)) {}
+    : host_(std::move(hooks)), session_(host_, std::move(atlas)) {
+    session_.OnApproachEnded([this](const flightfile::Flight& flight, const recorder::Recording* r) {
+        ended_ = Ended{flight, r != nullptr ? std::optional(web::FiguresOf(*r)) : std::nullopt};
+    });
+}
+
+std::string WebSession::TakeEnded(const std::string& when) {
+    if (!ended_) return "";
+    const std::string name = web::FlightName(when, ended_->flight);
+    const logbook::Entry entry =
+        logbook::EntryFor(ended_->flight, when, name, ended_->figures ? &*ended_->figures : nullptr);
+    std::string json = "{\"line\":" + web::Quoted(logbook::FormatEntry(entry)) + ",\"name\":" + web::Quoted(name) +
+                       ",\"flight\":" + web::Quoted(flightfile::FormatFlight(ended_->flight)) + "}";
+    ended_.reset();
+    return json;
+}
+
+namespace {
+const recorder::Recording* Debriefed(const session::FlightSession& session) {
+    const recorder::Recording* r = session.recorder().latestEnded();
+    return r != nullptr && (r->summary.outcome == recorder::Outcome::kArrived ||
+                            r->summary.outcome == recorder::Outcome::kFailed)
+               ? r
+               : nullptr;
+}
+}  // namespace
+
+std::string WebSession::DebriefJson() const {
+    const recorder::Recording* r = Debriefed(session_);
+    return r != nullptr ? web::PlotJson(debrief::BuildDebrief(*r)) : "";
+}
+
+std::string WebSession::SamplesCsv() const {
+    const recorder::Recording* r = Debriefed(session_);
+    return r != nullptr ? recorder::FormatCsv(*r) : "";
+}
 
 bool WebSession::RunDueTick() {
     if (host_.quitRequested() || !host_.timer().TakeDue(host_.Now())) return false;

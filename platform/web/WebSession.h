@@ -24,6 +24,7 @@
 #include "game/AveluneView.h"
 #include "gfx/Color.h"
 #include "keymap/Keymap.h"
+#include "logbook/Logbook.h"
 #include "platform/common/TimedWindowHost.h"
 #include "session/FlightSession.h"
 
@@ -114,6 +115,19 @@ public:
     // The watch as one JSON object: none, or where it is and how it stands.
     std::string WatchJson() const;
 
+    // ---- The logbook and the debrief ----
+    // The approach the player last finished, not yet taken, as the logbook
+    // keeps it: {"line": its entry (ended at `when`, local
+    // YYYY-MM-DDTHH:MM:SS), "name": its flight file's name, "flight": the
+    // file's text}; "" when none waits.
+    std::string TakeEnded(const std::string& when);
+    bool EndedWaiting() const { return ended_.has_value(); }
+    // The debrief (debrief::BuildDebrief, as JSON for the page) and the
+    // samples (CSV) of the latest approach that arrived or failed, flown or
+    // watched; "" when there is none.
+    std::string DebriefJson() const;
+    std::string SamplesCsv() const;
+
     // The player's pause, outside the game (the desktop's P): no tick comes,
     // real time or scripted, until Resume; the game's own timer state is kept.
     void Pause() { host_.timer().Pause(); }
@@ -152,6 +166,11 @@ private:
     WebHost host_;
     session::FlightSession session_;
     uint64_t atlasHash_ = 0;
+    struct Ended {
+        flightfile::Flight flight;
+        std::optional<logbook::Figures> figures;
+    };
+    std::optional<Ended> ended_;
     int watchSpeed_ = 1;
     bool watchHeld_ = false;
     alignas(4) std::array<uint8_t, kFrameBytes> frame_{};

@@ -242,6 +242,7 @@
     }
     schedule();
     if (watchActive) showWatch();
+    if (module._avelune_ended_waiting()) keepEnded();
     if (scripted) present();
     else if (module._avelune_frame_pending()) requestPresent();  // nothing new: no frame
   }
@@ -331,6 +332,192 @@
     const file = flightInput.files[0];
     flightInput.value = '';
     if (file) watchFile(file);
+  });
+
+  // ---- The logbook (IndexedDB: its text and each flight) and the debrief ----
+  const kLogbookFormat = 'avelune-logbook';
+  function localWhen() {
+    const d = new Date();
+    const two = (n) => String(n).padStart(2, '0');
+    return `${d.getFullYear()}-${two(d.getMonth() + 1)}-${two(d.getDate())}T${two(d.getHours())}:${two(d.getMinutes())}:${two(d.getSeconds())}`;
+  }
+  let logbookWrites = Promise.resolve();
+  // An approach the player finished goes into the logbook with its flight.
+  function keepEnded() {
+    const text = withString(localWhen(), (when) => module.UTF8ToString(module._avelune_take_ended(when)));
+    if (!text) return;
+    const ended = JSON.parse(text);
+    logbookWrites = logbookWrites.then(() => atlasStore('readwrite', (store) => {
+      const book = store.get('logbook');
+      book.onsuccess = () => store.put((typeof book.result === 'string' ? book.result : '') + ended.line + '\n', 'logbook');
+      store.put(ended.flight, 'flight:' + ended.name);
+      return book;
+    })).catch((e) => console.warn('Avelune: the approach cannot be kept in the logbook:', e));
+  }
+  async function readKept(key) {
+    await logbookWrites;
+    try {
+      const value = await atlasStore('readonly', (store) => store.get(key));
+      return typeof value === 'string' ? value : null;
+    } catch (e) {
+      console.warn('Avelune: the logbook cannot be read:', e);
+      return null;
+    }
+  }
+  // Draws a debrief plot's primitives as the cairo back end does.
+  function drawPlot(plot, target) {
+    const ratio = window.devicePixelRatio || 1;
+    target.width = Math.round(plot.width * ratio);
+    target.height = Math.round(plot.height * ratio);
+    target.style.width = `${plot.width}px`;
+    target.style.height = `${plot.height}px`;
+    const g = target.getContext('2d');
+    g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    g.lineJoin = 'round';
+    g.lineCap = 'butt';
+    for (const it of plot.items) {
+      const p = it.p;
+      if (p.length < 2) continue;
+      const colour = `rgba(${it.c[0]},${it.c[1]},${it.c[2]},${it.c[3] / 255})`;
+      if (it.k === 3) {
+        g.save();
+        g.font = `${it.b ? 'bold ' : ''}${it.s}px "DejaVu Sans", sans-serif`;
+        g.fillStyle = colour;
+        g.textAlign = ['left', 'center', 'right'][it.a] || 'left';
+        g.textBaseline = 'alphabetic';
+        g.translate(p[0], p[1]);
+        if (it.v) g.rotate(-Math.PI / 2);
+        g.fillText(it.t, 0, 0);
+        g.restore();
+        continue;
+      }
+      g.beginPath();
+      g.moveTo(p[0], p[1]);
+      for (let i = 2; i + 1 < p.length; i += 2) g.lineTo(p[i], p[i + 1]);
+      if (it.k === 2) {
+        g.closePath();
+        g.fillStyle = colour;
+        g.fill();
+      } else {
+        g.strokeStyle = colour;
+        g.lineWidth = it.w;
+        g.setLineDash(it.d ? [4, 3] : []);
+        g.stroke();
+      }
+    }
+  }
+  function showDebrief(json, title) {
+    drawPlot(JSON.parse(json), document.getElementById('debrief-plot'));
+    document.getElementById('debrief-title').textContent = title;
+    closeMenus();
+    document.getElementById('debrief').showModal();
+  }
+  function debriefLatest() {
+    const json = running ? module.UTF8ToString(module._avelune_debrief()) : '';
+    if (!json) return showMessage('No approach has arrived or failed yet, so there is nothing to debrief.');
+    showDebrief(json, 'Debrief of the latest approach');
+  }
+  function saveSamples() {
+    const csv = running ? module.UTF8ToString(module._avelune_samples_csv()) : '';
+    if (!csv) return showMessage('No approach has arrived or failed yet, so there are no samples to save.');
+    download(new Blob([csv], { type: 'text/csv' }), `avelune-${stamp()}.csv`);
+  }
+  document.getElementById('debrief-csv').addEventListener('click', saveSamples);
+  async function debriefFlight(name) {
+    const text = await readKept('flight:' + name);
+    if (text === null) return showMessage(`The flight ${name} is no longer kept, so it cannot be debriefed.`);
+    const at = module._malloc(atlas.bytes.byteLength || 1);
+    module.HEAPU8.set(new Uint8Array(atlas.bytes), at);
+    const result = JSON.parse(withString(text, (t) => withString(name, (n) =>
+      module.UTF8ToString(module._avelune_debrief_flight(t, n, at, atlas.bytes.byteLength)))));
+    if (result.error) return showMessage(result.error);
+    document.getElementById('logbook').close();
+    showDebrief(JSON.stringify(result.plot), `Debrief of ${name}`);
+  }
+  async function watchKept(name) {
+    const text = await readKept('flight:' + name);
+    if (text === null) return showMessage(`The flight ${name} is no longer kept, so it cannot be watched.`);
+    document.getElementById('logbook').close();
+    if (await unlessFlying('Watching a flight ends the approach in flight.', 'Watch')) watchText(text, name);
+  }
+  async function showLogbook() {
+    const text = (await readKept('logbook')) || '';
+    const book = JSON.parse(withString(text, (t) => module.UTF8ToString(module._avelune_logbook(t))));
+    const body = document.querySelector('#logbook-table tbody');
+    body.textContent = '';
+    for (let i = book.entries.length - 1; i >= 0; --i) {
+      const entry = book.entries[i];
+      const row = body.insertRow();
+      if (i === book.best) row.className = 'best';
+      for (const cell of entry.cells) row.insertCell().textContent = cell;
+      for (const [label, act] of [['Watch', watchKept], ['Debrief', debriefFlight]]) {
+        const button = document.createElement('button');
+        button.type = 'button';
+        button.textContent = label;
+        button.addEventListener('click', () => act(entry.flight));
+        row.insertCell().appendChild(button);
+      }
+    }
+    const n = book.entries.length;
+    document.getElementById('logbook-count').textContent = `${n} ${n === 1 ? 'approach' : 'approaches'}; * marks the best.`;
+    document.getElementById('logbook-notes').textContent = book.notes.join('\n');
+    closeMenus();
+    const dialog = document.getElementById('logbook');
+    if (!dialog.open) dialog.showModal();
+  }
+  // The whole logbook with its flights as one file, and back.
+  async function exportLogbook() {
+    const text = (await readKept('logbook')) || '';
+    const book = JSON.parse(withString(text, (t) => module.UTF8ToString(module._avelune_logbook(t))));
+    const flights = {};
+    for (const entry of book.entries) {
+      const flight = await readKept('flight:' + entry.flight);
+      if (flight !== null) flights[entry.flight] = flight;
+    }
+    const file = { format: kLogbookFormat, version: 1, logbook: text, flights };
+    download(new Blob([JSON.stringify(file)], { type: 'application/json' }), `avelune-logbook-${stamp()}.json`);
+  }
+  async function importLogbook(file) {
+    let data;
+    try {
+      data = JSON.parse(await file.text());
+    } catch (e) {
+      return showMessage(`${file.name} is not an Avelune logbook: ${e.message}`);
+    }
+    const flightsOk = data && typeof data.flights === 'object' && data.flights !== null
+      && Object.entries(data.flights).every(([k, v]) => typeof v === 'string' && /^[\w.-]+$/.test(k));
+    if (!data || data.format !== kLogbookFormat || typeof data.logbook !== 'string' || !flightsOk) {
+      return showMessage(`${file.name} is not an Avelune logbook exported by this page.`);
+    }
+    const imported = JSON.parse(withString(data.logbook, (t) => module.UTF8ToString(module._avelune_logbook(t))));
+    const have = (await readKept('logbook')) || '';
+    const known = new Set(have.split('\n'));
+    const lines = imported.entries.map((e) => e.line).filter((line) => !known.has(line));
+    logbookWrites = logbookWrites.then(() => atlasStore('readwrite', (store) => {
+      const book = store.get('logbook');
+      book.onsuccess = () => store.put((typeof book.result === 'string' ? book.result : '') + lines.map((l) => l + '\n').join(''), 'logbook');
+      for (const entry of imported.entries) {
+        if (typeof data.flights[entry.flight] === 'string') store.put(data.flights[entry.flight], 'flight:' + entry.flight);
+      }
+      return book;
+    }));
+    try {
+      await logbookWrites;
+    } catch (e) {
+      logbookWrites = Promise.resolve();
+      return showMessage(`The logbook cannot be written: ${e.message}`);
+    }
+    await showLogbook();
+    const skipped = imported.notes.length ? `\n${imported.notes.join('\n')}` : '';
+    if (skipped) showMessage(`${lines.length} approaches added; lines that could not be read were left out:${skipped}`);
+  }
+  const logbookInput = document.getElementById('logbook-file');
+  document.getElementById('logbook-export').addEventListener('click', exportLogbook);
+  document.getElementById('logbook-import').addEventListener('click', () => logbookInput.click());
+  logbookInput.addEventListener('change', () => {
+    const file = logbookInput.files[0];
+    logbookInput.value = '';
+    if (file) importLogbook(file);
   });
 
   function requestPresent() {
@@ -450,6 +637,11 @@
     if (event.key === 'Escape' && menuOpen()) {
       closeMenus();
       event.preventDefault();
+      return;
+    }
+    if (event.ctrlKey && event.code === 'KeyD' && running && !dialogOpen()) {
+      event.preventDefault();  // the debrief, as on the desktop (not a bookmark)
+      debriefLatest();
       return;
     }
     if (!gameHasKeys() || event.ctrlKey || event.altKey || event.metaKey) return;
@@ -721,6 +913,15 @@
     case 'save-flight':
       saveFlight();
       break;
+    case 'debrief':
+      debriefLatest();
+      break;
+    case 'samples':
+      saveSamples();
+      break;
+    case 'logbook':
+      if (module) showLogbook();
+      break;
     case 'open-flight':
       if (module) flightInput.click();
       break;
@@ -760,7 +961,8 @@
   }
   for (const item of document.querySelectorAll('[data-command]')) {
     item.addEventListener('click', () => {
-      if (running && !['open-atlas', 'open-flight', 'about', 'save-flight'].includes(item.dataset.command)) canvas.focus();
+      if (running && !['open-atlas', 'open-flight', 'about', 'save-flight', 'debrief', 'samples', 'logbook']
+        .includes(item.dataset.command)) canvas.focus();
       execute(item.dataset.command, item);
     });
   }
@@ -836,6 +1038,7 @@
       menuOpen,
       paused: () => paused,
       flightText,
+      samplesCsv: () => (running ? module.UTF8ToString(module._avelune_samples_csv()) : ''),
       watchState: () => (running ? watchState() : { watching: false, replay: false }),
       muted: () => settings.muted,
       atlasName: () => atlas && atlas.name,
@@ -863,6 +1066,7 @@
       move: (x, y) => { module._avelune_move(x, y); afterGame(); },
       quitRequested: () => !running || module._avelune_quit_requested() === 1,
       watchText,
+      logbookText: () => readKept('logbook'),
       benchCycles: (cycles) => {
         const at = module._malloc(atlas.bytes.byteLength);
         module.HEAPU8.set(new Uint8Array(atlas.bytes), at);

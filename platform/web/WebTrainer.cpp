@@ -1,0 +1,121 @@
+#include "platform/web/WebTrainer.h"
+
+#include <cstdio>
+
+#include "debrief/Assessment.h"
+
+namespace web {
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+namespace {
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::string s = text;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+}  // namespace
+
+std::string PlotJson(const debrief::Plot& plot) {
+    std::string out = "{\"width\":" + Number(plot.width) + ",\"height\":" + Number(plot.height) + ",\"items\":[";
+    bool first = true;
+    for (const debrief::Primitive& p : plot.items) {
+        out += first ? "{" : ",{";
+        first = false;
+        out += "\"k\":" + std::to_string(static_cast<int>(p.kind)) + ",\"p\":[";
+        for (size_t i = 0; i < p.points.size(); ++i) {
+            out += (i ? "," : "") + Number(p.points[i].x) + "," + Number(p.points[i].y);
+        }
+        out += "],\"c\":[" + std::to_string(p.colour.r) + "," + std::to_string(p.colour.g) + "," +
+               std::to_string(p.colour.b) + "," + std::to_string(p.colour.a) + "],\"w\":" + Number(p.width);
+        if (p.dashed) out += ",\"d\":1";
+        if (p.kind == debrief::Primitive::Kind::kText) {
+            out += ",\"t\":" + Quoted(p.text) + ",\"s\":" + Number(p.size) + ",\"a\":" +
+                   std::to_string(static_cast<int>(p.align));
+            if (p.bold) out += ",\"b\":1";
+            if (p.vertical) out += ",\"v\":1";
+        }
+        out += ",\"r\":" + Quoted(p.role) + "}";
+    }
+    return out + "]}";
+}
+
+logbook::Figures FiguresOf(const recorder::Recording& r) {
+    logbook::Figures figures;
+    const recorder::Summary& sum = r.summary;
+    figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
+    figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
+    figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
+    figures.secondsWarned = sum.secondsWarned;
+    figures.stable = sum.stable;
+    figures.stabilityFeet = sum.stabilityFeet;
+    const debrief::Score score = debrief::Assess(r).score;
+    figures.score = score.points;
+    figures.grade = score.grade;
+    return figures;
+}
+
+std::string FlightName(const std::string& when, const flightfile::Flight& flight) {
+    std::string stem;
+    for (const char c : when) {
+        if (c == 'T') stem += '-';
+        else if (c != '-' && c != ':') stem += c;
+    }
+    return stem + "-" + flightfile::EndingName(flight.ending) + flightfile::kExtension;
+}
+
+std::string LogbookJson(const std::string& text) {
+    logbook::Contents contents;
+    logbook::ParseLogbook(text, "logbook", contents);
+    const int best = logbook::BestEntry(contents.entries);
+    std::string out = "{\"entries\":[";
+    for (size_t i = 0; i < contents.entries.size(); ++i) {
+        const logbook::Entry& e = contents.entries[i];
+        const bool isBest = static_cast<int>(i) == best;
+        std::string when = e.when;
+        for (char& c : when) {
+            if (c == 'T') c = ' ';
+        }
+        char time[16], score[16], margins[48], verdict[64];
+        std::snprintf(time, sizeof time, "%u:%02u", e.seconds / 60, e.seconds % 60);
+        if (e.score >= 0) std::snprintf(score, sizeof score, "%d %c", e.score, e.grade);
+        else std::snprintf(score, sizeof score, "-");
+        std::snprintf(margins, sizeof margins, "%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
+        if (e.verdict == "stable" || e.verdict == "unstable") {
+            std::snprintf(verdict, sizeof verdict, "%s from %.1f mi%s", e.verdict.c_str(), e.stabilityFeet / 5280.0,
+                          isBest ? " (best)" : "");
+        } else {
+            std::snprintf(verdict, sizeof verdict, "%s%s", e.verdict.c_str(), isBest ? " (best)" : "");
+        }
+        out += i ? ",{" : "{";
+        out += "\"cells\":[" + Quoted((isBest ? "* " : "  ") + when) + "," + Quoted(flightfile::EndingName(e.outcome)) +
+               "," + Quoted(time) + "," + Quoted(score) + "," + Quoted(margins) + "," + Quoted(verdict) + "]";
+        out += ",\"flight\":" + Quoted(e.flight) + ",\"line\":" + Quoted(logbook::FormatEntry(e)) + "}";
+    }
+    out += "],\"best\":" + std::to_string(best) + ",\"notes\":[";
+    for (size_t i = 0; i < contents.notes.size(); ++i) out += (i ? "," : "") + Quoted(contents.notes[i]);
+    return out + "]}";
+}
+
+}  // namespace web
