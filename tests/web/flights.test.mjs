@@ -6,6 +6,7 @@ import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
+import zlib from 'node:zlib';
 import { launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir } from './support.mjs';
 
 const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
@@ -106,4 +107,46 @@ test('watched from the file picker: 16x, pause, step and take over', async () =>
   assert.equal((await page.evaluate(() => window.aveluneTest.watchState())).status, 'taken-over');
   assert.match(await page.$eval('#watch-text', (e) => e.textContent), /you are flying/);
   await page.close();
+});
+
+describe('a flight shared as a link', () => {
+  let link;
+  before(async () => {
+    const page = await openPage(browser, server.url + '?test=1');
+    await page.evaluate(() => window.aveluneTest.start());
+    await playOnPage(page, events);
+    link = await page.evaluate(() => window.aveluneTest.copyLink());
+    await page.close();
+  });
+
+  test('opens the page watching it, then offers its debrief', async () => {
+    assert.match(link, /#flight=[A-Za-z0-9_-]+$/);
+    const page = await openPage(browser, server.url + '?test=live' + link.slice(link.indexOf('#')));
+    assert.equal(await page.$eval('#card-text', (e) => e.textContent), 'Click to watch the shared flight');
+    await page.click('#card');
+    await page.waitForFunction(() => window.aveluneTest.watchState().watching, { timeout: 3000 });
+    await page.click('[data-watch="speed"][data-speed="16"]');
+    await page.waitForFunction(() => window.aveluneTest.watchState().status === 'matched', { timeout: 20000 });
+    await page.click('#watch-debrief');
+    assert.equal(await page.$eval('#debrief', (d) => d.open), true);
+    assert.deepEqual(page.aveluneErrors, []);
+    await page.close();
+  });
+
+  const cases = [
+    ['damaged', '#flight=AAAA', /^the shared flight: the file is empty/],
+    ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^the shared flight: the file is empty/],
+    ['not a flight', '#flight=' + zlib.deflateSync('GIF89a\n').toString('base64url'), /^the shared flight line 1: /],
+  ];
+  for (const [name, hash, refusal] of cases) {
+    test(`${name}: refused as a damaged file, and the game goes on`, async () => {
+      const page = await openPage(browser, server.url + '?test=live' + hash);
+      await page.click('#card');
+      await page.waitForFunction(() => document.getElementById('message').open, { timeout: 3000 });
+      assert.match(await page.$eval('#message-text', (e) => e.textContent), refusal);
+      assert.equal(await page.evaluate(() => window.aveluneTest.running()), true);
+      assert.equal(await page.evaluate(() => window.aveluneTest.watchState().replay), false);
+      await page.close();
+    });
+  }
 });

@@ -309,6 +309,7 @@
       b.setAttribute('aria-pressed', String(Number(b.dataset.speed) === w.speed));
     }
     document.getElementById('watch-hold').textContent = w.held ? 'Play' : 'Pause';
+    document.getElementById('watch-debrief').hidden = w.status !== 'matched';
   }
   watchBar.addEventListener('click', (event) => {
     const button = event.target.closest('[data-watch]');
@@ -318,6 +319,7 @@
     case 'hold': module._avelune_watch_hold(watchState().held ? 0 : 1); break;
     case 'step': module._avelune_watch_step(); break;
     case 'take-over': module._avelune_take_over(); break;
+    case 'debrief': debriefLatest(); return;
     case 'close':
       module._avelune_stop_watching();
       watchActive = false;
@@ -327,6 +329,41 @@
     canvas.focus();
     afterGame();
   });
+  // ---- A flight as a link: #flight= the file deflated, in base64url ------------
+  function toBase64Url(bytes) {
+    let binary = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) binary += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+  }
+  async function copyLink() {
+    const text = flightText();
+    if (!text) return showMessage('No approach has been flown yet, so there is no flight to share.');
+    const packed = new Uint8Array(await new Response(
+      new Blob([text]).stream().pipeThrough(new CompressionStream('deflate'))).arrayBuffer());
+    const link = `${location.origin}${location.pathname}#flight=${toBase64Url(packed)}`;
+    try {
+      await navigator.clipboard.writeText(link);
+      document.getElementById('status').textContent = 'Link copied';
+      setTimeout(() => setPausedState(paused), 2000);
+    } catch (e) {
+      showMessage(`The link cannot be put in the clipboard here (${e.message}):\n${link}`);
+    }
+    return link;
+  }
+  // The flight a link carries, as text; '' when the link is damaged (the
+  // flight reader then refuses it as it refuses a damaged file).
+  async function linkedFlight(hash) {
+    try {
+      const packed = base64Bytes(hash.replace(/-/g, '+').replace(/_/g, '/'));
+      const bytes = await inflate(new Blob([packed]).stream(), 'the shared flight');
+      return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+    } catch (e) {
+      console.warn('Avelune: the shared flight cannot be unpacked:', e);
+      return '';
+    }
+  }
+  let sharedFlight = null;    // the text of a flight the address carries, until it is watched
+
   const flightInput = document.getElementById('flight-file');
   flightInput.addEventListener('change', () => {
     const file = flightInput.files[0];
@@ -925,6 +962,9 @@
     case 'open-flight':
       if (module) flightInput.click();
       break;
+    case 'copy-link':
+      copyLink();
+      break;
     case 'mute':
       toggleMute();
       break;
@@ -978,7 +1018,13 @@
     resumeAudio();
     timings.started = performance.now();
     const error = startGame(atlas.bytes, atlas.name);
-    if (error) showCard(error);
+    if (error) return showCard(error);
+    if (sharedFlight !== null) {
+      const text = sharedFlight;
+      sharedFlight = null;
+      history.replaceState(null, '', location.pathname + location.search);
+      watchText(text, 'the shared flight');
+    }
   }
   card.addEventListener('click', onCardClick);
   card.addEventListener('keydown', (event) => {
@@ -1022,8 +1068,9 @@
         useAtlas({ bytes: kept.bytes, name: kept.name, own: true });
       }
     }
+    if (location.hash.startsWith('#flight=')) sharedFlight = await linkedFlight(location.hash.slice(8));
     timings.ready = performance.now();
-    showCard(scripted ? 'Test mode' : 'Click to start');
+    showCard(scripted ? 'Test mode' : sharedFlight !== null ? 'Click to watch the shared flight' : 'Click to start');
     card.focus();
   }
 
@@ -1066,6 +1113,7 @@
       move: (x, y) => { module._avelune_move(x, y); afterGame(); },
       quitRequested: () => !running || module._avelune_quit_requested() === 1,
       watchText,
+      copyLink,
       logbookText: () => readKept('logbook'),
       benchCycles: (cycles) => {
         const at = module._malloc(atlas.bytes.byteLength);
