@@ -219,7 +219,14 @@ bool DesktopFlights::DrawMenu() {
         dialogOpening_ = true;
         caretToEnd_ = true;
         std::snprintf(path_, sizeof path_, "%s/%s", folder.c_str(), name);
-        if (which == PathDialog::kOpen) ListSavedFlights();
+        listIndex_ = -1;
+        if (which == PathDialog::kOpen) {
+            ListSavedFlights();
+            if (!savedFlights_.empty()) {
+                listIndex_ = 0;
+                std::snprintf(path_, sizeof path_, "%s", savedFlights_.front().path.c_str());
+            }
+        }
     };
     if (ImGui::MenuItem("Save flight...")) startDialog(PathDialog::kSave, "my-approach.avflight");
     if (ImGui::MenuItem("Open flight...")) startDialog(PathDialog::kOpen, "");
@@ -233,6 +240,31 @@ bool DesktopFlights::DrawMenu() {
         startDialog(PathDialog::kCsv, "approach.csv");
     ImGui::EndMenu();
     return true;
+}
+
+int DesktopFlights::FieldEdited(ImGuiInputTextCallbackData* data) {
+    auto& self = *static_cast<DesktopFlights*>(data->UserData);
+    if (data->EventFlag == ImGuiInputTextFlags_CallbackHistory && !self.savedFlights_.empty()) {
+        const int last = static_cast<int>(self.savedFlights_.size()) - 1;
+        const int step = data->EventKey == ImGuiKey_UpArrow ? -1 : 1;
+        self.listIndex_ = std::clamp(self.listIndex_ + step, 0, last);
+        self.fieldText_ = self.savedFlights_[static_cast<size_t>(self.listIndex_)].path;
+        self.listScroll_ = true;
+    }
+    // Text put in from outside (a row chosen) replaces what the field holds;
+    // the caret goes after the text whenever the field is filled anew, so
+    // what is typed lands at the end, never where it was last.
+    if (self.fieldText_) {
+        data->DeleteChars(0, data->BufTextLen);
+        data->InsertChars(0, self.fieldText_->c_str());
+        self.fieldText_.reset();
+        self.caretToEnd_ = true;
+    }
+    if (self.caretToEnd_) {
+        data->CursorPos = data->SelectionStart = data->SelectionEnd = data->BufTextLen;
+        self.caretToEnd_ = false;
+    }
+    return 0;
 }
 
 void DesktopFlights::ListSavedFlights() {
@@ -311,19 +343,19 @@ void DesktopFlights::DrawPathDialog() {
                     const SavedFlight& f = savedFlights_[i];
                     ImGui::TableNextRow();
                     ImGui::TableNextColumn();
-                    const bool selected = f.path == path_;
+                    const bool selected = static_cast<int>(i) == listIndex_;
                     ImGui::PushID(static_cast<int>(i));
                     if (ImGui::Selectable(f.when.c_str(), selected,
                                           ImGuiSelectableFlags_SpanAllColumns | ImGuiSelectableFlags_AllowDoubleClick)) {
+                        listIndex_ = static_cast<int>(i);
                         std::snprintf(path_, sizeof path_, "%s", f.path.c_str());
-                        caretToEnd_ = true;
-                        // A double click opens it; so does Return or Space on the row.
-                        const bool byMouse = ImGui::IsMouseReleased(ImGuiMouseButton_Left) ||
-                                             ImGui::IsMouseClicked(ImGuiMouseButton_Left);
-                        if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left) || !byMouse) open = true;
+                        fieldText_ = f.path;
+                        if (ImGui::IsMouseDoubleClicked(ImGuiMouseButton_Left)) open = true;  // a double click opens it
                     }
-                    // The newest is where the keyboard starts.
-                    if (i == 0 && ImGui::IsWindowAppearing()) ImGui::SetItemDefaultFocus();
+                    if (selected && listScroll_) {
+                        ImGui::SetScrollHereY();
+                        listScroll_ = false;
+                    }
                     ImGui::PopID();
                     ImGui::TableNextColumn();
                     ImGui::TextUnformatted(f.outcome.c_str());
@@ -343,23 +375,14 @@ void DesktopFlights::DrawPathDialog() {
             ImGui::TextUnformatted("File name:");
         }
         ImGui::SetNextItemWidth(-1);
-        // The keyboard starts in the file name, or in the list when there is one.
-        if (ImGui::IsWindowAppearing() && (dialog_ != PathDialog::kOpen || savedFlights_.empty())) {
-            ImGui::SetKeyboardFocusHere();
-        }
-        // The caret goes after the text whenever the field is filled anew,
-        // so what is typed lands at the end, never where it was last.
-        const auto toEnd = [](ImGuiInputTextCallbackData* data) {
-            bool& pending = *static_cast<bool*>(data->UserData);
-            if (pending) {
-                data->CursorPos = data->SelectionStart = data->SelectionEnd = data->BufTextLen;
-                pending = false;
-            }
-            return 0;
-        };
-        const bool enter = ImGui::InputText("##file", path_, sizeof path_,
-                                            ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackAlways,
-                                            toEnd, &caretToEnd_);
+        // The keyboard starts in the file name (which holds the newest saved
+        // flight when there is one: Return watches it); Up and Down there go
+        // through the list.
+        if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+        const bool enter = ImGui::InputText(
+            "##file", path_, sizeof path_,
+            ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackAlways | ImGuiInputTextFlags_CallbackHistory,
+            &DesktopFlights::FieldEdited, this);
         const bool ok = ImGui::Button(dialog_ == PathDialog::kOpen ? "Open" : "Save", ImVec2(em * 6, 0)) || enter || open;
         ImGui::SameLine();
         const bool cancel = ImGui::Button("Cancel", ImVec2(em * 6, 0));

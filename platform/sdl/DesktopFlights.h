@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+
+#include <imgui.h>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,6 +119,10 @@ private:
     PathDialog dialog_ = PathDialog::kNone;
     bool dialogOpening_ = false;
     bool caretToEnd_ = false;  // the path field opens with the caret after its text
+    std::optional<std::string> fieldText_;  // to put in the path field at its next edit
+    int listIndex_ = -1;       // the saved flight chosen in Open flight's list
+    bool listScroll_ = false;  // bring it into view
+    static int FieldEdited(ImGuiInputTextCallbackData* data);
     char path_[1024] = {};
     // The flights folder as Open flight lists it, newest first.
     struct SavedFlight {
