@@ -3,12 +3,16 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include "platform/headless/HeadlessSession.h"
 
-inline void PlayReplayFile(HeadlessSession& session, const std::string& file) {
+// `tick`, if given, stands for the session's own ticks (a test that looks at
+// every one).
+inline void PlayReplayFile(HeadlessSession& session, const std::string& file,
+                           const std::function<void(int)>& tick = nullptr) {
     std::ifstream in(std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/" + file);
     for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
         std::istringstream words(line.substr(0, line.find('#')));
@@ -16,7 +20,7 @@ inline void PlayReplayFile(HeadlessSession& session, const std::string& file) {
         int a = 1, b = 0;
         if (!(words >> verb)) continue;
         words >> a >> b;
-        if (verb == "tick") session.Tick(a);
+        if (verb == "tick") tick ? tick(a) : session.Tick(a);
         else if (verb == "press") session.Press(a, b);
         else if (verb == "release") session.Release(a, b);
         else if (verb == "move") session.Move(a, b);

@@ -14,6 +14,7 @@
 #include "cues/SoundCues.h"
 #include "debrief/Assessment.h"
 #include "platform/headless/HeadlessSession.h"
+#include "tests/ReplayPlayer.h"
 #include "tests/TestAtlas.h"
 
 namespace {
@@ -192,17 +193,7 @@ TEST(SoundCues, RecordedApproachesTickAsTheDebriefCounts) {
                 EXPECT_EQ(tone.needle, debrief::NeedleFromCentre(s));
             }
         };
-        std::ifstream in(std::string(AVELUNE_SOURCE_DIR) + "/tests/replays/" + name + ".events");
-        for (std::string line; std::getline(in, line) && !session.host().quitRequested();) {
-            std::istringstream words(line.substr(0, line.find('#')));
-            std::string verb;
-            int a = 1, b = 0;
-            if (!(words >> verb)) continue;
-            words >> a >> b;
-            if (verb == "tick") tick(a);
-            else if (verb == "press") session.Press(a, b);
-            else if (verb == "release") session.Release(a, b);
-        }
+        PlayReplayFile(session, std::string(name) + ".events", tick);
         const recorder::Recording* r = session.recorder().latestEnded();
         ASSERT_NE(r, nullptr);
         const debrief::Assessment a = debrief::Assess(*r);
