@@ -3,17 +3,23 @@
 
 Writes into OUT_DIR:
   index.html            the page, served beside its files
-  avelune.js/.wasm      the game module
+  avelune.js, .wasm.z   the game module, its wasm deflated
   prop.bmp.z, AV1.wav.z the atlas and the start sound, deflated (zlib), which
                         the page inflates with DecompressionStream
   avelune-offline.html  everything in one file (module, art as base64), for
                         opening straight from the disk, where nothing can be
                         fetched
+  manifest.webmanifest, avelune.png, sw.js
+                        what makes the served page installable and lets it
+                        start offline: the service worker caches this
+                        version's files (the version is a hash of them all)
 Every file is written beside its final name and renamed into place.
 """
 
 import argparse
 import base64
+import hashlib
+import json
 import os
 import shutil
 import sys
@@ -73,12 +79,39 @@ def main():
         write(os.path.join(args.out_dir, name + ".z"), deflated[name])
 
     wasm = os.path.splitext(args.module)[0] + ".wasm"
-    write(os.path.join(args.out_dir, "avelune.js"), read(args.module))
-    write(os.path.join(args.out_dir, "avelune.wasm"), read(wasm))
+    module_js, module_wasm = read(args.module), read(wasm)
+    write(os.path.join(args.out_dir, "avelune.js"), module_js)
+    # The page fetches the wasm deflated too and compiles it itself.
+    write(os.path.join(args.out_dir, "avelune.wasm.z"), zlib.compress(module_wasm, 9))
+    stale = os.path.join(args.out_dir, "avelune.wasm")
+    if os.path.exists(stale):
+        os.unlink(stale)
+    icon_png = read(os.path.join(args.art_dir, "avelune.png"))
+    write(os.path.join(args.out_dir, "avelune.png"), icon_png)
 
-    common = {"PAGE_CSS": css, "PAGE_JS": js, "ICON_URL": icon_url}
-    served = fill(page, dict(common, DATA_BLOCKS="", MODULE_SCRIPT='<script src="avelune.js"></script>'))
+    # The version: every byte the served page is made of.
+    sw_template = read(os.path.join(args.page_dir, "sw.js"), "r")
+    digest = hashlib.sha256()
+    for part in (page, css, js, sw_template, module_js, module_wasm, icon_png, *deflated.values()):
+        digest.update(part.encode("utf-8") if isinstance(part, str) else part)
+        digest.update(b"\0")
+    version = digest.hexdigest()[:16]
+
+    common = {"PAGE_CSS": css, "PAGE_JS": js, "ICON_URL": icon_url, "VERSION": version}
+    served = fill(page, dict(common, DATA_BLOCKS="", MODULE_SCRIPT='<script src="avelune.js"></script>',
+                             MANIFEST='<link rel="manifest" href="manifest.webmanifest">'))
     write(os.path.join(args.out_dir, "index.html"), served)
+
+    manifest = {
+        "name": "Avelune", "short_name": "Avelune", "description": "Instrument landing trainer",
+        "start_url": "./", "scope": "./", "display": "standalone",
+        "background_color": "#000000", "theme_color": "#000080",
+        "icons": [{"src": "avelune.png", "sizes": "any", "type": "image/png"}],
+    }
+    write(os.path.join(args.out_dir, "manifest.webmanifest"), json.dumps(manifest, indent=2) + "\n")
+    files = ["./", "index.html", "avelune.js", "avelune.wasm.z", "prop.bmp.z", "AV1.wav.z", "avelune.png",
+             "manifest.webmanifest"]
+    write(os.path.join(args.out_dir, "sw.js"), fill(sw_template, {"VERSION": version, "FILES": json.dumps(files)}))
 
     # A script element never ends early on base64 text, nor on the module as
     # long as it has no closing script tag.
@@ -88,7 +121,8 @@ def main():
     blocks = "\n".join(
         f'<script type="application/octet-stream" id="data-{name}">{base64.b64encode(data).decode("ascii")}</script>'
         for name, data in deflated.items())
-    offline = fill(page, dict(common, DATA_BLOCKS=blocks, MODULE_SCRIPT=f"<script>\n{single_js}\n</script>"))
+    offline = fill(page, dict(common, DATA_BLOCKS=blocks, MODULE_SCRIPT=f"<script>\n{single_js}\n</script>",
+                              MANIFEST=""))
     write(os.path.join(args.out_dir, "avelune-offline.html"), offline)
 
 

@@ -87,7 +87,7 @@ describe('integer scaling is crisp', () => {
       const page = await openPage(browser, server.url + '?test=1',
         { viewport: { width: 1400, height: 1000, deviceScaleFactor: c.ratio } });
       await page.evaluate(() => { window.aveluneTest.start(); window.aveluneTest.tick(3); });
-      await page.click('.menu:nth-child(2) .menu-title');  // View, as a player opens it
+      await page.click('.menu:nth-child(3) .menu-title');  // View, as a player opens it
       await page.click(`[data-command="scale"][data-scale="${c.scale}"]`);
       const scale = Number(c.scale);
       assert.equal(await page.evaluate(() => window.aveluneTest.scale()), scale);

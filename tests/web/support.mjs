@@ -40,7 +40,7 @@ export async function launchBrowser(extraArgs = []) {
 }
 
 const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',
-  '.png': 'image/png', '.z': 'application/octet-stream' };
+  '.png': 'image/png', '.z': 'application/octet-stream', '.webmanifest': 'application/manifest+json' };
 
 // Serves the site on a free port of 127.0.0.1; counts the bytes sent.
 export async function serveSite(dir = siteDir) {

@@ -575,7 +575,10 @@
     image.data.set(new Uint8Array(module.HEAPU8.buffer, at + y * kWidth * 4, h * kWidth * 4), y * kWidth * 4);
     context.putImageData(image, 0, 0, x, y, w, h);
     timings.frames = (timings.frames || 0) + 1;
-    if (timings.firstPicture === undefined) timings.firstPicture = performance.now();
+    if (timings.firstPicture === undefined) {
+      timings.firstPicture = performance.now();
+      if (!scripted) setTimeout(installOffline, 2000);
+    }
   }
 
   // ---- Pointer: mouse, pen and touch -------------------------------------
@@ -1034,11 +1037,29 @@
     onCardClick();
   });
 
+  // The module: served, its wasm comes deflated like the art and is
+  // compiled here; in the one-file page it is inside the script.
+  async function startModule() {
+    if (document.getElementById('data-prop.bmp')) return createAvelune({ aveluneStartSound: startSound });
+    const wasm = await loadData('avelune.wasm');
+    let failed;
+    const failure = new Promise((resolve, reject) => { failed = reject; });
+    const created = createAvelune({
+      aveluneStartSound: startSound,
+      instantiateWasm: (imports, receive) => {
+        WebAssembly.instantiate(wasm, imports).then((r) => receive(r.instance, r.module),
+          (e) => failed(new Error(`avelune.wasm cannot be compiled (${e && e.message ? e.message : e})`)));
+        return {};
+      },
+    });
+    return Promise.race([created, failure]);
+  }
+
   async function boot() {
     layout();
     try {
       const [mod, atlasBytes, soundFile] = await Promise.all([
-        createAvelune({ aveluneStartSound: startSound }),
+        startModule(),
         loadData('prop.bmp'),
         loadData('AV1.wav').catch((e) => {
           console.warn('Avelune: no start sound:', e);
@@ -1074,6 +1095,20 @@
     card.focus();
   }
 
+  // ---- Installable and offline: the service worker (served pages only) ----
+  // Registered once the first picture shows, so that its copies of the files
+  // never slow the start. A new version takes over at once; the page then
+  // says that a reload brings it.
+  const version = (document.querySelector('meta[name="avelune-version"]') || {}).content || '';
+  function installOffline() {
+    if (!('serviceWorker' in navigator) || !/^https?:$/.test(location.protocol)) return;
+    const hadController = navigator.serviceWorker.controller !== null;
+    navigator.serviceWorker.addEventListener('controllerchange', () => {
+      if (hadController) document.getElementById('status').textContent = 'Updated: reload for the new version';
+    });
+    navigator.serviceWorker.register('sw.js').catch((e) => console.warn('Avelune: no offline start here:', e));
+  }
+
   // ---- Calls for the browser tests ----------------------------------------
   if (testMode) {
     const readOnly = {
@@ -1084,6 +1119,7 @@
       audioState: () => (audio ? audio.state : 'none'),
       menuOpen,
       paused: () => paused,
+      version: () => version,
       flightText,
       samplesCsv: () => (running ? module.UTF8ToString(module._avelune_samples_csv()) : ''),
       watchState: () => (running ? watchState() : { watching: false, replay: false }),
