@@ -10,6 +10,7 @@
 #include "gfx/Blit.h"
 
 int RunHeadless(int argc, char** argv);
+int RunShareLink(int argc, char** argv);
 
 #ifdef AVELUNE_DESKTOP
 int RunDesktop(int argc, char** argv);
@@ -33,6 +34,9 @@ int Run(int argc, char** argv) {
             return 2;
         }
         SetBlitPath(path);
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--share-link") == 0) return RunShareLink(argc, argv);
     }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--headless") == 0) return RunHeadless(argc, argv);

@@ -1,5 +1,6 @@
 #include "session/FlightSession.h"
 
+#include "debrief/Assessment.h"
 #include "game/ClassicRand.h"
 
 namespace session {
@@ -163,6 +164,21 @@ private:
 };
 
 }  // namespace
+
+logbook::Figures LogbookFigures(const recorder::Recording& recording) {
+    logbook::Figures figures;
+    const recorder::Summary& sum = recording.summary;
+    figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
+    figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
+    figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
+    figures.secondsWarned = sum.secondsWarned;
+    figures.stable = sum.stable;
+    figures.stabilityFeet = sum.stabilityFeet;
+    const debrief::Score score = debrief::Assess(recording).score;
+    figures.score = score.points;
+    figures.grade = score.grade;
+    return figures;
+}
 
 bool RecordFlight(const flightfile::Flight& flight, std::unique_ptr<CDibImage> atlas, recorder::Recording& out,
                   std::string& error) {

@@ -19,6 +19,7 @@
 #include "game/AveluneView.h"
 #include "game/GameHost.h"
 #include "keymap/Keymap.h"
+#include "logbook/Logbook.h"
 #include "recorder/FlightRecorder.h"
 
 namespace session {
@@ -108,6 +109,10 @@ private:
     ApproachEnded approachEnded_;
     ReplayedInput replayedInput_;
 };
+
+// The logbook's figures of a finished approach: the recorder's margins,
+// warnings and verdict, and the debrief's score and grade.
+logbook::Figures LogbookFigures(const recorder::Recording& recording);
 
 // Replays `flight` in a session of its own on a host nobody sees, with the
 // recorder following it, and gives the recorder's account of its approach:

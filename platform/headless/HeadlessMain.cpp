@@ -23,6 +23,7 @@
 #include "recorder/FlightCsv.h"
 #include "platform/headless/EventScript.h"
 #include "flightfile/FlightFile.h"
+#include "platform/common/ShareLink.h"
 #include "platform/headless/HeadlessSession.h"
 
 namespace {
@@ -240,6 +241,34 @@ bool WriteFlightCsv(HeadlessSession& session, const std::string& path) {
 }
 
 }  // namespace
+
+int RunShareLink(int argc, char** argv) {
+    // avelune --share-link FILE.avflight [--page-url URL]: the link that
+    // watches the flight on the web page.
+    std::string file, page = AVELUNE_PAGE_URL;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--share-link" || arg == "--page-url") && i + 1 < argc) {
+            (arg == "--share-link" ? file : page) = argv[++i];
+        } else if (arg != "--headless") {
+            std::fprintf(stderr, "avelune: usage: avelune --share-link FILE.avflight [--page-url URL]\n");
+            return kExitUsage;
+        }
+    }
+    if (file.empty()) {
+        std::fprintf(stderr, "avelune: --share-link needs a flight file\n");
+        return kExitUsage;
+    }
+    // Only a sound flight file is worth a link.
+    flightfile::Flight flight;
+    std::string error, text;
+    if (!flightfile::LoadFlight(file, flight, error)) {
+        std::fprintf(stderr, "avelune: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    std::printf("%s\n", MakeShareLink(flightfile::FormatFlight(flight), page).c_str());
+    return kExitOk;
+}
 
 int RunHeadless(int argc, char** argv) {
     Options options;

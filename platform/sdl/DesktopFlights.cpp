@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "platform/common/ReplaceFile.h"
-#include "debrief/Assessment.h"
+#include "platform/common/ShareLink.h"
 #include "recorder/FlightCsv.h"
 
 namespace {
@@ -45,20 +45,10 @@ void DesktopFlights::Input(flightfile::InputKind kind, int x, int y) { session_.
 
 void DesktopFlights::KeepInLogbook(const flightfile::Flight& flight, const recorder::Recording* r) {
     if (folder_.empty()) return;
-    // The recorder's figures are the entry's margins and verdict.
+    // The recorder's figures are the entry's margins and verdict, the
+    // debrief's its score.
     logbook::Figures figures;
-    if (r != nullptr) {
-        const recorder::Summary& sum = r->summary;
-        figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
-        figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
-        figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
-        figures.secondsWarned = sum.secondsWarned;
-        figures.stable = sum.stable;
-        figures.stabilityFeet = sum.stabilityFeet;
-        const debrief::Score score = debrief::Assess(*r).score;
-        figures.score = score.points;
-        figures.grade = score.grade;
-    }
+    if (r != nullptr) figures = session::LogbookFigures(*r);
     std::string error;
     if (!logbook::RecordApproach(folder_, flight, logbook::NowText(), flightsKept_, error,
                                  r != nullptr ? &figures : nullptr)) {
@@ -80,7 +70,14 @@ void DesktopFlights::Tick() {
 bool DesktopFlights::Watch(const std::string& path) {
     flightfile::Flight flight;
     std::string error;
-    if (!flightfile::LoadFlight(path, flight, error)) {
+    if (IsShareLink(path)) {
+        // A link the page made: its flight, read as a file's text is.
+        std::string text;
+        if (!ReadShareLink(path, text, error) || !flightfile::ParseFlight(text, "the shared flight", flight, error)) {
+            ShowError("The link cannot be watched: " + error);
+            return false;
+        }
+    } else if (!flightfile::LoadFlight(path, flight, error)) {
         ShowError(error);
         return false;
     }
@@ -91,7 +88,7 @@ bool DesktopFlights::Watch(const std::string& path) {
         ShowError(path + text);
         return false;
     }
-    watchedPath_ = path;
+    watchedPath_ = IsShareLink(path) ? "a shared flight" : path;
     paused_ = false;
     session_.Watch(std::move(flight));
     return true;

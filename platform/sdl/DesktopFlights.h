@@ -123,7 +123,7 @@ private:
     int listIndex_ = -1;       // the saved flight chosen in Open flight's list
     bool listScroll_ = false;  // bring it into view
     static int FieldEdited(ImGuiInputTextCallbackData* data);
-    char path_[1024] = {};
+    char path_[1 << 18] = {};  // a file name, or a flight's link (a few kilobytes)
     // The flights folder as Open flight lists it, newest first.
     struct SavedFlight {
         std::string path;

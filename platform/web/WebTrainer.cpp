@@ -1,3 +1,4 @@
+#include "session/FlightSession.h"
 #include "platform/web/WebTrainer.h"
 
 #include <cstdio>
@@ -61,20 +62,7 @@ std::string PlotJson(const debrief::Plot& plot) {
     return out + "]}";
 }
 
-logbook::Figures FiguresOf(const recorder::Recording& r) {
-    logbook::Figures figures;
-    const recorder::Summary& sum = r.summary;
-    figures.airspeedMargin = sum.of(recorder::Limit::kAirspeed).failMargin;
-    figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
-    figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
-    figures.secondsWarned = sum.secondsWarned;
-    figures.stable = sum.stable;
-    figures.stabilityFeet = sum.stabilityFeet;
-    const debrief::Score score = debrief::Assess(r).score;
-    figures.score = score.points;
-    figures.grade = score.grade;
-    return figures;
-}
+logbook::Figures FiguresOf(const recorder::Recording& r) { return session::LogbookFigures(r); }
 
 std::string FlightName(const std::string& when, const flightfile::Flight& flight) {
     std::string stem;

@@ -133,6 +133,26 @@ describe('a flight shared as a link', () => {
     await page.close();
   });
 
+  test('a link made by avelune --share-link from a saved flight plays the same', async () => {
+    const dir = tempDir('avelune-link-');
+    const saved = path.join(dir, 'shared.avflight');
+    const eventsFile = path.join(dir, 'e.events');
+    fs.writeFileSync(eventsFile, events);
+    const run = (args) => spawnSync(nativeBinary, args, { cwd: path.dirname(nativeBinary), encoding: 'utf8' });
+    assert.equal(run(['--headless', '--events', eventsFile, '--save-flight', saved]).status, 0);
+    const made = run(['--share-link', saved, '--page-url', server.url + '?test=live']);
+    assert.equal(made.status, 0, made.stderr);
+    const native = made.stdout.trim();
+    assert.ok(native.startsWith(server.url + '?test=live#flight='), native.slice(0, 80));
+    const page = await openPage(browser, native);
+    await page.click('#card');
+    await page.waitForFunction(() => window.aveluneTest.watchState().watching, { timeout: 3000 });
+    await page.click('[data-watch="speed"][data-speed="16"]');
+    await page.waitForFunction(() => window.aveluneTest.watchState().status === 'matched', { timeout: 20000 });
+    assert.deepEqual(page.aveluneErrors, []);
+    await page.close();
+  });
+
   const cases = [
     ['damaged', '#flight=AAAA', /^the shared flight: the file is empty/],
     ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^the shared flight: the file is empty/],
