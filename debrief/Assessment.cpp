@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "files/Files.h"
 #include "game/Limits.h"
 
 namespace debrief {
@@ -352,23 +353,7 @@ std::string VersusBest(int score, int best) {
 
 namespace {
 
-std::string Quote(const std::string& s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", u);
-            out += buf;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string Quote(const std::string& s) { return files::JsonString(s); }
 
 std::string Number(double v) {
     char buf[32];

@@ -294,6 +294,24 @@ bool WriteFile(const std::string& path, const void* bytes, size_t size, WriteMod
     return true;
 }
 
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 }  // namespace files
 
 bool ReplaceFile(const std::string& path, const void* bytes, size_t size, std::string& reason) {

@@ -32,6 +32,10 @@ constexpr size_t kQuoteLimit = 40;
 // backslash themselves as \xNN; "..." after the quote when text was left off.
 std::string Quote(std::string_view text);
 
+// `text` as a JSON string, quotes included: the quote and the backslash
+// escaped, control bytes as \u00NN, everything else as it is (UTF-8 passes).
+std::string JsonString(std::string_view text);
+
 // ---- Reading ----------------------------------------------------------------
 
 enum class ReadStatus { kRead, kMissing, kRefused };

@@ -1,29 +1,14 @@
-#include "session/FlightSession.h"
 #include "platform/web/WebTrainer.h"
 
 #include <cstdio>
 
 #include "debrief/Assessment.h"
+#include "files/Files.h"
+#include "session/FlightSession.h"
 
 namespace web {
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string Quoted(const std::string& text) { return files::JsonString(text); }
 
 namespace {
 
