@@ -556,7 +556,9 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
     ImGui::PopStyleColor();
     if (errorShown) {
         ImGui::TextWrapped("%s", error_.c_str());
-        if (ImGui::Button("OK", ImVec2(ImGui::GetFontSize() * 6, 0)) || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
+        // Return (which reaches ImGui as Space) or Space closes it, as OK does.
+        if (ImGui::Button("OK", ImVec2(ImGui::GetFontSize() * 6, 0)) ||
+            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Space))) {
             error_.clear();
             ImGui::CloseCurrentPopup();
         }

@@ -93,6 +93,7 @@ DesktopShell::~DesktopShell() {
     }
     if (icon_) SDL_DestroyTexture(icon_);
     if (picture_) SDL_DestroyTexture(picture_);
+    drawer_.Release();  // its texture goes with the renderer, not after it
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
 }
@@ -290,20 +291,33 @@ void DesktopShell::ToImGui(const SDL_Event& event) {
 bool DesktopShell::HandleEvent(const SDL_Event& event) {
     // A key goes to ImGui only when it is for a text field, a menu or a
     // dialog (RouteKey); everything else ImGui sees as it comes.
-    const bool isReturn = (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
-                          (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER);
-    const bool textField = ReadUiLayers().textField;
-    if (event.type != SDL_KEYDOWN || RouteKey(event.key)) {
-        if (isReturn && !textField) {
-            // Return chooses in a menu or dialog as Space does: ImGui's
-            // keyboard navigation presses a button only with Space.
-            SDL_Event space = event;
-            space.key.keysym.scancode = SDL_SCANCODE_SPACE;
-            space.key.keysym.sym = SDLK_SPACE;
-            ToImGui(space);
-        } else {
-            ToImGui(event);
+    // A key comes up in ImGui as it went down there: Return chose in a menu
+    // or dialog as Space (ImGui's keyboard navigation presses only with
+    // Space), and its release must be Space's too, whatever opened or
+    // closed in between, or ImGui would hold a key down for ever.
+    if (event.type == SDL_KEYUP) {
+        SDL_Event up = event;
+        const auto sent = keysSentAs_.find(event.key.keysym.scancode);
+        if (sent != keysSentAs_.end()) {
+            up.key.keysym.scancode = sent->second;
+            up.key.keysym.sym = SDL_GetKeyFromScancode(sent->second);
+            keysSentAs_.erase(sent);
         }
+        ToImGui(up);
+    } else if (event.type == SDL_KEYDOWN) {
+        const bool isReturn = event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER;
+        const bool textField = ReadUiLayers().textField;
+        if (RouteKey(event.key)) {
+            SDL_Event down = event;
+            if (isReturn && !textField) {
+                down.key.keysym.scancode = SDL_SCANCODE_SPACE;
+                down.key.keysym.sym = SDLK_SPACE;
+            }
+            keysSentAs_[event.key.keysym.scancode] = down.key.keysym.scancode;
+            ToImGui(down);
+        }
+    } else {
+        ImGui_ImplSDL2_ProcessEvent(&event);
     }
     // The pointer moving over the game is the game's business: the menu bar
     // and the About box need a new frame only when it concerns them. (A
@@ -357,10 +371,14 @@ void DesktopShell::HandleMouse(const SDL_Event& event) {
         mouseDownToUi_ = false;
         return;
     }
-    if (!GameGetsMouse()) {
+    // And a press the game took comes up in the game, even if a menu or a
+    // dialog opened in between, so no control stays pressed.
+    const bool gameRelease = event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT && mouseDownToGame_;
+    if (!GameGetsMouse() && !gameRelease) {
         if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) mouseDownToUi_ = true;
         return;
     }
+    if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT) mouseDownToGame_ = false;
     // Paused, the game takes no new press or move; a button let go still comes up.
     if (host_->timer().paused() && event.type != SDL_MOUSEBUTTONUP) return;
     if (event.type == SDL_MOUSEMOTION) {
@@ -370,6 +388,7 @@ void DesktopShell::HandleMouse(const SDL_Event& event) {
     if (event.button.button != SDL_BUTTON_LEFT) return;
     const auto p = ToGame(event.button.x, event.button.y);
     if (!p) return;
+    if (event.type == SDL_MOUSEBUTTONDOWN) mouseDownToGame_ = true;
     flights_->Input(event.type == SDL_MOUSEBUTTONDOWN ? flightfile::InputKind::kPress : flightfile::InputKind::kRelease,
                     p->x, p->y);
 }

@@ -16,6 +16,7 @@
 #include <SDL.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -171,6 +172,8 @@ private:
     std::vector<SDL_Event> deferredKeyUps_;       // their releases, for after the frame
     bool keysReleasedLate_ = false;
     bool mouseDownToUi_ = false;   // the left button went down on a menu or dialog
+    bool mouseDownToGame_ = false; // the left button went down in the game
+    std::map<SDL_Scancode, SDL_Scancode> keysSentAs_;  // keys down in ImGui, and as what
     bool escapeRequest_ = false;   // Escape: close the topmost thing in the next frame
     bool quitConfirmRequest_ = false;
     bool quitConfirmOpen_ = false;

@@ -1,7 +1,12 @@
 #include "platform/sdl/PictureDrawing.h"
 
-PictureDrawer::~PictureDrawer() {
+PictureDrawer::~PictureDrawer() { Release(); }
+
+void PictureDrawer::Release() {
     if (enlarged_) SDL_DestroyTexture(enlarged_);
+    enlarged_ = nullptr;
+    renderer_ = nullptr;
+    enlargedScale_ = 0;
 }
 
 bool PictureDrawer::Draw(SDL_Renderer* renderer, SDL_Texture* picture, const PictureLayout& layout) {

@@ -19,6 +19,9 @@ public:
     // renderer's target. False when the renderer cannot make the enlarged
     // copy (no target textures): the caller then falls back to a whole scale.
     bool Draw(SDL_Renderer* renderer, SDL_Texture* picture, const PictureLayout& layout);
+    // Lets the enlarged copy go; call it before its renderer is destroyed
+    // (which destroys the texture with it).
+    void Release();
 
 private:
     SDL_Renderer* renderer_ = nullptr;
