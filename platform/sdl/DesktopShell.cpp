@@ -564,8 +564,6 @@ void DesktopShell::DrawMenuBar() {
             if (chosen) {
                 Execute(kMainMenu[i].item.command);
                 ImGui::CloseCurrentPopup();
-            } else if (closeMenus_) {
-                ImGui::CloseCurrentPopup();
             }
             ImGui::EndMenu();
         }
@@ -593,7 +591,6 @@ void DesktopShell::DrawMenuBar() {
         ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
     }
     DrawBarRight();
-    closeMenus_ = false;
     menuKey_ = 0;
     ImGui::EndMainMenuBar();
     menuOpen_ = anyOpen;

@@ -163,7 +163,6 @@ private:
     static constexpr int kFlightMenu = 100, kGameMenu = 101, kHelpMenu = 102;  // beyond kMainMenu's
     int openMenuRequest_ = -1;     // a pop-up to open by its mnemonic (kMainMenu index or one of those)
     char menuKey_ = 0;             // an item mnemonic typed while a pop-up is open
-    bool closeMenus_ = false;
     bool menuOpen_ = false;        // a pop-up was open in the last frame
     bool aboutRequest_ = false;
     bool aboutOpen_ = false;

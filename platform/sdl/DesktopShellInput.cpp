@@ -49,6 +49,14 @@ bool IsConfirmKey(SDL_Keycode code) { return code == SDLK_RETURN || code == SDLK
 // Game and Help (drawn by the flights and the keys).
 constexpr char kFlightMenuKey = 'l', kGameMenuKey = 'g', kHelpMenuKey = 'h';
 
+// What ImGui drew over the picture in the last frame: its windows, menus
+// and dialogs, but the menu bar itself and ImGui's own debug window.
+bool OverPicture(const ImGuiWindow& w) {
+    if (!w.Active || w.Hidden || (w.Flags & ImGuiWindowFlags_ChildWindow) != 0) return false;
+    const std::string_view name(w.Name);
+    return name != "##MainMenuBar" && name != "Debug##Default";
+}
+
 bool IsQuitControl(size_t control) {
     const std::string_view name = keymap::kControls[control].name;
     return name == "Quit" || name == "QuitLever";
@@ -365,10 +373,7 @@ bool DesktopShell::UiCoversPicture() const {
     // Any other window ImGui drew (watching, a tool window) lies over it too.
     const ImGuiContext& g = *GImGui;
     for (const ImGuiWindow* w : g.Windows) {
-        if (!w->Active || w->Hidden || (w->Flags & ImGuiWindowFlags_ChildWindow) != 0) continue;
-        const std::string_view name(w->Name);
-        if (name == "##MainMenuBar" || name == "Debug##Default") continue;
-        return true;
+        if (OverPicture(*w)) return true;
     }
     return false;
 }
@@ -446,9 +451,8 @@ void DesktopShell::TraceUi() {
     std::string line;
     const ImGuiContext& g = *GImGui;
     for (const ImGuiWindow* w : g.Windows) {
-        if (!w->Active || w->Hidden || (w->Flags & ImGuiWindowFlags_ChildWindow) != 0) continue;
+        if (!OverPicture(*w)) continue;
         const std::string_view name(w->Name);
-        if (name == "##MainMenuBar" || name == "Debug##Default") continue;
         const auto px = [](float v, double ratio) { return static_cast<long>(std::lround(v * ratio)); };
         char rect[96];
         std::snprintf(rect, sizeof rect, "%ld,%ld %ldx%ld", px(w->Pos.x, pixelRatioX_), px(w->Pos.y, pixelRatioY_),
