@@ -223,6 +223,10 @@ phase "package check"
 if [[ $skip_tests -eq 0 ]]; then
   say "running 'scripts/test.sh' as a new developer would"
   if ! step as_player "scripts/test.sh" >"$root/tmp/test.log" 2>&1; then
+    # Which tests failed, in each build, with what they said: the tail alone
+    # is the browser tests' when an earlier build's tests failed.
+    grep -E 'tests passed|tests failed|Failed|Timeout|SEGFAULT|Not Run' "$root/tmp/test.log" | grep -v ' Passed ' >&2 || true
+    grep -E -B2 -A40 '\*\*\*(Failed|Timeout|Exception)' "$root/tmp/test.log" | head -n 400 >&2 || true
     tail -n 60 "$root/tmp/test.log" >&2
     fail "scripts/test.sh failed on the fresh root"
   fi
