@@ -8,28 +8,13 @@
 #include "game/Arith.h"
 #include "game/AveluneView.h"
 #include "game/Limits.h"
+#include "game/ScreenLayout.h"
 #include "game/SwitchLamps.h"
 
 namespace {
 
 // ---- Result screens ------------------------------------------------------------
 
-// clang-format off
-constexpr Placed kPanelRow1      { 10,  36, sprite::kMessagePanel};
-constexpr Placed kPanelRow1End   {540,  36, sprite::kMessagePanelEnd};
-constexpr Placed kPanelRow2      { 10, 100, sprite::kMessagePanel};
-constexpr Placed kPanelRow2End   {540, 100, sprite::kMessagePanelEnd};
-constexpr Placed kWarningTitle   { 33,  54, sprite::kWarningHeadline};
-constexpr Placed kFailureTitle   { 33,  55, sprite::kFailureHeadline};
-constexpr Placed kArrivalTitle   { 58,  58, sprite::kArrivalHeadline};
-constexpr Placed kLampLit        { 29, 117, sprite::kWarningLampLit};
-constexpr Placed kLampDark       { 29, 117, sprite::kWarningLampDark};
-constexpr Placed kCourseText     { 85, 122, sprite::kCourseMessage};
-constexpr Placed kOverspeedText  {150, 122, sprite::kOverspeedMessage};
-constexpr Placed kOverspeedLeft  { 85, 122, sprite::kOverspeedEnd};
-constexpr Placed kOverspeedRight {530, 122, sprite::kOverspeedEnd};
-constexpr Placed kArrivalText    {148, 123, sprite::kArrivalMessage};
-// clang-format on
 
 // Presentations of the blinking lamp after the first one.
 constexpr int kLampBlinks = 15;

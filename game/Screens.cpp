@@ -6,23 +6,14 @@
 #include <array>
 
 #include "game/AveluneView.h"
+#include "game/ScreenLayout.h"
 
 namespace {
 
 // clang-format off
-constexpr Placed kTitle           {  0,   0, sprite::kTitlePicture};
-constexpr Placed kTitlePanel      {175, 107, sprite::kTitlePanel};
-constexpr Placed kTitleBackground {  0,   0, sprite::kTitleBackground};
-constexpr Placed kPage            {  0,   0, sprite::kInformationPage};
-constexpr Placed kPageBar         {174, 371, sprite::kInformationBar};
-constexpr Placed kSecondPanel     {175, 107, sprite::kSecondPagePanel};
-constexpr Placed kSecondQuit      {378, 375, sprite::kSecondPageQuit};
-constexpr Placed kSecondBar       {174, 371, sprite::kSecondPageBar};
-
 // The animation's three layers and the aircraft crossing below them.
 constexpr int16_t kFigureX = 59,    kFigureY = 64;
 constexpr int16_t kMotifX = 300,    kMotifY = 67;
-constexpr Placed kStrip           { 60, 299, sprite::kTitleStrip};
 constexpr int32_t kAircraftRow = 315;
 
 struct TitleFrame {
@@ -83,7 +74,7 @@ void CAveluneView::DrawTitleFrame() {
     Draw(frame.figure, kFigureX, kFigureY);
     RealizeGamePalette();
     Draw(frame.motif, kMotifX, kMotifY);
-    Draw(kStrip);
+    Draw(kTitleStrip);
 
     // The aircraft bobs by 0, 2, 4 or 6 rows. Nothing restores what lies
     // under it, so where the layers do not reach its earlier copies stay.

@@ -2,25 +2,14 @@
 // show it, and when they stop the tick.
 #include <gtest/gtest.h>
 
+#include "game/ScreenLayout.h"
 #include "tests/RecordingHost.h"
 
 namespace {
 
-// clang-format off
-const Placed kLampLit       { 29, 117, sprite::kWarningLampLit};
-const Placed kLampDark      { 29, 117, sprite::kWarningLampDark};
-const Placed kWarningTitle  { 33,  54, sprite::kWarningHeadline};
-const Placed kFailureTitle  { 33,  55, sprite::kFailureHeadline};
-const Placed kArrivalTitle  { 58,  58, sprite::kArrivalHeadline};
-const Placed kCourse        { 85, 122, sprite::kCourseMessage};
-const Placed kOverspeed     {150, 122, sprite::kOverspeedMessage};
-// What the left end leaves of it: its first column lies under the end.
-const Placed kOverspeedSeen {151, 122, {250, 912, 380, 22, 255}};
-const Placed kOverspeedLeft { 85, 122, sprite::kOverspeedEnd};
-const Placed kOverspeedRight{530, 122, sprite::kOverspeedEnd};
-const Placed kArrivalText   {148, 123, sprite::kArrivalMessage};
-const Placed kRow2End       {540, 100, sprite::kMessagePanelEnd};
-// clang-format on
+// What the left end leaves of the overspeed message: its first column lies
+// under the end.
+const Placed kOverspeedSeen{151, 122, {250, 912, 380, 22, 255}};
 
 // Sixteen presentations, then the final copy without a palette realisation.
 std::vector<std::string> BlinkingResult() {
@@ -93,11 +82,11 @@ TEST(FailureScreen, NamesEachFailedLimitAndStopsTheTick) {
             EXPECT_TRUE(ShowsSprite(*v, kOverspeedLeft));
             EXPECT_TRUE(ShowsSprite(*v, kOverspeedRight));
         } else {
-            EXPECT_EQ(static_cast<bool>(ShowsSprite(*v, kCourse)), c.course);
+            EXPECT_EQ(static_cast<bool>(ShowsSprite(*v, kCourseText)), c.course);
         }
         if (!c.course && !c.overspeed) {
-            EXPECT_FALSE(ShowsSprite(*v, kCourse));
-            EXPECT_FALSE(ShowsSprite(*v, kOverspeed));
+            EXPECT_FALSE(ShowsSprite(*v, kCourseText));
+            EXPECT_FALSE(ShowsSprite(*v, kOverspeedText));
         }
     }
 }
@@ -112,10 +101,10 @@ TEST(FailureScreen, TheLampBlinksSixteenTimesAndEndsLit) {
         SCOPED_TRACE(i);
         EXPECT_TRUE(FrameShowsSprite(v.host.frames[i], i % 2 == 0 ? kLampLit : kLampDark));
         EXPECT_TRUE(FrameShowsSprite(v.host.frames[i], kFailureTitle));
-        EXPECT_FALSE(FrameShowsSprite(v.host.frames[i], kCourse)) << "the message comes after the blinking";
+        EXPECT_FALSE(FrameShowsSprite(v.host.frames[i], kCourseText)) << "the message comes after the blinking";
     }
     EXPECT_TRUE(FrameShowsSprite(v.host.frames[16], kLampLit));
-    EXPECT_TRUE(FrameShowsSprite(v.host.frames[16], kCourse));
+    EXPECT_TRUE(FrameShowsSprite(v.host.frames[16], kCourseText));
 }
 
 // An approach one step short of the threshold: 150 mph flown level for one
@@ -149,7 +138,7 @@ TEST(ArrivalScreen, PassingTheThresholdShowsArrivalAndStopsTheTick) {
     EXPECT_TRUE(ShowsSprite(*v, kArrivalTitle));
     EXPECT_TRUE(ShowsSprite(*v, kArrivalText));
     EXPECT_TRUE(ShowsSprite(*v, kLampLit));
-    EXPECT_TRUE(ShowsSprite(*v, kRow2End));
+    EXPECT_TRUE(ShowsSprite(*v, kPanelRow2End));
     EXPECT_TRUE(FrameShowsSprite(v.host.frames[15], kLampDark));
     EXPECT_FALSE(FrameShowsSprite(v.host.frames[15], kArrivalText));
 }

@@ -2,18 +2,10 @@
 // second page: what each state draws and how it shows it.
 #include <gtest/gtest.h>
 
+#include "game/ScreenLayout.h"
 #include "tests/RecordingHost.h"
 
 namespace {
-
-// clang-format off
-const Placed kTitlePanel     {175, 107, sprite::kTitlePanel};
-const Placed kBackground     {  0,   0, sprite::kTitleBackground};
-const Placed kPageBar        {174, 371, sprite::kInformationBar};
-const Placed kSecondPanel    {175, 107, sprite::kSecondPagePanel};
-const Placed kSecondBar      {174, 371, sprite::kSecondPageBar};
-const Placed kStrip          { 60, 299, sprite::kTitleStrip};
-// clang-format on
 
 TEST(TitlePicture, PresentsTheClientAreaThenLaysTheBackground) {
     RecordedView v;
@@ -22,8 +14,8 @@ TEST(TitlePicture, PresentsTheClientAreaThenLaysTheBackground) {
     EXPECT_EQ(v->gameState, kStateTitleAnimation);
     EXPECT_TRUE(WindowShowsSprite(v.host, kTitlePanel));
     // The background is drawn after the show: the surface holds it, the window not yet.
-    EXPECT_TRUE(ShowsSprite(*v, kBackground));
-    EXPECT_FALSE(WindowShowsSprite(v.host, kBackground));
+    EXPECT_TRUE(ShowsSprite(*v, kTitleBackground));
+    EXPECT_FALSE(WindowShowsSprite(v.host, kTitleBackground));
 }
 
 struct FrameCase {
@@ -117,9 +109,9 @@ TEST(TitleAnimation, NothingRestoresTheGroundUnderTheAircraft) {
     int seen = 0;
     for (int y = 321; y < 321 + 32; ++y) {
         for (int x = 397; x < 380 + 32; ++x) {
-            const uint8_t strip = AtlasPattern(kStrip.sprite.x + (x - kStrip.x), kStrip.sprite.y + (y - kStrip.y));
+            const uint8_t strip = AtlasPattern(kTitleStrip.sprite.x + (x - kTitleStrip.x), kTitleStrip.sprite.y + (y - kTitleStrip.y));
             const uint8_t want = AtlasPattern(old.x + (x - 380), old.y + (y - 321));
-            if (strip != kStrip.sprite.key || want == old.key) continue;
+            if (strip != kTitleStrip.sprite.key || want == old.key) continue;
             EXPECT_EQ(v->PixelAt(x, y), want) << x << "," << y;
             ++seen;
         }
