@@ -162,18 +162,13 @@ struct Control {
 };
 constexpr Control kStart{330, 230}, kPadUp{315, 334}, kPadDown{315, 382}, kPowerUp{374, 342}, kPowerDown{374, 366};
 
-void Click(HeadlessSession& s, Control c) {
-    s.Press(c.x, c.y);
-    s.Release(c.x, c.y);
-}
-
 // A careful pilot: waits for 150 mph, then holds the bar centred (50 ft
 // above the line) with single pitch steps and 170 mph with the power.
 TEST(DebriefScore, ACarefulApproachScoresAtLeast90) {
     auto session = MakeTestSession();
     HeadlessSession& s = *session;
     s.Tick(5);
-    Click(s, kStart);
+    s.Click(kStart.x, kStart.y);
     bool flying = false;
     for (int tick = 0; tick < 3000 && s.host().timerRunning(); ++tick) {
         const FlightState& f = s.view();
@@ -181,11 +176,11 @@ TEST(DebriefScore, ACarefulApproachScoresAtLeast90) {
             flying = flying || f.airspeed >= 150;
             if (flying && tick % 2 == 0) {
                 const int32_t bar = static_cast<int32_t>((f.runwayDistance - f.distanceFlown) / 15) + 50;
-                if (f.altitude > bar + 8 && f.pitch > -9) Click(s, kPadUp);
-                else if (f.altitude < bar - 8 && f.pitch < -6) Click(s, kPadDown);
-                else if (f.power > 17 && f.airspeed > 175) Click(s, kPowerDown);
-                else if (f.power < 19 && f.airspeed < 165) Click(s, kPowerUp);
-                else if (f.power > 17 && f.airspeed > 160) Click(s, kPowerDown);
+                if (f.altitude > bar + 8 && f.pitch > -9) s.Click(kPadUp.x, kPadUp.y);
+                else if (f.altitude < bar - 8 && f.pitch < -6) s.Click(kPadDown.x, kPadDown.y);
+                else if (f.power > 17 && f.airspeed > 175) s.Click(kPowerDown.x, kPowerDown.y);
+                else if (f.power < 19 && f.airspeed < 165) s.Click(kPowerUp.x, kPowerUp.y);
+                else if (f.power > 17 && f.airspeed > 160) s.Click(kPowerDown.x, kPowerDown.y);
             }
         }
         s.Tick();

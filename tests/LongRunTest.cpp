@@ -55,11 +55,6 @@ constexpr Point kHabits[] = {
 };
 // clang-format on
 
-void Click(HeadlessSession& s, Point p) {
-    s.Press(p.x, p.y);
-    s.Release(p.x, p.y);
-}
-
 TEST(LongRun, AnHourOfApproachesKeepsMemorySteady) {
     auto session = MakeTestSession();
     HeadlessSession& s = *session;
@@ -83,17 +78,20 @@ TEST(LongRun, AnHourOfApproachesKeepsMemorySteady) {
             ASSERT_TRUE(s.host().timerRunning()) << "the restart switch did not re-arm the tick";
         }
         if (approaches % 2 == 0) {
-            if (tick % 40 == 0) Click(s, kHabits[habit++ % std::size(kHabits)]);
+            if (tick % 40 == 0) {
+                const Point p = kHabits[habit++ % std::size(kHabits)];
+                s.Click(p.x, p.y);
+            }
         } else if (s.view().gameState == kStateFlightStep) {
             // Every other approach is flown with care, once a flight cycle:
             // 50 ft above the reference descent line (where the glide-slope
             // bar is centred), near 150 mph.
             const FlightState& f = s.view();
             const int32_t line = static_cast<int32_t>((f.runwayDistance - f.distanceFlown) / 15) + 50;
-            if (f.altitude > line + 5 && f.pitch > -12) Click(s, kPadUp);
-            if (f.altitude < line - 5 && f.pitch < 2) Click(s, kPadDown);
-            if (f.airspeed > 170) Click(s, kPowerDown);
-            if (f.airspeed < 130) Click(s, kPowerUp);
+            if (f.altitude > line + 5 && f.pitch > -12) s.Click(kPadUp.x, kPadUp.y);
+            if (f.altitude < line - 5 && f.pitch < 2) s.Click(kPadDown.x, kPadDown.y);
+            if (f.airspeed > 170) s.Click(kPowerDown.x, kPowerDown.y);
+            if (f.airspeed < 130) s.Click(kPowerUp.x, kPowerUp.y);
         }
         s.Tick();
         ASSERT_NE(s.view().gameState, static_cast<uint32_t>(kStateInformationPage)) << "the pilot left the cockpit";

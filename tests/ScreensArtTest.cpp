@@ -173,13 +173,15 @@ TEST_F(ScreensAtlas, ApproachLightMotifsDifferOnlyWhereTheFlasherRuns) {
 
 // ---------------------------------------------------------------- buttons
 
+// A button's picture and the atlas pixels beneath it where the game draws it.
+struct ButtonOver {
+    const char* name;
+    Sprite picture;
+    int underX, underY;
+};
+
 TEST_F(ScreensAtlas, ReleasedButtonsMatchThePictureTheyAreDrawnOn) {
-    struct Case {
-        const char* name;
-        Sprite picture;
-        int underX, underY;  // atlas pixels beneath it where the game draws it
-    };
-    const Case cases[] = {
+    const ButtonOver cases[] = {
         {"start on the title", kStartReleased, kBackgroundX + 298, kBackgroundY + 219},
         {"page on the title", kPageReleased, kBackgroundX + 418, kBackgroundY + 219},
         {"quit on the title", kQuitReleased, kBackgroundX + 497, kBackgroundY + 219},
@@ -189,23 +191,18 @@ TEST_F(ScreensAtlas, ReleasedButtonsMatchThePictureTheyAreDrawnOn) {
         {"middle on the bar", kMiddleReleased, kInformationBar.x + 124, kInformationBar.y + 4},
         {"back on the second page bar", kStartReleased, kSecondPageBar.x + 4, kSecondPageBar.y + 4},
     };
-    for (const Case& c : cases) EXPECT_EQ(Changed(c.picture, c.underX, c.underY), 0) << c.name;
+    for (const ButtonOver& c : cases) EXPECT_EQ(Changed(c.picture, c.underX, c.underY), 0) << c.name;
 }
 
 TEST_F(ScreensAtlas, PressedButtonsShowThePress) {
-    struct Case {
-        const char* name;
-        Sprite picture;
-        int underX, underY;
-    };
-    const Case cases[] = {
+    const ButtonOver cases[] = {
         {"start", kStartPressed, kBackgroundX + 298, kBackgroundY + 219},
         {"page", kPagePressed, kBackgroundX + 420, kBackgroundY + 219},
         {"quit", kQuitPressed, kBackgroundX + 497, kBackgroundY + 219},
         {"back", kStartPressed, kPageX + 178, kPageY + 375},
         {"continue", kContinuePressed, kPageX + 378, kPageY + 375},
     };
-    for (const Case& c : cases) {
+    for (const ButtonOver& c : cases) {
         EXPECT_GT(Changed(c.picture, c.underX, c.underY), c.picture.width + c.picture.height) << c.name;
     }
 }

@@ -2,26 +2,25 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <type_traits>
 
 namespace {
 
 template <typename T>
 void AppendValue(std::string& out, T value) {
-    char text[40];
     if constexpr (std::is_floating_point_v<T>) {
+        char text[40];
         // JSON has no NaN or infinity.
         if (!std::isfinite(value)) {
             out += "null";
             return;
         }
         std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
-    } else if constexpr (std::is_signed_v<T>) {
-        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+        out += text;
     } else {
-        std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(value));
+        out += std::to_string(value);
     }
-    out += text;
 }
 
 }  // namespace

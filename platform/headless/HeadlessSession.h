@@ -24,6 +24,8 @@ public:
     void Tick(int n = 1);
     void Press(int x, int y) { session_.Input(session::InputKind::kPress, x, y); }
     void Release(int x, int y) { session_.Input(session::InputKind::kRelease, x, y); }
+    // A press and its release at one place, as a quick click.
+    void Click(int x, int y) { Press(x, y); Release(x, y); }
     void Move(int x, int y) { session_.Input(session::InputKind::kMove, x, y); }
     // A key of the default map goes down or comes up: a press or release at
     // its control's centre, exactly as a click there. Key() is both at once.
