@@ -21,6 +21,17 @@ void Disc(cairo_t* cr, double cx, double cy, double r) {
     cairo_arc(cr, cx, cy, r, 0, 2 * M_PI);
 }
 
+// A needle's hub over its root: a dark disc with a light spot up and to the
+// left of its middle.
+void Hub(cairo_t* cr, double cx, double cy, double r, double spotOffset, double spotR) {
+    Disc(cr, cx, cy, r);
+    SetIndex(cr, G(1));
+    cairo_fill(cr);
+    Disc(cr, cx - spotOffset, cy - spotOffset, spotR);
+    SetIndex(cr, G(9));
+    cairo_fill(cr);
+}
+
 void Ring(cairo_t* cr, double cx, double cy, double outer, double inner, int index) {
     Disc(cr, cx, cy, outer);
     cairo_new_sub_path(cr);
@@ -98,12 +109,7 @@ void PaintGaugeFace(cairo_t* cr) {
         TextAtAngle(cr, text, cx, cy, v * 5.0, r - 11.5);
     }
     // Hub over the needle's root.
-    Disc(cr, cx, cy, 3.5);
-    SetIndex(cr, G(1));
-    cairo_fill(cr);
-    Disc(cr, cx - 0.8, cy - 0.8, 1.4);
-    SetIndex(cr, G(9));
-    cairo_fill(cr);
+    Hub(cr, cx, cy, 3.5, 0.8, 1.4);
 }
 
 // ---------------------------------------------------------------- airspeed
@@ -153,12 +159,7 @@ void PaintAirspeedFace(cairo_t* cr) {
     SetIndex(cr, G(12));
     TextCentred(cr, "MPH", c - 11, c - 24, 22, 8);
     // Hub.
-    Disc(cr, c, c, 5.0);
-    SetIndex(cr, G(1));
-    cairo_fill(cr);
-    Disc(cr, c - 1.2, c - 1.2, 2.0);
-    SetIndex(cr, G(9));
-    cairo_fill(cr);
+    Hub(cr, c, c, 5.0, 1.2, 2.0);
 }
 
 // ---------------------------------------------------------------- ILS

@@ -135,18 +135,17 @@ void TitlePlate(cairo_t* cr, int w, int h) {
     };
     cairo_save(cr);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    rounded(0);
-    SetIndex(cr, RampIndex(Ramp::Gold, 1));
-    cairo_fill(cr);
-    rounded(1);
-    SetIndex(cr, RampIndex(Ramp::Gold, 6));
-    cairo_fill(cr);
-    rounded(3);
-    SetIndex(cr, RampIndex(Ramp::Gold, 2));
-    cairo_fill(cr);
-    rounded(4);
-    SetIndex(cr, RampIndex(Ramp::Navy, 0));
-    cairo_fill(cr);
+    // The frame's bands from the outside in, each filled over the last.
+    struct Band {
+        double inset;
+        int index;
+    };
+    for (const Band band : {Band{0, RampIndex(Ramp::Gold, 1)}, Band{1, RampIndex(Ramp::Gold, 6)},
+                            Band{3, RampIndex(Ramp::Gold, 2)}, Band{4, RampIndex(Ramp::Navy, 0)}}) {
+        rounded(band.inset);
+        SetIndex(cr, band.index);
+        cairo_fill(cr);
+    }
     rounded(5);
     cairo_restore(cr);
     SetLinearGradient(cr, 0, 5, 0, h - 5, {Stop255(0, 30, 46, 110), Stop255(1, 8, 12, 46)});
