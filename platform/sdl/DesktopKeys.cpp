@@ -1,5 +1,7 @@
 #include "platform/sdl/DesktopKeys.h"
 
+#include "platform/sdl/DesktopLayout.h"
+
 #include <imgui.h>
 
 #include <algorithm>
@@ -165,8 +167,14 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
 
 void DesktopKeys::DrawKeysWindow() {
     if (!keysOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(ImGui::GetFontSize() * 40, ImGui::GetFontSize() * 28), ImGuiCond_Appearing);
     if (keysAppearing_) {
+        // In the window whole, whatever its size.
+        const float em = ImGui::GetFontSize();
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const DialogBox box = FitDialog({60 * uiScale_, 60 * uiScale_, em * 40, em * 28}, display.x, display.y,
+                                        ImGui::GetFrameHeight(), 8 * uiScale_);
+        ImGui::SetNextWindowPos(ImVec2(box.x, box.y));
+        ImGui::SetNextWindowSize(ImVec2(box.width, box.height));
         ImGui::SetNextWindowFocus();  // the keyboard scrolls it at once
         keysAppearing_ = false;
     }
@@ -217,7 +225,8 @@ void DesktopKeys::DrawKeysWindow() {
             ImGui::EndTable();
         }
         ImGui::TextUnformatted("P or Pause: pause   M: mute   F11: full screen   F12: screenshot   Escape: close");
-        ImGui::TextUnformatted("Menus: Alt+F File, Alt+L Flight, Alt+G Game, Alt+H Help, Alt+A About");
+        ImGui::TextUnformatted("Menus: Alt+F File, Alt+L Flight, Alt+G Game, Alt+H Help, Alt+A About"
+                               "   F6: watching panel");
     }
     ImGui::End();
 }

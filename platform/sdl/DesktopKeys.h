@@ -70,6 +70,11 @@ public:
     // The Help > Keys window, if open: the map in force, screen by screen.
     void DrawKeysWindow();
     bool keysWindowOpen() const { return keysOpen_; }
+    // The menus' and dialogs' scale: the Keys window's place grows with it.
+    void SetUiScale(float scale) {
+        keysAppearing_ = keysAppearing_ || (keysOpen_ && scale != uiScale_);
+        uiScale_ = scale;
+    }
 
 private:
     keymap::Keymap map_;
@@ -78,4 +83,5 @@ private:
     bool controllersReady_ = false;
     bool keysOpen_ = false;
     bool keysAppearing_ = false;
+    float uiScale_ = 1.0f;
 };
