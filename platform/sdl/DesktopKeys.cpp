@@ -155,6 +155,16 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
         }
         if (ImGui::MenuItem("Sound cues", nullptr, state.soundCues)) choice = GameMenuChoice::kSoundCues;
         if (ImGui::MenuItem("Fill the window", nullptr, state.fillWindow)) choice = GameMenuChoice::kFillWindow;
+        if (ImGui::BeginMenu("Scale")) {
+            for (int s = 1; s <= std::max(state.scale, state.largestScale); ++s) {
+                const std::string label = std::to_string(s) + "x";
+                if (ImGui::MenuItem(label.c_str(), nullptr, s == state.scale)) {
+                    choice = GameMenuChoice::kScale;
+                    chosenScale_ = s;
+                }
+            }
+            ImGui::EndMenu();
+        }
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Help")) {

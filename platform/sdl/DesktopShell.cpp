@@ -663,7 +663,7 @@ void DesktopShell::DrawMenuBar() {
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
                                   settings_.showPowerPitch, settings_.fillWindow,
-                                  settings_.soundCues};
+                                  settings_.soundCues, scale_, LargestScale()};
         ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
     }
     DrawBarRight();
@@ -751,6 +751,21 @@ void DesktopShell::ToggleFullscreen() {
     // Back to exactly the window's own size, whatever the display did.
     SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
     RememberSettings();
+}
+
+int DesktopShell::LargestScale() const {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &usable) != 0) return scale_;
+    return DefaultScale(usable.w, usable.h);
+}
+
+void DesktopShell::SetScale(int scale) {
+    scale_ = std::clamp(scale, 1, kMaxScale);
+    RememberScale(scale_);
+    // The window at the new size, its bar counted at the new scale, at
+    // once: the menus follow it in the same update (FitUiToWindow).
+    if (!Filled()) SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    schedule_.NoteWindowLost();
 }
 
 void DesktopShell::SetFillWindow(bool fill) {

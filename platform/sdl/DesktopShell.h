@@ -126,6 +126,9 @@ private:
     // Fill mode: a resizable window the picture fills, sharp-bilinear (full
     // screen is always filled); else a fixed window at a whole scale.
     void SetFillWindow(bool fill);
+    // Game > Scale: the window at another whole scale, remembered.
+    void SetScale(int scale);
+    int LargestScale() const;
     bool Filled() const { return settings_.fillWindow || settings_.fullscreen; }
     void SaveScreenshot();
     void RememberSettings();

@@ -374,6 +374,7 @@ void DesktopShell::ChooseFromGameMenu(GameMenuChoice choice) {
     case GameMenuChoice::kFillWindow:
         SetFillWindow(!settings_.fillWindow);
         break;
+    case GameMenuChoice::kScale: SetScale(keys_->chosenScale()); break;
     case GameMenuChoice::kKeys: keys_->ShowKeysWindow(); break;
     }
 }

@@ -2,7 +2,7 @@
 # Every menu and dialog at scale 2, by the keyboard alone: the real program in
 # a virtual X display. The menus are drawn at twice their 1x size (the
 # program tells where its windows are: AVELUNE_TRACE_UI); About, the Game
-# menu's ticks, Help > Keys, Save flight (Tab from the field to its buttons),
+# menu's ticks and its Scale (the menus follow at once), Help > Keys, Save flight (Tab from the field to its buttons),
 # the error box, the quit question, the debrief, the logbook (its flight
 # count typed in, an entry's debrief) and the watching panel (F6 to its
 # buttons) are each opened, worked and closed from the keys.
@@ -56,7 +56,7 @@ twice() {
     echo "ok: $what is twice its 1x size ($rect)"
 }
 expect "File menu" ' [0-9]*,40 ' alt+f;        twice "File menu" 3 20 59 29;     expect_closed "File menu" Escape
-expect "Game menu" ' [0-9]*,40 ' alt+g;        twice "Game menu" 130 20 213 114; expect_closed "Game menu" Escape
+expect "Game menu" ' [0-9]*,40 ' alt+g;        twice "Game menu" 130 20 213 131; expect_closed "Game menu" Escape
 expect "Help menu" ' [0-9]*,40 ' alt+h;        twice "Help menu" 178 20 75 29;   expect_closed "Help menu" Escape
 expect "About box" 'About Avelune' alt+a Return; twice "About box" 69 41 390 127
 expect_closed "About box by Return" Return
@@ -68,6 +68,17 @@ until_ok 10 grep -q '^show_power_pitch=0$' "$SETTINGS" || fail "the Game menu's 
 keys alt+g Down Down Down Return
 until_ok 10 grep -q '^show_power_pitch=1$' "$SETTINGS" || fail "the Game menu's tick did not change back"
 echo "ok: a Game menu tick, off and on by keys"
+
+# Game > Scale by keys: 1x, and the menus with it at once; then 2x again.
+expect "Game menu" ' [0-9]*,40 ' alt+g
+expect_closed "Scale 1x" Up Right Return
+expect "File menu at 1x" ' 3,20 59x29' alt+f
+expect_closed "File menu" Escape
+until_ok 10 grep -q '^scale=1$' "$SETTINGS" || fail "Scale 1x was not remembered"
+keys alt+g Up Right Down Return
+expect "File menu at 2x" ' 7,40 118x58' alt+f
+expect_closed "File menu" Escape
+until_ok 10 grep -q '^scale=2$' "$SETTINGS" || fail "Scale 2x was not remembered"
 
 expect "Keys window" 'Keys ' alt+h Return
 keys Page_Down End Home
