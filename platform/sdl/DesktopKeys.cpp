@@ -141,7 +141,7 @@ void DesktopKeys::ControllerRemoved(SDL_JoystickID instance, const Deliver& deli
     }
 }
 
-GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen) {
+GameMenuChoice DesktopKeys::DrawGameMenu(const GameMenuState& state, bool& anyOpen) {
     GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Game")) {
         anyOpen = true;
@@ -167,6 +167,11 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
         }
         ImGui::EndMenu();
     }
+    return choice;
+}
+
+GameMenuChoice DesktopKeys::DrawHelpMenu(bool& anyOpen) {
+    GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Help")) {
         anyOpen = true;
         if (ImGui::MenuItem("Keys...")) choice = GameMenuChoice::kKeys;

@@ -57,8 +57,9 @@ public:
     void ControllerRemoved(SDL_JoystickID instance, const Deliver& deliver);
 
     // The Game and Help menus (inside the main menu bar). `anyOpen` is set
-    // when one of them is open.
-    GameMenuChoice DrawMenus(const GameMenuState& state, bool& anyOpen);
+    // when the menu is open.
+    GameMenuChoice DrawGameMenu(const GameMenuState& state, bool& anyOpen);
+    GameMenuChoice DrawHelpMenu(bool& anyOpen);
     // The scale chosen from Game > Scale (with GameMenuChoice::kScale).
     int chosenScale() const { return chosenScale_; }
     void ShowKeysWindow() {

@@ -237,6 +237,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     host_->SetSoundCues(settings_.soundCues);
     keys_ = std::make_unique<DesktopKeys>(settings_.keys);
     keys_->SetUiScale(static_cast<float>(uiScale_));
+    largestScale_ = LargestScale();
     // The window shows first, then the session builds the view on the
     // given atlas (palette, start sound, surface) and creates it, which
     // starts the game.
@@ -392,6 +393,10 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_->OnDraw();
         // A window made larger or smaller is laid out and drawn anew.
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) schedule_.NoteWindowLost();
+        // Moved, perhaps to another screen: the scales Game > Scale offers.
+        if (event.window.event == SDL_WINDOWEVENT_MOVED || event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+            largestScale_ = LargestScale();
+        }
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -656,15 +661,24 @@ void DesktopShell::DrawMenuBar() {
             GImGui->NavDisableMouseHover = true;
         }
     };
+    // Each underlines the letter Alt takes it by, as the two above do.
+    const auto underlined = [&](const char* label, const auto& draw) {
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        draw();
+        UnderlineMnemonic(ParseMnemonic(label), ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
+    };
     openRequested(kFlightMenu, "Flight");
-    if (flights_ && flights_->DrawMenu()) anyOpen = true;
+    underlined("F&light", [&] {
+        if (flights_ && flights_->DrawMenu()) anyOpen = true;
+    });
     openRequested(kGameMenu, "Game");
     openRequested(kHelpMenu, "Help");
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
                                   settings_.showPowerPitch, settings_.fillWindow,
-                                  settings_.soundCues, scale_, LargestScale()};
-        ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
+                                  settings_.soundCues, scale_, largestScale_};
+        underlined("&Game", [&] { ChooseFromGameMenu(keys_->DrawGameMenu(state, anyOpen)); });
+        underlined("&Help", [&] { ChooseFromGameMenu(keys_->DrawHelpMenu(anyOpen)); });
     }
     DrawBarRight();
     menuKey_ = 0;

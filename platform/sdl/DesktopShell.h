@@ -129,6 +129,7 @@ private:
     // Game > Scale: the window at another whole scale, remembered.
     void SetScale(int scale);
     int LargestScale() const;
+    int largestScale_ = 1;  // as LargestScale() last found it
     bool Filled() const { return settings_.fillWindow || settings_.fullscreen; }
     void SaveScreenshot();
     void RememberSettings();
