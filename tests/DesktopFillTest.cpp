@@ -50,6 +50,60 @@ TEST(DesktopFill, LayoutsFillTheAreaKeepTheShapeAndMapTheMouseBack) {
     }
 }
 
+// The menus' scale: the window's own whole scale, or the filled picture's
+// rounded to the nearest whole, measured the same below any menu bar.
+TEST(DesktopFill, MenusTakeTheWholeOrTheNearestFilledScale) {
+    struct Case {
+        bool filled;
+        int whole, width, height;
+        int expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {false, 1, 5000, 5000, 1},  // windowed: the window's scale, whatever its size
+        {false, 3,  632,  460, 3},
+        {false, 0,  632,  460, 1},  // out of range: clamped
+        {false, 12, 632,  460, kMaxScale},
+        {true,  1, 1366,  768, 2},  // 1.70
+        {true,  3, 1920, 1080, 2},  // 2.41: the window's scale does not count
+        {true,  1, 2560, 1440, 3},  // 3.18
+        {true,  1, 3840, 2160, 5},  // 4.86
+        {true,  1,  800,  500, 1},  // 1.09
+        {true,  2,  844,  390, 1},  // too small even for 1x
+        {true,  1, 1264,  900, 2},  // exactly 2x
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        EXPECT_EQ(UiScaleFor(c.filled, c.whole, c.width, c.height), c.expected)
+            << (c.filled ? "filled " : "window ") << c.whole << " " << c.width << "x" << c.height;
+    }
+}
+
+// A dialog larger than the window is made to fit it, whole and in view; one
+// that fits stays as it was asked for.
+TEST(DesktopFill, DialogsFitTheWindow) {
+    struct Case {
+        DialogBox wanted;
+        float width, height, top;
+        DialogBox expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{ 60,  60,  520, 364},  632,  460, 20, { 60,  60,  520, 364}},  // the keys at 1x: as they were
+        {{ 26,  39,  754, 260},  632,  460, 20, {  8,  39,  616, 260}},  // the logbook at 1x: narrower
+        {{ 52,  78, 1508, 520}, 1366,  768, 40, {  8,  78, 1350, 520}},  // filled at 2x
+        {{120, 120, 1040, 728}, 1366,  768, 40, {120,  48, 1040, 712}},  // too tall: lower and moved up
+        {{ 10,   0,  100, 100},  632,  460, 20, { 10,  28,  100, 100}},  // never under the menu bar
+        {{  0,   0,  500, 500},   10,   10, 20, {  8,  28,    1,   1}},  // no room at all: still a box
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const DialogBox got = FitDialog(c.wanted, c.width, c.height, c.top, 8);
+        EXPECT_EQ(got, c.expected) << c.wanted.width << "x" << c.wanted.height << " in " << c.width << "x" << c.height
+                                   << ": " << got.x << "," << got.y << " " << got.width << "x" << got.height;
+    }
+}
+
 // The middle of each game pixel's area, drawn, is that game pixel, at three
 // filled sizes; at a whole scale every output pixel is.
 TEST(DesktopFill, EachGamePixelsMiddleKeepsItsColour) {

@@ -1,5 +1,7 @@
 #include "platform/sdl/DesktopFlights.h"
 
+#include "platform/sdl/DesktopLayout.h"
+
 #include <SDL.h>
 #include <imgui.h>
 
@@ -200,7 +202,8 @@ void DesktopFlights::ReloadLogbook() {
 }
 
 bool DesktopFlights::WindowOpen() const {
-    return dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() || logbookOpen_ || debrief_.open();
+    return dialog_ != PathDialog::kNone || errorOpening_ || !error_.empty() || logbookOpen_ || debrief_.open() ||
+           WatchingPanelFocused();
 }
 
 bool DesktopFlights::busy() const {
@@ -399,13 +402,30 @@ void DesktopFlights::DrawPathDialog() {
 
 void DesktopFlights::DrawWatchWindow() {
     const flightfile::Replayer* replayer = session_.replayer();
-    if (replayer == nullptr) return;
-    ImGui::SetNextWindowPos(ImVec2(8, 40), ImGuiCond_Appearing);
+    if (replayer == nullptr) {
+        watchKeyboard_ = false;
+        watchFocusRequest_ = 0;
+        return;
+    }
+    ImGui::SetNextWindowPos(ImVec2(8 * uiScale_, 40 * uiScale_), ImGuiCond_Appearing);
     ImGui::SetNextWindowBgAlpha(0.85f);
+    const bool focusing = watchFocusRequest_ > 0;
+    if (focusing) ImGui::SetNextWindowFocus();
+    if (watchFocusRequest_ < 0) {
+        ImGui::SetWindowFocus(nullptr);
+        watchKeyboard_ = false;
+    }
+    if (focusing) watchKeyboard_ = true;
+    watchFocusRequest_ = 0;
     bool open = true;
     TitleText();
-    const bool shown = ImGui::Begin("Watching###watch", &open, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
+    const bool shown = ImGui::Begin(watchKeyboard_ ? "Watching (F6: game)###watch" : "Watching###watch", &open,
+                                    ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
     ImGui::PopStyleColor();
+    // A click elsewhere takes the keyboard away from it too.
+    if (watchKeyboard_ && !focusing && !ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) {
+        watchKeyboard_ = false;
+    }
     if (shown) {
         const flightfile::Flight& f = replayer->flight();
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
@@ -437,7 +457,9 @@ void DesktopFlights::DrawWatchWindow() {
     }
     ImGui::End();
     if (!open) {
-        // Taking over (or closing after the end): the game is the player's from here.
+        // Taking over (or closing after the end): the game is the player's
+        // from here, and so are the keys.
+        watchKeyboard_ = false;
         if (session_.Watching()) {
             session_.TakeOver();
         } else {
@@ -449,8 +471,14 @@ void DesktopFlights::DrawWatchWindow() {
 void DesktopFlights::DrawLogbook() {
     if (!logbookOpen_) return;
     const float em = ImGui::GetFontSize();
-    ImGui::SetNextWindowSize(ImVec2(em * 58, em * 20), ImGuiCond_Appearing);
-    ImGui::SetNextWindowPos(ImVec2(em * 2, em * 3), ImGuiCond_Appearing);
+    // As wide as its columns want, but never wider than the window.
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const DialogBox box =
+        FitDialog({em * 2, em * 3, em * 58, em * 20}, display.x, display.y, ImGui::GetFrameHeight(), 8 * uiScale_);
+    const ImGuiCond when = refit_ ? ImGuiCond_Always : ImGuiCond_Appearing;
+    refit_ = false;
+    ImGui::SetNextWindowSize(ImVec2(box.width, box.height), when);
+    ImGui::SetNextWindowPos(ImVec2(box.x, box.y), when);
     TitleText();
     const bool shown = ImGui::Begin("Logbook###logbook", &logbookOpen_, ImGuiWindowFlags_NoCollapse);
     ImGui::PopStyleColor();
@@ -550,15 +578,16 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
         ImGui::OpenPopup("Avelune###flighterror");
         errorOpening_ = false;
     }
-    ImGui::SetNextWindowSize(ImVec2(420, 0), ImGuiCond_Appearing);
+    ImGui::SetNextWindowSize(ImVec2(420 * uiScale_, 0), ImGuiCond_Appearing);
     TitleText();
     const bool errorShown = ImGui::BeginPopupModal("Avelune###flighterror", nullptr, ImGuiWindowFlags_NoResize);
     ImGui::PopStyleColor();
     if (errorShown) {
         ImGui::TextWrapped("%s", error_.c_str());
-        // Return (which reaches ImGui as Space) or Space closes it, as OK does.
+        // Return (which reaches ImGui as Space) or Space closes it, as OK
+        // does; not the press that made it (a dialog's button chosen by key).
         if (ImGui::Button("OK", ImVec2(ImGui::GetFontSize() * 6, 0)) ||
-            ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Space))) {
+            (!ImGui::IsWindowAppearing() && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Space)))) {
             error_.clear();
             ImGui::CloseCurrentPopup();
         }

@@ -51,6 +51,9 @@ public:
     void CloseLogbook() { logbookOpen_ = false; }
     void CloseDebrief() { debrief_.Close(); }
     bool WatchingPanelOpen() const { return session_.replayer() != nullptr; }
+    // The keyboard in the watching panel (its buttons) or back in the game.
+    void FocusWatchingPanel(bool focus) { watchFocusRequest_ = focus ? 1 : -1; }
+    bool WatchingPanelFocused() const { return (watchKeyboard_ || watchFocusRequest_ > 0) && WatchingPanelOpen(); }
     // Closes the watching panel as its close box does (taking over first).
     void CloseWatching() {
         if (session_.Watching()) {
@@ -75,6 +78,11 @@ public:
 
     // The atlas file, for working out the debrief of a logbook entry.
     void SetAtlasPath(std::string path) { atlasPath_ = std::move(path); }
+    // The menus' and dialogs' scale: places and sizes given in 1x units grow with it.
+    void SetUiScale(float scale) {
+        refit_ = refit_ || scale != uiScale_;
+        uiScale_ = scale;
+    }
     // Whether the latest approach arrived or failed, so it has a debrief.
     bool DebriefReady() const;
     // Opens the debrief of the latest approach that arrived or failed (the
@@ -136,6 +144,10 @@ private:
     void ListSavedFlights();
     std::string error_;
     bool errorOpening_ = false;
+    float uiScale_ = 1.0f;
+    bool refit_ = false;
+    bool watchKeyboard_ = false;  // the watching panel has the keyboard
+    int watchFocusRequest_ = 0;   // 1 give it the keyboard, -1 give it back, at the next frame  // the scale changed: the logbook takes its place and size anew
     bool logbookOpen_ = false;
     logbook::Contents logbook_;
     size_t flightFilesKept_ = 0;

@@ -1,5 +1,7 @@
 #include "platform/sdl/DesktopKeys.h"
 
+#include "platform/sdl/DesktopLayout.h"
+
 #include <imgui.h>
 
 #include <algorithm>
@@ -139,7 +141,7 @@ void DesktopKeys::ControllerRemoved(SDL_JoystickID instance, const Deliver& deli
     }
 }
 
-GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen) {
+GameMenuChoice DesktopKeys::DrawGameMenu(const GameMenuState& state, bool& anyOpen) {
     GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Game")) {
         anyOpen = true;
@@ -153,8 +155,23 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
         }
         if (ImGui::MenuItem("Sound cues", nullptr, state.soundCues)) choice = GameMenuChoice::kSoundCues;
         if (ImGui::MenuItem("Fill the window", nullptr, state.fillWindow)) choice = GameMenuChoice::kFillWindow;
+        if (ImGui::BeginMenu("Scale")) {
+            for (int s = 1; s <= std::max(state.scale, state.largestScale); ++s) {
+                const std::string label = std::to_string(s) + "x";
+                if (ImGui::MenuItem(label.c_str(), nullptr, s == state.scale)) {
+                    choice = GameMenuChoice::kScale;
+                    chosenScale_ = s;
+                }
+            }
+            ImGui::EndMenu();
+        }
         ImGui::EndMenu();
     }
+    return choice;
+}
+
+GameMenuChoice DesktopKeys::DrawHelpMenu(bool& anyOpen) {
+    GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Help")) {
         anyOpen = true;
         if (ImGui::MenuItem("Keys...")) choice = GameMenuChoice::kKeys;
@@ -165,8 +182,14 @@ GameMenuChoice DesktopKeys::DrawMenus(const GameMenuState& state, bool& anyOpen)
 
 void DesktopKeys::DrawKeysWindow() {
     if (!keysOpen_) return;
-    ImGui::SetNextWindowSize(ImVec2(ImGui::GetFontSize() * 40, ImGui::GetFontSize() * 28), ImGuiCond_Appearing);
     if (keysAppearing_) {
+        // In the window whole, whatever its size.
+        const float em = ImGui::GetFontSize();
+        const ImVec2 display = ImGui::GetIO().DisplaySize;
+        const DialogBox box = FitDialog({60 * uiScale_, 60 * uiScale_, em * 40, em * 28}, display.x, display.y,
+                                        ImGui::GetFrameHeight(), 8 * uiScale_);
+        ImGui::SetNextWindowPos(ImVec2(box.x, box.y));
+        ImGui::SetNextWindowSize(ImVec2(box.width, box.height));
         ImGui::SetNextWindowFocus();  // the keyboard scrolls it at once
         keysAppearing_ = false;
     }
@@ -217,7 +240,8 @@ void DesktopKeys::DrawKeysWindow() {
             ImGui::EndTable();
         }
         ImGui::TextUnformatted("P or Pause: pause   M: mute   F11: full screen   F12: screenshot   Escape: close");
-        ImGui::TextUnformatted("Menus: Alt+F File, Alt+L Flight, Alt+G Game, Alt+H Help, Alt+A About");
+        ImGui::TextUnformatted("Menus: Alt+F File, Alt+L Flight, Alt+G Game, Alt+H Help, Alt+A About"
+                               "   F6: watching panel");
     }
     ImGui::End();
 }

@@ -20,7 +20,7 @@ std::optional<std::string_view> MapKeyName(SDL_Keycode key);
 std::optional<std::string_view> MapButtonName(SDL_GameControllerButton button);
 
 // What the player chose from the Game and Help menus this frame.
-enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kSoundCues, kFillWindow, kKeys };
+enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kSoundCues, kFillWindow, kScale, kKeys };
 
 // The ticks the Game menu shows.
 struct GameMenuState {
@@ -30,6 +30,8 @@ struct GameMenuState {
     bool showPowerPitch = true;
     bool fillWindow = false;
     bool soundCues = false;
+    int scale = 1;          // the window's whole scale
+    int largestScale = 1;   // the largest whose window fits the screen
 };
 
 class DesktopKeys {
@@ -55,8 +57,11 @@ public:
     void ControllerRemoved(SDL_JoystickID instance, const Deliver& deliver);
 
     // The Game and Help menus (inside the main menu bar). `anyOpen` is set
-    // when one of them is open.
-    GameMenuChoice DrawMenus(const GameMenuState& state, bool& anyOpen);
+    // when the menu is open.
+    GameMenuChoice DrawGameMenu(const GameMenuState& state, bool& anyOpen);
+    GameMenuChoice DrawHelpMenu(bool& anyOpen);
+    // The scale chosen from Game > Scale (with GameMenuChoice::kScale).
+    int chosenScale() const { return chosenScale_; }
     void ShowKeysWindow() {
         keysOpen_ = true;
         keysAppearing_ = true;
@@ -70,6 +75,11 @@ public:
     // The Help > Keys window, if open: the map in force, screen by screen.
     void DrawKeysWindow();
     bool keysWindowOpen() const { return keysOpen_; }
+    // The menus' and dialogs' scale: the Keys window's place grows with it.
+    void SetUiScale(float scale) {
+        keysAppearing_ = keysAppearing_ || (keysOpen_ && scale != uiScale_);
+        uiScale_ = scale;
+    }
 
 private:
     keymap::Keymap map_;
@@ -78,4 +88,6 @@ private:
     bool controllersReady_ = false;
     bool keysOpen_ = false;
     bool keysAppearing_ = false;
+    float uiScale_ = 1.0f;
+    int chosenScale_ = 1;
 };

@@ -89,3 +89,19 @@ int DefaultScale(int usableWidth, int usableHeight) {
     }
     return scale;
 }
+
+int UiScaleFor(bool filled, int wholeScale, int width, int height) {
+    if (!filled) return std::clamp(wholeScale, 1, kMaxScale);
+    const PictureLayout fill = FitPictureFill(width, height, kMenuBarHeight);
+    const double size = static_cast<double>(fill.Width()) / kClientWidth;
+    return std::clamp(static_cast<int>(std::lround(size)), 1, kMaxScale);
+}
+
+DialogBox FitDialog(DialogBox wanted, float width, float height, float top, float margin) {
+    DialogBox box;
+    box.width = std::max(1.0f, std::min(wanted.width, width - 2 * margin));
+    box.height = std::max(1.0f, std::min(wanted.height, height - top - 2 * margin));
+    box.x = std::max(margin, std::min(wanted.x, width - margin - box.width));
+    box.y = std::max(top + margin, std::min(wanted.y, height - margin - box.height));
+    return box;
+}

@@ -69,3 +69,20 @@ int DefaultScale(int usableWidth, int usableHeight);
 
 // The largest scale a player may ask for.
 constexpr int kMaxScale = 8;
+
+// The whole scale the menus and dialogs are drawn at, in a window of
+// width x height logical units: the window's own scale, or where the
+// picture fills the window, its size over its 1x size rounded to the
+// nearest whole. The fill is measured below a 1x menu bar, so that the
+// menus' own height never feeds back into their scale. 1 to kMaxScale.
+int UiScaleFor(bool filled, int wholeScale, int width, int height);
+
+// A dialog's place and size in logical units.
+struct DialogBox {
+    float x = 0, y = 0, width = 0, height = 0;
+    friend bool operator==(const DialogBox&, const DialogBox&) = default;
+};
+// The box as wanted where it fits in a window of width x height below a
+// menu bar `top` tall; else made smaller to leave `margin` on each side,
+// and moved in so that all of it shows.
+DialogBox FitDialog(DialogBox wanted, float width, float height, float top, float margin);

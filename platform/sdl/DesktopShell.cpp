@@ -147,14 +147,57 @@ void DesktopShell::SetUpImGui() {
     // Menus and dialogs work from the keyboard: arrows move, Return and
     // Space choose (the shell gives ImGui keys only while one is open).
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NavNoCaptureKeyboard;
-    const float s = static_cast<float>(scale_);
-    menuFont_ = LoadFont(kMenuFonts, std::size(kMenuFonts), kMenuFontPixels * s);
-    dialogFont_ = LoadFont(kDialogFonts, std::size(kDialogFonts), std::round(kDialogFontPixels * s));
+    int w = 0, h = 0, outW = 0, outH = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    ApplyUiScale(scale_, w > 0 && outW > 0 ? static_cast<float>(outW) / static_cast<float>(w) : 1.0f);
+
+    ImGui_ImplSDL2_InitForSDLRenderer(window_);
+    ImGui_ImplSDLRenderer_Init(renderer_);
+    imguiReady_ = true;
+}
+
+void DesktopShell::ApplyUiScale(int uiScale, float pixelRatio) {
+    ImGuiIO& io = ImGui::GetIO();
+    const float s = static_cast<float>(uiScale);
+    // Fonts are baked at the output pixels they are drawn at, and drawn at
+    // their logical size: crisp wherever the display has more pixels than
+    // logical units.
+    const float bake = s * pixelRatio;
+    const long key = std::lround(bake * 100.0f);
+    auto fonts = uiFonts_.find(key);
+    if (fonts == uiFonts_.end()) {
+        UiFonts made;
+        made.menu = LoadFont(kMenuFonts, std::size(kMenuFonts), std::round(kMenuFontPixels * bake));
+        made.dialog = LoadFont(kDialogFonts, std::size(kDialogFonts), std::round(kDialogFontPixels * bake));
+        fonts = uiFonts_.emplace(key, made).first;
+        // The atlas gained them: its texture is made anew by the next frame.
+        if (imguiReady_) ImGui_ImplSDLRenderer_DestroyFontsTexture();
+    }
+    menuFont_ = fonts->second.menu;
+    dialogFont_ = fonts->second.dialog;
+    io.FontDefault = menuFont_;  // the flight and keys windows' text
+    io.FontGlobalScale = 1.0f / pixelRatio;
+
+    // What is open keeps its place and size in proportion.
+    if (uiScale_ > 0 && uiScale_ != uiScale) {
+        const float by = s / static_cast<float>(uiScale_);
+        for (ImGuiWindow* window : GImGui->Windows) {
+            window->Pos = ImVec2(std::floor(window->Pos.x * by), std::floor(window->Pos.y * by));
+            window->Size = ImVec2(std::floor(window->Size.x * by), std::floor(window->Size.y * by));
+            window->SizeFull = ImVec2(std::floor(window->SizeFull.x * by), std::floor(window->SizeFull.y * by));
+        }
+    }
+    uiScale_ = uiScale;
+    uiRatio_ = pixelRatio;
+    if (flights_) flights_->SetUiScale(s);
+    if (keys_) keys_->SetUiScale(s);
 
     // The look of a classic desktop: a white menu bar with black text, grey
-    // dialogs with a navy caption, square corners.
-    ImGui::StyleColorsLight();
-    ImGuiStyle& style = ImGui::GetStyle();
+    // dialogs with a navy caption, square corners. Sizes are scaled on a
+    // fresh style each time, never on a scaled one.
+    ImGuiStyle style;
+    ImGui::StyleColorsLight(&style);
     style.WindowRounding = style.PopupRounding = style.FrameRounding = style.GrabRounding = 0;
     style.WindowBorderSize = style.PopupBorderSize = 1;
     style.FrameBorderSize = 1;
@@ -173,10 +216,18 @@ void DesktopShell::SetUpImGui() {
     c[ImGuiCol_ButtonHovered] = Colour(208, 208, 208);
     c[ImGuiCol_ButtonActive] = Colour(160, 160, 160);
     c[ImGuiCol_ModalWindowDimBg] = Colour(0, 0, 0, 0);  // the game stays in full view
+    ImGui::GetStyle() = style;
+}
 
-    ImGui_ImplSDL2_InitForSDLRenderer(window_);
-    ImGui_ImplSDLRenderer_Init(renderer_);
-    imguiReady_ = true;
+bool DesktopShell::FitUiToWindow() {
+    int w = 0, h = 0, outW = 0, outH = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetRendererOutputSize(renderer_, &outW, &outH);
+    const float ratio = w > 0 && outW > 0 ? static_cast<float>(outW) / static_cast<float>(w) : 1.0f;
+    const int wanted = UiScaleFor(Filled(), scale_, w, h);
+    if (wanted == uiScale_ && ratio == uiRatio_) return false;
+    ApplyUiScale(wanted, ratio);
+    return true;
 }
 
 int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
@@ -185,6 +236,8 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
     host_->SetMuted(settings_.muted);  // before the view starts the sound
     host_->SetSoundCues(settings_.soundCues);
     keys_ = std::make_unique<DesktopKeys>(settings_.keys);
+    keys_->SetUiScale(static_cast<float>(uiScale_));
+    largestScale_ = LargestScale();
     // The window shows first, then the session builds the view on the
     // given atlas (palette, start sound, surface) and creates it, which
     // starts the game.
@@ -202,6 +255,7 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
         settingsPath_.empty() ? std::string() : std::filesystem::path(settingsPath_).parent_path().string();
     flights_ = std::make_unique<DesktopFlights>(*host_, std::move(atlas), dataFolder, atlasHash_, settings_.flightsKept);
     flights_->SetAtlasPath(atlasPath_);
+    flights_->SetUiScale(static_cast<float>(uiScale_));
     view_ = &flights_->view();
 
     SDL_RendererInfo info{};
@@ -339,6 +393,10 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED) view_->OnDraw();
         // A window made larger or smaller is laid out and drawn anew.
         if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) schedule_.NoteWindowLost();
+        // Moved, perhaps to another screen: the scales Game > Scale offers.
+        if (event.window.event == SDL_WINDOWEVENT_MOVED || event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+            largestScale_ = LargestScale();
+        }
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -408,7 +466,15 @@ void DesktopShell::Execute(Command command) {
     }
 }
 
-void DesktopShell::RenderFrame(const FramePlan& plan) {
+void DesktopShell::RenderFrame(const FramePlan& asked) {
+    FramePlan plan = asked;
+    if (FitUiToWindow()) {
+        // Menus and dialogs of the new size, settled, over the whole window
+        // before anything is shown; a fixed window is fitted to the new bar.
+        plan.imguiFrames = std::max(plan.imguiFrames, 2);
+        plan.wholeWindow = true;
+        if (!Filled()) windowFitted_ = false;
+    }
     // Font sizes asked for by the last frame are baked before the next.
     if (plan.imguiFrames > 0 && flights_ && flights_->BakeFonts()) {
         ImGui_ImplSDLRenderer_DestroyFontsTexture();
@@ -486,7 +552,9 @@ void DesktopShell::FitWindowToMenuBar() {
 }
 
 int DesktopShell::WindowedHeight() const {
-    const int menu = menuBarHeight_ > 0 ? static_cast<int>(std::ceil(menuBarHeight_)) : kMenuBarHeight * scale_;
+    // The bar as drawn, when it was drawn at the window's own scale.
+    const int menu = menuBarHeight_ > 0 && uiScale_ == scale_ ? static_cast<int>(std::ceil(menuBarHeight_))
+                                                               : kMenuBarHeight * scale_;
     return menu + kClientHeight * scale_;
 }
 
@@ -503,6 +571,19 @@ void DesktopShell::BuildUi() {
     if (escapeRequest_) {
         CloseTopmost();
         escapeRequest_ = false;
+    }
+    if (leaveField_ != 0) {
+        // Tab leaves a text field for the control below it (Shift+Tab: above),
+        // as ImGui's own Tab reaches only other fields.
+        ImGuiContext& g = *GImGui;
+        if (g.ActiveId != 0 && g.NavWindow != nullptr) {
+            ImGui::ClearActiveID();
+            g.NavDisableHighlight = false;
+            g.NavDisableMouseHover = true;
+            const ImGuiDir dir = leaveField_ > 0 ? ImGuiDir_Down : ImGuiDir_Up;
+            ImGui::NavMoveRequestForward(dir, dir, ImGuiNavMoveFlags_None, ImGuiScrollFlags_None);
+        }
+        leaveField_ = 0;
     }
     ImGui::PushFont(menuFont_);
     DrawMenuBar();
@@ -580,15 +661,24 @@ void DesktopShell::DrawMenuBar() {
             GImGui->NavDisableMouseHover = true;
         }
     };
+    // Each underlines the letter Alt takes it by, as the two above do.
+    const auto underlined = [&](const char* label, const auto& draw) {
+        const ImVec2 at = ImGui::GetCursorScreenPos();
+        draw();
+        UnderlineMnemonic(ParseMnemonic(label), ImVec2(at.x + halfSpacing, at.y + ImGui::GetStyle().FramePadding.y));
+    };
     openRequested(kFlightMenu, "Flight");
-    if (flights_ && flights_->DrawMenu()) anyOpen = true;
+    underlined("F&light", [&] {
+        if (flights_ && flights_->DrawMenu()) anyOpen = true;
+    });
     openRequested(kGameMenu, "Game");
     openRequested(kHelpMenu, "Help");
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
                                   settings_.showPowerPitch, settings_.fillWindow,
-                                  settings_.soundCues};
-        ChooseFromGameMenu(keys_->DrawMenus(state, anyOpen));
+                                  settings_.soundCues, scale_, largestScale_};
+        underlined("&Game", [&] { ChooseFromGameMenu(keys_->DrawGameMenu(state, anyOpen)); });
+        underlined("&Help", [&] { ChooseFromGameMenu(keys_->DrawHelpMenu(anyOpen)); });
     }
     DrawBarRight();
     menuKey_ = 0;
@@ -638,7 +728,7 @@ void DesktopShell::DrawAboutBox() {
                 break;
             case ControlKind::kIcon: {
                 // A 32 x 32 icon drawn at its own size (times the scale).
-                const float side = static_cast<float>(iconSize_ * scale_);
+                const float side = static_cast<float>(iconSize_ * uiScale_);
                 ImGui::SetCursorPos(pos);
                 if (icon_) ImGui::Image(static_cast<ImTextureID>(icon_), ImVec2(side, side));
                 break;
@@ -675,6 +765,21 @@ void DesktopShell::ToggleFullscreen() {
     // Back to exactly the window's own size, whatever the display did.
     SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
     RememberSettings();
+}
+
+int DesktopShell::LargestScale() const {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(std::max(0, SDL_GetWindowDisplayIndex(window_)), &usable) != 0) return scale_;
+    return DefaultScale(usable.w, usable.h);
+}
+
+void DesktopShell::SetScale(int scale) {
+    scale_ = std::clamp(scale, 1, kMaxScale);
+    RememberScale(scale_);
+    // The window at the new size, its bar counted at the new scale, at
+    // once: the menus follow it in the same update (FitUiToWindow).
+    if (!Filled()) SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());
+    schedule_.NoteWindowLost();
 }
 
 void DesktopShell::SetFillWindow(bool fill) {

@@ -64,6 +64,13 @@ public:
 
 private:
     void SetUpImGui();
+    // The menus and dialogs are drawn at the picture's scale (UiScaleFor),
+    // their fonts baked at the output pixels they cover (the display's pixel
+    // ratio counted), their style sizes scaled from a fresh style. Called
+    // before each window update; true when the scale changed, and the open
+    // windows were scaled with it.
+    bool FitUiToWindow();
+    void ApplyUiScale(int uiScale, float pixelRatio);
     // Handles one event; true when the menu bar or About box may look
     // different because of it.
     bool HandleEvent(const SDL_Event& event);
@@ -119,6 +126,10 @@ private:
     // Fill mode: a resizable window the picture fills, sharp-bilinear (full
     // screen is always filled); else a fixed window at a whole scale.
     void SetFillWindow(bool fill);
+    // Game > Scale: the window at another whole scale, remembered.
+    void SetScale(int scale);
+    int LargestScale() const;
+    int largestScale_ = 1;  // as LargestScale() last found it
     bool Filled() const { return settings_.fillWindow || settings_.fullscreen; }
     void SaveScreenshot();
     void RememberSettings();
@@ -143,6 +154,13 @@ private:
     bool imguiReady_ = false;
     ImFont* menuFont_ = nullptr;
     ImFont* dialogFont_ = nullptr;
+    struct UiFonts {
+        ImFont* menu = nullptr;
+        ImFont* dialog = nullptr;
+    };
+    std::map<long, UiFonts> uiFonts_;  // baked once per size, by 100 x the bake factor
+    int uiScale_ = 0;                  // the menus' scale in logical units (0: none yet)
+    float uiRatio_ = 0;                // the pixel ratio their fonts were baked for
 
     std::unique_ptr<SdlHost> host_;
     CAveluneView* view_ = nullptr;  // the flight session's, in flights_
@@ -174,6 +192,7 @@ private:
     bool mouseDownToGame_ = false; // the left button went down in the game
     std::map<SDL_Scancode, SDL_Scancode> keysSentAs_;  // keys down in ImGui, and as what
     bool escapeRequest_ = false;   // Escape: close the topmost thing in the next frame
+    int leaveField_ = 0;           // Tab (1) or Shift+Tab (-1) in a text field: leave it in the next frame
     bool quitConfirmRequest_ = false;
     bool quitConfirmOpen_ = false;
     int quitAnswer_ = 0;           // 1 quit, -1 stay, 0 not yet

@@ -88,9 +88,20 @@ bool DesktopShell::RouteKey(const SDL_KeyboardEvent& key) {
     const SDL_Keycode code = key.keysym.sym;
     const UiLayers ui = ReadUiLayers();
     if (ui.textField) {
-        // The field takes the key; Escape leaves it and closes its dialog.
+        // The field takes the key; Escape leaves it and closes its dialog,
+        // Tab leaves it for the buttons.
         if (code == SDLK_ESCAPE) escapeRequest_ = true;
+        if (code == SDLK_TAB && (AccelModifiers(key.keysym.mod) & (kCtrl | kAlt)) == 0) {
+            leaveField_ = (key.keysym.mod & KMOD_SHIFT) != 0 ? -1 : 1;
+            return false;
+        }
         return true;
+    }
+    // F6 takes the keyboard into the watching panel, to its buttons, and
+    // back to the game.
+    if (code == SDLK_F6 && AccelModifiers(key.keysym.mod) == 0 && flights_ && flights_->WatchingPanelOpen()) {
+        if (key.repeat == 0) flights_->FocusWatchingPanel(!flights_->WatchingPanelFocused());
+        return false;
     }
     // The watching panel is not a dialog (keys still reach the game), but
     // Escape closes it as its close box does.
@@ -363,6 +374,7 @@ void DesktopShell::ChooseFromGameMenu(GameMenuChoice choice) {
     case GameMenuChoice::kFillWindow:
         SetFillWindow(!settings_.fillWindow);
         break;
+    case GameMenuChoice::kScale: SetScale(keys_->chosenScale()); break;
     case GameMenuChoice::kKeys: keys_->ShowKeysWindow(); break;
     }
 }

@@ -27,10 +27,11 @@ fail() {
     exit 1
 }
 
-# Xvfb picks a free display itself and writes its number, so runs side by
+# Xvfb picks a free display itself (its screen 1280 x 1024 unless
+# AVELUNE_E2E_SCREEN names another) and writes its number, so runs side by
 # side never share (or kill) one server. -noreset keeps the server up when
 # the last program closes, so the next one never meets a server mid-reset.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${AVELUNE_E2E_SCREEN:-1280x1024}x24" -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 XPID=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$WORK/display" 2>/dev/null)" SDL_AUDIODRIVER=dummy XDG_DATA_HOME=$WORK/data HOME=$WORK
