@@ -158,6 +158,8 @@
     held.delete(pointerId);
     h.button.classList.remove('down');
     if (hooks && h.key) hooks.key(false, h.key);
+    // A switch set, the drawer gives the picture back.
+    if (switches.contains(h.button)) setDrawer(false);
   }
   panel.addEventListener('pointerdown', (event) => {
     const b = event.target.closest('button');
@@ -193,15 +195,17 @@
   // The room the controls take: in landscape a margin each side, in
   // portrait a band below the picture.
   const kMargin = 3 * kTarget + 3 * kGap;
-  const kBand = 3 * kTarget + 2 * kGap + 18 + 2 * kTarget + kGap + 4 * kGap;
+  const kBand = 3 * kTarget + 2 * kGap + 18 + 2 * kTarget + 10 * kGap;
 
   // The picture's area in the stage, in CSS pixels.
   function area(width, height) {
     panel.hidden = !touchMode();
     if (panel.hidden) return { x: 0, y: 0, width, height };
-    // Portrait: the picture spans the width at the top, the controls below.
+    // Portrait: the picture spans the width, the controls right below it,
+    // the two together in the middle of the stage.
     if (portrait(width, height)) {
-      return { x: 0, y: 0, width, height: Math.max(0, Math.min(height - kBand, Math.ceil(width * kHeight / kWidth))) };
+      const tall = Math.max(0, Math.min(height - kBand, Math.ceil(width * kHeight / kWidth)));
+      return { x: 0, y: Math.max(0, Math.floor((height - kBand - tall) / 2)), width, height: tall };
     }
     return { x: kMargin, y: 0, width: Math.max(0, width - 2 * kMargin), height };
   }
@@ -223,18 +227,18 @@
     if (upright) {
       // Under the picture: the pad left, power and pedals right, the
       // switches in a row at the bottom, where the thumbs are.
-      const switchesTop = height - kGap - switches.offsetHeight;
-      const rowTop = Math.max(box.top + box.height + kGap, switchesTop - kGap - gridSide);
+      const rowTop = box.top + box.height + 3 * kGap;
       put(pad, kGap * 2, rowTop);
       put(power, width - kGap * 2 - powerWidth, rowTop);
-      put(switches, (width - switches.offsetWidth) / 2, switchesTop);
+      put(switches, (width - switches.offsetWidth) / 2, rowTop + gridSide + 3 * kGap);
     } else {
       const left = Math.max(0, box.left), right = box.left + box.width;
       const middle = (height - gridSide) / 2;
       put(pad, (left - gridSide) / 2, middle - kTarget / 2);
       put(drawer, (left - gridSide) / 2, middle + gridSide);
       put(power, right + (width - right - powerWidth) / 2, middle);
-      put(switches, box.left + (box.width - switches.offsetWidth) / 2, height - switches.offsetHeight - kGap);
+      // The drawer opens over the outside view, never over the instruments.
+      put(switches, box.left + (box.width - switches.offsetWidth) / 2, box.top + kGap);
     }
   }
 
