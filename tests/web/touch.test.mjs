@@ -139,6 +139,8 @@ describe('a phone flies by touch', () => {
         if (await page.evaluate(() => window.aveluneTest.quitRequested())) break;
       }
       assert.ok(taps > 10, 'the controls flew it');
+      assert.deepEqual(await page.evaluate(() => [scrollX, scrollY, visualViewport.scale]), [0, 0, 1],
+        'the taps neither scrolled nor zoomed the page');
       const expected = runHeadless(played.join('\n') + '\n');
       assert.deepEqual(states, expected.states);
       assert.equal(differingPixels(await canvasPixels(page), expected.final), 0, 'the last picture');
