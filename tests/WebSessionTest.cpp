@@ -87,6 +87,26 @@ TEST(WebCanvasPoint, MapsCssPixelsToGamePixelsAsTheDesktopDoes) {
     }
 }
 
+// Fill mode's canvas: a point maps by the filled size's share, so the middle
+// of each game pixel's area is that pixel, and the edges are outside.
+TEST(WebCanvasMapping, FilledSizesMapByTheirShare) {
+    struct Case {
+        int outputWidth, outputHeight;
+        double ratio;
+    };
+    for (const Case c : {Case{1366, 744, 1}, Case{1170, 1100, 3}, Case{1500, 1116, 1.5}}) {
+        const PictureLayout l = FitPictureFill(c.outputWidth, c.outputHeight, 0);
+        ASSERT_TRUE(l.Fractional()) << c.outputWidth;
+        for (const auto [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
+            const double cssX = std::floor((gx + 0.5) * l.Width() / kClientWidth) / c.ratio;
+            const double cssY = std::floor((gy + 0.5) * l.Height() / kClientHeight) / c.ratio;
+            EXPECT_EQ(MapCanvasPoint(cssX + 0.01, cssY + 0.01, c.ratio, l), (WebGamePoint{gx, gy})) << c.outputWidth;
+        }
+        EXPECT_FALSE(MapCanvasPoint(l.Width() / c.ratio, 1, c.ratio, l)) << "just right of the picture";
+        EXPECT_FALSE(MapCanvasPoint(1, -0.01, c.ratio, l)) << "just above";
+    }
+}
+
 TEST_F(WebSessionTest, TimerTicksOnceForALatePeriodAndNeverBursts) {
     PageClock clock;
     WebSession session(GameAtlas(), clock.Hooks());
@@ -212,6 +232,11 @@ TEST_F(WebSessionTest, KeysStandForTheControlUnderAPoint) {
     EXPECT_TRUE(session.InFlight());
     const keymap::Point down = keymap::Centre(keymap::kControls[*session.session().ControlFor(keymap::Device::kKey, "PageDown")]);
     EXPECT_EQ(session.KeyForPoint(down.x, down.y), "PageDown");
+    // The touch controls name controls; each presses its control's first key.
+    for (const auto [control, key] : {std::pair{"PadUp", "Up"}, {"PowerDown", "PageDown"}, {"Restart", "6"},
+                                      {"RightPedal", "X"}, {"NoSuchControl", ""}}) {
+        EXPECT_EQ(session.KeyForControl(control), key) << control;
+    }
     EXPECT_TRUE(session.KeyDown(keymap::Device::kButton, "A")) << "the gamepad's A is power down in the cockpit";
     session.ReleaseKeys();
     EXPECT_FALSE(session.KeyUp(keymap::Device::kButton, "A")) << "let go already";

@@ -106,6 +106,32 @@ EMSCRIPTEN_KEEPALIVE int avelune_pointer(int kind, double cssX, double cssY, dou
     return 1;
 }
 
+// The same for a canvas that shows the picture deviceWidth x deviceHeight
+// device pixels large (a whole scale's size, or fill mode's).
+EMSCRIPTEN_KEEPALIVE int avelune_pointer_sized(int kind, double cssX, double cssY, double devicePixelRatio,
+                                               int deviceWidth, int deviceHeight) {
+    if (!g_session || deviceWidth < 1 || deviceHeight < 1) return 0;
+    PictureLayout picture;
+    picture.scale = 1;
+    picture.width = deviceWidth;
+    picture.height = deviceHeight;
+    const auto p = MapCanvasPoint(cssX, cssY, devicePixelRatio, picture);
+    if (!p) return 0;
+    if (kind == 0) g_session->Press(p->x, p->y);
+    else if (kind == 1) g_session->Release(p->x, p->y);
+    else g_session->Move(p->x, p->y);
+    return 1;
+}
+
+// Fill mode's layout of the picture in an area of width x height device
+// pixels, as the desktop's: i = 0 the whole factor, 1 and 2 the corner, 3
+// and 4 the size. A whole factor with the whole size means a whole scale.
+EMSCRIPTEN_KEEPALIVE int avelune_fill_layout(int width, int height, int i) {
+    const PictureLayout l = FitPictureFill(width, height, 0);
+    const int values[5] = {l.scale, l.originX, l.originY, l.Width(), l.Height()};
+    return i >= 0 && i < 5 ? values[i] : 0;
+}
+
 // A key (device 0) or gamepad button (1) of the map going down or up, by the
 // map's name. Returns 1 when it acted on a control.
 EMSCRIPTEN_KEEPALIVE int avelune_key(int down, int device, const char* name) {
@@ -115,6 +141,10 @@ EMSCRIPTEN_KEEPALIVE int avelune_key(int down, int device, const char* name) {
 }
 EMSCRIPTEN_KEEPALIVE void avelune_release_keys() {
     if (g_session) g_session->ReleaseKeys();
+}
+// The first key of the map bound to a control by its name ("" for none).
+EMSCRIPTEN_KEEPALIVE const char* avelune_key_for_control(const char* control) {
+    return Keep(g_session ? g_session->KeyForControl(control) : "");
 }
 // The key of the map for the control under a game pixel now ("" for none).
 EMSCRIPTEN_KEEPALIVE const char* avelune_key_for_point(int x, int y) {

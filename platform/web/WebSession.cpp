@@ -11,16 +11,25 @@
 #include "platform/web/WebTrainer.h"
 #include "recorder/FlightCsv.h"
 
-std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
-    if (scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) return std::nullopt;
+std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio,
+                                           const PictureLayout& picture) {
+    if (picture.scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) {
+        return std::nullopt;
+    }
     // The device pixel under the point, then the game pixel it belongs to;
     // floor, so a point just left of or above the canvas is outside.
     const double deviceX = std::floor(cssX * devicePixelRatio);
     const double deviceY = std::floor(cssY * devicePixelRatio);
-    const double gx = std::floor(deviceX / scale);
-    const double gy = std::floor(deviceY / scale);
+    const double gx = std::floor(deviceX * kClientWidth / picture.Width());
+    const double gy = std::floor(deviceY * kClientHeight / picture.Height());
     if (gx < 0 || gy < 0 || gx >= kClientWidth || gy >= kClientHeight) return std::nullopt;
     return WebGamePoint{static_cast<int>(gx), static_cast<int>(gy)};
+}
+
+std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
+    PictureLayout whole;
+    whole.scale = scale;
+    return MapCanvasPoint(cssX, cssY, devicePixelRatio, whole);
 }
 
 WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)
@@ -125,6 +134,15 @@ std::string WebSession::WatchJson() const {
 
 void WebSession::Tick(int n) {
     for (int i = 0; i < n && !host_.quitRequested() && !paused(); ++i) session_.Tick();
+}
+
+std::string WebSession::KeyForControl(std::string_view control) const {
+    for (size_t i = 0; i < keymap::kControlCount; ++i) {
+        if (control != keymap::kControls[i].name) continue;
+        const auto& keys = session_.keymap().Bound(keymap::Device::kKey, i);
+        return keys.empty() ? "" : keys.front();
+    }
+    return "";
 }
 
 std::string WebSession::KeyForPoint(int x, int y) const {

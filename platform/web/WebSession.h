@@ -25,6 +25,7 @@
 #include "gfx/Color.h"
 #include "keymap/Keymap.h"
 #include "logbook/Logbook.h"
+#include "platform/common/PictureFit.h"
 #include "platform/common/TimedWindowHost.h"
 #include "session/FlightSession.h"
 
@@ -59,6 +60,10 @@ struct WebGamePoint {
     friend bool operator==(const WebGamePoint&, const WebGamePoint&) = default;
 };
 std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale);
+// The same for a canvas that shows the picture as `picture` lays it out
+// (a whole scale, or fill mode's size), its corner at the layout's origin.
+std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio,
+                                           const PictureLayout& picture);
 
 class WebSession {
 public:
@@ -93,6 +98,9 @@ public:
     // The first key of the map that stands for the control under a game
     // pixel in the view's present modes; "" when none does.
     std::string KeyForPoint(int x, int y) const;
+    // The first key of the map bound to a control, by the control's name
+    // ("PadUp", "FullPower"); "" for an unknown control or one with no key.
+    std::string KeyForControl(std::string_view control) const;
 
     // ---- Flights, as the desktop keeps and watches them ----
     // The atlas's file hash, written into every flight and checked against a

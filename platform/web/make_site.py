@@ -70,6 +70,7 @@ def main():
     page = read(os.path.join(args.page_dir, "index.html"), "r")
     css = read(os.path.join(args.page_dir, "page.css"), "r")
     js = read(os.path.join(args.page_dir, "page.js"), "r")
+    touch_js = read(os.path.join(args.page_dir, "touch.js"), "r")
     icon = base64.b64encode(read(os.path.join(args.art_dir, "avelune.png"))).decode("ascii")
     icon_url = "data:image/png;base64," + icon
 
@@ -92,12 +93,12 @@ def main():
     # The version: every byte the served page is made of.
     sw_template = read(os.path.join(args.page_dir, "sw.js"), "r")
     digest = hashlib.sha256()
-    for part in (page, css, js, sw_template, module_js, module_wasm, icon_png, *deflated.values()):
+    for part in (page, css, js, touch_js, sw_template, module_js, module_wasm, icon_png, *deflated.values()):
         digest.update(part.encode("utf-8") if isinstance(part, str) else part)
         digest.update(b"\0")
     version = digest.hexdigest()[:16]
 
-    common = {"PAGE_CSS": css, "PAGE_JS": js, "ICON_URL": icon_url, "VERSION": version}
+    common = {"PAGE_CSS": css, "PAGE_JS": js, "TOUCH_JS": touch_js, "ICON_URL": icon_url, "VERSION": version}
     served = fill(page, dict(common, DATA_BLOCKS="", MODULE_SCRIPT='<script src="avelune.js"></script>',
                              MANIFEST='<link rel="manifest" href="manifest.webmanifest">'))
     write(os.path.join(args.out_dir, "index.html"), served)

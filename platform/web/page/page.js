@@ -35,6 +35,8 @@
   let timerHandle = 0;
   let presentPending = false;
   let scale = 1;
+  let picture = { width: kWidth, height: kHeight };  // the picture's size in device pixels
+  const screenApi = window.aveluneScreen;  // fill mode and the touch controls (touch.js)
   let audio = null;           // AudioContext, once created
   const sounds = new Map();   // file name -> AudioBuffer (or a promise of one)
   const soundBytes = new Map();
@@ -574,6 +576,7 @@
     const [x, y, w, h] = [0, 1, 2, 3].map((i) => module._avelune_frame_rect(i));
     image.data.set(new Uint8Array(module.HEAPU8.buffer, at + y * kWidth * 4, h * kWidth * 4), y * kWidth * 4);
     context.putImageData(image, 0, 0, x, y, w, h);
+    screenApi.drawFill(canvas, x, y, w, h);
     timings.frames = (timings.frames || 0) + 1;
     if (timings.firstPicture === undefined) {
       timings.firstPicture = performance.now();
@@ -588,8 +591,8 @@
   function deliver(kind, event) {
     if (!gameGetsPointer()) return;
     const box = canvas.getBoundingClientRect();
-    const delivered = module._avelune_pointer(kind, event.clientX - box.left, event.clientY - box.top,
-      window.devicePixelRatio || 1, scale);
+    const delivered = module._avelune_pointer_sized(kind, event.clientX - box.left, event.clientY - box.top,
+      window.devicePixelRatio || 1, picture.width, picture.height);
     if (delivered) afterGame();
   }
   canvas.addEventListener('pointerdown', (event) => {
@@ -718,6 +721,16 @@
     sendInput(false, 0, name);
   });
 
+  // The touch controls press their control's key through the same path.
+  screenApi.attach(stage, card, {
+    keyFor: (control) => (running ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
+    key: (down, name) => {
+      if (!down) return heldKeys.has('key:' + name) ? sendInput(false, 0, name) : false;
+      return running && !paused && !dialogOpen() && !menuOpen() && sendInput(true, 0, name);
+    },
+    relayout: () => layout(),
+  });
+
   // ---- Gamepad: the standard layout's buttons by the key map's names -------
   // Polled only while a pad is connected and the page is seen.
   const kPadButtons = ['A', 'B', 'X', 'Y', 'LeftShoulder', 'RightShoulder', null, null, 'Back', 'Start',
@@ -749,27 +762,44 @@
   document.addEventListener('visibilitychange', () => { if (document.visibilityState === 'visible') startPads(); });
 
   // ---- Scale and full screen ---------------------------------------------
-  function fittingScale() {
+  function fittingScale(area) {
     const ratio = window.devicePixelRatio || 1;
-    const fit = Math.min(Math.floor(stage.clientWidth * ratio / kWidth), Math.floor(stage.clientHeight * ratio / kHeight));
+    const fit = Math.min(Math.floor(area.width * ratio / kWidth), Math.floor(area.height * ratio / kHeight));
     return Math.max(1, Math.min(kMaxScale, fit));
+  }
+  // Fill mode's layout in the area (as the desktop lays it out), or null
+  // where a whole scale fills it or the module is not there yet.
+  function fillingLayout(area) {
+    if (!module) return null;
+    const ratio = window.devicePixelRatio || 1;
+    const w = Math.floor(area.width * ratio), h = Math.floor(area.height * ratio);
+    const [k, , , width, height] = [0, 1, 2, 3, 4].map((i) => module._avelune_fill_layout(w, h, i));
+    return width === kWidth * k && height === kHeight * k ? null : { k, width, height };
   }
   let ratioQuery = null;
   function layout() {
     const ratio = window.devicePixelRatio || 1;
-    scale = (document.fullscreenElement || settings.scale === 'auto') ? fittingScale() : settings.scale;
+    // The picture's area: the stage, less the touch controls' room.
+    const area = screenApi.area(stage.clientWidth, stage.clientHeight);
+    const fitting = document.fullscreenElement || settings.scale === 'auto';
+    const filled = fitting ? fillingLayout(area) : null;
+    scale = filled ? filled.k : fitting ? fittingScale(area) : settings.scale;
     // CSS size = game size x scale / devicePixelRatio: each game pixel is then
-    // exactly scale x scale device pixels.
-    const deviceWidth = kWidth * scale, deviceHeight = kHeight * scale;
+    // exactly scale x scale device pixels (in fill mode, the filled size).
+    const deviceWidth = filled ? filled.width : kWidth * scale, deviceHeight = filled ? filled.height : kHeight * scale;
+    picture = { width: deviceWidth, height: deviceHeight };
     canvas.style.width = `${deviceWidth / ratio}px`;
     canvas.style.height = `${deviceHeight / ratio}px`;
-    // Centred, on whole device pixels.
+    // Centred in the area, on whole device pixels.
     const stageBox = stage.getBoundingClientRect();
-    const left = Math.max(0, Math.floor((stage.clientWidth * ratio - deviceWidth) / 2));
-    const top = Math.max(0, Math.floor((stage.clientHeight * ratio - deviceHeight) / 2));
+    const left = Math.max(0, Math.floor(area.x * ratio + (area.width * ratio - deviceWidth) / 2));
+    const top = Math.max(0, Math.floor(area.y * ratio + (area.height * ratio - deviceHeight) / 2));
     const stageLeft = stageBox.left * ratio, stageTop = stageBox.top * ratio;
     canvas.style.left = `${(Math.round(stageLeft + left) - stageLeft) / ratio}px`;
     canvas.style.top = `${(Math.round(stageTop + top) - stageTop) / ratio}px`;
+    screenApi.setFill(filled, ratio, canvas.style.left, canvas.style.top, canvas);
+    screenApi.placed({ left: parseFloat(canvas.style.left), top: parseFloat(canvas.style.top),
+      width: deviceWidth / ratio, height: deviceHeight / ratio }, stage.clientWidth, stage.clientHeight);
     for (const item of document.querySelectorAll('[data-command="scale"]')) {
       item.setAttribute('aria-checked', String(item.dataset.scale === String(settings.scale)));
     }
@@ -1067,6 +1097,7 @@
         }),
       ]);
       module = mod;
+      layout();
       builtin = { bytes: atlasBytes, name: 'prop.bmp', own: false };
       useAtlas(builtin);
       if (soundFile) {
@@ -1116,6 +1147,7 @@
       state: () => module.UTF8ToString(module._avelune_state()),
       running: () => running,
       scale: () => scale,
+      fill: () => screenApi.fill(),
       audioState: () => (audio ? audio.state : 'none'),
       menuOpen,
       paused: () => paused,
@@ -1129,6 +1161,9 @@
       inFlight: () => running && module._avelune_in_flight() === 1,
       // The key of the map that stands for the control under a game pixel now.
       keyForPoint: (x, y) => (running ? module.UTF8ToString(module._avelune_key_for_point(x, y)) : ''),
+      // The key a touch control (by its control's name) presses.
+      keyForControl: (control) => (running
+        ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
       // The whole picture as the canvas holds it, RGBA in base64.
       pixels: () => {
         const data = context.getImageData(0, 0, kWidth, kHeight).data;
