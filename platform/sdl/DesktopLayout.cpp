@@ -1,6 +1,7 @@
 #include "platform/sdl/DesktopLayout.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "gfx/AtlasCatalogue.h"
 

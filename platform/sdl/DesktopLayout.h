@@ -26,9 +26,6 @@ WindowSize WindowSizeForScale(int scale);
 // room left for the window's frame; at least 1.
 int DefaultScale(int usableWidth, int usableHeight);
 
-// The largest scale a player may ask for.
-constexpr int kMaxScale = 8;
-
 // The whole scale the menus and dialogs are drawn at, in a window of
 // width x height logical units: the window's own scale, or where the
 // picture fills the window, its size over its 1x size rounded to the
