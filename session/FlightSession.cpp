@@ -108,14 +108,6 @@ void FlightSession::Watch(flightfile::Flight flight) {
     replayer_->Begin(*target_);
     taker_.BeginFromSnapshot(replayer_->flight());
     recorder_.BeginFromSnapshot(*view_);
-    // The snapshot's cockpit at once, not the window as it was (black in a
-    // game just made) until the game next composes it, which a judgement can
-    // hold off for a second. The record stays exactly as restored.
-    if (view_->pressMode == kModeCockpit) {
-        const FlightState restored = *view_;
-        view_->ComposeCockpit();
-        static_cast<FlightState&>(*view_) = restored;
-    }
 }
 
 flightfile::Replayer::Status FlightSession::Replay(flightfile::Replayer& replayer) {

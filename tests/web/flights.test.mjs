@@ -7,9 +7,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import zlib from 'node:zlib';
-import {
-  canvasPixels, launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir,
-} from './support.mjs';
+import { launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir } from './support.mjs';
 
 const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
 let browser, server, dir, headlessFlight, headlessState;
@@ -127,10 +125,6 @@ describe('a flight shared as a link', () => {
     assert.equal(await page.$eval('#card-text', (e) => e.textContent), 'Click to watch the shared flight');
     await page.click('#card');
     await page.waitForFunction(() => window.aveluneTest.watchState().watching, { timeout: 3000 });
-    // The cockpit shows from the first moment, not a black window.
-    await page.waitForFunction(() => window.aveluneTimings.frames >= 1, { timeout: 1000 });
-    const shown = await canvasPixels(page);
-    assert.ok(shown.some((v, i) => i % 4 !== 3 && v !== 0), 'a picture at once');
     await page.click('[data-watch="speed"][data-speed="16"]');
     await page.waitForFunction(() => window.aveluneTest.watchState().status === 'matched', { timeout: 20000 });
     await page.click('#watch-debrief');
