@@ -2,7 +2,9 @@
 // pointer mapping, its picture and its state line against the headless game.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -376,3 +378,66 @@ TEST(WebTexts, AboutBoxSaysWhatTheDesktopsSays) {
     for (size_t i = 0; i < desktop.size(); ++i) EXPECT_EQ(kAboutLines[i], desktop[i]);
 }
 #endif
+
+// What the page says beside the picture comes from the game: the recorder's
+// marks as sentences once each, the approach's standing for the title, the
+// desktop's power and pitch words, and the sound cues, silent when paused or
+// unheard.
+TEST_F(WebSessionTest, NewsNumbersAndCuesComeFromTheGame) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.Tick(3);
+    EXPECT_EQ(session.NewsJson(), R"({"say":[],"state":""})");
+    EXPECT_EQ(session.PowerPitch(), "") << "not in the cockpit";
+    session.SetSoundCues(true, 48000);
+    auto peak = [&](bool audible) {
+        int most = 0;
+        for (int block = 0; block < 4; ++block) {
+            const int16_t* s = session.RenderCues(1024, audible);
+            most = 0;  // the last block: a fade has ended by then
+            for (size_t i = 0; i < 2048; ++i) most = std::max(most, std::abs(static_cast<int>(s[i])));
+        }
+        return most;
+    };
+    EXPECT_EQ(peak(true), 0) << "no tone on the title";
+
+    session.Press(330, 230);  // start
+    session.Release(330, 230);
+    session.Tick(15);
+    EXPECT_EQ(session.PowerPitch(), "Power " + std::to_string(session.view().power) + "  Pitch " +
+                                        std::to_string(session.view().pitch));
+    EXPECT_NE(session.NewsJson().find(R"("state":"flying")"), std::string::npos);
+    struct Case {
+        const char* what;
+        bool paused, audible, sounds;
+    };
+    const Case cases[] = {
+        {"in flight", false, true, true},
+        {"paused", true, true, false},
+        {"unheard", false, false, false},
+        {"heard again", false, true, true},
+    };
+    for (const Case& c : cases) {
+        if (c.paused) session.Pause();
+        else session.Resume();
+        EXPECT_EQ(peak(c.audible) > 0, c.sounds) << c.what;
+    }
+    session.SetSoundCues(false, 48000);
+    EXPECT_EQ(session.RenderCues(1024, true), nullptr);
+
+    // Pull the nose up until the approach fails off the glide slope.
+    for (int i = 0; i < 6; ++i) {
+        session.Press(315, 380);
+        session.Release(315, 380);
+    }
+    std::string said;
+    for (int i = 0; i < 600 && said.find("Failed") == std::string::npos; ++i) {
+        session.Tick(1);
+        const std::string news = session.NewsJson();
+        said += news.substr(0, news.find("\"state\""));
+    }
+    EXPECT_EQ(said.find("Warning: glide slope."), said.rfind("Warning: glide slope.")) << "told once: " << said;
+    EXPECT_NE(said.find("Failed: glide slope."), std::string::npos) << said;
+    session.Tick(5);
+    EXPECT_EQ(session.NewsJson(), R"({"say":[],"state":"failed: glide slope"})");
+}

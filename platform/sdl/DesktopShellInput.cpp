@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/common/BarText.h"
 #include "platform/sdl/DesktopShell.h"
 
 namespace {
@@ -409,7 +410,7 @@ void DesktopShell::DrawBarRight() {
         shownPower_ = static_cast<int>(view_->power);
         shownPitch_ = view_->pitch;
         if (!text.empty()) text += "   ";
-        text += "Power " + std::to_string(shownPower_) + "  Pitch " + std::to_string(shownPitch_);
+        text += PowerPitchText(shownPower_, shownPitch_);
     }
     const bool paused = host_ && host_->timer().paused();
     if (paused) text += text.empty() ? "Paused" : "   Paused";

@@ -242,6 +242,22 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* avelune_frame_now() {
 
 EMSCRIPTEN_KEEPALIVE const char* avelune_state() { return Keep(g_session ? g_session->StateJson() : "null"); }
 
+// What the page tells beside the picture: the news since the last call
+// (WebSession::NewsJson) and the desktop's power and pitch text ("" but in
+// the cockpit).
+EMSCRIPTEN_KEEPALIVE const char* avelune_news() { return Keep(g_session ? g_session->NewsJson() : ""); }
+EMSCRIPTEN_KEEPALIVE const char* avelune_power_pitch() { return Keep(g_session ? g_session->PowerPitch() : ""); }
+
+// The sound cues: on (at the page's sample rate) or off; then the page asks
+// for `frames` stereo 16-bit frames as its audio wants them (null without
+// cues). `audible` 0 (muted, unseen) fades them out.
+EMSCRIPTEN_KEEPALIVE void avelune_sound_cues(int on, int sampleRate) {
+    if (g_session) g_session->SetSoundCues(on != 0, sampleRate);
+}
+EMSCRIPTEN_KEEPALIVE const int16_t* avelune_render_cues(int frames, int audible) {
+    return g_session && frames > 0 ? g_session->RenderCues(static_cast<size_t>(frames), audible != 0) : nullptr;
+}
+
 // The About box's lines, from 0; "" past the last.
 EMSCRIPTEN_KEEPALIVE const char* avelune_about_line(int i) {
     return i >= 0 && static_cast<size_t>(i) < kAboutLines.size() ? kAboutLines[static_cast<size_t>(i)] : "";

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "debrief/Assessment.h"
 #include "gfx/Palette.h"
+#include "platform/common/BarText.h"
 #include "platform/common/StateJson.h"
 #include "platform/web/WebTrainer.h"
 #include "recorder/FlightCsv.h"
@@ -184,4 +186,86 @@ bool WebSession::RefreshFrame() {
 
 std::string WebSession::StateJson() const {
     return FlightStateJson(session_.view(), host_.timer().running(), host_.quitRequested());
+}
+
+namespace {
+
+// One sentence per warning and arrival; the limits failed at one judgement
+// in one sentence.
+void TellMarks(const recorder::Recording& r, size_t from, std::vector<std::string>& say) {
+    std::string failed;
+    for (size_t i = from; i < r.marks.size(); ++i) {
+        const recorder::Mark& m = r.marks[i];
+        switch (m.kind) {
+        case recorder::Mark::Kind::kWarningBegan:
+            say.push_back(std::string("Warning: ") + recorder::LimitName(m.limit) + ".");
+            break;
+        case recorder::Mark::Kind::kFailed:
+            failed += (failed.empty() ? "" : ", ") + std::string(recorder::LimitName(m.limit));
+            break;
+        case recorder::Mark::Kind::kArrived: say.push_back("Arrived."); break;
+        }
+    }
+    if (!failed.empty()) say.push_back("Failed: " + failed + ".");
+}
+
+std::string LimitsWhere(const recorder::Recording& r, bool failure) {
+    std::string names;
+    for (int l = 0; l < recorder::kLimits; ++l) {
+        const auto limit = static_cast<recorder::Limit>(l);
+        const bool holds = failure ? r.summary.failed[l] : recorder::Warns(r.samples.back(), limit);
+        if (holds) names += (names.empty() ? "" : ", ") + std::string(recorder::LimitName(limit));
+    }
+    return names;
+}
+
+}  // namespace
+
+std::string WebSession::NewsJson() {
+    const recorder::FlightRecorder& rec = session_.recorder();
+    std::vector<std::string> say;
+    if (rec.approachesEnded() != endedTold_) {
+        // The approach followed has ended since (kept as the latest ended).
+        if (rec.latestEnded() != nullptr) TellMarks(*rec.latestEnded(), marksTold_, say);
+        endedTold_ = rec.approachesEnded();
+        marksTold_ = 0;
+    }
+    const recorder::Recording* now = rec.current();
+    if (now == nullptr || now->marks.size() < marksTold_) marksTold_ = 0;  // left, or a new one
+    if (now != nullptr) {
+        TellMarks(*now, marksTold_, say);
+        marksTold_ = now->marks.size();
+    }
+
+    std::string state;
+    if (now != nullptr) {
+        const bool warned = !now->samples.empty() && now->samples.back().judged == recorder::Judged::kWarning;
+        state = warned ? "warning: " + LimitsWhere(*now, false) : "flying";
+    } else if (const recorder::Recording* last = rec.latestEnded()) {
+        if (last->summary.outcome == recorder::Outcome::kFailed) state = "failed: " + LimitsWhere(*last, true);
+        if (last->summary.outcome == recorder::Outcome::kArrived) state = "arrived";
+    }
+    std::string json = "{\"say\":[";
+    for (size_t i = 0; i < say.size(); ++i) json += (i ? "," : "") + web::Quoted(say[i]);
+    return json + "],\"state\":" + web::Quoted(state) + "}";
+}
+
+std::string WebSession::PowerPitch() const {
+    return ShowsPowerPitch(session_.view()) ? PowerPitchText(session_.view()) : "";
+}
+
+void WebSession::SetSoundCues(bool on, int sampleRate) {
+    cues_.reset();
+    if (on && sampleRate >= 8000 && sampleRate <= 192000) {
+        cues_ = std::make_unique<cues::CueGenerator>(sampleRate, debrief::kGateHeights);
+    }
+}
+
+const int16_t* WebSession::RenderCues(size_t frames, bool audible) {
+    if (!cues_) return nullptr;
+    frames = std::min(frames, kMaxCueFrames);
+    cues_->Observe(session_.view(), audible && host_.timer().running() && !paused());
+    cueSamples_.assign(frames * 2, 0);
+    cues_->Render(cueSamples_.data(), frames);
+    return cueSamples_.data();
 }

@@ -20,7 +20,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "cues/SoundCues.h"
 #include "game/AveluneView.h"
 #include "gfx/Color.h"
 #include "keymap/Keymap.h"
@@ -161,6 +163,26 @@ public:
     bool FramePending() { return host_.picture().changed() || host_.paletteChanged(); }
     static constexpr size_t kFrameBytes = static_cast<size_t>(kClientWidth) * kClientHeight * 4;
 
+    // ---- What the page tells beside the picture ----
+    // The news since the last call, for the page's live region and title:
+    // {"say": [one sentence for each mark the recorder made since, "Warning:
+    // airspeed.", "Failed: localizer, glide slope.", "Arrived."], "state":
+    // how the approach stands: "" before one, "flying", "warning: airspeed",
+    // or the outcome of the last, "failed: glide slope", "arrived"}.
+    std::string NewsJson();
+    // The desktop's bar text in the cockpit ("Power 17  Pitch -8"), else "".
+    std::string PowerPitch() const;
+
+    // ---- The sound cues (cues/), made here, played by the page ----
+    // On: a generator at the page's sample rate (a new one each time); off: none.
+    void SetSoundCues(bool on, int sampleRate);
+    bool soundCues() const { return cues_ != nullptr; }
+    // The next `frames` stereo frames (left, right interleaved, 16-bit),
+    // valid until the next call; null without cues. `audible` false (muted,
+    // unseen) fades the tone out as a pause does.
+    const int16_t* RenderCues(size_t frames, bool audible);
+    static constexpr size_t kMaxCueFrames = 16384;
+
     // The flight state record as one JSON line, with timerRunning and quit,
     // exactly as the headless `state` event prints it.
     std::string StateJson() const;
@@ -181,6 +203,10 @@ private:
     std::optional<Ended> ended_;
     int watchSpeed_ = 1;
     bool watchHeld_ = false;
+    uint32_t endedTold_ = 0;   // approaches ended whose marks were told
+    size_t marksTold_ = 0;     // marks of the approach in flight told
+    std::unique_ptr<cues::CueGenerator> cues_;
+    std::vector<int16_t> cueSamples_;
     alignas(4) std::array<uint8_t, kFrameBytes> frame_{};
     PictureRect changed_{};
 };

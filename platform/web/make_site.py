@@ -48,6 +48,13 @@ def write(path, data):
         sys.exit(f"make_site: cannot write {path}: {e.strerror}")
 
 
+def png_size(data):
+    """The "WxH" a manifest gives for a PNG: its header's width and height."""
+    if len(data) < 24 or data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
+        sys.exit("make_site: avelune.png is not a PNG file")
+    return f"{int.from_bytes(data[16:20], 'big')}x{int.from_bytes(data[20:24], 'big')}"
+
+
 def fill(template, values):
     for key, value in values.items():
         marker = f"@{key}@"
@@ -71,6 +78,8 @@ def main():
     css = read(os.path.join(args.page_dir, "page.css"), "r")
     js = read(os.path.join(args.page_dir, "page.js"), "r")
     touch_js = read(os.path.join(args.page_dir, "touch.js"), "r")
+    # The menu bar's keyboard goes first: the page's script calls it.
+    js = read(os.path.join(args.page_dir, "menubar.js"), "r") + "\n" + js
     icon = base64.b64encode(read(os.path.join(args.art_dir, "avelune.png"))).decode("ascii")
     icon_url = "data:image/png;base64," + icon
 
@@ -107,7 +116,7 @@ def main():
         "name": "Avelune", "short_name": "Avelune", "description": "Instrument landing trainer",
         "start_url": "./", "scope": "./", "display": "standalone",
         "background_color": "#000000", "theme_color": "#000080",
-        "icons": [{"src": "avelune.png", "sizes": "any", "type": "image/png"}],
+        "icons": [{"src": "avelune.png", "sizes": png_size(icon_png), "type": "image/png"}],
     }
     write(os.path.join(args.out_dir, "manifest.webmanifest"), json.dumps(manifest, indent=2) + "\n")
     files = ["./", "index.html", "avelune.js", "avelune.wasm.z", "prop.bmp.z", "AV1.wav.z", "avelune.png",

@@ -153,10 +153,23 @@ describe('a flight shared as a link', () => {
     await page.close();
   });
 
+  test('pasted into the open tab, it is watched, after asking while an approach is flown', async () => {
+    const page = await openPage(browser, server.url + '?test=live');
+    await page.click('#card');
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => window.aveluneTest.inFlight(), { timeout: 3000 });
+    await page.evaluate((hash) => { location.hash = hash; }, link.slice(link.indexOf('#')));
+    await page.waitForFunction(() => document.getElementById('confirm').open, { timeout: 3000 });
+    await page.click('#confirm-yes');
+    await page.waitForFunction(() => window.aveluneTest.watchState().watching, { timeout: 3000 });
+    assert.deepEqual(page.aveluneErrors, []);
+    await page.close();
+  });
+
   const cases = [
-    ['damaged', '#flight=AAAA', /^the shared flight: the file is empty/],
-    ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^the shared flight: the file is empty/],
-    ['not a flight', '#flight=' + zlib.deflateSync('GIF89a\n').toString('base64url'), /^the shared flight line 1: /],
+    ['damaged', '#flight=AAAA', /^The shared flight cannot be watched: the link's flight is damaged \(it does not unpack\)\.$/],
+    ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^The shared flight cannot be watched: the link's flight is damaged/],
+    ['not a flight', '#flight=' + zlib.deflateSync('GIF89a\n').toString('base64url'), /^The shared flight line 1: /],
   ];
   for (const [name, hash, refusal] of cases) {
     test(`${name}: refused as a damaged file, and the game goes on`, async () => {

@@ -42,13 +42,15 @@
   const soundBytes = new Map();
 
   // ---- Settings ----------------------------------------------------------
-  const settings = { scale: 'auto', muted: false };
+  const settings = { scale: 'auto', muted: false, soundCues: false, powerPitch: true };
   try {
     const saved = JSON.parse(localStorage.getItem(kSettingsKey) || '{}');
     if (saved.scale === 'auto' || (Number.isInteger(saved.scale) && saved.scale >= 1 && saved.scale <= kMaxScale)) {
       settings.scale = saved.scale;
     }
     if (typeof saved.muted === 'boolean') settings.muted = saved.muted;
+    if (typeof saved.soundCues === 'boolean') settings.soundCues = saved.soundCues;
+    if (typeof saved.powerPitch === 'boolean') settings.powerPitch = saved.powerPitch;
   } catch (e) {
     console.warn('Avelune: the saved settings cannot be read, so the defaults apply:', e);
   }
@@ -162,7 +164,13 @@
       document.getElementById('confirm-yes').textContent = yes;
       closeMenus();
       dialog.returnValue = '';
-      dialog.addEventListener('close', () => resolve(dialog.returnValue === 'yes'), { once: true });
+      // The game holds until the question is answered.
+      const hold = running && !paused;
+      if (hold) setPaused(true);
+      dialog.addEventListener('close', () => {
+        if (hold) setPaused(false);
+        resolve(dialog.returnValue === 'yes');
+      }, { once: true });
       dialog.showModal();
     });
   }
@@ -173,8 +181,116 @@
   }
   // A closed dialog gives the keys back to the game.
   for (const dialog of document.querySelectorAll('dialog')) {
-    dialog.addEventListener('close', () => { if (running && !dialogOpen()) canvas.focus(); });
+    // The close event comes a moment late: where the player has gone since
+    // (the browser gives the focus back itself), it stays.
+    dialog.addEventListener('close', () => {
+      const at = document.activeElement;
+      if (!dialogOpen() && (!at || at === document.body || at.closest('dialog'))) giveFocusBack();
+    });
   }
+
+  // Back to where the player was before a menu or a dialog took the focus:
+  // the picture while a game runs, else the card.
+  function giveFocusBack() {
+    const fallback = running ? canvas : card.hidden ? null : card;
+    if (window.aveluneMenus) window.aveluneMenus.giveBack(fallback);
+    else if (fallback) fallback.focus();
+  }
+
+  // ---- Beside the picture: what the game says, the title, power and pitch ----
+  // The words come from the game (its recorder's marks and outcome) through
+  // the module; the page only shows them.
+  const announcer = document.getElementById('announce');
+  const told = [];            // every sentence announced, for the tests
+  let newsState = '';         // how the approach stands: "flying", "failed: glide slope", ...
+  function tellNews() {
+    const text = module.UTF8ToString(module._avelune_news());
+    if (!text) return;
+    const news = JSON.parse(text);
+    if (news.say.length) {
+      told.push(...news.say);
+      // Emptied first, so that the same words twice are said twice.
+      announcer.textContent = '';
+      announcer.textContent = news.say.join(' ');
+    }
+    newsState = news.state;
+    showTitle();
+    showNumbers(settings.powerPitch ? module.UTF8ToString(module._avelune_power_pitch()) : '');
+  }
+  function showTitle() {
+    const state = paused ? 'paused' : newsState;
+    const title = state ? `Avelune - ${state}` : 'Avelune';
+    if (document.title !== title) document.title = title;
+  }
+  const numbers = document.getElementById('numbers');
+  function showNumbers(text) {
+    if (numbers.textContent !== text) numbers.textContent = text;
+  }
+
+  // ---- The sound cues: the game makes the samples, Web Audio plays them ----
+  // A script processor asks the module for each block as the audio needs it;
+  // a gain in front of the speakers takes it to silence within a few
+  // milliseconds when the game is paused, muted or not seen.
+  let cueNode = null, cueGain = null;
+  function cuesAudible() {
+    return !settings.muted && document.visibilityState === 'visible';
+  }
+  // The next `frames` stereo frames the game made (16-bit, interleaved), or
+  // null when no cues play.
+  function cueFrames(frames) {
+    if (!running || !settings.soundCues) return null;
+    const at = module._avelune_render_cues(frames, cuesAudible() ? 1 : 0);
+    return at ? new Int16Array(module.HEAPU8.buffer, at, frames * 2) : null;
+  }
+  function cueLevel() {
+    return running && settings.soundCues && cuesAudible() && !paused ? 1 : 0;
+  }
+  function applySoundCues() {
+    const ctx = settings.soundCues ? audioContext() : audio;
+    if (running) module._avelune_sound_cues(settings.soundCues && ctx ? 1 : 0, ctx ? ctx.sampleRate : 0);
+    if (!ctx) return;
+    if (settings.soundCues && !cueNode) {
+      try {
+        cueGain = ctx.createGain();
+        cueGain.connect(ctx.destination);
+        cueNode = ctx.createScriptProcessor(1024, 0, 2);
+        cueNode.onaudioprocess = (event) => {
+          const out = event.outputBuffer;
+          const left = out.getChannelData(0), right = out.getChannelData(1);
+          const samples = cueFrames(out.length);
+          if (!samples) {
+            left.fill(0);
+            right.fill(0);
+            return;
+          }
+          for (let i = 0; i < out.length; ++i) {
+            left[i] = samples[2 * i] / 32768;
+            right[i] = samples[2 * i + 1] / 32768;
+          }
+        };
+        cueNode.connect(cueGain);
+      } catch (e) {
+        console.warn('Avelune: the sound cues cannot play here:', e);
+        cueNode = cueGain = null;
+      }
+    } else if (!settings.soundCues && cueNode) {
+      cueNode.disconnect();
+      cueGain.disconnect();
+      cueNode = cueGain = null;
+    }
+    levelCues();
+  }
+  function levelCues() {
+    if (cueGain) cueGain.gain.setTargetAtTime(cueLevel(), audio.currentTime, 0.002);
+  }
+  function toggleSoundCues() {
+    settings.soundCues = !settings.soundCues;
+    saveSettings();
+    markChecked('sound-cues', settings.soundCues);
+    if (settings.soundCues) resumeAudio();
+    applySoundCues();
+  }
+  document.addEventListener('visibilitychange', levelCues);
 
   // ---- The game ----------------------------------------------------------
   function withString(text, use) {
@@ -202,6 +318,8 @@
     watchBar.hidden = true;
     setPausedState(false);
     canvas.focus();
+    newsState = '';
+    applySoundCues();
     afterGame();
     return '';
   }
@@ -211,6 +329,9 @@
     module._avelune_stop();
     running = false;
     setPausedState(false);
+    newsState = '';
+    showNumbers('');
+    showTitle();
     showCard(text);
   }
   function showCard(text) {
@@ -243,6 +364,7 @@
       return;
     }
     schedule();
+    tellNews();
     if (watchActive) showWatch();
     if (module._avelune_ended_waiting()) keepEnded();
     if (scripted) present();
@@ -352,19 +474,61 @@
     }
     return link;
   }
-  // The flight a link carries, as text; '' when the link is damaged (the
-  // flight reader then refuses it as it refuses a damaged file).
+  // The flight a link carries: { text }, or { error } in the desktop's words
+  // when the link is damaged or unpacks to more than a flight file may hold
+  // (unpacked a piece at a time, never past that).
+  const kMaxFlightBytes = 64 * 1024 * 1024;
+  const kLinkRefused = 'The shared flight cannot be watched: ';
   async function linkedFlight(hash) {
+    let packed;
     try {
-      const packed = base64Bytes(hash.replace(/-/g, '+').replace(/_/g, '/'));
-      const bytes = await inflate(new Blob([packed]).stream(), 'the shared flight');
-      return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
+      packed = base64Bytes(hash.replace(/-/g, '+').replace(/_/g, '/'));
+    } catch (e) {
+      return { error: kLinkRefused + 'the link carries no flight (its #flight= part is not base64url).' };
+    }
+    try {
+      const reader = new Blob([packed]).stream().pipeThrough(new DecompressionStream('deflate')).getReader();
+      const parts = [];
+      let size = 0;
+      for (;;) {
+        const { done, value } = await reader.read();
+        if (done) break;
+        size += value.length;
+        if (size > kMaxFlightBytes) {
+          reader.cancel().catch(() => {});
+          return { error: kLinkRefused + 'the link unpacks to more than a flight file may hold.' };
+        }
+        parts.push(value);
+      }
+      return { text: new TextDecoder('utf-8', { fatal: true }).decode(await new Blob(parts).arrayBuffer()) };
     } catch (e) {
       console.warn('Avelune: the shared flight cannot be unpacked:', e);
-      return '';
+      return { error: kLinkRefused + "the link's flight is damaged (it does not unpack)." };
     }
   }
-  let sharedFlight = null;    // the text of a flight the address carries, until it is watched
+  let sharedFlight = null;    // { text } or { error } of a flight the address carries, until it is watched
+  // Watches the flight a link carried (the game must run), or says why not.
+  function watchShared(shared) {
+    history.replaceState(null, '', location.pathname + location.search);
+    if (shared.error) return showMessage(shared.error);
+    watchText(shared.text, 'The shared flight');
+  }
+  // A link pasted into this tab's address: watched, after asking while an
+  // approach is flown; before the first start the card offers it.
+  window.addEventListener('hashchange', async () => {
+    if (!module || !location.hash.startsWith('#flight=')) return;
+    const shared = await linkedFlight(location.hash.slice(8));
+    if (!running) {
+      sharedFlight = shared;
+      showCard(scripted ? 'Test mode' : 'Click to watch the shared flight');
+      return;
+    }
+    if (!await unlessFlying('Watching the shared flight ends the approach in flight.', 'Watch')) {
+      history.replaceState(null, '', location.pathname + location.search);
+      return;
+    }
+    watchShared(shared);
+  });
 
   const flightInput = document.getElementById('flight-file');
   flightInput.addEventListener('change', () => {
@@ -615,6 +779,8 @@
     paused = on;
     document.getElementById('status').textContent = on ? 'Paused' : '';
     markChecked('pause', on);
+    showTitle();
+    levelCues();
   }
   function setPaused(on) {
     if (!running || on === paused) return;
@@ -967,6 +1133,7 @@
     settings.muted = !settings.muted;
     saveSettings();
     markChecked('mute', settings.muted);
+    levelCues();
   }
   async function execute(command, item) {
     closeMenus();
@@ -1001,6 +1168,15 @@
     case 'mute':
       toggleMute();
       break;
+    case 'sound-cues':
+      toggleSoundCues();
+      break;
+    case 'power-pitch':
+      settings.powerPitch = !settings.powerPitch;
+      saveSettings();
+      markChecked('power-pitch', settings.powerPitch);
+      if (running) tellNews();
+      break;
     case 'open-atlas':
       if (await unlessFlying('A new atlas starts the game again: the approach in flight is lost.', 'Open atlas')) {
         atlasInput.click();
@@ -1034,12 +1210,16 @@
   }
   for (const item of document.querySelectorAll('[data-command]')) {
     item.addEventListener('click', () => {
-      if (running && !['open-atlas', 'open-flight', 'about', 'save-flight', 'debrief', 'samples', 'logbook']
-        .includes(item.dataset.command)) canvas.focus();
+      // The focus goes back before the command; a dialog it opens gives it
+      // back again when it closes.
+      closeMenus();
+      giveFocusBack();
       execute(item.dataset.command, item);
     });
   }
   markChecked('mute', settings.muted);
+  markChecked('sound-cues', settings.soundCues);
+  markChecked('power-pitch', settings.powerPitch);
 
   // ---- Start: the card asks for the click that lets sound play -----------
   function resumeAudio() {
@@ -1053,10 +1233,9 @@
     const error = startGame(atlas.bytes, atlas.name);
     if (error) return showCard(error);
     if (sharedFlight !== null) {
-      const text = sharedFlight;
+      const shared = sharedFlight;
       sharedFlight = null;
-      history.replaceState(null, '', location.pathname + location.search);
-      watchText(text, 'the shared flight');
+      watchShared(shared);
     }
   }
   card.addEventListener('click', onCardClick);
@@ -1156,6 +1335,16 @@
       samplesCsv: () => (running ? module.UTF8ToString(module._avelune_samples_csv()) : ''),
       watchState: () => (running ? watchState() : { watching: false, replay: false }),
       muted: () => settings.muted,
+      // What the live region said, the title and the bar's numbers.
+      told: () => told.slice(),
+      title: () => document.title,
+      numbers: () => numbers.textContent,
+      // The peak of the next `frames` stereo frames the sound cues would
+      // play, and the level the page plays them at (no audio device needed).
+      cuePeak: (frames = 2048) => {
+        const samples = cueFrames(frames);
+        return samples ? samples.reduce((m, v) => Math.max(m, Math.abs(v)), 0) * cueLevel() : 0;
+      },
       atlasName: () => atlas && atlas.name,
       focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
       inFlight: () => running && module._avelune_in_flight() === 1,
