@@ -21,11 +21,31 @@ uint64_t Word(const uint8_t* p) {
 // hundreds of equal bytes on either side of what changed.
 constexpr int kChunk = 32;
 
+// Whether the chunks at a and b hold the same bytes. The browser build's
+// memcmp is a call a chunk (natively the compiler compares in line): there
+// the two vectors are compared here.
+#if defined(__wasm_simd128__)
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+using Words16 = uint64_t __attribute__((vector_size(16)));
+Bytes16 Load16(const uint8_t* p) {
+    Bytes16 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+bool ChunkAlike(const uint8_t* a, const uint8_t* b) {
+    static_assert(kChunk == 32);
+    const auto x = reinterpret_cast<Words16>((Load16(a) ^ Load16(b)) | (Load16(a + 16) ^ Load16(b + 16)));
+    return (x[0] | x[1]) == 0;
+}
+#else
+bool ChunkAlike(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, kChunk) == 0; }
+#endif
+
 // The first n with a[n] != b[n], a chunk and then a word at a time; size
 // where they are the same.
 int FirstDifference(const uint8_t* a, const uint8_t* b, int size) {
     int i = 0;
-    while (i + kChunk <= size && std::memcmp(a + i, b + i, kChunk) == 0) i += kChunk;
+    while (i + kChunk <= size && ChunkAlike(a + i, b + i)) i += kChunk;
     for (; i + 8 <= size; i += 8) {
         if (const uint64_t x = Word(a + i) ^ Word(b + i)) return i + std::countr_zero(x) / 8;
     }
@@ -36,7 +56,7 @@ int FirstDifference(const uint8_t* a, const uint8_t* b, int size) {
 // One past the last n with a[n] != b[n]; there must be one.
 int EndOfDifference(const uint8_t* a, const uint8_t* b, int size) {
     int end = size;
-    while (end >= kChunk && std::memcmp(a + end - kChunk, b + end - kChunk, kChunk) == 0) end -= kChunk;
+    while (end >= kChunk && ChunkAlike(a + end - kChunk, b + end - kChunk)) end -= kChunk;
     for (; end >= 8; end -= 8) {
         if (const uint64_t x = Word(a + end - 8) ^ Word(b + end - 8)) return end - std::countl_zero(x) / 8;
     }
