@@ -6,20 +6,12 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
-import { launchBrowser, openPage, playOnPage, serveSite, siteDir, sourceDir } from './support.mjs';
+import { describe, test } from 'node:test';
+import { openPage, playOnPage, sharedBrowserAndSite, siteDir, sourceDir } from './support.mjs';
 
 const replay = (name) => fs.readFileSync(path.join(sourceDir, 'tests', 'replays', name), 'utf8');
 
-let browser, server;
-before(async () => {
-  browser = await launchBrowser();
-  server = await serveSite();
-});
-after(async () => {
-  await server?.close();
-  await browser?.close();
-});
+const shared = sharedBrowserAndSite();
 
 // The focused element's own words (a menu item without its accelerator), or
 // its id.
@@ -30,7 +22,7 @@ const focus = (page) => page.evaluate(() => {
 const open = (page) => page.evaluate(() =>
   Array.from(document.querySelectorAll('.menu-title[aria-expanded="true"]')).map((t) => t.textContent).join());
 const started = async (query = '?test=1') => {
-  const page = await openPage(browser, server.url + query);
+  const page = await openPage(shared.browser, shared.server.url + query);
   if (query === '?test=1') await page.evaluate(() => window.aveluneTest.start());
   else await page.click('#card');
   await page.waitForFunction(() => window.aveluneTest.running());
@@ -89,7 +81,7 @@ test('a dialog opened from the menus gives the focus back to the game, never the
     assert.equal(await focus(page), 'screen', dialog);
   }
   // Before a game, the card has it back.
-  const fresh = await openPage(browser, server.url + '?test=live');
+  const fresh = await openPage(shared.browser, shared.server.url + '?test=live');
   await fresh.keyboard.press('F10');
   await fresh.keyboard.press('End');
   await fresh.keyboard.press('Enter');
@@ -112,7 +104,7 @@ function contrast(a, b) {
 }
 
 test('every focusable thing shows a ring of 2 px or more at 3:1 against what is around it', async () => {
-  const page = await openPage(browser, server.url + '?test=live');
+  const page = await openPage(shared.browser, shared.server.url + '?test=live');
   const targets = [
     // what has the focus, and the keys that took it there from the last
     ['#card', []],
@@ -218,7 +210,7 @@ test('a question holds the game until it is answered', async () => {
 });
 
 test('every dialog fits a 900 x 700 window and scrolls inside it', async () => {
-  const page = await openPage(browser, server.url + '?test=1', { viewport: { width: 900, height: 700, deviceScaleFactor: 1 } });
+  const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: { width: 900, height: 700, deviceScaleFactor: 1 } });
   await page.evaluate(() => window.aveluneTest.start());
   await playOnPage(page, replay('arrival.events').split('# Restart')[0]);
   for (const [menu, command, dialog] of [[4, 'about', 'about'], [2, 'debrief', 'debrief'], [2, 'logbook', 'logbook']]) {

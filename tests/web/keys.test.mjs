@@ -5,10 +5,10 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import zlib from 'node:zlib';
 import {
-  canvasPixels, differingPixels, launchBrowser, openPage, runHeadless, serveSite, siteDir, sourceDir, tempDir,
+  canvasPixels, differingPixels, openPage, runHeadless, sharedBrowserAndSite, siteDir, sourceDir, tempDir,
 } from './support.mjs';
 
 const replayDir = path.join(sourceDir, 'tests', 'replays');
@@ -25,19 +25,11 @@ function keyCode(name) {
   return name;  // Home, End, PageUp, Escape, Comma, F5, ...
 }
 
-let browser, server;
-before(async () => {
-  browser = await launchBrowser();
-  server = await serveSite();
-});
-after(async () => {
-  await server?.close();
-  await browser?.close();
-});
+const shared = sharedBrowserAndSite();
 
 const state = (page) => page.evaluate(() => JSON.parse(window.aveluneTest.state()));
-const live = async (url = server.url) => {
-  const page = await openPage(browser, url + '?test=live');
+const live = async (url = shared.server.url) => {
+  const page = await openPage(shared.browser, url + '?test=live');
   await page.click('#card');
   await page.waitForFunction(() => (window.aveluneTimings.ticks || 0) >= 3, { timeout: 5000 });
   return page;
@@ -50,7 +42,7 @@ describe('replays flown by keys match the headless game', () => {
   for (const name of replays) {
     test(name, async () => {
       const events = fs.readFileSync(path.join(replayDir, name), 'utf8');
-      const page = await openPage(browser, server.url + '?test=1');
+      const page = await openPage(shared.browser, shared.server.url + '?test=1');
       assert.equal(await page.evaluate(() => window.aveluneTest.start()), '');
       const played = [], states = [];
       let held = null, keys = 0;
@@ -108,14 +100,14 @@ test('the first click gives the game the keys: Return starts, F5 restarts and ne
 });
 
 test('a gamepad flies through the same map', async () => {
-  const page = await browser.newPage();
+  const page = await shared.browser.newPage();
   // A standard pad whose buttons the test holds.
   await page.evaluateOnNewDocument(() => {
     const buttons = Array.from({ length: 17 }, () => ({ pressed: false, value: 0 }));
     window.testPad = { index: 0, id: 'test pad', connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons };
     navigator.getGamepads = () => [window.testPad, null, null, null];
   });
-  await page.goto(server.url + '?test=live');
+  await page.goto(shared.server.url + '?test=live');
   await page.waitForFunction(() => window.aveluneTest && window.aveluneTest.ready);
   await page.evaluate(() => window.aveluneTest.ready);
   await page.click('#card');
@@ -220,11 +212,11 @@ test('the player\'s atlas is kept until the built-in one is chosen again', async
   const good = zlib.inflateSync(fs.readFileSync(path.join(siteDir, 'prop.bmp.z')));
   const mine = path.join(dir, 'mine.bmp');
   fs.writeFileSync(mine, good);
-  const context = await browser.createBrowserContext();
+  const context = await shared.browser.createBrowserContext();
   try {
     const open = async () => {
       const page = await context.newPage();
-      await page.goto(server.url + '?test=1');
+      await page.goto(shared.server.url + '?test=1');
       await page.waitForFunction(() => window.aveluneTest && window.aveluneTest.ready);
       await page.evaluate(() => window.aveluneTest.ready);
       return page;

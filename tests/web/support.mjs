@@ -5,6 +5,7 @@ import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
+import { after, before } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import zlib from 'node:zlib';
 import puppeteer from 'puppeteer-core';
@@ -37,6 +38,22 @@ export async function launchBrowser(extraArgs = []) {
     fs.rmSync(profile, { recursive: true, force: true });
   };
   return browser;
+}
+
+// One browser and one server of the built site for a whole test file: the
+// file's before and after hooks, and what they started, read once they ran.
+//   const shared = sharedBrowserAndSite();   ... shared.browser, shared.server
+export function sharedBrowserAndSite() {
+  const shared = { browser: null, server: null };
+  before(async () => {
+    shared.browser = await launchBrowser();
+    shared.server = await serveSite();
+  });
+  after(async () => {
+    await shared.server?.close();
+    await shared.browser?.close();
+  });
+  return shared;
 }
 
 const kTypes = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.wasm': 'application/wasm',

@@ -3,21 +3,13 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
-import { after, before, describe, test } from 'node:test';
+import { describe, test } from 'node:test';
 import {
-  canvasPixels, decodePng, differingPixels, kHeight, kWidth, launchBrowser, openPage, runHeadless, serveSite,
+  canvasPixels, decodePng, differingPixels, kHeight, kWidth, openPage, runHeadless, sharedBrowserAndSite,
   sourceDir,
 } from './support.mjs';
 
-let browser, server;
-before(async () => {
-  browser = await launchBrowser();
-  server = await serveSite();
-});
-after(async () => {
-  await server?.close();
-  await browser?.close();
-});
+const shared = sharedBrowserAndSite();
 
 // In flight, so the picture has the cockpit's detail.
 async function flying(page) {
@@ -41,7 +33,7 @@ describe('fill mode keeps every game pixel', () => {
   ];
   for (const c of cases) {
     test(`${c.width} x ${c.height} at devicePixelRatio ${c.ratio}`, async () => {
-      const page = await openPage(browser, server.url + '?test=1',
+      const page = await openPage(shared.browser, shared.server.url + '?test=1',
         { viewport: { width: c.width, height: c.height, deviceScaleFactor: c.ratio } });
       await flying(page);
       const fill = await page.evaluate(() => window.aveluneTest.fill());
@@ -82,7 +74,7 @@ describe('a phone flies by touch', () => {
   const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
   for (const phone of phones) {
     test(phone.name, async () => {
-      const page = await openPage(browser, server.url + '?test=1', { viewport: {
+      const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: {
         width: phone.width, height: phone.height, deviceScaleFactor: 3, hasTouch: true, isMobile: true } });
       assert.equal(await page.evaluate(() => window.aveluneTest.start()), '');
       // Every control is a thumb's target, and none lies over the picture.
