@@ -422,6 +422,8 @@ TEST_F(WebSessionTest, NewsNumbersAndCuesComeFromTheGame) {
         else session.Resume();
         EXPECT_EQ(peak(c.audible) > 0, c.sounds) << c.what;
     }
+    EXPECT_EQ(session.RenderCues(WebSession::kMaxCueFrames + 1, true), nullptr)
+        << "more frames than the buffer holds are refused, not cut short";
     session.SetSoundCues(false, 48000);
     EXPECT_EQ(session.RenderCues(1024, true), nullptr);
 
@@ -436,6 +438,7 @@ TEST_F(WebSessionTest, NewsNumbersAndCuesComeFromTheGame) {
         const std::string news = session.NewsJson();
         said += news.substr(0, news.find("\"state\""));
     }
+    EXPECT_NE(said.find("Warning: glide slope."), std::string::npos) << said;
     EXPECT_EQ(said.find("Warning: glide slope."), said.rfind("Warning: glide slope.")) << "told once: " << said;
     EXPECT_NE(said.find("Failed: glide slope."), std::string::npos) << said;
     session.Tick(5);

@@ -262,8 +262,7 @@ void WebSession::SetSoundCues(bool on, int sampleRate) {
 }
 
 const int16_t* WebSession::RenderCues(size_t frames, bool audible) {
-    if (!cues_) return nullptr;
-    frames = std::min(frames, kMaxCueFrames);
+    if (!cues_ || frames > kMaxCueFrames) return nullptr;
     cues_->Observe(session_.view(), audible && host_.timer().running() && !paused());
     cueSamples_.assign(frames * 2, 0);
     cues_->Render(cueSamples_.data(), frames);

@@ -178,8 +178,9 @@ public:
     void SetSoundCues(bool on, int sampleRate);
     bool soundCues() const { return cues_ != nullptr; }
     // The next `frames` stereo frames (left, right interleaved, 16-bit),
-    // valid until the next call; null without cues. `audible` false (muted,
-    // unseen) fades the tone out as a pause does.
+    // valid until the next call; null without cues, or for more than
+    // kMaxCueFrames (the caller reads frames * 2 samples). `audible` false
+    // (muted, unseen) fades the tone out as a pause does.
     const int16_t* RenderCues(size_t frames, bool audible);
     static constexpr size_t kMaxCueFrames = 16384;
 
