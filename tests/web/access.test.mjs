@@ -173,9 +173,11 @@ test('sound cues: off by default, remembered, heard in flight and silent when pa
   await page.click('[data-command="sound-cues"]');
   await page.evaluate(() => window.aveluneTest.tick(1));
   assert.ok(await cue() > 1000, 'a tone in flight');
+  assert.equal(await page.evaluate(() => window.aveluneTest.cueLevel()), 1, 'played at full gain in flight');
   await page.click('.menu:nth-child(1) .menu-title');
   await page.click('[data-command="pause"]');
-  assert.equal(await cue(), 0, 'silent when paused');
+  assert.equal(await cue(), 0, 'the module makes silence when paused');
+  assert.equal(await page.evaluate(() => window.aveluneTest.cueLevel()), 0, 'and the page plays it at no gain');
   await page.reload();
   await page.waitForFunction(() => window.aveluneTest && window.aveluneTest.ready);
   assert.equal(await page.$eval('[data-command="sound-cues"]', (e) => e.getAttribute('aria-checked')), 'true');

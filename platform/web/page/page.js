@@ -1341,10 +1341,14 @@
       numbers: () => numbers.textContent,
       // The peak of the next `frames` stereo frames the sound cues would
       // play, and the level the page plays them at (no audio device needed).
+      // The loudest sample the module makes in its fourth block from now (a
+      // fade has ended by then), and the gain the page plays it at.
       cuePeak: (frames = 2048) => {
-        const samples = cueFrames(frames);
-        return samples ? samples.reduce((m, v) => Math.max(m, Math.abs(v)), 0) * cueLevel() : 0;
+        let samples = null;
+        for (let block = 0; block < 4; ++block) samples = cueFrames(frames);
+        return samples ? samples.reduce((m, v) => Math.max(m, Math.abs(v)), 0) : 0;
       },
+      cueLevel: () => cueLevel(),
       atlasName: () => atlas && atlas.name,
       focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
       inFlight: () => running && module._avelune_in_flight() === 1,
