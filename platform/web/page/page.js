@@ -307,6 +307,7 @@
   // Builds a game on the bitmap file `bytes`; "" when it runs, else the
   // message that says why the atlas cannot serve (the old game then runs on).
   function startGame(bytes, name) {
+    screenApi.releaseAll();
     const at = module._malloc(bytes.byteLength || 1);
     module.HEAPU8.set(new Uint8Array(bytes), at);  // a fresh view: the heap may have grown
     const error = withString(name, (namePtr) => module.UTF8ToString(module._avelune_start(at, bytes.byteLength, namePtr)));
@@ -833,6 +834,7 @@
   }
   function releaseKeys() {
     if (!running) return;
+    screenApi.releaseAll();  // a finger still on a touch button lets go too
     heldKeys.clear();
     module._avelune_release_keys();
     afterGame();
