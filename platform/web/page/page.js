@@ -930,6 +930,7 @@
   document.addEventListener('visibilitychange', () => { if (document.visibilityState === 'visible') startPads(); });
 
   // ---- Scale and full screen ---------------------------------------------
+  const kLargestCanvasPixels = 16000000;
   function fittingScale(area) {
     const ratio = window.devicePixelRatio || 1;
     const fit = Math.min(Math.floor(area.width * ratio / kWidth), Math.floor(area.height * ratio / kHeight));
@@ -942,7 +943,12 @@
     const ratio = window.devicePixelRatio || 1;
     const w = Math.floor(area.width * ratio), h = Math.floor(area.height * ratio);
     const [k, , , width, height] = [0, 1, 2, 3, 4].map((i) => module._avelune_fill_layout(w, h, i));
-    return width === kWidth * k && height === kHeight * k ? null : { k, width, height };
+    if (width === kWidth * k && height === kHeight * k) return null;
+    // The whole-factor copy must stay a canvas every browser draws (some
+    // refuse one of more than about 16.7 million pixels): past that, the
+    // largest whole scale shows instead.
+    if (kWidth * k * kHeight * k > kLargestCanvasPixels) return null;
+    return { k, width, height };
   }
   let ratioQuery = null;
   function layout() {
