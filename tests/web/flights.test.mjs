@@ -7,7 +7,9 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import zlib from 'node:zlib';
-import { launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir } from './support.mjs';
+import {
+  canvasPixels, launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir,
+} from './support.mjs';
 
 const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
 let browser, server, dir, headlessFlight, headlessState;
@@ -117,6 +119,24 @@ describe('a flight shared as a link', () => {
     await playOnPage(page, events);
     link = await page.evaluate(() => window.aveluneTest.copyLink());
     await page.close();
+  });
+
+  test('shows the flight from its first frame, as a watch in a running game does', async () => {
+    const hash = link.slice(link.indexOf('#'));
+    const text = zlib.inflateSync(Buffer.from(hash.slice('#flight='.length), 'base64url')).toString('utf8');
+    const linked = await openPage(browser, server.url + '?test=1' + hash);
+    await linked.click('#card');  // the game starts straight into the watch, no tick run
+    assert.equal(await linked.evaluate(() => window.aveluneTest.watchState().watching), true);
+    const ran = await openPage(browser, server.url + '?test=1');
+    await ran.evaluate((t) => { window.aveluneTest.start(); window.aveluneTest.tick(3); window.aveluneTest.watchText(t, 'f'); }, text);
+    for (let tick = 0; tick <= 3; ++tick) {
+      const first = await canvasPixels(linked), reference = await canvasPixels(ran);
+      assert.ok(first.some((v, i) => i % 4 !== 3 && v !== 0), `tick ${tick}: a black picture`);
+      assert.ok(first.equals(reference), `tick ${tick}: not the running game's picture`);
+      for (const page of [linked, ran]) await page.evaluate(() => window.aveluneTest.tick(1));
+    }
+    await linked.close();
+    await ran.close();
   });
 
   test('opens the page watching it, then offers its debrief', async () => {
