@@ -190,10 +190,14 @@ describe('a flight shared as a link', () => {
     ['damaged', '#flight=AAAA', /^The shared flight cannot be watched: the link's flight is damaged \(it does not unpack\)\.$/],
     ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^The shared flight cannot be watched: the link's flight is damaged/],
     ['not a flight', '#flight=' + zlib.deflateSync('GIF89a\n').toString('base64url'), /^The shared flight line 1: /],
+    // About 65 KB packed that unpack past the 64 MiB a flight file may hold.
+    ['unpacking past 64 MiB', '#flight=' + zlib.deflateSync(Buffer.alloc(65 * 1024 * 1024, 'a'), { level: 9 }).toString('base64url'),
+      /^The shared flight cannot be watched: the link unpacks to more than a flight file may hold\.$/],
   ];
   for (const [name, hash, refusal] of cases) {
     test(`${name}: refused as a damaged file, and the game goes on`, async () => {
       const page = await openPage(browser, server.url + '?test=live' + hash);
+      assert.equal(await page.$eval('#card-text', (e) => e.textContent), 'Click to watch the shared flight');
       await page.click('#card');
       await page.waitForFunction(() => document.getElementById('message').open, { timeout: 3000 });
       assert.match(await page.$eval('#message-text', (e) => e.textContent), refusal);
