@@ -108,6 +108,27 @@ void FlightSession::Watch(flightfile::Flight flight) {
     replayer_->Begin(*target_);
     taker_.BeginFromSnapshot(replayer_->flight());
     recorder_.BeginFromSnapshot(*view_);
+    ShowRestored();
+}
+
+void FlightSession::ShowRestored() {
+    // Every flight state is reached through a picture presented with the
+    // game palette; a game just made has realised none, so its window shows
+    // black through an empty palette until the flight next presents (its
+    // first press, often a second or more in).
+    view_->OnDraw();
+    // The snapshot's cockpit at once rather than the window as it was; the
+    // record and the generator (the gauges shake by it) stay as restored.
+    const uint32_t state = view_->gameState;
+    if (state != kStateCockpit && state != kStateJudgement && state != kStateFlightStep && state != kStateWarning &&
+        state != kStateFailure) {
+        return;
+    }
+    const FlightState restored = *view_;
+    const uint32_t randState = host_.RandState();
+    view_->ComposeCockpit();
+    static_cast<FlightState&>(*view_) = restored;
+    host_.SetRandState(randState);
 }
 
 flightfile::Replayer::Status FlightSession::Replay(flightfile::Replayer& replayer) {
@@ -115,6 +136,7 @@ flightfile::Replayer::Status FlightSession::Replay(flightfile::Replayer& replaye
     replayer.Begin(*target_);
     taker_.BeginFromSnapshot(replayer.flight());
     recorder_.BeginFromSnapshot(*view_);
+    ShowRestored();
     return replayer.Run(*target_);
 }
 

@@ -95,6 +95,9 @@ private:
     class Target;
     void Deliver(InputKind kind, int x, int y);
     void AfterTick();
+    // After a snapshot is restored: the game palette, and the cockpit the
+    // snapshot shows.
+    void ShowRestored();
 
     SessionHost& host_;
     std::unique_ptr<CAveluneView> view_;

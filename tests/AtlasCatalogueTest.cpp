@@ -14,9 +14,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/GeneratedAtlasFixture.h"
@@ -504,7 +506,8 @@ TEST_F(GeneratedAtlas, ASecondRunWritesTheSameFiles) {
         return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     };
     const std::filesystem::path built = std::filesystem::path(AVELUNE_ATLAS).parent_path();
-    for (const char* name : {"prop.bmp", "AV1.wav", "avelune.ico", "avelune.png", "avelune16.png"}) {
+    for (const char* name :
+         {"prop.bmp", "AV1.wav", "avelune.ico", "avelune.png", "avelune16.png", "avelune192.png", "avelune512.png"}) {
         const std::string again = read(dir / name);
         EXPECT_FALSE(again.empty()) << name;
         EXPECT_TRUE(again == read(built / name)) << name << " differs between runs";
@@ -530,6 +533,18 @@ TEST_F(GeneratedAtlas, ASecondRunWritesTheSameFiles) {
     EXPECT_EQ(static_cast<uint8_t>(ico[6]), 32);
     EXPECT_EQ(static_cast<uint8_t>(ico[22]), 16);
     EXPECT_EQ(static_cast<uint8_t>(ico[8]), 16);
+    // Each PNG is drawn at its own size (its header says so).
+    for (const auto& [name, size] :
+         std::initializer_list<std::pair<const char*, int>>{{"avelune.png", 32}, {"avelune192.png", 192}, {"avelune512.png", 512}}) {
+        const std::string png = read(dir / name);
+        ASSERT_GE(png.size(), 24u) << name;
+        auto be32 = [&](size_t at) {
+            return static_cast<int>(static_cast<uint8_t>(png[at])) << 24 | static_cast<uint8_t>(png[at + 1]) << 16 |
+                   static_cast<uint8_t>(png[at + 2]) << 8 | static_cast<uint8_t>(png[at + 3]);
+        };
+        EXPECT_EQ(be32(16), size) << name;
+        EXPECT_EQ(be32(20), size) << name;
+    }
     std::filesystem::remove_all(dir);
 }
 

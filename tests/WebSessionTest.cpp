@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
@@ -293,6 +294,34 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
         }
         EXPECT_NE(watcher.WatchJson().find("\"status\":\"matched\""), std::string::npos) << watcher.WatchJson();
         EXPECT_EQ(watcher.StateJson(), flown);
+    }
+}
+
+// A watch shows the flight's own picture from its first frame, in a game just
+// made (a shared link opens the page straight into it) as in one that ran.
+TEST_F(WebSessionTest, AWatchShowsTheFlightFromItsFirstFrame) {
+    PageClock clock;
+    WebSession flier(GameAtlas(), clock.Hooks());
+    flier.Tick(3);
+    flier.KeyDown(keymap::Device::kKey, "Return");
+    flier.KeyUp(keymap::Device::kKey, "Return");
+    flier.Tick(40);
+    const std::string text = flier.FlightText();
+    ASSERT_NE(text, "");
+    WebSession fresh(GameAtlas(), clock.Hooks()), ran(GameAtlas(), clock.Hooks());
+    ran.Tick(3);
+    ASSERT_EQ(fresh.Watch(text, "f.avflight"), "");
+    ASSERT_EQ(ran.Watch(text, "f.avflight"), "");
+    for (int tick = 0; tick < 3; ++tick) {
+        fresh.RefreshFrame();
+        ran.RefreshFrame();
+        const uint8_t* a = fresh.frame();
+        size_t lit = 0;
+        for (size_t i = 0; i < WebSession::kFrameBytes; i += 4) lit += (a[i] | a[i + 1] | a[i + 2]) != 0;
+        EXPECT_GT(lit, WebSession::kFrameBytes / 8) << "tick " << tick << ": a black picture";
+        EXPECT_EQ(std::memcmp(a, ran.frame(), WebSession::kFrameBytes), 0) << "tick " << tick;
+        fresh.StepWatch();
+        ran.StepWatch();
     }
 }
 

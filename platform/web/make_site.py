@@ -9,8 +9,9 @@ Writes into OUT_DIR:
   avelune-offline.html  everything in one file (module, art as base64), for
                         opening straight from the disk, where nothing can be
                         fetched
-  manifest.webmanifest, avelune.png, sw.js
-                        what makes the served page installable and lets it
+  manifest.webmanifest, avelune.png, avelune192.png, avelune512.png, sw.js
+                        what makes the served page installable (icons drawn
+                        at 32, 192 and 512 pixels) and lets it
                         start offline: the service worker caches this
                         version's files (the version is a hash of them all)
 Every file is written beside its final name and renamed into place.
@@ -25,6 +26,8 @@ import shutil
 import sys
 import tempfile
 import zlib
+
+ICON_FILES = ("avelune.png", "avelune192.png", "avelune512.png")
 
 
 def read(path, mode="rb"):
@@ -48,10 +51,10 @@ def write(path, data):
         sys.exit(f"make_site: cannot write {path}: {e.strerror}")
 
 
-def png_size(data):
+def png_size(data, name):
     """The "WxH" a manifest gives for a PNG: its header's width and height."""
     if len(data) < 24 or data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
-        sys.exit("make_site: avelune.png is not a PNG file")
+        sys.exit(f"make_site: {name} is not a PNG file")
     return f"{int.from_bytes(data[16:20], 'big')}x{int.from_bytes(data[20:24], 'big')}"
 
 
@@ -96,13 +99,16 @@ def main():
     stale = os.path.join(args.out_dir, "avelune.wasm")
     if os.path.exists(stale):
         os.unlink(stale)
-    icon_png = read(os.path.join(args.art_dir, "avelune.png"))
-    write(os.path.join(args.out_dir, "avelune.png"), icon_png)
+    # The icons the manifest lists, as the generator drew them at each size.
+    icons = {}
+    for name in ICON_FILES:
+        icons[name] = read(os.path.join(args.art_dir, name))
+        write(os.path.join(args.out_dir, name), icons[name])
 
     # The version: every byte the served page is made of.
     sw_template = read(os.path.join(args.page_dir, "sw.js"), "r")
     digest = hashlib.sha256()
-    for part in (page, css, js, touch_js, sw_template, module_js, module_wasm, icon_png, *deflated.values()):
+    for part in (page, css, js, touch_js, sw_template, module_js, module_wasm, *icons.values(), *deflated.values()):
         digest.update(part.encode("utf-8") if isinstance(part, str) else part)
         digest.update(b"\0")
     version = digest.hexdigest()[:16]
@@ -116,10 +122,11 @@ def main():
         "name": "Avelune", "short_name": "Avelune", "description": "Instrument landing trainer",
         "start_url": "./", "scope": "./", "display": "standalone",
         "background_color": "#000000", "theme_color": "#000080",
-        "icons": [{"src": "avelune.png", "sizes": png_size(icon_png), "type": "image/png"}],
+        "icons": [{"src": name, "sizes": png_size(data, name), "type": "image/png", "purpose": "any"}
+                  for name, data in icons.items()],
     }
     write(os.path.join(args.out_dir, "manifest.webmanifest"), json.dumps(manifest, indent=2) + "\n")
-    files = ["./", "index.html", "avelune.js", "avelune.wasm.z", "prop.bmp.z", "AV1.wav.z", "avelune.png",
+    files = ["./", "index.html", "avelune.js", "avelune.wasm.z", "prop.bmp.z", "AV1.wav.z", *ICON_FILES,
              "manifest.webmanifest"]
     write(os.path.join(args.out_dir, "sw.js"), fill(sw_template, {"VERSION": version, "FILES": json.dumps(files)}))
 

@@ -234,8 +234,12 @@ test('every dialog fits a 900 x 700 window and scrolls inside it', async () => {
   await page.close();
 });
 
-test('the manifest gives its icon\'s real size', () => {
+test('the manifest gives its icons\' real sizes, up to the 512 an installed page wants', () => {
   const manifest = JSON.parse(fs.readFileSync(path.join(siteDir, 'manifest.webmanifest'), 'utf8'));
-  const png = fs.readFileSync(path.join(siteDir, manifest.icons[0].src));
-  assert.equal(manifest.icons[0].sizes, `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`);
+  for (const icon of manifest.icons) {
+    const png = fs.readFileSync(path.join(siteDir, icon.src));
+    assert.equal(icon.sizes, `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`, icon.src);
+    assert.equal(icon.purpose, 'any', icon.src);
+  }
+  assert.deepEqual(manifest.icons.map((i) => i.sizes), ['32x32', '192x192', '512x512']);
 });

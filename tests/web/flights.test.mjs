@@ -7,7 +7,9 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import zlib from 'node:zlib';
-import { launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir } from './support.mjs';
+import {
+  canvasPixels, launchBrowser, nativeBinary, openPage, playOnPage, serveSite, sourceDir, tempDir,
+} from './support.mjs';
 
 const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
 let browser, server, dir, headlessFlight, headlessState;
@@ -119,6 +121,24 @@ describe('a flight shared as a link', () => {
     await page.close();
   });
 
+  test('shows the flight from its first frame, as a watch in a running game does', async () => {
+    const hash = link.slice(link.indexOf('#'));
+    const text = zlib.inflateSync(Buffer.from(hash.slice('#flight='.length), 'base64url')).toString('utf8');
+    const linked = await openPage(browser, server.url + '?test=1' + hash);
+    await linked.click('#card');  // the game starts straight into the watch, no tick run
+    assert.equal(await linked.evaluate(() => window.aveluneTest.watchState().watching), true);
+    const ran = await openPage(browser, server.url + '?test=1');
+    await ran.evaluate((t) => { window.aveluneTest.start(); window.aveluneTest.tick(3); window.aveluneTest.watchText(t, 'f'); }, text);
+    for (let tick = 0; tick <= 3; ++tick) {
+      const first = await canvasPixels(linked), reference = await canvasPixels(ran);
+      assert.ok(first.some((v, i) => i % 4 !== 3 && v !== 0), `tick ${tick}: a black picture`);
+      assert.ok(first.equals(reference), `tick ${tick}: not the running game's picture`);
+      for (const page of [linked, ran]) await page.evaluate(() => window.aveluneTest.tick(1));
+    }
+    await linked.close();
+    await ran.close();
+  });
+
   test('opens the page watching it, then offers its debrief', async () => {
     assert.match(link, /#flight=[A-Za-z0-9_-]+$/);
     const page = await openPage(browser, server.url + '?test=live' + link.slice(link.indexOf('#')));
@@ -170,10 +190,14 @@ describe('a flight shared as a link', () => {
     ['damaged', '#flight=AAAA', /^The shared flight cannot be watched: the link's flight is damaged \(it does not unpack\)\.$/],
     ['not deflated', '#flight=' + Buffer.from('not deflated').toString('base64url'), /^The shared flight cannot be watched: the link's flight is damaged/],
     ['not a flight', '#flight=' + zlib.deflateSync('GIF89a\n').toString('base64url'), /^The shared flight line 1: /],
+    // About 65 KB packed that unpack past the 64 MiB a flight file may hold.
+    ['unpacking past 64 MiB', '#flight=' + zlib.deflateSync(Buffer.alloc(65 * 1024 * 1024, 'a'), { level: 9 }).toString('base64url'),
+      /^The shared flight cannot be watched: the link unpacks to more than a flight file may hold\.$/],
   ];
   for (const [name, hash, refusal] of cases) {
     test(`${name}: refused as a damaged file, and the game goes on`, async () => {
       const page = await openPage(browser, server.url + '?test=live' + hash);
+      assert.equal(await page.$eval('#card-text', (e) => e.textContent), 'Click to watch the shared flight');
       await page.click('#card');
       await page.waitForFunction(() => document.getElementById('message').open, { timeout: 3000 });
       assert.match(await page.$eval('#message-text', (e) => e.textContent), refusal);

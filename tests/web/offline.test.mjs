@@ -51,6 +51,19 @@ test('the installed page starts with the server gone', async () => {
   await page.close();
 });
 
+test('Chromium finds the served page installable', async () => {
+  const server = await serveSite();
+  try {
+    const page = await installed(server.url);
+    const cdp = await page.target().createCDPSession();
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, []);
+    await page.close();
+  } finally {
+    await server.close();
+  }
+});
+
 test('a new version replaces the old one and its cache', async () => {
   const site = path.join(dir, 'update');
   fs.cpSync(siteDir, site, { recursive: true });

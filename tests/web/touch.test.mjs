@@ -70,6 +70,33 @@ const phones = [
   { name: 'portrait', width: 390, height: 844 },
   { name: 'landscape', width: 844, height: 390 },
 ];
+// The menus: finger-sized targets on a phone, the desktop's 23 px bar with a mouse.
+describe('the menus fit the pointer', () => {
+  const cases = [
+    { name: 'mouse', viewport: { width: 1400, height: 1000, deviceScaleFactor: 1 }, titleHeight: 23 },
+    ...phones.map((p) => ({ name: p.name, viewport: { width: p.width, height: p.height, deviceScaleFactor: 3,
+      hasTouch: true, isMobile: true }, least: 44 })),
+  ];
+  for (const c of cases) {
+    test(c.name, async () => {
+      const page = await openPage(browser, server.url + '?test=1', { viewport: c.viewport });
+      await page.evaluate(() => window.aveluneTest.start());
+      await page.click('.menu-title');  // Game, the longest menu
+      const boxes = await page.$$eval('.menu-title, .menu-title[aria-expanded="true"] + .menu-items button:not([hidden])',
+        (all) => all.map((e) => { const r = e.getBoundingClientRect(); return [e.textContent, r.width, r.height, r.bottom]; }));
+      assert.ok(boxes.length > 8, `${boxes.length} targets`);
+      for (const [label, width, height] of boxes) {
+        if (c.least) assert.ok(width >= c.least && height >= c.least, `${label}: ${width} x ${height}`);
+      }
+      if (c.titleHeight) assert.equal(boxes[0][2], c.titleHeight);
+      // A menu taller than the screen scrolls inside it.
+      const menu = await page.$eval('.menu-title[aria-expanded="true"] + .menu-items', (e) => e.getBoundingClientRect().bottom);
+      assert.ok(menu <= c.viewport.height, `the menu ends at ${menu}`);
+      await page.close();
+    });
+  }
+});
+
 describe('a phone flies by touch', () => {
   const events = fs.readFileSync(path.join(sourceDir, 'tests', 'replays', 'readme-approach.events'), 'utf8');
   for (const phone of phones) {
@@ -86,8 +113,9 @@ describe('a phone flies by touch', () => {
         assert.ok(t.width >= 44 && t.height >= 44, `${t.control}: ${t.width} x ${t.height}`);
       }
       const picture = await (await page.$('#screen')).boundingBox();
+      const bar = await page.$eval('#menubar', (e) => e.offsetHeight);
       if (phone.name === 'portrait') assert.ok(Math.abs(picture.width - phone.width) <= 1, 'spans the width');
-      else assert.ok(picture.height >= phone.height - 24 - 2, 'fills the height');
+      else assert.ok(picture.height >= phone.height - bar - 2, 'fills the height below the menu bar');
       const keyOf = await page.$$eval('#touch button[data-control]', (buttons) => Object.fromEntries(
         buttons.map((b) => [window.aveluneTest.keyForControl(b.dataset.control), b.dataset.control])));
       const played = [], states = [];

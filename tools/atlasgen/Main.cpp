@@ -3,7 +3,8 @@
 //
 //   atlasgen --out-dir DIR [--png atlas.png]
 //       DIR/prop.bmp, DIR/AV1.wav, DIR/avelune.png (32 x 32),
-//       DIR/avelune16.png, DIR/avelune.ico; --png also writes the atlas as a
+//       DIR/avelune16.png, DIR/avelune.ico, DIR/avelune192.png and
+//       DIR/avelune512.png (the web page's); --png also writes the atlas as a
 //       PNG to look at.
 //   atlasgen --out-dir DIR --preview PDIR
 //       also composes a few cockpit pictures from the atlas into PDIR.
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
     }
     const bool ok = WriteAtlasBmp(atlas, outDir + "/prop.bmp") && WriteStartSound(outDir + "/AV1.wav") &&
                     WriteIcons(outDir + "/avelune.png", outDir + "/avelune16.png", outDir + "/avelune.ico") &&
+                    WriteIconPng(192, outDir + "/avelune192.png") && WriteIconPng(512, outDir + "/avelune512.png") &&
                     (png.empty() || WriteAtlasPng(atlas, png)) &&
                     (preview.empty() || WriteCockpitPreviews(atlas, preview));
     return ok ? 0 : 1;

@@ -173,7 +173,7 @@ void IconColour(cairo_t* cr, int k) {
 }
 
 // A runway in perspective under a navy night sky with a white aircraft
-// climbing away, drawn at 32 x 32 and scaled for 16 x 16.
+// climbing away, laid out on a 32 x 32 grid and drawn at each size.
 void PaintIcon(cairo_t* cr, int size) {
     const double s = size / 32.0;
     cairo_scale(cr, s, s);
@@ -332,3 +332,5 @@ bool WriteIcons(const std::string& png32, const std::string& png16, const std::s
     out.insert(out.end(), dibSmall.begin(), dibSmall.end());
     return WriteBytes(out, ico);
 }
+
+bool WriteIconPng(int size, const std::string& path) { return WriteIconPng(RenderIcon(size), path); }

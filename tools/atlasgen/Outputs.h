@@ -24,3 +24,5 @@ bool WriteCairoPng(cairo_surface_t* surface, const std::string& path);
 // The program's icon: 32 x 32 and 16 x 16 in the 16 classic colours, as PNGs
 // and together in one .ico file.
 bool WriteIcons(const std::string& png32, const std::string& png16, const std::string& ico);
+// The icon drawn at size x size (the web page's 192 and 512), as a PNG.
+bool WriteIconPng(int size, const std::string& path);
