@@ -285,6 +285,7 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
         }
         ASSERT_EQ(error, "") << c.name;
         watcher.StepWatch();
+        EXPECT_NE(watcher.NewsJson().find(R"("state":"watching")"), std::string::npos) << watcher.NewsJson();
         EXPECT_NE(watcher.WatchJson().find("\"held\":true"), std::string::npos);
         watcher.HoldWatch(false);
         watcher.SetWatchSpeed(16);

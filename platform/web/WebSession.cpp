@@ -240,7 +240,7 @@ std::string WebSession::NewsJson() {
     std::string state;
     if (now != nullptr) {
         const bool warned = !now->samples.empty() && now->samples.back().judged == recorder::Judged::kWarning;
-        state = warned ? "warning: " + LimitsWhere(*now, false) : "flying";
+        state = warned ? "warning: " + LimitsWhere(*now, false) : session_.Watching() ? "watching" : "flying";
     } else if (const recorder::Recording* last = rec.latestEnded()) {
         if (last->summary.outcome == recorder::Outcome::kFailed) state = "failed: " + LimitsWhere(*last, true);
         if (last->summary.outcome == recorder::Outcome::kArrived) state = "arrived";

@@ -167,8 +167,9 @@ public:
     // The news since the last call, for the page's live region and title:
     // {"say": [one sentence for each mark the recorder made since, "Warning:
     // airspeed.", "Failed: localizer, glide slope.", "Arrived."], "state":
-    // how the approach stands: "" before one, "flying", "warning: airspeed",
-    // or the outcome of the last, "failed: glide slope", "arrived"}.
+    // how the approach stands: "" before one, "flying" ("watching" while a
+    // flight is watched), "warning: airspeed", or the outcome of the last,
+    // "failed: glide slope", "arrived"}.
     std::string NewsJson();
     // The desktop's bar text in the cockpit ("Power 17  Pitch -8"), else "".
     std::string PowerPitch() const;

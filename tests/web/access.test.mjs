@@ -7,7 +7,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { describe, test } from 'node:test';
-import { openPage, playOnPage, sharedBrowserAndSite, siteDir, sourceDir } from './support.mjs';
+import { decodePng, openPage, playOnPage, sharedBrowserAndSite, siteDir, sourceDir } from './support.mjs';
 
 const replay = (name) => fs.readFileSync(path.join(sourceDir, 'tests', 'replays', name), 'utf8');
 
@@ -103,41 +103,81 @@ function contrast(a, b) {
   return (x + 0.05) / (y + 0.05);
 }
 
-test('every focusable thing shows a ring of 2 px or more at 3:1 against what is around it', async () => {
+// Tab goes round the card, the menu bar's title and the picture, never to the body.
+test('Tab and Shift+Tab go round the card, the menu bar and the picture', async () => {
   const page = await openPage(shared.browser, shared.server.url + '?test=live');
-  const targets = [
-    // what has the focus, and the keys that took it there from the last
-    ['#card', []],
-    ['#screen', ['Enter']],
-    ['#menus .menu-title', ['F10']],
-    ['.menu-items button', ['ArrowDown']],
-    ['dialog button', ['Escape', 'End', 'Enter', 'Enter']],
-    ['#screen', ['Escape']],
+  const steps = [
+    // keys, focus after
+    [[], 'card'],
+    [['Tab'], 'Game'],
+    [['Tab'], 'card'],                  // the picture lies under the card
+    [['Shift+Tab'], 'Game'],
+    [['Shift+Tab', 'Enter'], 'screen'], // started
+    [['Tab'], 'Game'],
+    [['Tab'], 'screen'],
+    [['Shift+Tab'], 'Game'],
+    [['Shift+Tab'], 'screen'],
+    [['F10', 'Enter', 'Tab'], 'screen'], // from an open menu's item
   ];
-  for (const [selector, keys] of targets) {
-    for (const key of keys) await page.keyboard.press(key);
-    assert.ok(await page.evaluate((s) => document.activeElement.matches(s), selector), selector);
-    const ring = await page.evaluate(() => {
-      const at = document.activeElement;
-      const style = getComputedStyle(at);
-      const rgb = (text) => (text.match(/[\d.]+/g) || []).map(Number);
-      // The colours under the ring: the element's own (an inset ring lies on
-      // it) and its surroundings', alpha laid over what lies below.
-      const behind = (element) => {
-        const layers = [];
-        for (let e = element; e; e = e.parentElement) layers.unshift(rgb(getComputedStyle(e).backgroundColor));
-        return layers.reduce((under, [r, g, b, a = 1]) => [r, g, b].map((v, i) => v * a + under[i] * (1 - a)), [0, 0, 0]);
-      };
-      return { tag: at.id || at.className || at.tagName, width: parseFloat(style.outlineWidth), style: style.outlineStyle,
-        colour: rgb(style.outlineColor), own: behind(at), around: behind(at.parentElement) };
-    });
-    assert.ok(ring.style !== 'none' && ring.width >= 2, `${selector}: ${JSON.stringify(ring)}`);
-    for (const under of [ring.own, ring.around]) {
-      assert.ok(contrast(ring.colour, under) >= 3, `${selector}: ${contrast(ring.colour, under).toFixed(2)} ${JSON.stringify(ring)}`);
+  for (const [keys, focused] of steps) {
+    for (const key of keys) {
+      const [shift, name] = key.startsWith('Shift+') ? [true, key.slice(6)] : [false, key];
+      if (shift) await page.keyboard.down('Shift');
+      await page.keyboard.press(name);
+      if (shift) await page.keyboard.up('Shift');
     }
+    assert.deepEqual([keys, await focus(page), await open(page)], [keys, focused, '']);
   }
   await page.close();
 });
+
+// In fill mode the game's canvas is unseen over the filled picture, which
+// then shows the ring; a whole scale shows the canvas itself.
+for (const [mode, viewport] of [['fill mode', { width: 1400, height: 1000 }], ['a whole scale', { width: 1264, height: 904 }]]) {
+  test(`every focusable thing shows a ring of 2 px or more at 3:1 against what is around it, in ${mode}`, async () => {
+    const page = await openPage(shared.browser, shared.server.url + '?test=live', { viewport: { ...viewport, deviceScaleFactor: 1 } });
+    assert.equal(await page.evaluate(() => document.getElementById('screen').classList.contains('filled')), mode === 'fill mode');
+    const targets = [
+      // what has the focus, and the keys that took it there from the last
+      ['#card', []],
+      ['#screen', ['Enter']],
+      ['#menus .menu-title', ['F10']],
+      ['.menu-items button', ['ArrowDown']],
+      ['dialog button', ['Escape', 'End', 'Enter', 'Enter']],
+      ['#screen', ['Escape']],
+    ];
+    for (const [selector, keys] of targets) {
+      for (const key of keys) await page.keyboard.press(key);
+      assert.ok(await page.evaluate((s) => document.activeElement.matches(s), selector), selector);
+      const ring = await page.evaluate(() => {
+        const focused = document.activeElement;
+        const at = focused.classList.contains('filled') ? document.getElementById('fill') : focused;
+        const style = getComputedStyle(at);
+        const rgb = (text) => (text.match(/[\d.]+/g) || []).map(Number);
+        // The colours under the ring: the element's own (an inset ring lies on
+        // it) and its surroundings', alpha laid over what lies below.
+        const behind = (element) => {
+          const layers = [];
+          for (let e = element; e; e = e.parentElement) layers.unshift(rgb(getComputedStyle(e).backgroundColor));
+          return layers.reduce((under, [r, g, b, a = 1]) => [r, g, b].map((v, i) => v * a + under[i] * (1 - a)), [0, 0, 0]);
+        };
+        return { tag: at.id || at.className || at.tagName, width: parseFloat(style.outlineWidth), style: style.outlineStyle,
+          colour: rgb(style.outlineColor), own: behind(at), around: behind(at.parentElement) };
+      });
+      assert.ok(ring.style !== 'none' && ring.width >= 2, `${selector}: ${JSON.stringify(ring)}`);
+      for (const under of [ring.own, ring.around]) {
+        assert.ok(contrast(ring.colour, under) >= 3, `${selector}: ${contrast(ring.colour, under).toFixed(2)} ${JSON.stringify(ring)}`);
+      }
+      if (selector === '#screen') {
+        // The ring is seen: the picture's edge shows its colour.
+        const box = await (await page.$(mode === 'fill mode' ? '#fill' : '#screen')).boundingBox();
+        const shot = decodePng(await page.screenshot({ clip: { x: box.x, y: box.y + box.height / 2, width: 2, height: 1 }, type: 'png' }));
+        assert.deepEqual(shot.pixel(1, 0).slice(0, 3), ring.colour, `${mode}: the ring on the picture`);
+      }
+    }
+    await page.close();
+  });
+}
 
 // A replay's approach, told by the live region and the title in the game's words.
 describe('what the page says of an approach', () => {
@@ -211,28 +251,36 @@ test('a question holds the game until it is answered', async () => {
   await page.close();
 });
 
-test('every dialog fits a 900 x 700 window and scrolls inside it', async () => {
-  const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: { width: 900, height: 700, deviceScaleFactor: 1 } });
-  await page.evaluate(() => window.aveluneTest.start());
-  await playOnPage(page, replay('arrival.events').split('# Restart')[0]);
-  for (const [menu, command, dialog] of [[4, 'about', 'about'], [2, 'debrief', 'debrief'], [2, 'logbook', 'logbook']]) {
-    await page.click(`.menu:nth-child(${menu}) .menu-title`);
-    await page.click(`[data-command="${command}"]`);
-    await page.waitForFunction((id) => document.getElementById(id).open, { timeout: 3000 }, dialog);
-    const fit = await page.evaluate((id) => {
-      const box = document.getElementById(id).getBoundingClientRect();
-      const buttons = Array.from(document.getElementById(id).querySelectorAll('form button'));
-      const last = buttons.at(-1);
-      last.scrollIntoView({ block: 'nearest' });
-      const b = last.getBoundingClientRect();
-      return { box: [box.left, box.top, box.right, box.bottom], button: [b.left, b.top, b.right, b.bottom] };
-    }, dialog);
-    const inside = ([l, t, r, b]) => l >= 0 && t >= 0 && r <= 900 && b <= 700;
-    assert.ok(inside(fit.box) && inside(fit.button), `${dialog}: ${JSON.stringify(fit)}`);
-    await page.keyboard.press('Escape');
-  }
-  await page.close();
-});
+// A small window, and a phone both ways up: the debrief's plot narrows to
+// the window, so it never scrolls sideways.
+for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844, 390, true]]) {
+  test(`every dialog fits a ${width} x ${height} window and scrolls inside it`, async () => {
+    const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: phone
+      ? { width, height, deviceScaleFactor: 3, hasTouch: true, isMobile: true } : { width, height, deviceScaleFactor: 1 } });
+    await page.evaluate(() => window.aveluneTest.start());
+    await playOnPage(page, replay('arrival.events').split('# Restart')[0]);
+    for (const [menu, command, dialog] of [[4, 'about', 'about'], [2, 'debrief', 'debrief'], [2, 'logbook', 'logbook']]) {
+      await page.click(`.menu:nth-child(${menu}) .menu-title`);
+      await page.click(`[data-command="${command}"]`);
+      await page.waitForFunction((id) => document.getElementById(id).open, { timeout: 3000 }, dialog);
+      const fit = await page.evaluate((id) => {
+        const box = document.getElementById(id).getBoundingClientRect();
+        const buttons = Array.from(document.getElementById(id).querySelectorAll('form button'));
+        const last = buttons.at(-1);
+        last.scrollIntoView({ block: 'nearest' });
+        const b = last.getBoundingClientRect();
+        const plot = document.querySelector(`#${id} .plot-frame`);
+        return { box: [box.left, box.top, box.right, box.bottom], button: [b.left, b.top, b.right, b.bottom],
+          sideways: plot ? plot.scrollWidth - plot.clientWidth : 0 };
+      }, dialog);
+      const inside = ([l, t, r, b]) => l >= 0 && t >= 0 && r <= width && b <= height;
+      assert.ok(inside(fit.box) && inside(fit.button), `${dialog}: ${JSON.stringify(fit)}`);
+      assert.equal(fit.sideways, 0, `${dialog} scrolls sideways`);
+      await page.keyboard.press('Escape');
+    }
+    await page.close();
+  });
+}
 
 test('the manifest gives its icons\' real sizes, up to the 512 an installed page wants', () => {
   const manifest = JSON.parse(fs.readFileSync(path.join(siteDir, 'manifest.webmanifest'), 'utf8'));

@@ -169,3 +169,15 @@ describe('a phone flies by touch', () => {
     });
   }
 });
+
+// A tap on another menu title opens its menu at once, as a click does.
+test('a tap on another menu title opens that menu', async () => {
+  const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: {
+    width: 390, height: 844, deviceScaleFactor: 3, hasTouch: true, isMobile: true } });
+  const open = () => page.$$eval('.menu-title[aria-expanded="true"]', (t) => t.map((e) => e.textContent).join());
+  for (const [title, menus] of [[1, 'Game'], [2, 'Flight'], [3, 'View'], [3, '']]) {
+    await (await page.$(`.menu:nth-child(${title}) .menu-title`)).tap();
+    assert.equal(await open(), menus, `after a tap on title ${title}`);
+  }
+  await page.close();
+});

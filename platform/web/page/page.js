@@ -336,7 +336,8 @@
     showCard(text);
   }
   function showCard(text) {
-    cardText.textContent = text;
+    // On a touch screen the player taps.
+    cardText.textContent = screenApi.touch() ? text.replace(/\bClick\b/g, 'Tap') : text;
     card.hidden = false;
   }
 
@@ -568,15 +569,22 @@
       return null;
     }
   }
-  // Draws a debrief plot's primitives as the cairo back end does.
+  // Draws a debrief plot's primitives as the cairo back end does; in a
+  // window narrower than the plot, smaller with its shape kept, so that it
+  // reads without scrolling sideways (the dialog's frame is 48 px narrower
+  // than the window, less a scroll bar's width where it scrolls down).
   function drawPlot(plot, target) {
     const ratio = window.devicePixelRatio || 1;
-    target.width = Math.round(plot.width * ratio);
-    target.height = Math.round(plot.height * ratio);
-    target.style.width = `${plot.width}px`;
-    target.style.height = `${plot.height}px`;
+    const room = document.documentElement.clientWidth - 48;
+    let fit = Math.min(1, room / plot.width);
+    if (plot.height * fit > window.innerHeight - 150) fit = Math.min(fit, (room - 16) / plot.width);
+    fit = Math.max(0.1, fit);
+    target.width = Math.round(plot.width * fit * ratio);
+    target.height = Math.round(plot.height * fit * ratio);
+    target.style.width = `${target.width / ratio}px`;
+    target.style.height = `${target.height / ratio}px`;
     const g = target.getContext('2d');
-    g.setTransform(ratio, 0, 0, ratio, 0, 0);
+    g.setTransform(ratio * fit, 0, 0, ratio * fit, 0, 0);
     g.lineJoin = 'round';
     g.lineCap = 'butt';
     for (const it of plot.items) {
@@ -1103,8 +1111,10 @@
       closeMenus();
       title.setAttribute('aria-expanded', String(!open));
     });
-    title.addEventListener('mouseenter', () => {
-      if (menuOpen() && title.getAttribute('aria-expanded') !== 'true') {
+    // Only a mouse opens a menu by passing over its title: a tap's enter
+    // comes just before its click, which then opens the menu itself.
+    title.addEventListener('pointerenter', (event) => {
+      if (event.pointerType === 'mouse' && menuOpen() && title.getAttribute('aria-expanded') !== 'true') {
         closeMenus();
         title.setAttribute('aria-expanded', 'true');
       }
@@ -1252,6 +1262,30 @@
     event.preventDefault();
     event.stopPropagation();  // the key that starts is not the game's too
     onCardClick();
+  });
+  // The filled picture shows the unseen game canvas's focus ring to a player
+  // on the keyboard: the last thing they did was a key, not a pointer.
+  for (const [type, keyed] of [['keydown', true], ['pointerdown', false]]) {
+    window.addEventListener(type, () => stage.classList.toggle('keyed', keyed), true);
+  }
+  // Tab goes round the page's few stops and never out to its body: the card
+  // while it shows, the menu bar's one title (and the watch bar), then the
+  // picture once no card covers it.
+  function tabStops() {
+    const bar = Array.from(document.querySelectorAll('#menubar button'))
+      .filter((b) => b.tabIndex >= 0 && b.getClientRects().length > 0);
+    return card.hidden ? [...bar, canvas] : [card, ...bar];
+  }
+  window.addEventListener('keydown', (event) => {
+    if (event.key !== 'Tab' || event.defaultPrevented || event.ctrlKey || event.altKey || event.metaKey
+        || dialogOpen()) return;
+    const stops = tabStops();
+    const at = document.activeElement;
+    let from = stops.indexOf(at);
+    if (from < 0 && at && at.closest('#menus')) from = stops.indexOf(document.querySelector('#menus [tabindex="0"]'));
+    event.preventDefault();
+    const step = event.shiftKey ? -1 : 1;
+    stops[from < 0 ? (step > 0 ? 0 : stops.length - 1) : (from + step + stops.length) % stops.length].focus();
   });
 
   // The module: served, its wasm comes deflated like the art and is

@@ -90,10 +90,12 @@
     ['IdlePower', 'IDLE'], ['PowerDown', 'PWR \u2212'],
     ['LeftPedal', '\u25C0 RUD'], ['RightPedal', 'RUD \u25B6'],
   ];
+  // Each switch: its name, then its up and down controls with what each does
+  // (VIEW up hides the outside view).
   const kSwitches = [
-    ['DRAG', 'DragOn', 'DragOff'], ['LIFT', 'LiftOn', 'LiftOff'], ['TURB', 'TurbulenceOn', 'TurbulenceOff'],
-    ['VIEW', 'OutsideViewOff', 'OutsideViewOn'], ['PAGE', 'PageSwitchOn', 'PageSwitchOff'],
-    ['RESTART', 'Restart', 'QuitLever'],
+    ['DRAG', 'DragOn', 'ON', 'DragOff', 'OFF'], ['LIFT', 'LiftOn', 'ON', 'LiftOff', 'OFF'],
+    ['TURB', 'TurbulenceOn', 'ON', 'TurbulenceOff', 'OFF'], ['VIEW', 'OutsideViewOff', 'OFF', 'OutsideViewOn', 'ON'],
+    ['PAGE', 'PageSwitchOn', 'ON', 'PageSwitchOff', 'OFF'], ['RESTART', 'Restart', 'restart', 'QuitLever', 'quit'],
   ];
   const kNames = {
     PadUpperLeft: 'nose down, turn left', PadUp: 'nose down', PadUpperRight: 'nose down, turn right',
@@ -133,12 +135,13 @@
   const power = group('touch-power', 'touch-grid');
   for (const [control, label] of kPower) power.appendChild(button(control, label));
   const switches = group('touch-switches', 'touch-switches');
-  for (const [name, up, down] of kSwitches) {
+  for (const [name, up, upDoes, down, downDoes] of kSwitches) {
     const column = document.createElement('div');
     column.className = 'touch-switch';
     const caption = document.createElement('span');
     caption.textContent = name;
-    column.append(caption, button(up, '\u25B2', `${name} switch up`), button(down, '\u25BC', `${name} switch down`));
+    column.append(caption, button(up, `\u25B2\n${upDoes}`, `${name} switch up: ${upDoes}`),
+      button(down, `\u25BC\n${downDoes}`, `${name} switch down: ${downDoes}`));
     switches.appendChild(column);
   }
   const drawer = document.createElement('button');
@@ -201,11 +204,11 @@
   function area(width, height) {
     panel.hidden = !touchMode();
     if (panel.hidden) return { x: 0, y: 0, width, height };
-    // Portrait: the picture spans the width, the controls right below it,
-    // the two together in the middle of the stage.
+    // Portrait: the picture spans the width right below the menu bar, the
+    // controls right below it.
     if (portrait(width, height)) {
       const tall = Math.max(0, Math.min(height - kBand, Math.ceil(width * kHeight / kWidth)));
-      return { x: 0, y: Math.max(0, Math.floor((height - kBand - tall) / 2)), width, height: tall };
+      return { x: 0, y: 0, width, height: tall };
     }
     return { x: kMargin, y: 0, width: Math.max(0, width - 2 * kMargin), height };
   }
