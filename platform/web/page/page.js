@@ -866,7 +866,8 @@
     if (!gameHasKeys() || event.ctrlKey || event.altKey || event.metaKey) return;
     const name = keyName(event.code);
     if (paused) {
-      if (name) {
+      // Any key of the game resumes; Tab and F10 still reach the menus.
+      if (name && event.key !== 'Tab' && event.key !== 'F10') {
         event.preventDefault();
         if (!event.repeat) setPaused(false);
       }
