@@ -56,8 +56,8 @@ settings=
 if sdl=$(pkg-config --cflags --libs sdl2 2>/dev/null); then
     # shellcheck disable=SC2086 # the flags are words
     build "$out/settings_fuzzer" "$here/SettingsFuzzer.cpp" "$root/platform/sdl/DesktopSettings.cpp" \
-        "$root/platform/sdl/DesktopLayout.cpp" "$root/platform/sdl/RendererChoice.cpp" "$root/keymap/Keymap.cpp" \
-        "$root/files/Files.cpp" "$root"/gfx/*.cpp $sdl
+        "$root/platform/sdl/DesktopLayout.cpp" "$root/platform/common/PictureFit.cpp" \
+        "$root/platform/sdl/RendererChoice.cpp" "$root/keymap/Keymap.cpp" "$root/files/Files.cpp" "$root"/gfx/*.cpp $sdl
     settings=1
 fi
 
