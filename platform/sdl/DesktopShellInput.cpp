@@ -138,6 +138,18 @@ bool DesktopShell::RouteKey(const SDL_KeyboardEvent& key) {
                 return false;
             }
         }
+        // Right and Left in an open menu go on to the next and the previous
+        // menu of the bar, round its ends; but Right opens a submenu, and
+        // Left in a submenu goes back to its menu.
+        if (menuOpen_ && mods == 0 && (code == SDLK_RIGHT || code == SDLK_LEFT) && openTopMenu_ >= 0) {
+            const ImGuiContext& g = *GImGui;
+            const bool inSubmenu = g.OpenPopupStack.Size > 1;
+            const bool onSubmenu = !inSubmenu && keys_ && keys_->OnSubmenu(g.NavId);
+            if (code == SDLK_RIGHT ? !onSubmenu : !inSubmenu) {
+                openMenuRequest_ = NeighbourMenu(openTopMenu_, code == SDLK_RIGHT ? 1 : -1);
+                return false;
+            }
+        }
         // Arrows, Return and Space move in the menu or dialog, from the
         // item shown chosen: ImGui shows (and acts on) its keyboard choice
         // only once the keyboard has been used there.
