@@ -419,6 +419,20 @@ bool DesktopShell::HandleKeyEvent(const SDL_Event& event) {
         const bool windowsBefore = flights_->WindowOpen() || keys_->keysWindowOpen();
         if (RouteKey(event.key)) {
             uiKeyBusy_ = true;
+            if (const auto held = keysSentAs_.find(event.key.keysym.scancode); held != keysSentAs_.end()) {
+                // Down again while ImGui holds it (a repeat, or a release the
+                // window system folded into one): let it go up first, and
+                // press it again after a frame, so that ImGui sees a press.
+                SDL_Event up = event;
+                up.type = SDL_KEYUP;
+                up.key.state = SDL_RELEASED;
+                up.key.keysym.scancode = held->second;
+                up.key.keysym.sym = SDL_GetKeyFromScancode(held->second);
+                keysSentAs_.erase(held);
+                ToImGui(up);
+                keyQueue_.push_front(event);
+                return true;
+            }
             SDL_Event down = event;
             if (isReturn && !textField) {
                 down.key.keysym.scancode = SDL_SCANCODE_SPACE;
@@ -534,9 +548,10 @@ void DesktopShell::RenderFrame(const FramePlan& asked) {
     }
     if (plan.imguiFrames > 0) {
         TraceUi();
-        // The frames showed what the last key for the menus did (a menu
-        // asked for in the last of them opens in the next).
-        if (openMenuRequest_ < 0) uiKeyBusy_ = false;
+        // The frames showed what the last key for the menus did, unless a
+        // menu asked for in the last of them opens in the next, or one that
+        // opened has not yet settled (shown, its first item chosen).
+        if (openMenuRequest_ < 0 && !UiSettling()) uiKeyBusy_ = false;
     }
     FitWindowToMenuBar();
 
@@ -583,6 +598,15 @@ void DesktopShell::RenderFrame(const FramePlan& asked) {
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
     TraceFirstPresent(renderer_, rendererWhy_);
+}
+
+bool DesktopShell::UiSettling() const {
+    const ImGuiContext& g = *GImGui;
+    if (g.NavInitRequest) return true;
+    for (const ImGuiWindow* w : g.Windows) {
+        if (w->Active && (w->Appearing || w->HiddenFramesCanSkipItems > 0 || w->HiddenFramesCannotSkipItems > 0)) return true;
+    }
+    return false;
 }
 
 void DesktopShell::FitWindowToMenuBar() {

@@ -196,6 +196,9 @@ private:
     bool uiKeyBusy_ = false;       // a key for the menus and dialogs awaits its frame
     bool HandleKeyEvent(const SDL_Event& event);
     bool DrainKeyQueue();
+    // Whether a window ImGui opened is still being laid out or given its
+    // keyboard choice: keys wait until it has.
+    bool UiSettling() const;
     bool mouseDownToUi_ = false;   // the left button went down on a menu or dialog
     bool mouseDownToGame_ = false; // the left button went down in the game
     std::map<SDL_Scancode, SDL_Scancode> keysSentAs_;  // keys down in ImGui, and as what

@@ -70,6 +70,24 @@ bool IsMenuLetter(char letter) {
     return letter == kFlightMenuKey || letter == kGameMenuKey || letter == kHelpMenuKey;
 }
 
+// Whether a table in the window, drawn in the last frame, has a column of
+// fixed width narrower than what it holds.
+bool HasCutColumn(const ImGuiWindow& window) {
+    ImGuiContext& g = *GImGui;
+    for (int n = 0; n < g.Tables.GetMapSize(); ++n) {
+        const ImGuiTable* table = g.Tables.TryGetMapData(n);
+        if (table == nullptr || table->OuterWindow != &window || table->LastFrameActive < g.FrameCount - 1) continue;
+        for (int c = 0; c < table->ColumnsCount; ++c) {
+            const ImGuiTableColumn& column = table->Columns[c];
+            if (column.IsEnabled && (column.Flags & ImGuiTableColumnFlags_WidthFixed) != 0 &&
+                column.WidthGiven + 1.0f < column.WidthAuto) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 DesktopShell::UiLayers DesktopShell::ReadUiLayers() const {
@@ -476,13 +494,14 @@ void DesktopShell::TraceUi() {
     std::string line;
     const ImGuiContext& g = *GImGui;
     for (const ImGuiWindow* w : g.Windows) {
-        if (!OverPicture(*w)) continue;
+        if (!OverPicture(*w)) continue;  // " cut" after one whose table cuts a column's text off
         const std::string_view name(w->Name);
         const auto px = [](float v, double ratio) { return static_cast<long>(std::lround(v * ratio)); };
         char rect[96];
         std::snprintf(rect, sizeof rect, "%ld,%ld %ldx%ld", px(w->Pos.x, pixelRatioX_), px(w->Pos.y, pixelRatioY_),
                       px(w->Size.x, pixelRatioX_), px(w->Size.y, pixelRatioY_));
         line += std::string(line.empty() ? "" : "; ") + std::string(name.substr(0, name.find("##"))) + " " + rect;
+        if (HasCutColumn(*w)) line += " cut";
     }
     if (line == tracedUi_) return;
     tracedUi_ = line;
