@@ -46,6 +46,17 @@ TEST(DesktopResources, MnemonicsAreTheCharacterAfterTheAmpersand) {
     EXPECT_NE(ParseMnemonic(kMainMenu[0].label).key, ParseMnemonic(kMainMenu[1].label).key);
 }
 
+TEST(DesktopResources, RightAndLeftGoRoundTheMenuBar) {
+    struct Case {
+        int menu, step, next;
+    };
+    const Case cases[] = {
+        {0, 1, 1},          {1, 1, kFlightMenu}, {kGameMenu, 1, kHelpMenu}, {kHelpMenu, 1, 0},
+        {0, -1, kHelpMenu}, {kFlightMenu, -1, 1}, {kHelpMenu, -1, kGameMenu}, {42, 1, -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NeighbourMenu(c.menu, c.step), c.next) << c.menu << " by " << c.step;
+}
+
 TEST(DesktopResources, AcceleratorsMatchTheirModifiersExactly) {
     struct Case {
         AccelKey key;

@@ -154,33 +154,43 @@ void DesktopDebrief::Open(const recorder::Recording& recording, std::string titl
     appearing_ = true;
 }
 
-void DesktopDebrief::Draw(float top) {
+float DebriefPlotScale(float fit, float uiScale) {
+    // In steps of a sixteenth, so that a window dragged larger asks for a
+    // few new font sizes, not one a pixel.
+    return std::max(uiScale, std::floor(fit * 16.0f) / 16.0f);
+}
+
+void DesktopDebrief::Draw(float top, float uiScale) {
     if (!open_) return;
+    const ImGuiStyle& style = ImGui::GetStyle();
     if (appearing_) {
-        // Below the menu bar, as large as the window allows, the plot's shape kept.
+        // Below the menu bar, as large as the plot at its scale, within the
+        // room the window gives.
         const ImVec2 display = ImGui::GetIO().DisplaySize;
-        const float margin = 8;
-        const float chrome = ImGui::GetFrameHeight() + ImGui::GetStyle().WindowPadding.y * 2;
-        const float roomX = display.x - 2 * margin - ImGui::GetStyle().WindowPadding.x * 2;
-        const float roomY = display.y - top - 2 * margin - chrome;
-        const float fit = std::max(0.2f, std::min(roomX / plot_.width, roomY / plot_.height));
-        ImGui::SetNextWindowSize(ImVec2(plot_.width * fit + ImGui::GetStyle().WindowPadding.x * 2,
-                                        plot_.height * fit + chrome),
-                                 ImGuiCond_Always);
+        const float margin = 8 * uiScale;
+        const float chrome = ImGui::GetFrameHeight() + style.WindowPadding.y * 2;
+        const float roomX = display.x - 2 * margin, roomY = display.y - top - 2 * margin;
+        const float fit = std::min((roomX - style.WindowPadding.x * 2) / plot_.width, (roomY - chrome) / plot_.height);
+        const float scale = DebriefPlotScale(fit, uiScale);
+        // Room for the scroll bars where the plot is larger than the window.
+        const float width = plot_.width * scale + style.WindowPadding.x * 2 + style.ScrollbarSize;
+        const float height = plot_.height * scale + chrome + style.ScrollbarSize;
+        ImGui::SetNextWindowSize(ImVec2(std::min(width, roomX), std::min(height, roomY)), ImGuiCond_Always);
         ImGui::SetNextWindowPos(ImVec2(display.x / 2, top + margin), ImGuiCond_Always, ImVec2(0.5f, 0));
         ImGui::SetNextWindowFocus();
         appearing_ = false;
     }
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));
     const std::string name = title_ + "###debrief";
-    const bool shown = ImGui::Begin(name.c_str(), &open_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoScrollbar);
+    const bool shown = ImGui::Begin(name.c_str(), &open_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_HorizontalScrollbar);
     ImGui::PopStyleColor();
     if (shown) {
+        // The plot fills the window, and is never smaller than the menus'
+        // scale: its text (a tick label 11 units) then reads as a dialog's,
+        // each size baked exactly; a window too small for it scrolls.
         const ImVec2 avail = ImGui::GetContentRegionAvail();
-        // In steps of a sixteenth, so that a window dragged larger asks for
-        // a few new font sizes, not one a pixel.
         const float fit = std::min(avail.x / plot_.width, avail.y / plot_.height);
-        const float scale = std::max(0.2f, std::floor(fit * 16.0f) / 16.0f);
+        const float scale = DebriefPlotScale(fit, uiScale);
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         DrawDebriefPlot(ImGui::GetWindowDrawList(), plot_, origin, scale, &fonts_);
         ImGui::Dummy(ImVec2(plot_.width * scale, plot_.height * scale));

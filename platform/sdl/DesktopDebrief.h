@@ -46,13 +46,18 @@ void DrawDebriefPlot(ImDrawList* draw, const debrief::Plot& plot, ImVec2 origin,
 bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath, recorder::Recording& out,
                   std::string& error);
 
+// The plot's scale in a window that fits it `fit` times: that in steps of a
+// sixteenth, but never below the menus' scale, where its text reads.
+float DebriefPlotScale(float fit, float uiScale);
+
 class DesktopDebrief {
 public:
     // Opens the window on this approach (its plot is worked out now), with
     // `ghost`, if given, drawn faintly behind it.
     void Open(const recorder::Recording& recording, std::string title, const recorder::Recording* ghost = nullptr);
-    // `top`: where the window may begin, below the menu bar (ImGui units).
-    void Draw(float top);
+    // `top`: where the window may begin, below the menu bar (ImGui units);
+    // `uiScale`: the menus' scale, the plot's least.
+    void Draw(float top, float uiScale);
     void Close() { open_ = false; }
     bool open() const { return open_; }
     PlotFonts& fonts() { return fonts_; }

@@ -495,15 +495,17 @@ void DesktopFlights::DrawLogbook() {
         ImGui::TextUnformatted("flight files.");
         if (ImGui::BeginTable("entries", 8,
                               ImGuiTableFlags_RowBg | ImGuiTableFlags_ScrollY | ImGuiTableFlags_ScrollX |
-                                  ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_Resizable | ImGuiTableFlags_SizingFixedFit,
+                                  ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_SizingFixedFit,
                               ImVec2(0, -ImGui::GetFrameHeightWithSpacing() * (logbook_.notes.empty() ? 0.2f : 2.2f)))) {
-            // Columns as wide as what they hold.
+            // Columns as wide as what they hold, measured anew in every frame
+            // with the font of the moment: a width kept from another scale
+            // (as a resizable column keeps its first) cuts the text off.
             ImGui::TableSetupScrollFreeze(0, 1);
             ImGui::TableSetupColumn("When");
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Score");
-            ImGui::TableSetupColumn("Margins mph / needle / ft");
+            ImGui::TableSetupColumn("Margins mph/needle/ft");
             ImGui::TableSetupColumn("Verdict");
             ImGui::TableSetupColumn("##watch");
             ImGui::TableSetupColumn("##debrief");
@@ -513,7 +515,8 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::PushID(i);
                 ImGui::TableNextRow();
                 ImGui::TableNextColumn();
-                std::string when = e.when;
+                // To the minute: the seconds only widen a list read by the day.
+                std::string when = e.when.substr(0, std::min<size_t>(e.when.size(), 16));
                 std::replace(when.begin(), when.end(), 'T', ' ');
                 ImGui::Text("%s%s", i == best ? "* " : "  ", when.c_str());
                 ImGui::TableNextColumn();
@@ -572,7 +575,7 @@ void DesktopFlights::DrawWindows(float originX, float originY, float pixel) {
     DrawMarks(originX, originY, pixel);
     DrawWatchWindow();
     DrawLogbook();
-    debrief_.Draw(originY);
+    debrief_.Draw(originY, uiScale_);
     DrawPathDialog();
     if (errorOpening_) {
         ImGui::OpenPopup("Avelune###flighterror");

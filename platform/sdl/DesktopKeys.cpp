@@ -3,6 +3,7 @@
 #include "platform/sdl/DesktopLayout.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -155,7 +156,9 @@ GameMenuChoice DesktopKeys::DrawGameMenu(const GameMenuState& state, bool& anyOp
         }
         if (ImGui::MenuItem("Sound cues", nullptr, state.soundCues)) choice = GameMenuChoice::kSoundCues;
         if (ImGui::MenuItem("Fill the window", nullptr, state.fillWindow)) choice = GameMenuChoice::kFillWindow;
-        if (ImGui::BeginMenu("Scale")) {
+        const bool scaleOpen = ImGui::BeginMenu("Scale");
+        if (!scaleOpen) scaleItem_ = ImGui::GetItemID();
+        if (scaleOpen) {
             for (int s = 1; s <= std::max(state.scale, state.largestScale); ++s) {
                 const std::string label = std::to_string(s) + "x";
                 if (ImGui::MenuItem(label.c_str(), nullptr, s == state.scale)) {

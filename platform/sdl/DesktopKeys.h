@@ -62,6 +62,9 @@ public:
     GameMenuChoice DrawHelpMenu(bool& anyOpen);
     // The scale chosen from Game > Scale (with GameMenuChoice::kScale).
     int chosenScale() const { return chosenScale_; }
+    // Whether the keyboard's choice in the Game menu is Scale, whose
+    // submenu Right opens (elsewhere Right goes on to the next menu).
+    bool OnSubmenu(unsigned navId) const { return navId != 0 && navId == scaleItem_; }
     void ShowKeysWindow() {
         keysOpen_ = true;
         keysAppearing_ = true;
@@ -90,4 +93,5 @@ private:
     bool keysAppearing_ = false;
     float uiScale_ = 1.0f;
     int chosenScale_ = 1;
+    unsigned scaleItem_ = 0;  // the Scale item's ImGui id, as last drawn
 };

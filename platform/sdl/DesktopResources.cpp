@@ -33,3 +33,11 @@ std::optional<Command> FindAccelerator(AccelKey key, unsigned modifiers) {
     }
     return std::nullopt;
 }
+
+int NeighbourMenu(int menu, int step) {
+    const int count = static_cast<int>(kBarMenus.size());
+    for (int i = 0; i < count; ++i) {
+        if (kBarMenus[static_cast<size_t>(i)] == menu) return kBarMenus[static_cast<size_t>(((i + step) % count + count) % count)];
+    }
+    return -1;
+}

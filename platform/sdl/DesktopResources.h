@@ -60,6 +60,14 @@ constexpr std::array<MenuPopupDef, 2> kMainMenu = {{
 }};
 // clang-format on
 
+// The menu bar's menus from left to right, as the shell names them:
+// kMainMenu's by index, then Flight, Game and Help.
+constexpr int kFlightMenu = 100, kGameMenu = 101, kHelpMenu = 102;
+constexpr std::array<int, kMainMenu.size() + 3> kBarMenus = {0, 1, kFlightMenu, kGameMenu, kHelpMenu};
+// The menu Right (step 1) or Left (-1) goes to from an open one, round the
+// bar's ends as a desktop menu bar does; -1 for a menu not on the bar.
+int NeighbourMenu(int menu, int step);
+
 // Accelerator table 128. Modifiers must match exactly, as with a window
 // system's virtual-key accelerators.
 enum AccelModifier : unsigned { kCtrl = 1, kShift = 2, kAlt = 4 };

@@ -283,16 +283,18 @@ int DesktopShell::Run(std::unique_ptr<CDibImage> atlas) {
             const int left = static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(at - std::min(at, SDL_GetTicks64())), 0, 1000));
             wait = wait < 0 ? left : std::min(wait, left);
         }
-        // Keys let go late are shown to ImGui in a frame of their own, at once.
-        if (keysReleasedLate_) {
+        // Keys let go late are shown to ImGui in a frame of their own, at
+        // once; so are keys that waited for the menus and dialogs.
+        bool input = DrainKeyQueue();
+        if (uiKeyBusy_) input = true;
+        if (keysReleasedLate_ || uiKeyBusy_ || !keyQueue_.empty()) {
             wait = 0;
             schedule_.NoteUiInput();
         }
         SDL_Event event;
         const bool got = (wait < 0) ? SDL_WaitEvent(&event) != 0 : SDL_WaitEventTimeout(&event, wait) != 0;
-        bool input = false;
         if (got) {
-            input = HandleEvent(event);
+            input = HandleEvent(event) || input;
             while (!quit_ && SDL_PollEvent(&event)) input = HandleEvent(event) || input;
         }
         if (!quit_ && host_->timer().TakeDue(SDL_GetTicks64())) flights_->Tick();
@@ -343,36 +345,17 @@ void DesktopShell::ToImGui(const SDL_Event& event) {
 }
 
 bool DesktopShell::HandleEvent(const SDL_Event& event) {
-    // A key goes to ImGui only when it is for a text field, a menu or a
-    // dialog (RouteKey); everything else ImGui sees as it comes.
-    // A key comes up in ImGui as it went down there: Return chose in a menu
-    // or dialog as Space (ImGui's keyboard navigation presses only with
-    // Space), and its release must be Space's too, whatever opened or
-    // closed in between, or ImGui would hold a key down for ever.
-    if (event.type == SDL_KEYUP) {
-        SDL_Event up = event;
-        const auto sent = keysSentAs_.find(event.key.keysym.scancode);
-        if (sent != keysSentAs_.end()) {
-            up.key.keysym.scancode = sent->second;
-            up.key.keysym.sym = SDL_GetKeyFromScancode(sent->second);
-            keysSentAs_.erase(sent);
+    // Keys (and the text they type) wait behind a key for the menus and
+    // dialogs until a frame has shown what it did (DrainKeyQueue).
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP || event.type == SDL_TEXTINPUT ||
+        event.type == SDL_TEXTEDITING) {
+        if (uiKeyBusy_ || !keyQueue_.empty()) {
+            keyQueue_.push_back(event);
+            return true;
         }
-        ToImGui(up);
-    } else if (event.type == SDL_KEYDOWN) {
-        const bool isReturn = event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER;
-        const bool textField = ReadUiLayers().textField;
-        if (RouteKey(event.key)) {
-            SDL_Event down = event;
-            if (isReturn && !textField) {
-                down.key.keysym.scancode = SDL_SCANCODE_SPACE;
-                down.key.keysym.sym = SDLK_SPACE;
-            }
-            keysSentAs_[event.key.keysym.scancode] = down.key.keysym.scancode;
-            ToImGui(down);
-        }
-    } else {
-        ImGui_ImplSDL2_ProcessEvent(&event);
+        return HandleKeyEvent(event);
     }
+    ImGui_ImplSDL2_ProcessEvent(&event);
     // The pointer moving over the game is the game's business: the menu bar
     // and the About box need a new frame only when it concerns them. (A
     // player steers with the mouse; redrawing the whole window for every
@@ -409,6 +392,79 @@ bool DesktopShell::HandleEvent(const SDL_Event& event) {
     if (HandleGameInput(event)) uiFrame = true;
     if (host_->quitRequested()) quit_ = true;
     return uiFrame;
+}
+
+bool DesktopShell::HandleKeyEvent(const SDL_Event& event) {
+    // A key goes to ImGui only when it is for a text field, a menu or a
+    // dialog (RouteKey); everything else ImGui sees as it comes.
+    // A key comes up in ImGui as it went down there: Return chose in a menu
+    // or dialog as Space (ImGui's keyboard navigation presses only with
+    // Space), and its release must be Space's too, whatever opened or
+    // closed in between, or ImGui would hold a key down for ever.
+    if (event.type == SDL_KEYUP) {
+        SDL_Event up = event;
+        const auto sent = keysSentAs_.find(event.key.keysym.scancode);
+        if (sent != keysSentAs_.end()) {
+            up.key.keysym.scancode = sent->second;
+            up.key.keysym.sym = SDL_GetKeyFromScancode(sent->second);
+            keysSentAs_.erase(sent);
+            // ImGui sees which keys are held at each frame: the same key
+            // pressed again before a frame has seen it up would be no press.
+            uiKeyBusy_ = true;
+        }
+        ToImGui(up);
+    } else if (event.type == SDL_KEYDOWN) {
+        const bool isReturn = event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER;
+        const bool textField = ReadUiLayers().textField;
+        const bool windowsBefore = flights_->WindowOpen() || keys_->keysWindowOpen();
+        if (RouteKey(event.key)) {
+            uiKeyBusy_ = true;
+            if (const auto held = keysSentAs_.find(event.key.keysym.scancode); held != keysSentAs_.end()) {
+                // Down again while ImGui holds it (a repeat, or a release the
+                // window system folded into one): let it go up first, and
+                // press it again after a frame, so that ImGui sees a press.
+                SDL_Event up = event;
+                up.type = SDL_KEYUP;
+                up.key.state = SDL_RELEASED;
+                up.key.keysym.scancode = held->second;
+                up.key.keysym.sym = SDL_GetKeyFromScancode(held->second);
+                keysSentAs_.erase(held);
+                ToImGui(up);
+                keyQueue_.push_front(event);
+                return true;
+            }
+            SDL_Event down = event;
+            if (isReturn && !textField) {
+                down.key.keysym.scancode = SDL_SCANCODE_SPACE;
+                down.key.keysym.sym = SDLK_SPACE;
+            }
+            keysSentAs_[event.key.keysym.scancode] = down.key.keysym.scancode;
+            ToImGui(down);
+        }
+        // A key that opened or closed something: the keys after it are for
+        // what the next frame shows.
+        if (openMenuRequest_ >= 0 || escapeRequest_ || aboutRequest_ || quitConfirmRequest_ || leaveField_ != 0 ||
+            menuKey_ != 0 || quitAnswer_ != 0 || closeAbout_ ||
+            windowsBefore != (flights_->WindowOpen() || keys_->keysWindowOpen())) {
+            uiKeyBusy_ = true;
+        }
+    } else {
+        ImGui_ImplSDL2_ProcessEvent(&event);
+    }
+    HandleGameInput(event);
+    if (host_->quitRequested()) quit_ = true;
+    return true;
+}
+
+bool DesktopShell::DrainKeyQueue() {
+    bool any = false;
+    while (!keyQueue_.empty() && !uiKeyBusy_ && !quit_) {
+        const SDL_Event event = keyQueue_.front();
+        keyQueue_.pop_front();
+        HandleKeyEvent(event);
+        any = true;
+    }
+    return any;
 }
 
 bool DesktopShell::GameGetsMouse() const {
@@ -490,7 +546,13 @@ void DesktopShell::RenderFrame(const FramePlan& asked) {
         BuildUi();
         ImGui::Render();
     }
-    if (plan.imguiFrames > 0) TraceUi();
+    if (plan.imguiFrames > 0) {
+        TraceUi();
+        // The frames showed what the last key for the menus did, unless a
+        // menu asked for in the last of them opens in the next, or one that
+        // opened has not yet settled (shown, its first item chosen).
+        if (openMenuRequest_ < 0 && !UiSettling()) uiKeyBusy_ = false;
+    }
     FitWindowToMenuBar();
 
     int outW = 0, outH = 0, winW = 0, winH = 0;
@@ -536,6 +598,15 @@ void DesktopShell::RenderFrame(const FramePlan& asked) {
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
     TraceFirstPresent(renderer_, rendererWhy_);
+}
+
+bool DesktopShell::UiSettling() const {
+    const ImGuiContext& g = *GImGui;
+    if (g.NavInitRequest) return true;
+    for (const ImGuiWindow* w : g.Windows) {
+        if (w->Active && (w->Appearing || w->HiddenFramesCanSkipItems > 0 || w->HiddenFramesCannotSkipItems > 0)) return true;
+    }
+    return false;
 }
 
 void DesktopShell::FitWindowToMenuBar() {
@@ -602,6 +673,7 @@ void DesktopShell::BuildUi() {
 
 void DesktopShell::DrawMenuBar() {
     bool anyOpen = false;
+    int openTop = -1;  // which of the bar's menus is open
     // A plain white bar with one black line below it, no frame around it.
     // (ImGui's own separator under a menu bar can stray one row into the
     // picture, so it is turned off with the frame border.)
@@ -637,6 +709,7 @@ void DesktopShell::DrawMenuBar() {
         // the menu bar's.
         if (open) {
             anyOpen = true;
+            openTop = static_cast<int>(i);
             const Mnemonic item = ParseMnemonic(kMainMenu[i].item.label);
             const ImVec2 itemAt = ImGui::GetCursorScreenPos();
             bool chosen = ImGui::MenuItem(item.text.c_str());
@@ -669,7 +742,10 @@ void DesktopShell::DrawMenuBar() {
     };
     openRequested(kFlightMenu, "Flight");
     underlined("F&light", [&] {
-        if (flights_ && flights_->DrawMenu()) anyOpen = true;
+        if (flights_ && flights_->DrawMenu()) {
+            anyOpen = true;
+            openTop = kFlightMenu;
+        }
     });
     openRequested(kGameMenu, "Game");
     openRequested(kHelpMenu, "Help");
@@ -677,13 +753,18 @@ void DesktopShell::DrawMenuBar() {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
                                   settings_.showPowerPitch, settings_.fillWindow,
                                   settings_.soundCues, scale_, largestScale_};
+        bool before = anyOpen;
         underlined("&Game", [&] { ChooseFromGameMenu(keys_->DrawGameMenu(state, anyOpen)); });
+        if (anyOpen && !before) openTop = kGameMenu;
+        before = anyOpen;
         underlined("&Help", [&] { ChooseFromGameMenu(keys_->DrawHelpMenu(anyOpen)); });
+        if (anyOpen && !before) openTop = kHelpMenu;
     }
     DrawBarRight();
     menuKey_ = 0;
     ImGui::EndMainMenuBar();
     menuOpen_ = anyOpen;
+    openTopMenu_ = openTop;
 }
 
 void DesktopShell::DrawAboutBox() {

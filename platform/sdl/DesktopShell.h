@@ -15,6 +15,7 @@
 
 #include <SDL.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -178,8 +179,8 @@ private:
     bool windowFitted_ = false;
 
     // Menu and dialog state between frames.
-    static constexpr int kFlightMenu = 100, kGameMenu = 101, kHelpMenu = 102;  // beyond kMainMenu's
     int openMenuRequest_ = -1;     // a pop-up to open by its mnemonic (kMainMenu index or one of those)
+    int openTopMenu_ = -1;         // the bar's menu open in the last frame (as openMenuRequest_ names it)
     char menuKey_ = 0;             // an item mnemonic typed while a pop-up is open
     bool menuOpen_ = false;        // a pop-up was open in the last frame
     bool aboutRequest_ = false;
@@ -188,6 +189,16 @@ private:
     std::vector<SDL_Scancode> keysDownThisPass_;  // keys ImGui saw go down in this pass
     std::vector<SDL_Event> deferredKeyUps_;       // their releases, for after the frame
     bool keysReleasedLate_ = false;
+    // Keys typed faster than frames: once a key went to the menus and
+    // dialogs (or opened one), the keys after it wait here, in order, and
+    // are routed one by one, each after a frame has shown what the last did.
+    std::deque<SDL_Event> keyQueue_;
+    bool uiKeyBusy_ = false;       // a key for the menus and dialogs awaits its frame
+    bool HandleKeyEvent(const SDL_Event& event);
+    bool DrainKeyQueue();
+    // Whether a window ImGui opened is still being laid out or given its
+    // keyboard choice: keys wait until it has.
+    bool UiSettling() const;
     bool mouseDownToUi_ = false;   // the left button went down on a menu or dialog
     bool mouseDownToGame_ = false; // the left button went down in the game
     std::map<SDL_Scancode, SDL_Scancode> keysSentAs_;  // keys down in ImGui, and as what

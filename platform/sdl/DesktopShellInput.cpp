@@ -70,6 +70,24 @@ bool IsMenuLetter(char letter) {
     return letter == kFlightMenuKey || letter == kGameMenuKey || letter == kHelpMenuKey;
 }
 
+// Whether a table in the window, drawn in the last frame, has a column of
+// fixed width narrower than what it holds.
+bool HasCutColumn(const ImGuiWindow& window) {
+    ImGuiContext& g = *GImGui;
+    for (int n = 0; n < g.Tables.GetMapSize(); ++n) {
+        const ImGuiTable* table = g.Tables.TryGetMapData(n);
+        if (table == nullptr || table->OuterWindow != &window || table->LastFrameActive < g.FrameCount - 1) continue;
+        for (int c = 0; c < table->ColumnsCount; ++c) {
+            const ImGuiTableColumn& column = table->Columns[c];
+            if (column.IsEnabled && (column.Flags & ImGuiTableColumnFlags_WidthFixed) != 0 &&
+                column.WidthGiven + 1.0f < column.WidthAuto) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 DesktopShell::UiLayers DesktopShell::ReadUiLayers() const {
@@ -135,6 +153,18 @@ bool DesktopShell::RouteKey(const SDL_KeyboardEvent& key) {
             }
             if (menuOpen_) {
                 menuKey_ = static_cast<char>(code);
+                return false;
+            }
+        }
+        // Right and Left in an open menu go on to the next and the previous
+        // menu of the bar, round its ends; but Right opens a submenu, and
+        // Left in a submenu goes back to its menu.
+        if (menuOpen_ && mods == 0 && (code == SDLK_RIGHT || code == SDLK_LEFT) && openTopMenu_ >= 0) {
+            const ImGuiContext& g = *GImGui;
+            const bool inSubmenu = g.OpenPopupStack.Size > 1;
+            const bool onSubmenu = !inSubmenu && keys_ && keys_->OnSubmenu(g.NavId);
+            if (code == SDLK_RIGHT ? !onSubmenu : !inSubmenu) {
+                openMenuRequest_ = NeighbourMenu(openTopMenu_, code == SDLK_RIGHT ? 1 : -1);
                 return false;
             }
         }
@@ -464,13 +494,14 @@ void DesktopShell::TraceUi() {
     std::string line;
     const ImGuiContext& g = *GImGui;
     for (const ImGuiWindow* w : g.Windows) {
-        if (!OverPicture(*w)) continue;
+        if (!OverPicture(*w)) continue;  // " cut" after one whose table cuts a column's text off
         const std::string_view name(w->Name);
         const auto px = [](float v, double ratio) { return static_cast<long>(std::lround(v * ratio)); };
         char rect[96];
         std::snprintf(rect, sizeof rect, "%ld,%ld %ldx%ld", px(w->Pos.x, pixelRatioX_), px(w->Pos.y, pixelRatioY_),
                       px(w->Size.x, pixelRatioX_), px(w->Size.y, pixelRatioY_));
         line += std::string(line.empty() ? "" : "; ") + std::string(name.substr(0, name.find("##"))) + " " + rect;
+        if (HasCutColumn(*w)) line += " cut";
     }
     if (line == tracedUi_) return;
     tracedUi_ = line;

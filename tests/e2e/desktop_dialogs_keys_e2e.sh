@@ -1,6 +1,8 @@
 #!/bin/bash
 # Every menu and dialog at scale 2, by the keyboard alone: the real program in
-# a virtual X display. The menus are drawn at twice their 1x size (the
+# a virtual X display. Right and Left go from menu to menu; keys sent at once
+# behind the one that opens a menu reach it in order; the logbook's columns
+# hold their text (the trace marks a table that cuts it: " cut"). The menus are drawn at twice their 1x size (the
 # program tells where its windows are: AVELUNE_TRACE_UI); About, the Game
 # menu's ticks and its Scale (the menus follow at once), Help > Keys, Save flight (Tab from the field to its buttons),
 # the error box, the quit question, the debrief, the logbook (its flight
@@ -58,6 +60,20 @@ twice() {
 expect "File menu" ' [0-9]*,40 ' alt+f;        twice "File menu" 3 20 59 29;     expect_closed "File menu" Escape
 expect "Game menu" ' [0-9]*,40 ' alt+g;        twice "Game menu" 130 20 213 131; expect_closed "Game menu" Escape
 expect "Help menu" ' [0-9]*,40 ' alt+h;        twice "Help menu" 178 20 75 29;   expect_closed "Help menu" Escape
+# Right and Left go on from menu to menu, round the bar's ends; Escape then
+# closes the menu, never reaching the game (on the title it would ask to quit).
+expect "Right: About menu" ' 77,40 ' alt+f Right
+expect "Right: Flight menu" ' 170,40 ' Right
+expect "Left: About menu" ' 77,40 ' Left
+expect "Left round the end: Help menu" ' 355,40 ' Left Left
+expect "Right round the end: File menu" ' 7,40 ' Right
+expect_closed "File menu after the arrows" Escape
+sleep 1; ui_closed || fail "Escape after the arrows reached the game ($(ui_line))"
+# Keys sent at once behind the one that opens a menu are the menu's, in order.
+xdotool key --clearmodifiers --delay 0 alt+l Down Down Return
+until_ok 10 ui_has 'Logbook' || fail "Alt+L Down Down Return at once did not open the logbook ($(ui_line))"
+echo "ok: keys sent at once reach the menu in order"
+expect_closed "logbook" Escape
 expect "About box" 'About Avelune' alt+a Return; twice "About box" 69 41 390 127
 expect_closed "About box by Return" Return
 
@@ -68,6 +84,11 @@ until_ok 10 grep -q '^show_power_pitch=0$' "$SETTINGS" || fail "the Game menu's 
 keys alt+g Down Down Down Return
 until_ok 10 grep -q '^show_power_pitch=1$' "$SETTINGS" || fail "the Game menu's tick did not change back"
 echo "ok: a Game menu tick, off and on by keys"
+xdotool key --clearmodifiers --delay 0 alt+g Down Down Down Return
+until_ok 10 grep -q '^show_power_pitch=0$' "$SETTINGS" || fail "the tick did not change by keys sent at once"
+xdotool key --clearmodifiers --delay 0 alt+g Down Down Down Return
+until_ok 10 grep -q '^show_power_pitch=1$' "$SETTINGS" || fail "the tick did not change back by keys sent at once"
+echo "ok: a Game menu tick by keys sent at once"
 
 # Game > Scale by keys: 1x, and the menus with it at once; then 2x again.
 expect "Game menu" ' [0-9]*,40 ' alt+g
@@ -105,6 +126,7 @@ expect_closed "debrief" Escape
 
 # The logbook: its flight count typed in the field, an entry's debrief.
 expect "logbook" 'Logbook' alt+l Down Down Return
+ui_has ' cut' && fail "the logbook cuts a column's text off ($(ui_line))"
 keys Return ctrl+a 5 0 Return
 expect "an entry's debrief" 'Debrief' Down Return Down Right Return
 expect_closed "debrief and logbook" Escape Escape
