@@ -100,7 +100,7 @@ TEST(WebCanvasMapping, FilledSizesMapByTheirShare) {
     for (const Case c : {Case{1366, 744, 1}, Case{1170, 1100, 3}, Case{1500, 1116, 1.5}}) {
         const PictureLayout l = FitPictureFill(c.outputWidth, c.outputHeight, 0);
         ASSERT_TRUE(l.Fractional()) << c.outputWidth;
-        for (const auto [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
+        for (const auto& [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
             const double cssX = std::floor((gx + 0.5) * l.Width() / kClientWidth) / c.ratio;
             const double cssY = std::floor((gy + 0.5) * l.Height() / kClientHeight) / c.ratio;
             EXPECT_EQ(MapCanvasPoint(cssX + 0.01, cssY + 0.01, c.ratio, l), (WebGamePoint{gx, gy})) << c.outputWidth;
@@ -236,7 +236,7 @@ TEST_F(WebSessionTest, KeysStandForTheControlUnderAPoint) {
     const keymap::Point down = keymap::Centre(keymap::kControls[*session.session().ControlFor(keymap::Device::kKey, "PageDown")]);
     EXPECT_EQ(session.KeyForPoint(down.x, down.y), "PageDown");
     // The touch controls name controls; each presses its control's first key.
-    for (const auto [control, key] : {std::pair{"PadUp", "Up"}, {"PowerDown", "PageDown"}, {"Restart", "6"},
+    for (const auto& [control, key] : {std::pair{"PadUp", "Up"}, {"PowerDown", "PageDown"}, {"Restart", "6"},
                                       {"RightPedal", "X"}, {"NoSuchControl", ""}}) {
         EXPECT_EQ(session.KeyForControl(control), key) << control;
     }

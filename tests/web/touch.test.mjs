@@ -79,7 +79,7 @@ describe('the menus fit the pointer', () => {
   ];
   for (const c of cases) {
     test(c.name, async () => {
-      const page = await openPage(browser, server.url + '?test=1', { viewport: c.viewport });
+      const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: c.viewport });
       await page.evaluate(() => window.aveluneTest.start());
       await page.click('.menu-title');  // Game, the longest menu
       const boxes = await page.$$eval('.menu-title, .menu-title[aria-expanded="true"] + .menu-items button:not([hidden])',
