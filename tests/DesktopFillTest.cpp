@@ -42,7 +42,7 @@ TEST(DesktopFill, LayoutsFillTheAreaKeepTheShapeAndMapTheMouseBack) {
         EXPECT_LE(l.originY + l.Height(), c.height);
         EXPECT_LE(l.scale, kMaxScale);
         // The middle of every game pixel maps back to that pixel.
-        for (const auto [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
+        for (const auto& [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
             const int x = l.originX + static_cast<int>((gx + 0.5) * l.Width() / kClientWidth);
             const int y = l.originY + static_cast<int>((gy + 0.5) * l.Height() / kClientHeight);
             EXPECT_EQ(MapToGame(l, 1.0, 1.0, x, y), (GamePoint{gx, gy})) << c.width << "x" << c.height;
@@ -110,7 +110,7 @@ TEST(DesktopFill, EachGamePixelsMiddleKeepsItsColour) {
     std::mt19937 random(28);
     std::vector<uint32_t> picture(static_cast<size_t>(kClientWidth) * kClientHeight);
     for (uint32_t& p : picture) p = 0xff000000u | (random() & 0xffffffu);  // neighbours differ
-    for (const auto [width, height] : {std::pair{1366, 768}, {1920, 1080}, {1000, 720}, {1264, 880}}) {
+    for (const auto& [width, height] : {std::pair{1366, 768}, {1920, 1080}, {1000, 720}, {1264, 880}}) {
         SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
         ASSERT_NE(surface, nullptr) << SDL_GetError();
         SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(surface);

@@ -82,10 +82,12 @@ TEST(WebCanvasPoint, MapsCssPixelsToGamePixelsAsTheDesktopDoes) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        const auto p = MapCanvasPoint(c.x, c.y, c.ratio, c.scale);
+        PictureLayout whole;
+        whole.scale = c.scale;
+        const auto p = MapCanvasPoint(c.x, c.y, c.ratio, whole);
         ASSERT_EQ(p.has_value(), c.inside) << c.x << ", " << c.y << " at ratio " << c.ratio << " scale " << c.scale;
         if (p) {
-            EXPECT_EQ(*p, (WebGamePoint{c.gx, c.gy})) << c.x << ", " << c.y;
+            EXPECT_EQ(*p, (GamePoint{c.gx, c.gy})) << c.x << ", " << c.y;
         }
     }
 }
@@ -103,7 +105,7 @@ TEST(WebCanvasMapping, FilledSizesMapByTheirShare) {
         for (const auto& [gx, gy] : {std::pair{0, 0}, {631, 439}, {316, 220}, {17, 400}}) {
             const double cssX = std::floor((gx + 0.5) * l.Width() / kClientWidth) / c.ratio;
             const double cssY = std::floor((gy + 0.5) * l.Height() / kClientHeight) / c.ratio;
-            EXPECT_EQ(MapCanvasPoint(cssX + 0.01, cssY + 0.01, c.ratio, l), (WebGamePoint{gx, gy})) << c.outputWidth;
+            EXPECT_EQ(MapCanvasPoint(cssX + 0.01, cssY + 0.01, c.ratio, l), (GamePoint{gx, gy})) << c.outputWidth;
         }
         EXPECT_FALSE(MapCanvasPoint(l.Width() / c.ratio, 1, c.ratio, l)) << "just right of the picture";
         EXPECT_FALSE(MapCanvasPoint(1, -0.01, c.ratio, l)) << "just above";

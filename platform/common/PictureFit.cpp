@@ -54,8 +54,9 @@ PictureLayout FitPictureFill(int outputWidth, int outputHeight, int menuBarHeigh
 }
 
 std::optional<GamePoint> MapToGame(const PictureLayout& layout, double pixelRatioX, double pixelRatioY,
-                                   int windowX, int windowY) {
+                                   double windowX, double windowY) {
     if (layout.scale < 1 || !(pixelRatioX > 0) || !(pixelRatioY > 0)) return std::nullopt;
+    if (!std::isfinite(windowX) || !std::isfinite(windowY)) return std::nullopt;
     const double ox = std::floor(windowX * pixelRatioX);
     const double oy = std::floor(windowY * pixelRatioY);
     // Points far outside any window are simply outside the picture.

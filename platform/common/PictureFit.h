@@ -49,8 +49,10 @@ PictureLayout FitPicture(int outputWidth, int outputHeight, int menuBarHeight);
 PictureLayout FitPictureFill(int outputWidth, int outputHeight, int menuBarHeight);
 
 // The game pixel under window point (windowX, windowY) in logical units, where
-// output pixels = logical units x pixelRatio; nothing when the point lies
-// outside the picture (on the menu bar or the black bars).
+// output pixels = logical units x pixelRatio (the output pixel under a point
+// is its floor, so a point just left of or above the picture is outside);
+// nothing when the point lies outside the picture (on the menu bar or the
+// black bars).
 std::optional<GamePoint> MapToGame(const PictureLayout& layout, double pixelRatioX, double pixelRatioY,
-                                   int windowX, int windowY);
+                                   double windowX, double windowY);
 

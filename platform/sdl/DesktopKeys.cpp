@@ -156,12 +156,15 @@ GameMenuChoice DesktopKeys::DrawGameMenu(const GameMenuState& state, bool& anyOp
         }
         if (ImGui::MenuItem("Sound cues", nullptr, state.soundCues)) choice = GameMenuChoice::kSoundCues;
         if (ImGui::MenuItem("Fill the window", nullptr, state.fillWindow)) choice = GameMenuChoice::kFillWindow;
-        const bool scaleOpen = ImGui::BeginMenu("Scale");
+        // Full screen fills the screen; a whole scale is a window's size.
+        const bool scaleOpen = ImGui::BeginMenu("Scale", !state.fullscreen);
         if (!scaleOpen) scaleItem_ = ImGui::GetItemID();
         if (scaleOpen) {
             for (int s = 1; s <= std::max(state.scale, state.largestScale); ++s) {
                 const std::string label = std::to_string(s) + "x";
-                if (ImGui::MenuItem(label.c_str(), nullptr, s == state.scale)) {
+                // While the window is filled no whole scale shows; choosing
+                // one leaves fill mode for a window of that scale.
+                if (ImGui::MenuItem(label.c_str(), nullptr, s == state.scale && !state.fillWindow)) {
                     choice = GameMenuChoice::kScale;
                     chosenScale_ = s;
                 }

@@ -32,6 +32,7 @@ struct GameMenuState {
     bool soundCues = false;
     int scale = 1;          // the window's whole scale
     int largestScale = 1;   // the largest whose window fits the screen
+    bool fullscreen = false;
 };
 
 class DesktopKeys {

@@ -752,7 +752,7 @@ void DesktopShell::DrawMenuBar() {
     if (keys_) {
         const GameMenuState state{host_->timer().paused(), settings_.muted, settings_.pauseOnFocusLoss,
                                   settings_.showPowerPitch, settings_.fillWindow,
-                                  settings_.soundCues, scale_, largestScale_};
+                                  settings_.soundCues, scale_, largestScale_, settings_.fullscreen};
         bool before = anyOpen;
         underlined("&Game", [&] { ChooseFromGameMenu(keys_->DrawGameMenu(state, anyOpen)); });
         if (anyOpen && !before) openTop = kGameMenu;
@@ -857,6 +857,10 @@ int DesktopShell::LargestScale() const {
 void DesktopShell::SetScale(int scale) {
     scale_ = std::clamp(scale, 1, kMaxScale);
     RememberScale(scale_);
+    if (settings_.fillWindow && !settings_.fullscreen) {
+        SetFillWindow(false);  // sizes the window to the scale
+        return;
+    }
     // The window at the new size, its bar counted at the new scale, at
     // once: the menus follow it in the same update (FitUiToWindow).
     if (!Filled()) SDL_SetWindowSize(window_, kClientWidth * scale_, WindowedHeight());

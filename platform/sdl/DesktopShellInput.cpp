@@ -434,8 +434,7 @@ void DesktopShell::DrawBarRight() {
     // and the pitch step the controls have set.
     std::string text;
     if (!status_.empty()) text = status_;
-    shownNumbers_ = settings_.showPowerPitch && view_ && view_->pressMode == kModeCockpit &&
-                    view_->releaseMode == kModeCockpit;
+    shownNumbers_ = settings_.showPowerPitch && view_ && ShowsPowerPitch(*view_);
     if (shownNumbers_) {
         shownPower_ = static_cast<int>(view_->power);
         shownPitch_ = view_->pitch;
@@ -454,8 +453,7 @@ void DesktopShell::DrawBarRight() {
 
 bool DesktopShell::BarRightChanged() const {
     if (!view_) return false;
-    const bool numbers = settings_.showPowerPitch && view_->pressMode == kModeCockpit &&
-                         view_->releaseMode == kModeCockpit;
+    const bool numbers = settings_.showPowerPitch && ShowsPowerPitch(*view_);
     if (numbers != shownNumbers_) return true;
     return numbers && (static_cast<int>(view_->power) != shownPower_ || view_->pitch != shownPitch_);
 }

@@ -95,19 +95,9 @@ EMSCRIPTEN_KEEPALIVE void avelune_move(int x, int y) {
 }
 
 // A pointer event over the canvas: kind 0 press, 1 release, 2 move, at CSS
-// pixels from the canvas's corner. Returns 1 when it reached the game.
-EMSCRIPTEN_KEEPALIVE int avelune_pointer(int kind, double cssX, double cssY, double devicePixelRatio, int scale) {
-    if (!g_session) return 0;
-    const auto p = MapCanvasPoint(cssX, cssY, devicePixelRatio, scale);
-    if (!p) return 0;
-    if (kind == 0) g_session->Press(p->x, p->y);
-    else if (kind == 1) g_session->Release(p->x, p->y);
-    else g_session->Move(p->x, p->y);
-    return 1;
-}
-
-// The same for a canvas that shows the picture deviceWidth x deviceHeight
-// device pixels large (a whole scale's size, or fill mode's).
+// pixels from the canvas's corner, the canvas showing the picture
+// deviceWidth x deviceHeight device pixels large (a whole scale's size, or
+// fill mode's). Returns 1 when it reached the game.
 EMSCRIPTEN_KEEPALIVE int avelune_pointer_sized(int kind, double cssX, double cssY, double devicePixelRatio,
                                                int deviceWidth, int deviceHeight) {
     if (!g_session || deviceWidth < 1 || deviceHeight < 1) return 0;
@@ -123,11 +113,12 @@ EMSCRIPTEN_KEEPALIVE int avelune_pointer_sized(int kind, double cssX, double css
     return 1;
 }
 
-// Fill mode's layout of the picture in an area of width x height device
-// pixels, as the desktop's: i = 0 the whole factor, 1 and 2 the corner, 3
-// and 4 the size. A whole factor with the whole size means a whole scale.
-EMSCRIPTEN_KEEPALIVE int avelune_fill_layout(int width, int height, int i) {
-    const PictureLayout l = FitPictureFill(width, height, 0);
+// The picture's layout in an area of width x height device pixels, as the
+// desktop's: fill mode (fill 1) or the largest whole scale that fits (0).
+// i = 0 the whole factor, 1 and 2 the corner, 3 and 4 the size. A whole
+// factor with the whole size means a whole scale.
+EMSCRIPTEN_KEEPALIVE int avelune_picture_layout(int width, int height, int fill, int i) {
+    const PictureLayout l = fill ? FitPictureFill(width, height, 0) : FitPicture(width, height, 0);
     const int values[5] = {l.scale, l.originX, l.originY, l.Width(), l.Height()};
     return i >= 0 && i < 5 ? values[i] : 0;
 }

@@ -13,25 +13,10 @@
 #include "platform/web/WebTrainer.h"
 #include "recorder/FlightCsv.h"
 
-std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio,
-                                           const PictureLayout& picture) {
-    if (picture.scale < 1 || !(devicePixelRatio > 0) || !std::isfinite(cssX) || !std::isfinite(cssY)) {
-        return std::nullopt;
-    }
-    // The device pixel under the point, then the game pixel it belongs to;
-    // floor, so a point just left of or above the canvas is outside.
-    const double deviceX = std::floor(cssX * devicePixelRatio);
-    const double deviceY = std::floor(cssY * devicePixelRatio);
-    const double gx = std::floor(deviceX * kClientWidth / picture.Width());
-    const double gy = std::floor(deviceY * kClientHeight / picture.Height());
-    if (gx < 0 || gy < 0 || gx >= kClientWidth || gy >= kClientHeight) return std::nullopt;
-    return WebGamePoint{static_cast<int>(gx), static_cast<int>(gy)};
-}
-
-std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale) {
-    PictureLayout whole;
-    whole.scale = scale;
-    return MapCanvasPoint(cssX, cssY, devicePixelRatio, whole);
+std::optional<GamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, PictureLayout picture) {
+    // The canvas's corner is the picture's.
+    picture.originX = picture.originY = 0;
+    return MapToGame(picture, devicePixelRatio, devicePixelRatio, cssX, cssY);
 }
 
 WebSession::WebSession(std::unique_ptr<CDibImage> atlas, WebPageHooks hooks)

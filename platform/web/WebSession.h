@@ -54,18 +54,10 @@ private:
 };
 
 // The game pixel under a point of the canvas, given in CSS pixels from its
-// top-left corner, when the canvas shows every game pixel as scale x scale
-// device pixels and a CSS pixel is devicePixelRatio device pixels; nothing
-// when the point lies outside the picture.
-struct WebGamePoint {
-    int x = 0, y = 0;
-    friend bool operator==(const WebGamePoint&, const WebGamePoint&) = default;
-};
-std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, int scale);
-// The same for a canvas that shows the picture as `picture` lays it out
-// (a whole scale, or fill mode's size), its corner at the layout's origin.
-std::optional<WebGamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio,
-                                           const PictureLayout& picture);
+// top-left corner, when the canvas shows the picture as `picture` lays it
+// out (a whole scale, or fill mode's size) and a CSS pixel is
+// devicePixelRatio device pixels; nothing when the point lies outside it.
+std::optional<GamePoint> MapCanvasPoint(double cssX, double cssY, double devicePixelRatio, PictureLayout picture);
 
 class WebSession {
 public:

@@ -100,6 +100,15 @@ keys alt+g Up Right Down Return
 expect "File menu at 2x" ' 7,40 118x58' alt+f
 expect_closed "File menu" Escape
 until_ok 10 grep -q '^scale=2$' "$SETTINGS" || fail "Scale 2x was not remembered"
+# Fill the window; a whole scale chosen then leaves fill mode for its window.
+keys alt+g Up Up Return
+until_ok 10 grep -q '^fill_window=1$' "$SETTINGS" || fail "Fill the window was not remembered"
+keys alt+g Up Right Return
+until_ok 10 grep -q '^scale=1$' "$SETTINGS" || fail "Scale 1x in fill mode was not taken"
+until_ok 10 eval '! grep -q "^fill_window=1$" "$SETTINGS"' || fail "Scale 1x did not leave fill mode"
+keys alt+g Up Right Down Return
+until_ok 10 grep -q '^scale=2$' "$SETTINGS" || fail "Scale 2x was not remembered after fill mode"
+echo "ok: a whole scale chosen in fill mode"
 
 expect "Keys window" 'Keys ' alt+h Return
 keys Page_Down End Home

@@ -10,7 +10,6 @@
   'use strict';
 
   const kWidth = 632, kHeight = 440;      // the picture a player sees
-  const kMaxScale = 8;
   const kSettingsKey = 'avelune.settings';
   const query = new URLSearchParams(location.search);
   const testMode = query.get('test');     // null, "1" (scripted) or "live"
@@ -45,7 +44,9 @@
   const settings = { scale: 'auto', muted: false, soundCues: false, powerPitch: true };
   try {
     const saved = JSON.parse(localStorage.getItem(kSettingsKey) || '{}');
-    if (saved.scale === 'auto' || (Number.isInteger(saved.scale) && saved.scale >= 1 && saved.scale <= kMaxScale)) {
+    // A scale the Game menu offers.
+    if (saved.scale === 'auto' || (Number.isInteger(saved.scale) &&
+        document.querySelector(`[data-command="scale"][data-scale="${saved.scale}"]`))) {
       settings.scale = saved.scale;
     }
     if (typeof saved.muted === 'boolean') settings.muted = saved.muted;
@@ -940,18 +941,23 @@
 
   // ---- Scale and full screen ---------------------------------------------
   const kLargestCanvasPixels = 16000000;
-  function fittingScale(area) {
-    const ratio = window.devicePixelRatio || 1;
-    const fit = Math.min(Math.floor(area.width * ratio / kWidth), Math.floor(area.height * ratio / kHeight));
-    return Math.max(1, Math.min(kMaxScale, fit));
-  }
-  // Fill mode's layout in the area (as the desktop lays it out), or null
-  // where a whole scale fills it or the module is not there yet.
-  function fillingLayout(area) {
-    if (!module) return null;
+  // The game's layout of the picture in the area, as the desktop's: fill
+  // mode, or the largest whole scale that fits.
+  function gameLayout(area, fill) {
     const ratio = window.devicePixelRatio || 1;
     const w = Math.floor(area.width * ratio), h = Math.floor(area.height * ratio);
-    const [k, , , width, height] = [0, 1, 2, 3, 4].map((i) => module._avelune_fill_layout(w, h, i));
+    const [k, , , width, height] = [0, 1, 2, 3, 4].map((i) => module._avelune_picture_layout(w, h, fill ? 1 : 0, i));
+    return { k, width, height };
+  }
+  // The largest whole scale that fits (1 until the module is there).
+  function fittingScale(area) {
+    return module ? gameLayout(area, false).k : 1;
+  }
+  // Fill mode's layout in the area, or null where a whole scale fills it or
+  // the module is not there yet.
+  function fillingLayout(area) {
+    if (!module) return null;
+    const { k, width, height } = gameLayout(area, true);
     if (width === kWidth * k && height === kHeight * k) return null;
     // The whole-factor copy must stay a canvas every browser draws (some
     // refuse one of more than about 16.7 million pixels): past that, the
