@@ -145,9 +145,9 @@ private:
     std::string error_;
     bool errorOpening_ = false;
     float uiScale_ = 1.0f;
-    bool refit_ = false;
+    bool refit_ = false;          // the scale changed: the logbook takes its place and size anew
     bool watchKeyboard_ = false;  // the watching panel has the keyboard
-    int watchFocusRequest_ = 0;   // 1 give it the keyboard, -1 give it back, at the next frame  // the scale changed: the logbook takes its place and size anew
+    int watchFocusRequest_ = 0;   // 1 give it the keyboard, -1 give it back, at the next frame
     bool logbookOpen_ = false;
     logbook::Contents logbook_;
     size_t flightFilesKept_ = 0;

@@ -1,13 +1,14 @@
 // Where the game picture sits in the window, and which game pixel the mouse
 // is over.
 //
-// The window shows the 632 x 440 client picture below the menu bar, scaled
-// by a whole number with nearest-neighbour sampling so every game pixel is a
-// crisp square. Windowed, the window is made exactly the picture's size at
-// the chosen scale; full screen (or whenever the window is larger than
-// asked), the largest whole scale that fits is used and the picture is
-// centred in black bars. All sizes here are in output pixels, which on a
-// high-density display are more than the window's logical units.
+// The window shows the 632 x 440 client picture below the menu bar. At a
+// whole scale it is enlarged with nearest-neighbour sampling so every game
+// pixel is a crisp square, and the window is made exactly the picture's
+// size (when it is larger than asked, the largest whole scale that fits is
+// centred in black bars). Full screen and a filled window use fill mode
+// (platform/common/PictureFit.h): as large as fits, sharp-bilinear. All sizes
+// here are in output pixels, which on a high-density display are more than
+// the window's logical units.
 #pragma once
 
 #include "gfx/AtlasCatalogue.h"

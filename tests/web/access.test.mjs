@@ -193,7 +193,7 @@ describe('what the page says of an approach', () => {
       for (const sentence of said) assert.ok(told.includes(sentence), JSON.stringify(told));
       assert.equal(await page.evaluate(() => window.aveluneTest.title()), title);
       assert.equal(await page.$eval('#announce', (e) => e.getAttribute('aria-live')), 'polite');
-      assert.ok((await page.$eval('#announce', (e) => e.textContent)).endsWith(told.at(-1)));
+      await page.waitForFunction((last) => document.getElementById('announce').textContent.endsWith(last), {}, told.at(-1));
       await page.click('.menu:nth-child(1) .menu-title');
       await page.click('[data-command="pause"]');
       assert.equal(await page.evaluate(() => window.aveluneTest.title()), 'Avelune - paused');

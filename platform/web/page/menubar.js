@@ -138,5 +138,5 @@
     focusTitle(titles[0]);
   });
 
-  window.aveluneMenus = { giveBack, back: () => back };
+  window.aveluneMenus = { giveBack };
 })();

@@ -161,6 +161,8 @@
   function ask(text, yes) {
     return new Promise((resolve) => {
       const dialog = document.getElementById('confirm');
+      // One question at a time: while one is open, a second is a no.
+      if (dialog.open) return resolve(false);
       document.getElementById('confirm-text').textContent = text;
       document.getElementById('confirm-yes').textContent = yes;
       closeMenus();
@@ -204,15 +206,22 @@
   const announcer = document.getElementById('announce');
   const told = [];            // every sentence announced, for the tests
   let newsState = '';         // how the approach stands: "flying", "failed: glide slope", ...
+  let saying = [], sayTimer = 0;
   function tellNews() {
     const text = module.UTF8ToString(module._avelune_news());
     if (!text) return;
     const news = JSON.parse(text);
     if (news.say.length) {
       told.push(...news.say);
-      // Emptied first, so that the same words twice are said twice.
+      // Emptied, and filled a moment later: the same words twice are then
+      // a change a screen reader hears twice.
+      saying.push(...news.say);
       announcer.textContent = '';
-      announcer.textContent = news.say.join(' ');
+      clearTimeout(sayTimer);
+      sayTimer = setTimeout(() => {
+        announcer.textContent = saying.join(' ');
+        saying = [];
+      }, 100);
     }
     newsState = news.state;
     showTitle();
@@ -518,19 +527,29 @@
   }
   // A link pasted into this tab's address: watched, after asking while an
   // approach is flown; before the first start the card offers it.
+  // Only the newest of links pasted one after another counts, whichever
+  // was read first; one question is asked, and its answer takes the newest.
+  let linkCount = 0, linkAsking = false, newestLink = null;
   window.addEventListener('hashchange', async () => {
     if (!module || !location.hash.startsWith('#flight=')) return;
+    const count = ++linkCount;
     const shared = await linkedFlight(location.hash.slice(8));
+    if (count !== linkCount) return;
+    newestLink = shared;
     if (!running) {
       sharedFlight = shared;
       showCard(scripted ? 'Test mode' : 'Click to watch the shared flight');
       return;
     }
-    if (!await unlessFlying('Watching the shared flight ends the approach in flight.', 'Watch')) {
+    if (linkAsking) return;
+    linkAsking = true;
+    const watch = await unlessFlying('Watching the shared flight ends the approach in flight.', 'Watch');
+    linkAsking = false;
+    if (!watch) {
       history.replaceState(null, '', location.pathname + location.search);
       return;
     }
-    watchShared(shared);
+    watchShared(newestLink);
   });
 
   const flightInput = document.getElementById('flight-file');
