@@ -178,10 +178,16 @@ describe('a flight shared as a link', () => {
     await page.click('#card');
     await page.keyboard.press('Enter');
     await page.waitForFunction(() => window.aveluneTest.inFlight(), { timeout: 3000 });
-    await page.evaluate((hash) => { location.hash = hash; }, link.slice(link.indexOf('#')));
+    // A damaged link and then this one at once: one question, the newest watched.
+    await page.evaluate(async (hash) => {
+      location.hash = '#flight=AAAA';
+      await new Promise((resolve) => setTimeout(resolve, 0));
+      location.hash = hash;
+    }, link.slice(link.indexOf('#')));
     await page.waitForFunction(() => document.getElementById('confirm').open, { timeout: 3000 });
     await page.click('#confirm-yes');
     await page.waitForFunction(() => window.aveluneTest.watchState().watching, { timeout: 3000 });
+    assert.equal(await page.$eval('#message', (e) => e.open), false, 'no refusal of the older link');
     assert.deepEqual(page.aveluneErrors, []);
     await page.close();
   });
