@@ -24,6 +24,9 @@ esac
 bash scripts/install-packages.sh
 
 jobs="$(nproc)"
+# The desktop end-to-end runs spend most of their time waiting on a real
+# window, each on a display of its own: three tests a core keep it busy.
+test_jobs=$((jobs * 3))
 failed=()
 timed() {
   local name="$1" start=$SECONDS status=0
@@ -37,7 +40,7 @@ if [[ $quick -eq 1 ]]; then
   cmake --preset release >/dev/null
   timed "release: build" cmake --build --preset release -j"$jobs"
   timed "release: tests but the desktop end-to-end runs" \
-    ctest --preset release -j"$jobs" --no-tests=error -E '^DesktopEndToEnd[.]' || failed+=(release)
+    ctest --preset release -j"$test_jobs" --no-tests=error -E '^DesktopEndToEnd[.]' || failed+=(release)
   [[ ${#failed[@]} -eq 0 ]] || { echo "=== tests failed in: ${failed[*]}" >&2; exit 1; }
   echo "=== the release build and its tests passed (the desktop end-to-end runs and the sanitizer and web builds were not run)"
   exit 0
@@ -45,7 +48,7 @@ fi
 for preset in release sanitize; do
   cmake --preset "$preset" >/dev/null
   timed "${preset}: build" cmake --build --preset "$preset" -j"$jobs"
-  timed "${preset}: tests" ctest --preset "$preset" -j"$jobs" --no-tests=error || failed+=("$preset")
+  timed "${preset}: tests" ctest --preset "$preset" -j"$test_jobs" --no-tests=error || failed+=("$preset")
 done
 # The web page, built from the release build's art and driven in headless
 # Chromium against the release build's headless game.

@@ -115,8 +115,11 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
         const debrief::Assessment a = debrief::Assess(tripped), b = debrief::Assess(near);
         ASSERT_TRUE(Gives(a, c.rule));
         EXPECT_FALSE(Gives(b, c.rule));
-        for (const debrief::Advice& x : a.advice)
-            if (c.rule == std::string(x.rule)) EXPECT_NE(x.text.find(c.words), std::string::npos) << x.text;
+        for (const debrief::Advice& x : a.advice) {
+            if (c.rule == std::string(x.rule)) {
+                EXPECT_NE(x.text.find(c.words), std::string::npos) << x.text;
+            }
+        }
         EXPECT_LE(a.advice.size(), 3u);
         EXPECT_TRUE(std::is_sorted(a.advice.begin(), a.advice.end(),
                                    [](const auto& x, const auto& y) { return x.cost > y.cost; }));

@@ -310,7 +310,9 @@ TEST(Logbook, ScoresAreKeptAndTheBestScoredArrivalFound) {
         logbook::Entry e;
         std::string why;
         EXPECT_EQ(logbook::ParseEntry(c.line, e, why), c.reads) << why;
-        if (c.reads) EXPECT_EQ(e.score, c.score);
+        if (c.reads) {
+            EXPECT_EQ(e.score, c.score);
+        }
     }
     logbook::Entry read;
     std::string why;

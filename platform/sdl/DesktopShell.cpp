@@ -144,6 +144,9 @@ void DesktopShell::SetUpImGui() {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // the shell keeps its own settings
     io.LogFilename = nullptr;
+    // A steady caret: a text field then asks for no pictures of its own
+    // while the game stands still, and blinks at no one.
+    io.ConfigInputTextCursorBlink = false;
     // Menus and dialogs work from the keyboard: arrows move, Return and
     // Space choose (the shell gives ImGui keys only while one is open).
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NavNoCaptureKeyboard;
