@@ -65,7 +65,7 @@ trap 'echo "deb-check: terminated" >&2; exit 143' TERM
 cd "$repo"
 bash scripts/install-packages.sh
 say "building the package (cmake --preset package, cpack)"
-cmake --preset package >/dev/null
+bash scripts/configure.sh package
 cmake --build --preset package -j"$(nproc)" >"$work/build.log" 2>&1 || { tail -n 30 "$work/build.log" >&2; fail "the package build failed"; }
 rm -f build-package/avelune_*.deb
 (cd build-package && cpack) >"$work/cpack.log" 2>&1 || { tail -n 30 "$work/cpack.log" >&2; fail "cpack failed"; }

@@ -6,7 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/install-packages.sh
-cmake --preset release >/dev/null
+bash scripts/configure.sh release
 # Only the program and what it needs (the generator and the art): the tests
 # and benchmarks are built by scripts/test.sh in the same build/ folder.
 cmake --build --preset play -j"$(nproc)"

@@ -37,7 +37,7 @@ timed() {
   return "$status"
 }
 if [[ $quick -eq 1 ]]; then
-  cmake --preset release >/dev/null
+  bash scripts/configure.sh release
   timed "release: build" cmake --build --preset release -j"$jobs"
   timed "release: tests but the desktop end-to-end runs" \
     ctest --preset release -j"$test_jobs" --no-tests=error -E '^DesktopEndToEnd[.]' || failed+=(release)
@@ -46,7 +46,7 @@ if [[ $quick -eq 1 ]]; then
   exit 0
 fi
 for preset in release sanitize; do
-  cmake --preset "$preset" >/dev/null
+  bash scripts/configure.sh "$preset"
   timed "${preset}: build" cmake --build --preset "$preset" -j"$jobs"
   timed "${preset}: tests" ctest --preset "$preset" -j"$test_jobs" --no-tests=error || failed+=("$preset")
 done

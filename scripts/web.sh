@@ -22,10 +22,10 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 jobs="$(nproc)"
 
 echo "=== native: the art generator"
-cmake --preset release >/dev/null
+bash scripts/configure.sh release
 cmake --build --preset release -j"$jobs" --target avelune_art
 echo "=== web: the game and its page"
-cmake --preset web >/dev/null
+bash scripts/configure.sh web
 cmake --build --preset web -j"$jobs"
 
 site="$root/build-web/site"
