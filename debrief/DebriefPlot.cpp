@@ -394,7 +394,10 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
 
     // Title.
     paint.Text(kLeft, 30, "Approach debrief: " + OutcomeText(sum), 18, kInk, "title", Align::kLeft, true);
-    if (r.replayed) paint.Text(kRight, 30, "watched from a flight file", 11, kMuted, "title.note", Align::kRight);
+    if (r.replayed) {
+        paint.Text(kRight, 30, r.takenOver ? "taken over from a flight file" : "watched from a flight file", 11, kMuted,
+                   "title.note", Align::kRight);
+    }
 
     auto hband = [&](const Panel& p, double lo, double hi, Colour c, const char* role) {
         const float y0 = static_cast<float>(p.Y(hi)), y1 = static_cast<float>(p.Y(lo));

@@ -28,6 +28,9 @@ public:
     // A replay restored `flight`'s snapshot: an approach begins there, marked
     // as replayed.
     void BeginFromSnapshot(const Flight& flight);
+    // The player took over the replayed approach in flight: from here it is
+    // theirs, and counts as flown when it ends.
+    void TakeOver() { currentReplayed_ = false; }
 
     // The approach in flight, as far as it has gone; null when none is.
     const Flight* current() const { return active_ ? &current_ : nullptr; }

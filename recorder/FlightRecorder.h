@@ -141,6 +141,9 @@ struct Recording {
     uint32_t inputsSeen = 0;
     bool marksTruncated = false;
     bool replayed = false;         // began from a flight file's snapshot
+    bool takenOver = false;        // replayed, then flown on by the player
+    // The player's own: flown, or taken over (a logbook entry of theirs).
+    bool flown() const { return !replayed || takenOver; }
     Summary summary;               // as far as the approach has gone; final once it ended
     bool thinned() const { return sampleStride > 1; }
     bool inputsTruncated() const { return inputsSeen > inputs.size(); }
@@ -152,6 +155,10 @@ public:
     void AfterTick(const FlightState& s);
     // A replay restored this record: an approach begins there.
     void BeginFromSnapshot(const FlightState& s);
+    // The player took over the replayed approach in flight.
+    void TakeOver() {
+        if (active_) current_.takenOver = true;
+    }
 
     const Recording* current() const { return active_ ? &current_ : nullptr; }
     const Recording* latestEnded() const { return hasEnded_ ? &ended_ : nullptr; }

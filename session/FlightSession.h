@@ -68,7 +68,11 @@ public:
     void Watch(flightfile::Flight flight);
     flightfile::Replayer::Status Step();
     flightfile::Replayer::Status Run();
-    void TakeOver() { watching_ = false; }
+    void TakeOver() {
+        watching_ = false;
+        taker_.TakeOver();
+        recorder_.TakeOver();
+    }
     // Replays a flight through a replayer of the caller's, to its end or
     // where it goes its own way (the caller reads the replayer after).
     flightfile::Replayer::Status Replay(flightfile::Replayer& replayer);
@@ -76,8 +80,8 @@ public:
     const flightfile::Replayer* replayer() const { return replayer_.get(); }
     void StopWatching();
 
-    // Finished approaches the player flew (not watched ones), with the
-    // recorder's account of each: for the logbook.
+    // Finished approaches the player flew (not watched ones, but ones taken
+    // over), with the recorder's account of each: for the logbook.
     using ApproachEnded = std::function<void(const flightfile::Flight&, const recorder::Recording*)>;
     void OnApproachEnded(ApproachEnded handler) { approachEnded_ = std::move(handler); }
     // Every input the watched flight delivers (for marks over the picture).

@@ -300,6 +300,34 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
     }
 }
 
+// A watched flight taken over is the player's from there: when it ends it
+// goes to the logbook, as one they flew; a flight only watched does not.
+TEST_F(WebSessionTest, AFlightTakenOverGoesToTheLogbookWhenItEnds) {
+    PageClock clock;
+    WebSession pilot(GameAtlas(), clock.Hooks());
+    pilot.Tick(3);
+    pilot.KeyDown(keymap::Device::kKey, "Return");
+    pilot.KeyUp(keymap::Device::kKey, "Return");
+    // Left to itself the approach ends (a failure) well within ten minutes.
+    for (int i = 0; i < 6000 && pilot.TakeEnded("2026-01-01T00:00:00").empty(); ++i) pilot.Tick();
+    const std::string text = pilot.FlightText();
+    ASSERT_NE(text, "");
+    for (const bool takeOver : {false, true}) {
+        WebSession watcher(GameAtlas(), clock.Hooks());
+        watcher.Tick(3);
+        ASSERT_EQ(watcher.Watch(text, "f.avflight"), "");
+        for (int i = 0; i < 5; ++i) watcher.StepWatch();
+        if (takeOver) watcher.TakeOver();
+        while (watcher.session().Watching()) watcher.StepWatch();
+        for (int i = 0; i < 6000 && watcher.session().flights().current() != nullptr; ++i) watcher.Tick();
+        const std::string ended = watcher.TakeEnded("2026-01-01T00:01:00");
+        EXPECT_EQ(ended.empty(), !takeOver) << (takeOver ? "taken over" : "watched");
+        const recorder::Recording* r = watcher.session().recorder().latestEnded();
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->flown(), takeOver) << "its debrief is the player's, with the best before it as ghost";
+    }
+}
+
 // A watch shows the flight's own picture from its first frame, in a game just
 // made (a shared link opens the page straight into it) as in one that ran.
 TEST_F(WebSessionTest, AWatchShowsTheFlightFromItsFirstFrame) {

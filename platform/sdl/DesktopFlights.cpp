@@ -106,8 +106,8 @@ void DesktopFlights::OpenDebrief() {
     if (!DebriefReady()) return;
     const recorder::Recording& r = *session_.recorder().latestEnded();
     // A flown approach is the logbook's last entry: its ghost is from before it.
-    const std::optional<recorder::Recording> ghost = BestGhost(r.replayed ? std::nullopt : std::optional<size_t>(1));
-    debrief_.Open(r, r.replayed ? "Debrief of the watched flight" : "Debrief of the latest approach",
+    const std::optional<recorder::Recording> ghost = BestGhost(r.flown() ? std::optional<size_t>(1) : std::nullopt);
+    debrief_.Open(r, r.flown() ? "Debrief of the latest approach" : "Debrief of the watched flight",
                   ghost ? &*ghost : nullptr);
 }
 
