@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -80,13 +79,6 @@ Played PlayWatching(HeadlessSession& session, const std::string& events) {
         }
     }
     return out;
-}
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 TEST(FlightRecorder, TheRecordedApproachesAgreeWithTheRecord) {

@@ -246,13 +246,6 @@ struct RunResult {
     std::string out, err;
 };
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class HeadlessCli : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
