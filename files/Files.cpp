@@ -72,6 +72,28 @@ std::string Quote(std::string_view text) {
     return out;
 }
 
+// ---- Lines ------------------------------------------------------------------
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        const size_t begin = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > begin) words.push_back(line.substr(begin, i - begin));
+    }
+    return words;
+}
+
+size_t FirstControl(std::string_view line) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return i;
+    }
+    return std::string_view::npos;
+}
+
 // ---- Reading ----------------------------------------------------------------
 
 namespace {

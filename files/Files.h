@@ -14,11 +14,15 @@
 //
 // Messages: whatever a file holds is shown through Quote, so that a message
 // stays short and nothing in a file reaches the terminal as a control.
+//
+// Lines: the text files (events, flight files, the logbook) split a line
+// into words and find the control bytes in it by the same rule.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace files {
 
@@ -35,6 +39,16 @@ std::string Quote(std::string_view text);
 // `text` as a JSON string, quotes included: the quote and the backslash
 // escaped, control bytes as \u00NN, everything else as it is (UTF-8 passes).
 std::string JsonString(std::string_view text);
+
+// ---- Lines ------------------------------------------------------------------
+
+// The words of a line of a text file: its runs of bytes other than spaces
+// and tabs, as views into `line`.
+std::vector<std::string_view> Words(std::string_view line);
+
+// Where the first control byte of a line stands (a byte below 0x20 other
+// than the tab, or DEL); npos when there is none.
+size_t FirstControl(std::string_view line);
 
 // ---- Reading ----------------------------------------------------------------
 

@@ -176,18 +176,6 @@ std::string FormatFlight(const Flight& f) {
 
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t begin = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > begin) words.push_back(line.substr(begin, i - begin));
-    }
-    return words;
-}
-
 bool ParseSigned(const std::string& word, long long low, long long high, long long& out) {
     if (word.empty() || word[0] == '+' || std::isspace(static_cast<unsigned char>(word[0]))) return false;
     errno = 0;
@@ -276,17 +264,15 @@ public:
                          std::to_string(kMaxLineBytes) + ")";
                 return false;
             }
-            for (size_t i = 0; i < line.size(); ++i) {
-                const auto c = static_cast<unsigned char>(line[i]);
-                if ((c < 0x20 && c != '\t') || c == 0x7F) {
-                    fault_ = c == '\r' ? "a carriage return at column " + std::to_string(i + 1) +
-                                              ", inside the line: a flight file's lines end at LF (or CR LF)"
-                                        : "a control byte " + files::Quote(line.substr(i, 1)) + " at column " +
-                                              std::to_string(i + 1);
-                    return false;
-                }
+            if (const size_t i = files::FirstControl(line); i != std::string_view::npos) {
+                fault_ = line[i] == '\r' ? "a carriage return at column " + std::to_string(i + 1) +
+                                                ", inside the line: a flight file's lines end at LF (or CR LF)"
+                                          : "a control byte " + files::Quote(line.substr(i, 1)) + " at column " +
+                                                std::to_string(i + 1);
+                return false;
             }
-            words_ = Words(std::string(line));
+            const std::vector<std::string_view> words = files::Words(line);
+            words_.assign(words.begin(), words.end());
             return true;
         }
         return false;

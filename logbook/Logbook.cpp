@@ -93,12 +93,11 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
               std::to_string(kMaxLineBytes) + ")";
         return false;
     }
-    for (size_t i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F || (c == '\r' && i + 1 != line.size())) {
-            why = "a control byte " + files::Quote(std::string_view(line).substr(i, 1)) + " at column " + std::to_string(i + 1);
-            return false;
-        }
+    std::string_view body = line;
+    if (!body.empty() && body.back() == '\r') body.remove_suffix(1);  // a line may end in CR LF
+    if (const size_t i = files::FirstControl(body); i != std::string_view::npos) {
+        why = "a control byte " + files::Quote(body.substr(i, 1)) + " at column " + std::to_string(i + 1);
+        return false;
     }
     std::istringstream in(line);
     std::vector<std::string> w;

@@ -33,6 +33,27 @@ TEST(Files, QuotingShowsAFilesTextShortAndHarmless) {
     for (const auto& c : cases) EXPECT_EQ(files::Quote(c.text), c.quoted) << c.quoted;
 }
 
+TEST(Files, LinesSplitAtSpacesAndTabsAndNameTheirFirstControlByte) {
+    const struct {
+        std::string line;
+        std::vector<std::string_view> words;
+        size_t control;
+    } cases[] = {
+        {"", {}, std::string::npos},
+        {" \t ", {}, std::string::npos},
+        {"press 10\t20", {"press", "10", "20"}, std::string::npos},
+        {"\ttick  3 ", {"tick", "3"}, std::string::npos},
+        {"a\rb", {"a\rb"}, 1},
+        {"ok \x7f", {"ok", "\x7f"}, 3},
+        {std::string("x\0y", 3), {std::string_view("x\0y", 3)}, 1},
+        {"caf\xc3\xa9", {"caf\xc3\xa9"}, std::string::npos},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(files::Words(c.line), c.words) << files::Quote(c.line);
+        EXPECT_EQ(files::FirstControl(c.line), c.control) << files::Quote(c.line);
+    }
+}
+
 TEST(Files, ReadingTakesRegularFilesWithinTheirCap) {
     const std::string dir = MakeTempDir();
     std::ofstream(dir + "/small") << "12345";

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "files/Files.h"
 #include "keymap/Keymap.h"
 
 #include <unistd.h>
@@ -24,20 +25,6 @@ bool ParseInt(std::string_view word, long long low, long long high, int& out) {
     out = static_cast<int>(v);
     return true;
 }
-
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-bool IsControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; }
 
 }  // namespace
 
@@ -62,16 +49,14 @@ std::string QuoteForMessage(std::string_view text) {
 
 bool ParseEventLine(std::string_view line, Event& event, std::string& why) {
     event = Event{};
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (IsControl(static_cast<unsigned char>(line[i]))) {
-            // Quoted from a little before the byte, so that it shows.
-            const size_t from = i > kQuoteLimit / 2 ? i - kQuoteLimit / 2 : 0;
-            why = "a control byte at column " + std::to_string(i + 1) + ": " + (from > 0 ? "..." : "") +
-                  QuoteForMessage(line.substr(from));
-            return false;
-        }
+    if (const size_t i = files::FirstControl(line); i != std::string_view::npos) {
+        // Quoted from a little before the byte, so that it shows.
+        const size_t from = i > kQuoteLimit / 2 ? i - kQuoteLimit / 2 : 0;
+        why = "a control byte at column " + std::to_string(i + 1) + ": " + (from > 0 ? "..." : "") +
+              QuoteForMessage(line.substr(from));
+        return false;
     }
-    const std::vector<std::string_view> w = Words(line.substr(0, line.find('#')));
+    const std::vector<std::string_view> w = files::Words(line.substr(0, line.find('#')));
     if (w.empty()) return true;
     const std::string_view verb = w[0];
     constexpr int kCountMax = std::numeric_limits<int>::max();
