@@ -176,14 +176,10 @@ std::string FormatFlight(const Flight& f) {
 
 namespace {
 
+// A flight file writes no '+'.
 bool ParseSigned(const std::string& word, long long low, long long high, long long& out) {
     if (word.empty() || word[0] == '+' || std::isspace(static_cast<unsigned char>(word[0]))) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    out = v;
-    return true;
+    return files::ParseInteger(word, low, high, out);
 }
 
 bool ParseUnsigned(const std::string& word, unsigned long long high, unsigned long long& out) {

@@ -31,6 +31,7 @@ TEST(Files, QuotingShowsAFilesTextShortAndHarmless) {
         {std::string(1000000, '0'), "'" + std::string(40, '0') + "'..."},
     };
     for (const auto& c : cases) EXPECT_EQ(files::Quote(c.text), c.quoted) << c.quoted;
+    EXPECT_EQ(files::Quote("caf\xc3\xa9", files::Utf8::kEscaped), "'caf\\xc3\\xa9'");
 }
 
 TEST(Files, LinesSplitAtSpacesAndTabsAndNameTheirFirstControlByte) {
@@ -51,6 +52,23 @@ TEST(Files, LinesSplitAtSpacesAndTabsAndNameTheirFirstControlByte) {
     for (const auto& c : cases) {
         EXPECT_EQ(files::Words(c.line), c.words) << files::Quote(c.line);
         EXPECT_EQ(files::FirstControl(c.line), c.control) << files::Quote(c.line);
+    }
+}
+
+TEST(Files, AWordIsAWholeNumberOnlyWhollyAndWithinItsRange) {
+    const struct {
+        const char* word;
+        bool read;
+        long long value;
+    } cases[] = {
+        {"42", true, 42},   {"-7", true, -7},  {"+3", true, 3},   {"100", true, 100}, {"101", false, 0},
+        {"-11", false, 0},  {"", false, 0},    {"4x", false, 0},  {"0x10", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        long long v = 0;
+        EXPECT_EQ(files::ParseInteger(c.word, -10, 100, v), c.read) << c.word;
+        EXPECT_EQ(v, c.value) << c.word;
     }
 }
 

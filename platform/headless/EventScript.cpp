@@ -16,36 +16,15 @@ namespace {
 
 // Parses one whole word as an integer in [low, high]; false if it is not one.
 bool ParseInt(std::string_view word, long long low, long long high, int& out) {
-    if (word.empty()) return false;
-    const std::string text(word);
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    long long v = 0;
+    if (!files::ParseInteger(word, low, high, v)) return false;
     out = static_cast<int>(v);
     return true;
 }
 
 }  // namespace
 
-std::string QuoteForMessage(std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "'";
-    size_t shown = 0;
-    for (; shown < text.size() && shown < kQuoteLimit; ++shown) {
-        const auto c = static_cast<unsigned char>(text[shown]);
-        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '\'') {
-            out += static_cast<char>(c);
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    out += "'";
-    if (shown < text.size()) out += "...";
-    return out;
-}
+std::string QuoteForMessage(std::string_view text) { return files::Quote(text, files::Utf8::kEscaped); }
 
 bool ParseEventLine(std::string_view line, Event& event, std::string& why) {
     event = Event{};
