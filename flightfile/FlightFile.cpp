@@ -39,12 +39,22 @@ uint64_t Fnv1a64(const void* data, size_t size, uint64_t h) {
     return h;
 }
 
+namespace {
+
+// The whole of the file `path`, `kind` of file ("a flight file"), at most
+// kMaxFileBytes; a failure is "cannot read `named`PATH: why".
+bool ReadWhole(const std::string& path, const char* kind, const char* named, std::string& bytes, std::string& error) {
+    std::string reason;
+    if (files::ReadFile(path, kind, kMaxFileBytes, bytes, reason) == files::ReadStatus::kRead) return true;
+    error = "cannot read " + (named + path) + ": " + reason;
+    return false;
+}
+
+}  // namespace
+
 bool HashFile(const std::string& path, uint64_t& hash, std::string& error) {
-    std::string bytes, reason;
-    if (files::ReadFile(path, "an atlas", kMaxFileBytes, bytes, reason) != files::ReadStatus::kRead) {
-        error = "cannot read " + path + ": " + reason;
-        return false;
-    }
+    std::string bytes;
+    if (!ReadWhole(path, "an atlas", "", bytes, error)) return false;
     hash = Fnv1a64(bytes.data(), bytes.size());
     return true;
 }
@@ -493,11 +503,8 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
 // ---- Files -----------------------------------------------------------------------
 
 bool LoadFlight(const std::string& path, Flight& flight, std::string& error) {
-    std::string text, reason;
-    if (files::ReadFile(path, "a flight file", kMaxFileBytes, text, reason) != files::ReadStatus::kRead) {
-        error = "cannot read the flight file " + path + ": " + reason;
-        return false;
-    }
+    std::string text;
+    if (!ReadWhole(path, "a flight file", "the flight file ", text, error)) return false;
     if (text.find('\0') != std::string::npos) {
         error = path + ": the file holds binary data: it is not a flight file";
         return false;
