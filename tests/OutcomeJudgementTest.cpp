@@ -50,11 +50,7 @@ TEST(Judgement, LimitsChooseTheNextState) {
     for (const LimitCase& c : kLimitCases) {
         SCOPED_TRACE(c.name);
         RecordedView v;
-        v->gameState = kStateJudgement;
-        v->airspeed = c.airspeed;
-        v->localizerNeedle = c.needle;
-        v->glideSlopeDeviation = c.deviation;
-        v->JudgeApproach();
+        Judge(v, c.airspeed, c.needle, c.deviation);
         EXPECT_EQ(v->gameState, c.next);
         EXPECT_EQ(v->airspeed, c.airspeed) << "no switch is set, so nothing may change the airspeed";
         EXPECT_TRUE(v.host.calls.empty()) << "unset switches light no lamp and present nothing";
