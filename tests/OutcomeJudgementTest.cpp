@@ -189,8 +189,7 @@ TEST(Judgement, OtherSwitchValuesLightNothing) {
 }
 
 TEST(Judgement, AllLampsInTheirOrder) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v->localizerNeedle = 50;
     v->dragSwitch = kDragOn;
     v->liftSwitch = kLiftOn;
