@@ -155,6 +155,13 @@ const recorder::Mark* FailureMark(const Recording& r) {
     return nullptr;
 }
 
+// A gate reached unstable: where and why, then what to do about it.
+double GateAdvice(const Gate& g, const char* then, std::string& text) {
+    if (!g.reached || g.stable) return -1;
+    text = Format("Not stabilised at %d ft (%.1f miles out): %s. %s", g.height, Miles(g.feetToGo), g.reason.c_str(), then);
+    return kGatePoints;
+}
+
 // clang-format off
 const Rule kRules[] = {
     {"failed", [](const Facts& f, std::string& text) -> double {
@@ -214,18 +221,10 @@ const Rule kRules[] = {
         return kLocalizerPoints - f.a.score.localizer + WarnShare(f, Limit::kLocalizer);
     }},
     {"gate-1000", [](const Facts& f, std::string& text) -> double {
-        const Gate& g = f.a.gates[0];
-        if (!g.reached || g.stable) return -1;
-        text = Format("Not stabilised at 1000 ft (%.1f miles out): %s. Settle the speed and the slope before then.",
-                      Miles(g.feetToGo), g.reason.c_str());
-        return kGatePoints;
+        return GateAdvice(f.a.gates[0], "Settle the speed and the slope before then.", text);
     }},
     {"gate-500", [](const Facts& f, std::string& text) -> double {
-        const Gate& g = f.a.gates[1];
-        if (!g.reached || g.stable) return -1;
-        text = Format("Not stabilised at 500 ft (%.1f miles out): %s. From here on change only one thing at a time.",
-                      Miles(g.feetToGo), g.reason.c_str());
-        return kGatePoints;
+        return GateAdvice(f.a.gates[1], "From here on change only one thing at a time.", text);
     }},
 };
 // clang-format on

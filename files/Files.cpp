@@ -46,7 +46,7 @@ size_t Utf8Length(std::string_view s) {
 
 }  // namespace
 
-std::string Quote(std::string_view text) {
+std::string Quote(std::string_view text, Utf8 utf8) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out = "'";
     size_t i = 0;
@@ -57,7 +57,7 @@ std::string Quote(std::string_view text) {
             ++i;
             continue;
         }
-        if (const size_t n = c >= 0x80 ? Utf8Length(text.substr(i)) : 0; n > 0) {
+        if (const size_t n = c >= 0x80 && utf8 == Utf8::kShown ? Utf8Length(text.substr(i)) : 0; n > 0) {
             out.append(text.substr(i, n));
             i += n;
             continue;
@@ -70,6 +70,39 @@ std::string Quote(std::string_view text) {
     out += "'";
     if (i < text.size()) out += "...";
     return out;
+}
+
+// ---- Lines ------------------------------------------------------------------
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        const size_t begin = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > begin) words.push_back(line.substr(begin, i - begin));
+    }
+    return words;
+}
+
+bool ParseInteger(std::string_view word, long long low, long long high, long long& out) {
+    if (word.empty()) return false;
+    const std::string text(word);
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    out = v;
+    return true;
+}
+
+size_t FirstControl(std::string_view line) {
+    for (size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return i;
+    }
+    return std::string_view::npos;
 }
 
 // ---- Reading ----------------------------------------------------------------

@@ -14,11 +14,15 @@
 //
 // Messages: whatever a file holds is shown through Quote, so that a message
 // stays short and nothing in a file reaches the terminal as a control.
+//
+// Lines: the text files (events, flight files, the logbook) split a line
+// into words and find the control bytes in it by the same rule.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace files {
 
@@ -27,14 +31,34 @@ namespace files {
 // At most this many characters of a file's text appear in a message.
 constexpr size_t kQuoteLimit = 40;
 
+enum class Utf8 {
+    kShown,    // a UTF-8 character is shown as it is
+    kEscaped,  // every byte above 0x7E is written as \xNN
+};
+
 // `text` in single quotes: at most kQuoteLimit characters, each control
-// byte, each byte that is not part of a UTF-8 character, and the quote and
-// backslash themselves as \xNN; "..." after the quote when text was left off.
-std::string Quote(std::string_view text);
+// byte, each byte that is not part of a UTF-8 character (with kEscaped, each
+// byte above 0x7E), and the quote and backslash themselves as \xNN; "..."
+// after the quote when text was left off.
+std::string Quote(std::string_view text, Utf8 utf8 = Utf8::kShown);
 
 // `text` as a JSON string, quotes included: the quote and the backslash
 // escaped, control bytes as \u00NN, everything else as it is (UTF-8 passes).
 std::string JsonString(std::string_view text);
+
+// ---- Lines ------------------------------------------------------------------
+
+// The words of a line of a text file: its runs of bytes other than spaces
+// and tabs, as views into `line`.
+std::vector<std::string_view> Words(std::string_view line);
+
+// The whole of `word` as a whole number in [low, high], as strtoll reads it
+// (a sign allowed); false, `out` untouched, when it is not one.
+bool ParseInteger(std::string_view word, long long low, long long high, long long& out);
+
+// Where the first control byte of a line stands (a byte below 0x20 other
+// than the tab, or DEL); npos when there is none.
+size_t FirstControl(std::string_view line);
 
 // ---- Reading ----------------------------------------------------------------
 

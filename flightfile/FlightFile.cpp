@@ -39,12 +39,22 @@ uint64_t Fnv1a64(const void* data, size_t size, uint64_t h) {
     return h;
 }
 
+namespace {
+
+// The whole of the file `path`, `kind` of file ("a flight file"), at most
+// kMaxFileBytes; a failure is "cannot read `named`PATH: why".
+bool ReadWhole(const std::string& path, const char* kind, const char* named, std::string& bytes, std::string& error) {
+    std::string reason;
+    if (files::ReadFile(path, kind, kMaxFileBytes, bytes, reason) == files::ReadStatus::kRead) return true;
+    error = "cannot read " + (named + path) + ": " + reason;
+    return false;
+}
+
+}  // namespace
+
 bool HashFile(const std::string& path, uint64_t& hash, std::string& error) {
-    std::string bytes, reason;
-    if (files::ReadFile(path, "an atlas", kMaxFileBytes, bytes, reason) != files::ReadStatus::kRead) {
-        error = "cannot read " + path + ": " + reason;
-        return false;
-    }
+    std::string bytes;
+    if (!ReadWhole(path, "an atlas", "", bytes, error)) return false;
     hash = Fnv1a64(bytes.data(), bytes.size());
     return true;
 }
@@ -176,26 +186,10 @@ std::string FormatFlight(const Flight& f) {
 
 namespace {
 
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t begin = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > begin) words.push_back(line.substr(begin, i - begin));
-    }
-    return words;
-}
-
+// A flight file writes no '+'.
 bool ParseSigned(const std::string& word, long long low, long long high, long long& out) {
     if (word.empty() || word[0] == '+' || std::isspace(static_cast<unsigned char>(word[0]))) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(word.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    out = v;
-    return true;
+    return files::ParseInteger(word, low, high, out);
 }
 
 bool ParseUnsigned(const std::string& word, unsigned long long high, unsigned long long& out) {
@@ -276,17 +270,15 @@ public:
                          std::to_string(kMaxLineBytes) + ")";
                 return false;
             }
-            for (size_t i = 0; i < line.size(); ++i) {
-                const auto c = static_cast<unsigned char>(line[i]);
-                if ((c < 0x20 && c != '\t') || c == 0x7F) {
-                    fault_ = c == '\r' ? "a carriage return at column " + std::to_string(i + 1) +
-                                              ", inside the line: a flight file's lines end at LF (or CR LF)"
-                                        : "a control byte " + files::Quote(line.substr(i, 1)) + " at column " +
-                                              std::to_string(i + 1);
-                    return false;
-                }
+            if (const size_t i = files::FirstControl(line); i != std::string_view::npos) {
+                fault_ = line[i] == '\r' ? "a carriage return at column " + std::to_string(i + 1) +
+                                                ", inside the line: a flight file's lines end at LF (or CR LF)"
+                                          : "a control byte " + files::Quote(line.substr(i, 1)) + " at column " +
+                                                std::to_string(i + 1);
+                return false;
             }
-            words_ = Words(std::string(line));
+            const std::vector<std::string_view> words = files::Words(line);
+            words_.assign(words.begin(), words.end());
             return true;
         }
         return false;
@@ -511,11 +503,8 @@ bool ParseFlight(const std::string& text, const std::string& fileName, Flight& f
 // ---- Files -----------------------------------------------------------------------
 
 bool LoadFlight(const std::string& path, Flight& flight, std::string& error) {
-    std::string text, reason;
-    if (files::ReadFile(path, "a flight file", kMaxFileBytes, text, reason) != files::ReadStatus::kRead) {
-        error = "cannot read the flight file " + path + ": " + reason;
-        return false;
-    }
+    std::string text;
+    if (!ReadWhole(path, "a flight file", "the flight file ", text, error)) return false;
     if (text.find('\0') != std::string::npos) {
         error = path + ": the file holds binary data: it is not a flight file";
         return false;

@@ -7,14 +7,8 @@ namespace flightfile {
 
 namespace {
 
-constexpr uint32_t kFullTank = 50000;        // both set-ups fill the tank
 constexpr uint32_t kMaxTakenTicks = 1u << 24;
 constexpr size_t kMaxTakenInputs = 1u << 22;
-
-bool InFlight(uint32_t state) {
-    return state == kStateCockpit || state == kStateJudgement || state == kStateFailure ||
-           state == kStateWarning || state == kStateFlightStep;
-}
 
 }  // namespace
 
@@ -26,14 +20,8 @@ void SetEnd(Flight& flight, const FlightState& s) {
     flight.finalHash = RecordHash(s);
 }
 
-void FlightTaker::Observe(const FlightState& s) {
-    lastState_ = s.gameState;
-    lastDistanceFlown_ = s.distanceFlown;
-    lastFuel_ = s.fuel;
-}
-
 void FlightTaker::Begin(const FlightState& s, bool fromRestart, uint32_t randState, bool timerRunning) {
-    current_ = Flight{};
+    BeginCurrent();
     current_.gameVersion = GameVersion();
     current_.atlasHash = atlasHash_;
     current_.fromRestart = fromRestart;
@@ -41,7 +29,6 @@ void FlightTaker::Begin(const FlightState& s, bool fromRestart, uint32_t randSta
     current_.timerRunning = timerRunning;
     current_.start = s;
     SetEnd(current_, s);
-    active_ = true;
     currentReplayed_ = false;
     overflowed_ = false;
 }
@@ -54,27 +41,21 @@ void FlightTaker::BeginFromSnapshot(const Flight& flight) {
     current_.checkpoints.reserve(std::min<size_t>(flight.checkpoints.size(), kMaxTakenTicks));
     current_.atlasHash = flight.atlasHash;
     currentReplayed_ = true;
-    Observe(flight.start);
+    edges_.Observe(flight.start);
 }
 
 void FlightTaker::End(const FlightState& s, Ending ending) {
     current_.ending = ending;
     SetEnd(current_, s);
-    ended_ = std::move(current_);
-    current_ = Flight{};
-    hasEnded_ = true;
     endedReplayed_ = currentReplayed_;
-    active_ = false;
-    if (ending != Ending::kLeft) ++approachesEnded_;
+    EndCurrent(ending != Ending::kLeft);
 }
 
 void FlightTaker::OnInput(InputKind kind, int x, int y, const FlightState& s, uint32_t randState, bool timerRunning) {
-    const bool wasFlying = InFlight(lastState_);
-    const bool flying = InFlight(s.gameState);
-    const bool setUp = s.distanceFlown < lastDistanceFlown_ || (s.fuel == kFullTank && lastFuel_ != kFullTank);
-    if (flying && (!wasFlying || setUp)) {
+    const ApproachEdges::Input edge = edges_.AfterInput(s);
+    if (edge.begins) {
         // The input that began it is in the snapshot.
-        Begin(s, wasFlying, randState, timerRunning);
+        Begin(s, edge.restarted, randState, timerRunning);
     } else if (active_) {
         if (current_.inputs.size() >= kMaxTakenInputs) {
             overflowed_ = true;
@@ -82,14 +63,14 @@ void FlightTaker::OnInput(InputKind kind, int x, int y, const FlightState& s, ui
         } else {
             current_.inputs.push_back({current_.ticks, kind, x, y});
             SetEnd(current_, s);
-            if (wasFlying && !flying) End(s, Ending::kLeft);
+            if (edge.leaves) End(s, Ending::kLeft);
         }
     }
-    Observe(s);
+    edges_.Observe(s);
 }
 
 void FlightTaker::AfterTick(const FlightState& s) {
-    const uint32_t ran = lastState_;
+    const uint32_t ran = edges_.lastState();
     if (active_) {
         if (current_.ticks >= kMaxTakenTicks) {
             overflowed_ = true;
@@ -109,7 +90,7 @@ void FlightTaker::AfterTick(const FlightState& s) {
             else if (ran == kStateFailure) End(s, Ending::kFailed);
         }
     }
-    Observe(s);
+    edges_.Observe(s);
 }
 
 }  // namespace flightfile

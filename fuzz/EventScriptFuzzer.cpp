@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/headless/EventScript.h"
+#include "tests/support/ChunkedReads.h"
 
 namespace {
 
@@ -78,13 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t chunk = data[0] == 0 ? 8192 : data[0];
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-    size_t at = 0;
-    EventLineReader reader([&](char* buffer, size_t room) -> long {
-        const size_t n = std::min({chunk, room, text.size() - at});
-        std::memcpy(buffer, text.data() + at, n);
-        at += n;
-        return static_cast<long>(n);
-    });
+    EventLineReader reader(ChunkedReads(text, chunk));
     const std::vector<std::string> want = SplitLines(text);
     size_t count = 0;
     std::string line;

@@ -70,16 +70,6 @@ std::string FormatEntry(const Entry& e) {
 
 namespace {
 
-bool Number(const std::string& text, long long low, long long high, long long& out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
-    out = v;
-    return true;
-}
-
 bool SafeName(const std::string& name) {
     return !name.empty() && name.find('/') == std::string::npos && name != "." && name != ".." &&
            name.size() < 200;
@@ -93,12 +83,11 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
               std::to_string(kMaxLineBytes) + ")";
         return false;
     }
-    for (size_t i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7F || (c == '\r' && i + 1 != line.size())) {
-            why = "a control byte " + files::Quote(std::string_view(line).substr(i, 1)) + " at column " + std::to_string(i + 1);
-            return false;
-        }
+    std::string_view body = line;
+    if (!body.empty() && body.back() == '\r') body.remove_suffix(1);  // a line may end in CR LF
+    if (const size_t i = files::FirstControl(body); i != std::string_view::npos) {
+        why = "a control byte " + files::Quote(body.substr(i, 1)) + " at column " + std::to_string(i + 1);
+        return false;
     }
     std::istringstream in(line);
     std::vector<std::string> w;
@@ -108,7 +97,7 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
         return false;
     }
     long long version = 0;
-    if (w.size() < 2 || !Number(w[1], 1, 1000000, version)) {
+    if (w.size() < 2 || !files::ParseInteger(w[1], 1, 1000000, version)) {
         why = "it has no line version";
         return false;
     }
@@ -154,7 +143,7 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
     long long n[5];
     const long long low[5] = {0, -1000000000, -1000000000, -1000000000, 0};
     for (int i = 0; i < 5; ++i) {
-        if (!Number(v[2 + i], low[i], 1000000000, n[i])) {
+        if (!files::ParseInteger(v[2 + i], low[i], 1000000000, n[i])) {
             why = std::string("the ") + keys[2 + i] + " " + files::Quote(v[2 + i]) + " is not a whole number";
             return false;
         }
@@ -171,14 +160,14 @@ bool ParseEntry(const std::string& line, Entry& entry, std::string& why) {
             return false;
         }
         long long feet = 0;
-        if (!Number(v[9], -1000000000, 1000000000, feet)) {
+        if (!files::ParseInteger(v[9], -1000000000, 1000000000, feet)) {
             why = "the stability-ft " + files::Quote(v[9]) + " is not a whole number";
             return false;
         }
         e.stabilityFeet = static_cast<int>(feet);
         if (version >= 3) {
             long long score = 0;
-            if (!Number(v[10], 0, 100, score)) {
+            if (!files::ParseInteger(v[10], 0, 100, score)) {
                 why = "the score " + files::Quote(v[10]) + " is not a whole number from 0 to 100";
                 return false;
             }

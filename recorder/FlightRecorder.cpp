@@ -8,7 +8,6 @@ namespace recorder {
 
 namespace {
 
-constexpr uint32_t kFullTank = 50000;  // both set-ups fill the tank
 constexpr int64_t kFeetPerMile = 5280;
 
 // The speed a flight step flew at, from the feet it covered: the step adds
@@ -17,11 +16,6 @@ constexpr int64_t kFeetPerMile = 5280;
 uint32_t SpeedFromStep(uint32_t feet) {
     const uint64_t speed = (uint64_t{feet} * 3600 + 5279) / 5280;
     return static_cast<uint32_t>(std::min<uint64_t>(speed, UINT32_MAX));
-}
-
-bool InFlight(uint32_t state) {
-    return state == kStateCockpit || state == kStateJudgement || state == kStateFailure ||
-           state == kStateWarning || state == kStateFlightStep;
 }
 
 int32_t FeetToGo(const FlightState& s) {
@@ -159,16 +153,9 @@ bool Fails(const Sample& s, Limit limit) {
     return false;
 }
 
-void FlightRecorder::Observe(const FlightState& s) {
-    lastState_ = s.gameState;
-    lastDistanceFlown_ = s.distanceFlown;
-    lastFuel_ = s.fuel;
-}
-
 void FlightRecorder::Begin(const FlightState& s) {
-    current_ = Recording{};
-    current_.summary.startFeet = current_.summary.endFeet = FeetToGo(s);
-    active_ = true;
+    Summary& sum = BeginCurrent().summary;
+    sum.startFeet = sum.endFeet = FeetToGo(s);
     seen_ = 0;
     lastKept_ = true;
     std::fill(std::begin(warned_), std::end(warned_), false);
@@ -178,7 +165,7 @@ void FlightRecorder::Begin(const FlightState& s) {
 void FlightRecorder::BeginFromSnapshot(const FlightState& s) {
     Begin(s);
     current_.replayed = true;
-    Observe(s);
+    edges_.Observe(s);
 }
 
 // Keeps a sample in the buffer, thinning it when it is full.
@@ -209,29 +196,23 @@ void FlightRecorder::End(const FlightState& s, Outcome outcome) {
             if (sum.failed[l]) AddMark(current_, MarkAt(Mark::Kind::kFailed, static_cast<Limit>(l), at));
         }
     }
-    ended_ = std::move(current_);
-    current_ = Recording{};
-    hasEnded_ = true;
-    active_ = false;
-    if (outcome != Outcome::kLeft) ++approachesEnded_;
+    EndCurrent(outcome != Outcome::kLeft);
 }
 
 void FlightRecorder::OnInput(InputKind kind, int x, int y, const FlightState& s) {
-    const bool wasFlying = InFlight(lastState_);
-    const bool flying = InFlight(s.gameState);
-    const bool setUp = s.distanceFlown < lastDistanceFlown_ || (s.fuel == kFullTank && lastFuel_ != kFullTank);
-    if (flying && (!wasFlying || setUp)) {
+    const flightfile::ApproachEdges::Input edge = edges_.AfterInput(s);
+    if (edge.begins) {
         Begin(s);
     } else if (active_) {
         if (current_.inputsSeen < UINT32_MAX) ++current_.inputsSeen;
         if (current_.inputs.size() < kMaxInputs) current_.inputs.push_back({current_.summary.ticks, kind, x, y});
-        if (wasFlying && !flying) End(s, Outcome::kLeft);
+        if (edge.leaves) End(s, Outcome::kLeft);
     }
-    Observe(s);
+    edges_.Observe(s);
 }
 
 void FlightRecorder::AfterTick(const FlightState& s) {
-    const uint32_t ran = lastState_;
+    const uint32_t ran = edges_.lastState();
     if (active_) {
         Recording& r = current_;
         Summary& sum = r.summary;
@@ -271,7 +252,8 @@ void FlightRecorder::AfterTick(const FlightState& s) {
             if (sum.secondsFlown < UINT32_MAX) ++sum.secondsFlown;
             if (s.arrived == 1) {
                 Sample at = SampleOf(s, r, Judged::kArrived);
-                if (s.distanceFlown > lastDistanceFlown_) at.airspeed = SpeedFromStep(s.distanceFlown - lastDistanceFlown_);
+                if (s.distanceFlown > edges_.lastDistanceFlown())
+                    at.airspeed = SpeedFromStep(s.distanceFlown - edges_.lastDistanceFlown());
                 Take(at);
                 sum.endFeet = at.feetToGo;
                 Decide(r);
@@ -282,7 +264,7 @@ void FlightRecorder::AfterTick(const FlightState& s) {
             End(s, Outcome::kFailed);
         }
     }
-    Observe(s);
+    edges_.Observe(s);
 }
 
 }  // namespace recorder

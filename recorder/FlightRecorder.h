@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flightfile/Approaches.h"
 #include "flightfile/FlightFile.h"
 #include "game/FlightState.h"
 #include "game/Limits.h"
@@ -149,7 +150,9 @@ struct Recording {
     bool inputsTruncated() const { return inputsSeen > inputs.size(); }
 };
 
-class FlightRecorder {
+// current(), latestEnded(), Latest() and approachesEnded() come from
+// flightfile::Approaches; approaches begin and end as the flight taker's do.
+class FlightRecorder : public flightfile::Approaches<Recording> {
 public:
     void OnInput(InputKind kind, int x, int y, const FlightState& s);
     void AfterTick(const FlightState& s);
@@ -160,33 +163,18 @@ public:
         if (active_) current_.takenOver = true;
     }
 
-    const Recording* current() const { return active_ ? &current_ : nullptr; }
-    const Recording* latestEnded() const { return hasEnded_ ? &ended_ : nullptr; }
-    // The latest ended approach, else the one in flight; null before one.
-    const Recording* Latest() const { return hasEnded_ ? &ended_ : current(); }
-    // Approaches that arrived or failed since the session began.
-    uint32_t approachesEnded() const { return approachesEnded_; }
-
 private:
     void Begin(const FlightState& s);
     void End(const FlightState& s, Outcome outcome);
     void Take(const Sample& sample);
-    void Observe(const FlightState& s);
 
-    bool active_ = false;
-    Recording current_;
-    bool hasEnded_ = false;
-    Recording ended_;
-    uint32_t approachesEnded_ = 0;
+    flightfile::ApproachEdges edges_;
     // What the sampler needs between samples.
     uint32_t seen_ = 0;
     bool lastKept_ = true;
     Sample last_;
     bool warned_[kLimits] = {};
     bool anyWarned_ = false;
-    uint32_t lastState_ = 0;
-    uint32_t lastDistanceFlown_ = 0;
-    uint32_t lastFuel_ = 0;
 };
 
 }  // namespace recorder

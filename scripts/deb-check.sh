@@ -16,17 +16,16 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+check_name="deb-check"
+# shellcheck source=scripts/check-lib.sh
+. "$repo/scripts/check-lib.sh"
 keep_deb=0
 for arg in "$@"; do
   case "$arg" in
     --keep-deb) keep_deb=1 ;;
-    -h|--help) sed -n '2,15p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "deb-check: unknown argument: $arg (see --help)" >&2; exit 2 ;;
+    *) other_argument "$arg" ;;
   esac
 done
-
-say() { printf '=== deb-check: %s\n' "$*"; }
-fail() { printf 'deb-check: FAILED: %s\n' "$*" >&2; exit 1; }
 
 if [[ "$(id -u)" -eq 0 ]]; then
   as_root=()
@@ -59,8 +58,7 @@ cleanup() {
   exit "$code"
 }
 trap cleanup EXIT
-trap 'echo "deb-check: interrupted" >&2; exit 130' INT
-trap 'echo "deb-check: terminated" >&2; exit 143' TERM
+trap_signals
 
 cd "$repo"
 bash scripts/install-packages.sh
@@ -108,11 +106,7 @@ out="$(printf 'tick 3\nstate\n' | /usr/games/avelune --headless --events -)" || 
 say "the installed desktop program until the title shows"
 if [[ -z "${DISPLAY:-}" ]]; then
   command -v Xvfb >/dev/null || fail "no DISPLAY and no Xvfb to make one"
-  Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-  [[ -s "$work/display" ]] || fail "Xvfb did not start"
-  export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
+  start_xvfb "$work/display" "$work/xvfb.log"
 fi
 mkdir -p "$work/home"
 HOME="$work/home" XDG_DATA_HOME="$work/home/.local/share" /usr/games/avelune >"$work/game.log" 2>&1 &
@@ -125,22 +119,10 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 [[ -n "$window" ]] || fail "no window of the installed program within 30 s"
-colours=0
-for _ in $(seq 60); do
-  import -window "$window" "$work/title.png" 2>/dev/null && colours="$(convert "$work/title.png" -format '%k' info: 2>/dev/null || echo 0)"
-  ((colours >= 64)) && break
-  sleep 0.5
-done
-((colours >= 64)) || fail "the installed program's window never showed the title picture ($colours colours)"
-for _ in 1 2 3 4 5; do
-  xdotool windowfocus --sync "$window" key --clearmodifiers alt+f 2>/dev/null || true
-  sleep 0.3
-  xdotool key --clearmodifiers alt+x 2>/dev/null || true
-  for _ in $(seq 10); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.2; done
-  kill -0 "$game_pid" 2>/dev/null || break
-done
+wait_for_title "$window" "$work/title.png" 30 \
+  || fail "the installed program's window never showed the title picture ($colours colours)"
+quit_by_file_exit "$window" "$game_pid" 20 || fail "the installed program did not end on File, Exit"
 game_status=0
-if kill -0 "$game_pid" 2>/dev/null; then fail "the installed program did not end on File, Exit"; fi
 wait "$game_pid" || game_status=$?
 game_pid=""
 [[ $game_status -eq 0 ]] || { cat "$work/game.log" >&2; fail "the installed program ended with status $game_status"; }

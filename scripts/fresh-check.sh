@@ -20,19 +20,18 @@
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+check_name="fresh-check"
+# shellcheck source=scripts/check-lib.sh
+. "$repo/scripts/check-lib.sh"
 keep=0
 skip_tests=0
 for arg in "$@"; do
   case "$arg" in
     --keep) keep=1 ;;
     --skip-tests) skip_tests=1 ;;
-    -h|--help) sed -n '2,22p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; exit 0 ;;
-    *) echo "fresh-check: unknown argument: $arg (see --help)" >&2; exit 2 ;;
+    *) other_argument "$arg" ;;
   esac
 done
-
-say() { printf '=== fresh-check: %s\n' "$*"; }
-fail() { printf 'fresh-check: FAILED: %s\n' "$*" >&2; exit 1; }
 
 [[ "$(id -u)" -eq 0 ]] || fail "needs root (it mounts and chroots); run it as root or with sudo"
 for tool in mmdebstrap chroot mount umount findmnt git Xvfb xdotool import; do
@@ -109,8 +108,7 @@ cleanup() {
   exit "$status"
 }
 trap cleanup EXIT
-trap 'echo "fresh-check: interrupted" >&2; exit 130' INT
-trap 'echo "fresh-check: terminated" >&2; exit 143' TERM
+trap_signals
 
 phase_start=$SECONDS
 phase() {
@@ -149,13 +147,7 @@ chroot "$root" chown -R player:player /home/player/avelune
 # the root, so the root itself gets no X server installed by hand.
 mkdir -p "$root/tmp/.X11-unix"
 chmod 1777 "$root/tmp/.X11-unix"
-display_file="$root/tmp/display-number"
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$display_file" 2>"$root/tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s "$display_file" ]] && break; sleep 0.1; done
-display_number="$(tr -dc '0-9' <"$display_file")"
-[[ -n "$display_number" ]] || fail "Xvfb did not start (see $root/tmp/xvfb.log)"
-export DISPLAY=":$display_number"
+start_xvfb "$root/tmp/display-number" "$root/tmp/xvfb.log"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 
 as_player() {
@@ -180,30 +172,14 @@ while [[ -z "$window" ]]; do
 done
 phase "play command up to the window (packages and build)"
 
-# The title picture is the first thing the game draws: a window of a few
-# flat colours (black, the menu bar) has not shown it yet.
+# The title picture is the first thing the game draws.
 shot="$root/tmp/title.png"
-colours=0
-title_deadline=$((SECONDS + 30))
-while ((colours < 64)); do
-  ((SECONDS < title_deadline)) || fail "the window never showed the title picture (it held $colours colours)"
-  sleep 0.5
-  import -window "$window" "$shot" 2>/dev/null || continue
-  colours="$(convert "$shot" -format '%k' info: 2>/dev/null || echo 0)"
-done
+wait_for_title "$window" "$shot" 30 || fail "the window never showed the title picture (it held $colours colours)"
 phase "window up to the title picture ($colours colours)"
 cp "$shot" "${AVELUNE_FRESH_TITLE_PNG:-/dev/null}" 2>/dev/null || true
 
-# Quit as a keyboard player does: File, Exit (Alt+F, Alt+X). There is no
-# window manager here to turn Alt+F4 into a close request.
-close_deadline=$((SECONDS + 20))
-while kill -0 "$play_pid" 2>/dev/null; do
-  ((SECONDS < close_deadline)) || fail "the game did not end within 20 s of File, Exit"
-  xdotool windowfocus --sync "$window" key --clearmodifiers alt+f 2>/dev/null || true
-  sleep 0.3
-  xdotool key --clearmodifiers alt+x 2>/dev/null || true
-  for _ in 1 2 3 4 5 6 7 8 9 10; do kill -0 "$play_pid" 2>/dev/null || break; sleep 0.2; done
-done
+# Quit as a keyboard player does.
+quit_by_file_exit "$window" "$play_pid" 20 || fail "the game did not end within 20 s of File, Exit"
 play_status=0
 wait "$play_pid" || play_status=$?
 play_pid=""

@@ -29,21 +29,15 @@ struct LineView {
     CAveluneView& operator*() { return *view; }
 };
 
-// A record in the middle of an approach.
-void FlyingRecord(FlightState& s) {
-    s.gameState = kStateCockpit;
-    s.power = 25;
-    s.fuel = 50000;
-    s.altitude = 3202;
-    s.airspeed = 150;
-    s.airspeedFrame = 34;
-    s.lateralOffset = 50;
-    s.glideSlopeBarY = 232;
-    s.pitch = -10;
-    s.horizonRow = 109;
-    s.outsideViewSwitch = kOutsideViewShown;
-    s.distanceFlown = 47320;
-    s.distanceToGo = 0;
+// A record in flight: the start of the approach as the game sets it up, at
+// 150 mph, the cockpit about to be drawn.
+void FlyingRecord(CAveluneView& v) {
+    v.NewFlightSetUp();
+    v.gameState = kStateCockpit;
+    v.airspeed = 150;
+    v.airspeedFrame = 34;
+    v.distanceFlown = 47320;
+    v.distanceToGo = 0;
 }
 
 // ---- Order and presentation -------------------------------------------------

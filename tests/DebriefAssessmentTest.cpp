@@ -18,13 +18,6 @@ using recorder::Outcome;
 using recorder::Recording;
 using recorder::Sample;
 
-recorder::Recording Recorded(const std::string& name) {
-    HeadlessSession session(MakeTestAtlas());
-    PlayReplayFile(session, name + ".events");
-    const recorder::Recording* r = session.recorder().latestEnded();
-    return r ? *r : recorder::Recording{};
-}
-
 // A steady approach: 170 mph, the bar centred (50 ft above the line), the
 // needle centred, power 17, the nose 7 down; arrived.
 constexpr int kSteps = 180;

@@ -21,14 +21,6 @@ namespace fs = std::filesystem;
 using debrief::Plot;
 using debrief::Primitive;
 
-// The latest ended approach of a recorded session.
-recorder::Recording Recorded(const std::string& name) {
-    HeadlessSession session(MakeTestAtlas());
-    PlayReplayFile(session, name + ".events");
-    const recorder::Recording* r = session.recorder().latestEnded();
-    return r ? *r : recorder::Recording{};
-}
-
 // The font caches go when the tests are done, so the leak checker sees only ours.
 class FontCaches : public ::testing::Environment {
 public:

@@ -29,6 +29,13 @@ std::vector<uint8_t> PatternSurface(int orientation, int salt) {
     return s;
 }
 
+// Shows a whole pattern surface in `picture`; the surface.
+std::vector<uint8_t> ShowPattern(WindowPicture& picture, int orientation, int salt) {
+    std::vector<uint8_t> surface = PatternSurface(orientation, salt);
+    picture.Show(surface.data(), orientation, 640, 480);
+    return surface;
+}
+
 PaletteColors GreyPalette() {
     PaletteColors p{};
     for (int k = 0; k < 256; ++k) p[k] = {static_cast<uint8_t>(k), static_cast<uint8_t>(255 - k), 77};
@@ -76,8 +83,7 @@ TEST(DesktopWindowPicture, ShowCopiesTheTopLeftPartInEitherRowOrder) {
 
 TEST(DesktopWindowPicture, LinesLieOnTopUntilACopyCoversThem) {
     WindowPicture picture;
-    const auto surface = PatternSurface(kTopDown, 3);
-    picture.Show(surface.data(), kTopDown, 640, 480);
+    const auto surface = ShowPattern(picture, kTopDown, 3);
     const PaletteColors palette = GreyPalette();
     picture.DrawBlackLine(600, 300, 639, 300);  // crosses the 632 edge
     picture.DrawBlackLine(10, 435, 10, 445);    // crosses the 440 edge
@@ -106,9 +112,8 @@ TEST(DesktopWindowPicture, LinesLieOnTopUntilACopyCoversThem) {
 // those beyond it for a later, larger show, and marks changed exactly the
 // rows and columns it cleared.
 TEST(DesktopWindowPicture, ShowsOfAnySizeRemoveExactlyTheLinesInside) {
-    const auto surface = PatternSurface(kTopDown, 1);
     WindowPicture picture;
-    picture.Show(surface.data(), kTopDown, 640, 480);
+    const auto surface = ShowPattern(picture, kTopDown, 1);
     std::vector<bool> lit(640 * 480);
     const std::pair<int, int> sizes[] = {{632, 440}, {640, 480}, {300, 200}, {639, 1}, {1, 479}};
     ClassicRand rand;
@@ -185,8 +190,7 @@ TEST(DesktopWindowPicture, LinesLightTheSamePixelsAsTheHeadlessWindow) {
 
 TEST(DesktopWindowPicture, MapsThroughThePaletteIntoPaddedRows) {
     WindowPicture picture;
-    const auto surface = PatternSurface(kBottomUp, 9);
-    picture.Show(surface.data(), kBottomUp, 640, 480);
+    ShowPattern(picture, kBottomUp, 9);
     picture.DrawBlackLine(0, 1, 5, 1);
     const PaletteColors palette = GreyPalette();
     const int width = 632, height = 440, pitch = (width + 3) * 4;
@@ -287,8 +291,7 @@ TEST(DesktopWindowPicture, AnUnchangedShowEndsAsAFullOne) {
 
 TEST(DesktopWindowPicture, ScreenshotHoldsTheColoursShown) {
     WindowPicture picture;
-    const auto surface = PatternSurface(kTopDown, 5);
-    picture.Show(surface.data(), kTopDown, 640, 480);
+    ShowPattern(picture, kTopDown, 5);
     picture.DrawBlackLine(100, 50, 200, 50);
     const PaletteColors palette = GreyPalette();
     const std::string path = MakeTempDir() + "/shot.png";

@@ -31,6 +31,45 @@ TEST(Files, QuotingShowsAFilesTextShortAndHarmless) {
         {std::string(1000000, '0'), "'" + std::string(40, '0') + "'..."},
     };
     for (const auto& c : cases) EXPECT_EQ(files::Quote(c.text), c.quoted) << c.quoted;
+    EXPECT_EQ(files::Quote("caf\xc3\xa9", files::Utf8::kEscaped), "'caf\\xc3\\xa9'");
+}
+
+TEST(Files, LinesSplitAtSpacesAndTabsAndNameTheirFirstControlByte) {
+    const struct {
+        std::string line;
+        std::vector<std::string_view> words;
+        size_t control;
+    } cases[] = {
+        {"", {}, std::string::npos},
+        {" \t ", {}, std::string::npos},
+        {"press 10\t20", {"press", "10", "20"}, std::string::npos},
+        {"\ttick  3 ", {"tick", "3"}, std::string::npos},
+        {"a\rb", {"a\rb"}, 1},
+        {"ok \x7f", {"ok", "\x7f"}, 3},
+        {std::string("x\0y", 3), {std::string_view("x\0y", 3)}, 1},
+        {"caf\xc3\xa9", {"caf\xc3\xa9"}, std::string::npos},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(files::Words(c.line), c.words) << files::Quote(c.line);
+        EXPECT_EQ(files::FirstControl(c.line), c.control) << files::Quote(c.line);
+    }
+}
+
+TEST(Files, AWordIsAWholeNumberOnlyWhollyAndWithinItsRange) {
+    const struct {
+        const char* word;
+        bool read;
+        long long value;
+    } cases[] = {
+        {"42", true, 42},   {"-7", true, -7},  {"+3", true, 3},   {"100", true, 100}, {"101", false, 0},
+        {"-11", false, 0},  {"", false, 0},    {"4x", false, 0},  {"0x10", false, 0},
+        {"99999999999999999999", false, 0},
+    };
+    for (const auto& c : cases) {
+        long long v = 0;
+        EXPECT_EQ(files::ParseInteger(c.word, -10, 100, v), c.read) << c.word;
+        EXPECT_EQ(v, c.value) << c.word;
+    }
 }
 
 TEST(Files, ReadingTakesRegularFilesWithinTheirCap) {

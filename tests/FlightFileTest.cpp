@@ -48,13 +48,6 @@ void PlayEvents(HeadlessSession& session, const std::string& events) {
     }
 }
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Replays a flight's text in a fresh session; the replayed approach, saved
 // again, must be the same text.
 void ExpectRoundTrip(const std::string& text, const std::string& what) {

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -82,13 +81,6 @@ Played PlayWatching(HeadlessSession& session, const std::string& events) {
     return out;
 }
 
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(FlightRecorder, TheRecordedApproachesAgreeWithTheRecord) {
     struct Case {
         const char* file;
@@ -146,6 +138,39 @@ TEST(FlightRecorder, TheRecordedApproachesAgreeWithTheRecord) {
 }
 
 // The near miss warned on the way down and was steady well before the end.
+// Where the taker and the recorder both see an approach begin and end.
+TEST(ApproachEdges, AnInputBeginsLeavesOrRestartsAnApproach) {
+    const auto record = [](uint32_t state, uint32_t fuel, uint32_t flown) {
+        FlightState s;
+        s.gameState = state;
+        s.fuel = fuel;
+        s.distanceFlown = flown;
+        return s;
+    };
+    const struct {
+        const char* what;
+        FlightState before, after;
+        bool begins, restarted, leaves;
+    } cases[] = {
+        {"start from the title", record(kStateTitleAnimation, 0, 0), record(kStateCockpit, 50000, 0), true, false, false},
+        {"an input in flight", record(kStateJudgement, 40000, 900), record(kStateFlightStep, 40000, 900), false, false, false},
+        {"restart: the tank filled", record(kStateFlightStep, 40000, 0), record(kStateFlightStep, 50000, 0), true, true, false},
+        {"restart: back to the start", record(kStateFlightStep, 50000, 900), record(kStateCockpit, 50000, 0), true, true, false},
+        {"the page switch", record(kStateFlightStep, 40000, 900), record(kStateInformationPage, 40000, 900), false, false, true},
+        {"an input on the title", record(kStateTitlePicture, 0, 0), record(kStateTitleAnimation, 0, 0), false, false, false},
+    };
+    for (const auto& c : cases) {
+        flightfile::ApproachEdges edges;
+        edges.Observe(c.before);
+        const flightfile::ApproachEdges::Input in = edges.AfterInput(c.after);
+        EXPECT_EQ(in.begins, c.begins) << c.what;
+        EXPECT_EQ(in.restarted, c.restarted) << c.what;
+        EXPECT_EQ(in.leaves, c.leaves) << c.what;
+        edges.Observe(c.after);
+        EXPECT_EQ(edges.lastState(), c.after.gameState) << c.what;
+    }
+}
+
 TEST(FlightRecorder, TheNearMissRecoversToStable) {
     HeadlessSession session(MakeTestAtlas());
     PlayWatching(session, Slurp(fs::path(AVELUNE_SOURCE_DIR) / "tests" / "replays" / "warning-recovered.events"));

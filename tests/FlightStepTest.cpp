@@ -191,12 +191,7 @@ TEST_P(FlightStepCase, OneStep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, FlightStepCase, ::testing::ValuesIn(kStepCases),
-                         [](const ::testing::TestParamInfo<StepCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.name; *c; ++c)
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<StepCase>& info) { return CaseName(info.param.name); });
 
 // The display frame is the speed before the exchange divided by 4.411.
 TEST_F(FlightStep, AirspeedFrameTruncatesTheQuotient) {

@@ -23,6 +23,7 @@
 #include "platform/common/WindowPicture.h"
 #include "platform/headless/EventScript.h"
 #include "tests/TestAtlas.h"
+#include "tests/support/ChunkedReads.h"
 
 namespace {
 
@@ -246,13 +247,6 @@ struct RunResult {
     std::string out, err;
 };
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class HeadlessCli : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -282,6 +276,10 @@ protected:
         return r;
     }
 
+    // Plays `events` through the program on the test atlas: it must end
+    // well, with one state line for each row of `fields`, holding them all.
+    static void ExpectStateLines(const std::string& events, const std::vector<std::vector<std::string>>& fields);
+
     static std::string* dir_;
 };
 std::string* HeadlessCli::dir_ = nullptr;
@@ -293,6 +291,16 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+void HeadlessCli::ExpectStateLines(const std::string& events, const std::vector<std::vector<std::string>>& fields) {
+    const RunResult r = Run("--atlas '" + Atlas() + "' --events -", events);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), fields.size()) << r.out;
+    for (size_t i = 0; i < fields.size(); ++i)
+        for (const std::string& field : fields[i])
+            EXPECT_NE(lines[i].find(field), std::string::npos) << "line " << i + 1 << " lacks " << field << ": " << lines[i];
+}
+
 TEST_F(HeadlessCli, HelpDescribesTheEvents) {
     const RunResult r = Run("--help");
     EXPECT_EQ(r.status, 0);
@@ -301,52 +309,40 @@ TEST_F(HeadlessCli, HelpDescribesTheEvents) {
 }
 
 TEST_F(HeadlessCli, StateLinesFollowTheTicks) {
-    const RunResult r = Run("--atlas '" + Atlas() + "' --events -",
-                            "# the title, then two frames of its animation\n"
-                            "state\n"
-                            "tick\n"
-                            "state   # after the title picture\n"
-                            "\n"
-                            "tick 2\n"
-                            "state\n");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 3u) << r.out;
-    EXPECT_NE(lines[0].find("\"gameState\":0,"), std::string::npos);
-    EXPECT_NE(lines[1].find("\"gameState\":3,"), std::string::npos);
-    EXPECT_NE(lines[1].find("\"titleFrame\":0,"), std::string::npos);
-    EXPECT_NE(lines[2].find("\"titleFrame\":2,"), std::string::npos);
-    EXPECT_NE(lines[2].find("\"fuel\":50000,"), std::string::npos);
-    EXPECT_NE(lines[2].find("\"timerRunning\":true"), std::string::npos);
+    ExpectStateLines("# the title, then two frames of its animation\n"
+                     "state\n"
+                     "tick\n"
+                     "state   # after the title picture\n"
+                     "\n"
+                     "tick 2\n"
+                     "state\n",
+                     {
+                         {"\"gameState\":0,"},
+                         {"\"gameState\":3,", "\"titleFrame\":0,"},
+                         {"\"titleFrame\":2,", "\"fuel\":50000,", "\"timerRunning\":true"},
+                     });
 }
 
 // A player's first approach after start-up: the title, the start button, and
 // one flight cycle from the zero start (airspeed 0).
 TEST_F(HeadlessCli, TheFirstFlightCycleReplaysThroughTheProgram) {
-    const RunResult r = Run("--atlas '" + Atlas() + "' --events -",
-                            "tick 2\n"
-                            "press 330 230\n"
-                            "release 330 230\n"
-                            "state\n"
-                            "tick\nstate\n"
-                            "tick\nstate\n"
-                            "tick\nstate\n");
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 4u) << r.out;
     // clang-format off
-    const std::vector<std::vector<std::string>> expected = {
+    ExpectStateLines("tick 2\n"
+                     "press 330 230\n"
+                     "release 330 230\n"
+                     "state\n"
+                     "tick\nstate\n"
+                     "tick\nstate\n"
+                     "tick\nstate\n",
+                     {
         {"\"gameState\":4,", "\"fuel\":50000,", "\"altitude\":3202,", "\"airspeed\":0,"},          // start released
         {"\"gameState\":6,", "\"pressMode\":3,", "\"releaseMode\":3,"},                              // cockpit drawn
         {"\"gameState\":10,"},                                                                     // judged: fly on
         {"\"gameState\":4,", "\"fuel\":49975,", "\"airspeed\":43,", "\"altitude\":3229,",          // one second flown
          "\"distanceFlown\":63,", "\"airspeedFrame\":8,", "\"sinkRate\":32,", "\"climbRate\":3229,",
          "\"distanceToGo\":895,", "\"timerRunning\":true"},
-    };
+                     });
     // clang-format on
-    for (size_t i = 0; i < expected.size(); ++i)
-        for (const std::string& field : expected[i])
-            EXPECT_NE(lines[i].find(field), std::string::npos) << "line " << i + 1 << " lacks " << field << ": " << lines[i];
 }
 
 TEST_F(HeadlessCli, AnEventsFileAndScreenshotsAreWritten) {
@@ -406,13 +402,7 @@ TEST(EventLines, EndAtLfCrLfOrALoneCrWhereverTheReadsBreak) {
     const std::string text = "a\r\nb\rc\n\n\r\rd  e\r";
     const std::vector<std::string> want = {"a", "b", "c", "", "", "", "d  e"};
     for (const size_t chunk : {size_t{1}, size_t{2}, size_t{3}, size_t{100}}) {
-        size_t at = 0;
-        EventLineReader reader([&](char* buffer, size_t size) -> long {
-            const size_t n = std::min({chunk, size, text.size() - at});
-            std::memcpy(buffer, text.data() + at, n);
-            at += n;
-            return static_cast<long>(n);
-        });
+        EventLineReader reader(ChunkedReads(text, chunk));
         std::vector<std::string> got;
         std::string line;
         while (reader.Next(line) == EventLineReader::Status::Line) got.push_back(line);

@@ -65,8 +65,7 @@ const Probe kProbes[] = {
 TEST(HoverLabels, EveryRowAPointLiesInActsAndShowsOnItsOwn) {
     for (const Probe& p : kProbes) {
         SCOPED_TRACE(p.where);
-        RecordedView v;
-        v.host.keepFrames = true;
+        FramesView v;
         v->pressMode = kModeInformationPage;
         FlightState before = *v;
         v->OnMouseMove(p.x, p.y);
@@ -90,8 +89,7 @@ TEST(HoverLabels, EveryRowAPointLiesInActsAndShowsOnItsOwn) {
 }
 
 TEST(HoverLabels, TheSecondOfTwoLabelsReplacesTheFirst) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v->pressMode = kModeInformationPage;
     v->OnMouseMove(281, 342);
     ASSERT_EQ(v.host.frames.size(), 2u);

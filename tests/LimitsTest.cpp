@@ -49,11 +49,7 @@ recorder::Sample Reading(const Edge& e, int value) {
 
 uint32_t Judged(const recorder::Sample& s) {
     RecordedView v;
-    v->gameState = kStateJudgement;
-    v->airspeed = s.airspeed;
-    v->localizerNeedle = s.localizerNeedle;
-    v->glideSlopeDeviation = s.glideSlopeDeviation;
-    v->JudgeApproach();
+    Judge(v, s.airspeed, s.localizerNeedle, s.glideSlopeDeviation);
     if (v->gameState != kStateWarning || !limits::AirspeedWarns(s.airspeed)) return v->gameState;
     v->ShowWarningScreen();  // airspeed fails only here, after its warning
     return v->gameState == kStateFailure ? kStateFailure : kStateWarning;

@@ -37,13 +37,6 @@ Entry SampleEntry(int i) {
     return e;
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(Logbook, EntriesReadBackAsWrittenAndDamagedLinesAreKept) {
     const std::string dir = MakeTempDir();
     const std::string path = dir + "/logbook.txt";

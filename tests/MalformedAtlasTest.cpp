@@ -4,7 +4,6 @@
 // sanitize preset, a read or write outside is a failure of its own.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -160,12 +159,7 @@ TEST_P(MalformedAtlas, HasItsDefinedOutcomeAndNeverReadsOutside) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, MalformedAtlas, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+                         [](const ::testing::TestParamInfo<Case>& info) { return CaseName(info.param.name); });
 
 // ---- The program itself, given a bad atlas ------------------------------------
 

@@ -340,8 +340,7 @@ TEST(Release, EachModeTestsItsAreas) {
 }
 
 TEST(Release, BackShowsTheTitleBackgroundOpaqueAtOnce) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v->releaseMode = kModeInformationPage;
     v->OnLButtonUp(200, 390);
     ASSERT_EQ(v.host.frames.size(), 2u);

@@ -50,11 +50,7 @@ TEST(Judgement, LimitsChooseTheNextState) {
     for (const LimitCase& c : kLimitCases) {
         SCOPED_TRACE(c.name);
         RecordedView v;
-        v->gameState = kStateJudgement;
-        v->airspeed = c.airspeed;
-        v->localizerNeedle = c.needle;
-        v->glideSlopeDeviation = c.deviation;
-        v->JudgeApproach();
+        Judge(v, c.airspeed, c.needle, c.deviation);
         EXPECT_EQ(v->gameState, c.next);
         EXPECT_EQ(v->airspeed, c.airspeed) << "no switch is set, so nothing may change the airspeed";
         EXPECT_TRUE(v.host.calls.empty()) << "unset switches light no lamp and present nothing";
@@ -193,8 +189,7 @@ TEST(Judgement, OtherSwitchValuesLightNothing) {
 }
 
 TEST(Judgement, AllLampsInTheirOrder) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v->localizerNeedle = 50;
     v->dragSwitch = kDragOn;
     v->liftSwitch = kLiftOn;

@@ -63,8 +63,7 @@ const FailureCase kFailureCases[] = {
 TEST(FailureScreen, NamesEachFailedLimitAndStopsTheTick) {
     for (const FailureCase& c : kFailureCases) {
         SCOPED_TRACE(c.name);
-        RecordedView v;
-        v.host.keepFrames = true;
+        FramesView v;
         v->gameState = kStateFailure;
         v->airspeed = c.airspeed;
         v->localizerNeedle = c.needle;
@@ -92,8 +91,7 @@ TEST(FailureScreen, NamesEachFailedLimitAndStopsTheTick) {
 }
 
 TEST(FailureScreen, TheLampBlinksSixteenTimesAndEndsLit) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v->localizerNeedle = 99;
     v->ShowFailureScreen();
     ASSERT_EQ(v.host.frames.size(), 17u);
@@ -118,8 +116,7 @@ void OneStepFromTheThreshold(CAveluneView& v) {
 }
 
 TEST(ArrivalScreen, PassingTheThresholdShowsArrivalAndStopsTheTick) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     OneStepFromTheThreshold(*v);
     v->localizerNeedle = 99;  // arrival stands whatever the limits
     v->glideSlopeDeviation = 150;

@@ -82,6 +82,20 @@ struct RecordedView {
     CAveluneView* operator->() { return view.get(); }
 };
 
+// The same, its host keeping the window picture of every show (host.frames).
+struct FramesView : RecordedView {
+    FramesView() { host.keepFrames = true; }
+};
+
+// The judgement (state 6) of these readings, the switches as they are.
+inline void Judge(RecordedView& v, uint32_t airspeed, int16_t needle, int16_t deviation) {
+    v->gameState = kStateJudgement;
+    v->airspeed = airspeed;
+    v->localizerNeedle = needle;
+    v->glideSlopeDeviation = deviation;
+    v->JudgeApproach();
+}
+
 // Presentation of the whole surface, as the handlers and results make it.
 inline const std::vector<std::string> kPresent{"realize", "show 640x480"};
 

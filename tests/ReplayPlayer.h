@@ -1,5 +1,6 @@
 // Plays one of the scripted approaches of tests/replays into a headless
-// session: tick, press, release and move, until the game asks to quit.
+// session: tick, press, release and move, until the game asks to quit; and
+// the recording of the approach one ended with.
 #pragma once
 
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "platform/headless/HeadlessSession.h"
+#include "tests/TestAtlas.h"
 
 // `tick`, if given, stands for the session's own ticks (a test that looks at
 // every one).
@@ -25,4 +27,13 @@ inline void PlayReplayFile(HeadlessSession& session, const std::string& file,
         else if (verb == "release") session.Release(a, b);
         else if (verb == "move") session.Move(a, b);
     }
+}
+
+// The latest approach that ended when the replay `name`.events was played
+// into a fresh session on the test atlas; an empty recording when none did.
+inline recorder::Recording Recorded(const std::string& name) {
+    HeadlessSession session(MakeTestAtlas());
+    PlayReplayFile(session, name + ".events");
+    const recorder::Recording* r = session.recorder().latestEnded();
+    return r ? *r : recorder::Recording{};
 }

@@ -70,8 +70,7 @@ TEST(TitleAnimation, EachFrameDrawsItsPicturesAndShowsOnce) {
 }
 
 TEST(TitleAnimation, FrameSevenShowsTheAircraftTwice) {
-    RecordedView v;
-    v.host.keepFrames = true;
+    FramesView v;
     v.host.randValues = {0, 30000};
     TickToFrame(v, 7);
     EXPECT_EQ(v.host.calls, (std::vector<std::string>{"realize", "show 640x480", "show 640x480"}));

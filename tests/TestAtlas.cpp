@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 std::unique_ptr<CDibImage> MakeTestAtlas(const PixelFn& pixel) {
@@ -22,6 +24,19 @@ std::unique_ptr<CDibImage> MakeTestAtlas(const PixelFn& pixel) {
 
 std::unique_ptr<CDibImage> MakeUniformAtlas(uint8_t index) {
     return MakeTestAtlas([index](int, int) { return index; });
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string CaseName(const char* words) {
+    std::string name;
+    for (const char* c = words; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+    return name;
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -3,7 +3,8 @@
 // Unit tests never depend on the generated art: they cut from a synthetic
 // 3200 x 2000 atlas whose every pixel is a known function of its place, so a
 // test can tell exactly which atlas pixel landed where. The bitmap files
-// themselves come from tests/support/TestBitmap.h.
+// themselves come from tests/support/TestBitmap.h. Beside them, the small
+// file and naming helpers the tests share.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@
 std::unique_ptr<CDibImage> MakeTestAtlas(const PixelFn& pixel = {});
 // The same, every pixel the one index.
 std::unique_ptr<CDibImage> MakeUniformAtlas(uint8_t index);
+
+// A file's bytes as a string; empty when it cannot be read.
+std::string Slurp(const std::string& path);
+// A case's words as a test name: letters and digits kept, anything else '_'.
+std::string CaseName(const char* words);
 
 // Writes bytes to a file; the test fails if it cannot.
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -50,6 +50,16 @@ struct PageClock {
     }
 };
 
+// Starts an approach from the title with Return and flies it 40 ticks; the
+// flight the page would save.
+std::string FlyFortyTicks(WebSession& session) {
+    session.Tick(3);
+    session.KeyDown(keymap::Device::kKey, "Return");
+    session.KeyUp(keymap::Device::kKey, "Return");
+    session.Tick(40);
+    return session.FlightText();
+}
+
 class WebSessionTest : public GeneratedAtlasFixture {};
 
 }  // namespace
@@ -254,11 +264,7 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
     WebSession session(GameAtlas(), clock.Hooks());
     session.SetAtlasHash(0x1234);
     EXPECT_EQ(session.FlightText(), "") << "nothing flown yet";
-    session.Tick(3);
-    session.KeyDown(keymap::Device::kKey, "Return");
-    session.KeyUp(keymap::Device::kKey, "Return");
-    session.Tick(40);
-    const std::string text = session.FlightText();
+    const std::string text = FlyFortyTicks(session);
     ASSERT_NE(text, "");
     const std::string flown = session.StateJson();
 
@@ -333,11 +339,7 @@ TEST_F(WebSessionTest, AFlightTakenOverGoesToTheLogbookWhenItEnds) {
 TEST_F(WebSessionTest, AWatchShowsTheFlightFromItsFirstFrame) {
     PageClock clock;
     WebSession flier(GameAtlas(), clock.Hooks());
-    flier.Tick(3);
-    flier.KeyDown(keymap::Device::kKey, "Return");
-    flier.KeyUp(keymap::Device::kKey, "Return");
-    flier.Tick(40);
-    const std::string text = flier.FlightText();
+    const std::string text = FlyFortyTicks(flier);
     ASSERT_NE(text, "");
     WebSession fresh(GameAtlas(), clock.Hooks()), ran(GameAtlas(), clock.Hooks());
     ran.Tick(3);

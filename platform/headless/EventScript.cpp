@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "files/Files.h"
 #include "keymap/Keymap.h"
 
 #include <unistd.h>
@@ -15,63 +16,26 @@ namespace {
 
 // Parses one whole word as an integer in [low, high]; false if it is not one.
 bool ParseInt(std::string_view word, long long low, long long high, int& out) {
-    if (word.empty()) return false;
-    const std::string text(word);
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    long long v = 0;
+    if (!files::ParseInteger(word, low, high, v)) return false;
     out = static_cast<int>(v);
     return true;
 }
 
-std::vector<std::string_view> Words(std::string_view line) {
-    std::vector<std::string_view> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        const size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
-    return words;
-}
-
-bool IsControl(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; }
-
 }  // namespace
 
-std::string QuoteForMessage(std::string_view text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "'";
-    size_t shown = 0;
-    for (; shown < text.size() && shown < kQuoteLimit; ++shown) {
-        const auto c = static_cast<unsigned char>(text[shown]);
-        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '\'') {
-            out += static_cast<char>(c);
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    out += "'";
-    if (shown < text.size()) out += "...";
-    return out;
-}
+std::string QuoteForMessage(std::string_view text) { return files::Quote(text, files::Utf8::kEscaped); }
 
 bool ParseEventLine(std::string_view line, Event& event, std::string& why) {
     event = Event{};
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (IsControl(static_cast<unsigned char>(line[i]))) {
-            // Quoted from a little before the byte, so that it shows.
-            const size_t from = i > kQuoteLimit / 2 ? i - kQuoteLimit / 2 : 0;
-            why = "a control byte at column " + std::to_string(i + 1) + ": " + (from > 0 ? "..." : "") +
-                  QuoteForMessage(line.substr(from));
-            return false;
-        }
+    if (const size_t i = files::FirstControl(line); i != std::string_view::npos) {
+        // Quoted from a little before the byte, so that it shows.
+        const size_t from = i > kQuoteLimit / 2 ? i - kQuoteLimit / 2 : 0;
+        why = "a control byte at column " + std::to_string(i + 1) + ": " + (from > 0 ? "..." : "") +
+              QuoteForMessage(line.substr(from));
+        return false;
     }
-    const std::vector<std::string_view> w = Words(line.substr(0, line.find('#')));
+    const std::vector<std::string_view> w = files::Words(line.substr(0, line.find('#')));
     if (w.empty()) return true;
     const std::string_view verb = w[0];
     constexpr int kCountMax = std::numeric_limits<int>::max();

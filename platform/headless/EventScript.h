@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/Files.h"
+
 constexpr size_t kMaxEventLine = 4096;
 
 // One event line, parsed.
@@ -62,5 +64,5 @@ private:
 
 // Text for a message: at most kQuoteLimit characters of `text` between single
 // quotes, bytes outside printable ASCII written as \xNN, "..." when cut.
-constexpr size_t kQuoteLimit = 40;
+constexpr size_t kQuoteLimit = files::kQuoteLimit;
 std::string QuoteForMessage(std::string_view text);

@@ -1,5 +1,6 @@
 // What the browser tests share: Debian's headless Chromium, a server for the
 // built page on 127.0.0.1, the headless game to compare with, and a PNG reader.
+import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -127,6 +128,16 @@ export function runHeadless(eventsText, extraArgs = []) {
     final: decodePng(fs.readFileSync(finalShot)) };
   fs.rmSync(dir, { recursive: true, force: true });
   return result;
+}
+
+// The page was played by `played` (headless events, one a line) and gave
+// `states`: the headless game, given the same events, must give the same
+// state lines and the same last picture, and the page must have met no error.
+export async function expectSameAsHeadless(page, played, states) {
+  const expected = runHeadless(played.join('\n') + '\n');
+  assert.deepEqual(states, expected.states);
+  assert.equal(differingPixels(await canvasPixels(page), expected.final), 0, 'the last picture');
+  assert.deepEqual(page.aveluneErrors, []);
 }
 
 // Plays headless events on the page in test mode; returns the state lines and
