@@ -180,6 +180,23 @@ uint64_t MakeRowBlocks(KeyBlocks& kb, size_t storedRow, const uint8_t* row, size
     return word;
 }
 
+// Whether atlas columns [x0, x1) of rows (as seen) [y0, y1), all of them in
+// the block, surely hold no key pixel: false where a 64-pixel block they
+// meet holds one.
+bool HoldsNoKey(const CDibImage& image, const AtlasBits& atlas, int64_t x0, int64_t y0, int64_t x1, int64_t y1,
+                uint8_t key) {
+    KeyBlocks& kb = BlocksFor(image, key);
+    const auto first = static_cast<int>(x0 >> kb.shift), last = static_cast<int>((x1 - 1) >> kb.shift);
+    const uint64_t across = (~0ull >> (63 - last)) & (~0ull << first);
+    for (int64_t y = y0; y < y1; ++y) {
+        const auto stored = static_cast<size_t>(atlas.height - 1 - y);
+        if (stored >= kb.rows.size()) return false;
+        const uint8_t* row = atlas.bits + static_cast<int64_t>(stored) * atlas.width;
+        if ((RowBlocks(kb, stored, row, static_cast<size_t>(atlas.width)) & across) != 0) return false;
+    }
+    return true;
+}
+
 // ---- Portable ------------------------------------------------------------------
 //
 // Sixteen pixels a step in any vector unit the compiler knows (SSE2, NEON,
@@ -562,6 +579,28 @@ void TurnedRuns(uint8_t* surface, int orientation, int32_t destY, const TurnedRe
     });
 }
 
+// ---- A sheared copy drawn again ------------------------------------------------------
+//
+// The outside view is drawn again with the same runs whenever the wings and
+// the nose are held still. Where the runs stand side by side with no gap and
+// read no key pixel, what they write depends on the runs and the atlas
+// alone. Each thread remembers the last such runs; when the same come again
+// it keeps what they wrote, and from then on, while the same keep coming,
+// copies those rows instead of turning tiles.
+struct RunsPicture {
+    uint64_t serial = 0;  // the atlas's; 0: none
+    int32_t key = -1;
+    uint32_t height = 0;
+    std::vector<BlitRun> runs;
+    bool kept = false;            // pixels holds what these runs write
+    std::vector<uint8_t> pixels;  // rows as seen, top first, as wide as the runs
+};
+
+RunsPicture& LastRunsPicture() {
+    thread_local RunsPicture last;
+    return last;
+}
+
 }  // namespace
 
 bool RunsCoverWholly(const CDibImage& image, std::span<const BlitRun> runs, int32_t destY, uint32_t height,
@@ -584,17 +623,7 @@ bool RunsCoverWholly(const CDibImage& image, std::span<const BlitRun> runs, int3
         ny0 = std::min<int64_t>(ny0, r.srcY);
         ny1 = std::max<int64_t>(ny1, int64_t{r.srcY} + height);
     }
-    if (key >= 0 && key <= 255) {
-        KeyBlocks& kb = BlocksFor(image, static_cast<uint8_t>(key));
-        const auto first = static_cast<int>(nx0 >> kb.shift), last = static_cast<int>((nx1 - 1) >> kb.shift);
-        const uint64_t across = (~0ull >> (63 - last)) & (~0ull << first);
-        for (int64_t y = ny0; y < ny1; ++y) {
-            const auto stored = static_cast<size_t>(atlas.height - 1 - y);
-            if (stored >= kb.rows.size()) return false;
-            const uint8_t* row = atlas.bits + static_cast<int64_t>(stored) * atlas.width;
-            if ((RowBlocks(kb, stored, row, static_cast<size_t>(atlas.width)) & across) != 0) return false;
-        }
-    }
+    if (key >= 0 && key <= 255 && !HoldsNoKey(image, atlas, nx0, ny0, nx1, ny1, static_cast<uint8_t>(key))) return false;
     covered = {runs.front().destX, destY, static_cast<int32_t>(end), static_cast<int32_t>(int64_t{destY} + height)};
     return true;
 }
@@ -677,7 +706,37 @@ void BlitKeyedRuns(uint8_t* surface, int orientation, int32_t destY, const CDibI
         ny1 = std::max<int64_t>(ny1, int64_t{r.srcY} + height);
     }
     const AtlasBits bits(atlas);
+    const auto width = static_cast<size_t>(span);
+    const ptrdiff_t dstStep = (orientation == kTopDown) ? kSurfaceWidth : -kSurfaceWidth;
+    uint8_t* const dst = surface + ((orientation == kTopDown) ? destY : kSurfaceHeight - 1 - destY) * kSurfaceWidth +
+                         runs.front().destX;
+    // The same runs as last time are known to hold no key and no gap once
+    // their pixels are kept; they are looked at only to keep them.
+    RunsPicture& last = LastRunsPicture();
+    const bool again = atlas.Serial() != 0 && last.serial == atlas.Serial() && last.key == key &&
+                       last.height == height && std::equal(runs.begin(), runs.end(), last.runs.begin(), last.runs.end());
+    if (again && last.kept) {
+        for (uint32_t k = 0; k < height; ++k) std::memcpy(dst + k * dstStep, &last.pixels[k * width], width);
+        return;
+    }
+    if (!again) {
+        last.serial = atlas.Serial();
+        last.key = key;
+        last.height = height;
+        last.runs.assign(runs.begin(), runs.end());
+        last.kept = false;
+    }
+    const bool keep = again &&
+                      std::adjacent_find(runs.begin(), runs.end(), [](const BlitRun& a, const BlitRun& b) {
+                          return int64_t{a.destX} + a.width != b.destX;
+                      }) == runs.end() &&
+                      HoldsNoKey(atlas, bits, nx0, ny0, nx1, ny1, static_cast<uint8_t>(key));
     const TurnedRegion* turned = TurnedFor(atlas, bits, nx0, ny0, nx1, ny1);
     if (turned == nullptr) return oneByOne();
     TurnedRuns(surface, orientation, destY, *turned, runs, height, static_cast<uint8_t>(key));
+    if (keep) {
+        last.pixels.resize(width * height);
+        for (uint32_t k = 0; k < height; ++k) std::memcpy(&last.pixels[k * width], dst + k * dstStep, width);
+        last.kept = true;
+    }
 }

@@ -72,6 +72,7 @@ bool BlitPathNamed(const char* name, BlitPath& path);
 struct BlitRun {
     int32_t destX, srcX, srcY;
     uint32_t width;
+    friend bool operator==(const BlitRun&, const BlitRun&) = default;
 };
 
 // Keyed copies of `height` rows of every run, to surface rows destY on: the

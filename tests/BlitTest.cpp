@@ -322,6 +322,54 @@ TEST_P(Blit, DriftingShearedCopiesDrawWhatOneCopyPerRunDraws) {
     }
 }
 
+// The same sheared copy drawn again and again, as the outside view is while
+// the wings and the nose are held still: the blitter keeps what keyless,
+// gapless runs wrote and copies it from the third time on. Each copy goes
+// onto a surface drawn over since, in either row order, and must draw what
+// one copy per run draws, whatever came before: another atlas of the same
+// size with the same runs, the same runs reading a key pixel, runs with a gap.
+TEST_P(Blit, ShearedCopiesDrawnAgainDrawWhatOneCopyPerRunDraws) {
+    const auto bytesOf = [](PixelFn pixel) {
+        BitmapOptions o;
+        o.pixel = std::move(pixel);
+        return MakeBitmapBytes(kAtlasWidth, kAtlasHeight, 8, o);
+    };
+    const auto plainBytes = bytesOf([](int x, int y) { return static_cast<uint8_t>((x * 7 + y * 3) % 90); });
+    const auto otherBytes = bytesOf([](int x, int y) { return static_cast<uint8_t>(100 + (x * 5 + y * 11) % 91); });
+    const auto keyedBytes = bytesOf([](int x, int y) { return static_cast<uint8_t>(x == 420 && y == 1720 ? 95 : (x + y) % 90); });
+    const CDibImage plain(plainBytes.data(), plainBytes.size()), other(otherBytes.data(), otherBytes.size()),
+        keyed(keyedBytes.data(), keyedBytes.size());
+    std::vector<BlitRun> sheared, gapped;
+    for (int32_t x = 20, y = 1700; x < 610; x += 11, ++y) {
+        sheared.push_back({x, 300 + x, y, static_cast<uint32_t>(std::min(11, 610 - x))});
+        gapped.push_back({x, 300 + x, y, static_cast<uint32_t>(std::min(x == 130 ? 9 : 11, 610 - x))});
+    }
+    struct Step {
+        const CDibImage* atlas;
+        const std::vector<BlitRun>* runs;
+        int times;
+    };
+    const Step steps[] = {
+        {&plain, &sheared, 4}, {&other, &sheared, 3}, {&plain, &sheared, 3},
+        {&keyed, &sheared, 3}, {&plain, &gapped, 3},  {&plain, &sheared, 1},
+    };
+    int copy = 0;
+    for (const Step& step : steps) {
+        for (int i = 0; i < step.times; ++i, ++copy) {
+            const int orientation = copy % 2 == 0 ? kTopDown : kBottomUp;
+            const int32_t destY = 20 + copy % 3;
+            Surface want = FreshSurface(orientation);
+            // What an earlier picture left where the copy goes.
+            for (int y = 0; y < kSurfaceHeight; y += 2) SurfacePixel(want.data(), orientation, 300 + copy, y) = 95;
+            Surface got = want;
+            for (const BlitRun& r : *step.runs)
+                BlitKeyed(want.data(), orientation, r.destX, destY, *step.atlas, r.srcX, r.srcY, r.width, 152, 95);
+            BlitKeyedRuns(got.data(), orientation, destY, *step.atlas, *step.runs, 152, 95);
+            ASSERT_TRUE(got == want) << "copy " << copy;
+        }
+    }
+}
+
 // Wide keyed copies on atlases whose key pixels lie in a few places only, so
 // that rows mix blocks with and without them: two atlases of one size with
 // different pictures drawn from in turn, more atlas and key pairs than the

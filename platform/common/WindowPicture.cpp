@@ -17,27 +17,28 @@ uint64_t Word(const uint8_t* p) {
     return w;
 }
 
-// Chunks compared at a time before the words: a needle in mid-row leaves
-// hundreds of equal bytes on either side of what changed.
-constexpr int kChunk = 32;
-
-// Whether the chunks at a and b hold the same bytes. The browser build's
-// memcmp is a call a chunk (natively the compiler compares in line): there
-// the two vectors are compared here.
+// Chunks compared at a time before the words (a needle in mid-row leaves
+// hundreds of equal bytes on either side of what changed), and whether the
+// chunks at a and b hold the same bytes. The browser build's memcmp is a
+// call a chunk (natively the compiler compares in line): there four vectors
+// are compared here, their differences tested at once with one any-true
+// (two lanes taken out and joined cost a third of the comparison).
 #if defined(__wasm_simd128__)
+constexpr int kChunk = 64;
 using Bytes16 = uint8_t __attribute__((vector_size(16)));
-using Words16 = uint64_t __attribute__((vector_size(16)));
 Bytes16 Load16(const uint8_t* p) {
     Bytes16 v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 bool ChunkAlike(const uint8_t* a, const uint8_t* b) {
-    static_assert(kChunk == 32);
-    const auto x = reinterpret_cast<Words16>((Load16(a) ^ Load16(b)) | (Load16(a + 16) ^ Load16(b + 16)));
-    return (x[0] | x[1]) == 0;
+    static_assert(kChunk == 64);
+    const Bytes16 x = (Load16(a) ^ Load16(b)) | (Load16(a + 16) ^ Load16(b + 16)) | (Load16(a + 32) ^ Load16(b + 32)) |
+                      (Load16(a + 48) ^ Load16(b + 48));
+    return !__builtin_wasm_any_true_v128(reinterpret_cast<__attribute__((vector_size(16))) signed char>(x));
 }
 #else
+constexpr int kChunk = 32;
 bool ChunkAlike(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, kChunk) == 0; }
 #endif
 
