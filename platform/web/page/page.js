@@ -344,6 +344,20 @@
     showNumbers('');
     showTitle();
     showCard(text);
+    card.focus();  // Return starts again
+  }
+  // The player's quit (the quit lever's key, the drawer's quit, Game > Exit):
+  // while an approach is flown it asks first.
+  async function quitAsking() {
+    if (await unlessFlying('Quitting ends the approach in flight.', 'Quit') && running) {
+      endGame('Avelune has ended.\nClick to fly again.');
+    }
+  }
+  // A key that would pull the quit lever while an approach is flown: the
+  // page asks instead of handing it to the game.
+  function asksToQuit(name) {
+    if (!running || !module._avelune_in_flight()) return false;
+    return withString('QuitLever', (at) => module.UTF8ToString(module._avelune_key_for_control(at))) === name;
   }
   function showCard(text) {
     // On a touch screen the player taps.
@@ -438,7 +452,7 @@
     const text = w.status === 'playing' ? `Watching: tick ${w.tick} of ${w.ticks} (${w.ending})`
       : w.status === 'matched' ? 'The flight replayed to its end.'
         : w.status === 'diverged' ? `It went its own way at tick ${w.divergedTick}: ${w.divergence}`
-          : 'Taken over: you are flying.';
+          : module._avelune_in_flight() ? 'Taken over: you are flying.' : 'Taken over: the approach has ended.';
     document.getElementById('watch-text').textContent = text;
     document.getElementById('watch-controls').hidden = !w.watching;
     for (const b of watchBar.querySelectorAll('[data-watch="speed"]')) {
@@ -456,11 +470,21 @@
     case 'step': module._avelune_watch_step(); break;
     case 'take-over': module._avelune_take_over(); break;
     case 'debrief': debriefLatest(); return;
-    case 'close':
+    case 'close': {
+      // As the desktop's panel: a flight still playing (or one that went
+      // its own way and flies on) is not left flying by itself: the game
+      // starts again at its title. Taken over or ended, the game stays.
+      const w = watchState();
+      const unattended = w.watching || (w.status === 'diverged' && module._avelune_in_flight());
       module._avelune_stop_watching();
       watchActive = false;
       watchBar.hidden = true;
+      if (unattended) {
+        startGame(atlas.bytes, atlas.name);
+        return;
+      }
       break;
+    }
     }
     canvas.focus();
     afterGame();
@@ -593,12 +617,19 @@
   // window narrower than the plot, smaller with its shape kept, so that it
   // reads without scrolling sideways (the dialog's frame is 48 px narrower
   // than the window, less a scroll bar's width where it scrolls down).
+  const kLeastText = 11;
   function drawPlot(plot, target) {
     const ratio = window.devicePixelRatio || 1;
     const room = document.documentElement.clientWidth - 48;
     let fit = Math.min(1, room / plot.width);
     if (plot.height * fit > window.innerHeight - 150) fit = Math.min(fit, (room - 16) / plot.width);
     fit = Math.max(0.1, fit);
+    // On a phone the text stays at least 11 CSS px (the plot then pans in
+    // its frame): the smallest words are drawn no smaller than that.
+    if (matchMedia('(pointer: coarse)').matches) {
+      const smallest = Math.min(...plot.items.filter((it) => it.k === 3).map((it) => it.s));
+      if (Number.isFinite(smallest)) fit = Math.max(fit, Math.min(1, kLeastText / smallest));
+    }
     target.width = Math.round(plot.width * fit * ratio);
     target.height = Math.round(plot.height * fit * ratio);
     target.style.width = `${target.width / ratio}px`;
@@ -681,7 +712,12 @@
       const entry = book.entries[i];
       const row = body.insertRow();
       if (i === book.best) row.className = 'best';
-      for (const cell of entry.cells) row.insertCell().textContent = cell;
+      const heads = document.querySelectorAll('#logbook-table thead th');
+      entry.cells.forEach((cell, c) => {
+        const td = row.insertCell();
+        td.textContent = cell;
+        if (heads[c]) td.dataset.label = heads[c].textContent;
+      });
       for (const [label, act] of [['Watch', watchKept], ['Debrief', debriefFlight]]) {
         const button = document.createElement('button');
         button.type = 'button';
@@ -714,7 +750,8 @@
     try {
       data = JSON.parse(await file.text());
     } catch (e) {
-      return showMessage(`${file.name} is not an Avelune logbook: ${e.message}`);
+      console.warn(`Avelune: ${file.name} is not JSON:`, e);
+      return showMessage(`${file.name} is not an Avelune logbook export (the file Logbook > Export saves), so nothing was imported.`);
     }
     const flightsOk = data && typeof data.flights === 'object' && data.flights !== null
       && Object.entries(data.flights).every(([k, v]) => typeof v === 'string' && /^[\w.-]+$/.test(k));
@@ -742,6 +779,7 @@
     await showLogbook();
     const skipped = imported.notes.length ? `\n${imported.notes.join('\n')}` : '';
     if (skipped) showMessage(`${lines.length} approaches added; lines that could not be read were left out:${skipped}`);
+    else if (lines.length === 0) showMessage(`Nothing new: every entry of ${file.name} is in the logbook already.`);
   }
   const logbookInput = document.getElementById('logbook-file');
   document.getElementById('logbook-export').addEventListener('click', exportLogbook);
@@ -909,6 +947,11 @@
       if (heldKeys.has('key:' + name)) event.preventDefault();
       return;
     }
+    if (asksToQuit(name)) {
+      event.preventDefault();
+      quitAsking();
+      return;
+    }
     if (sendInput(true, 0, name)) event.preventDefault();
   });
   document.addEventListener('keyup', (event) => {
@@ -923,6 +966,10 @@
     keyFor: (control) => (running ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
     key: (down, name) => {
       if (!down) return heldKeys.has('key:' + name) ? sendInput(false, 0, name) : false;
+      if (running && !paused && !dialogOpen() && !menuOpen() && asksToQuit(name)) {
+        quitAsking();
+        return false;
+      }
       return running && !paused && !dialogOpen() && !menuOpen() && sendInput(true, 0, name);
     },
     relayout: () => layout(),
@@ -1017,6 +1064,9 @@
     ratioQuery.addEventListener('change', layout);
   }
   window.addEventListener('resize', layout);
+  // The stage changes size without the window too (on a phone the watch
+  // bar takes a band of its own below the menu bar).
+  if (window.ResizeObserver) new ResizeObserver(() => layout()).observe(stage);
   document.addEventListener('fullscreenchange', layout);
   function toggleFullscreen() {
     if (document.fullscreenElement) {
@@ -1237,7 +1287,7 @@
       saveScreenshot();
       break;
     case 'quit':
-      if (running) endGame('Avelune has ended.\nClick to fly again.');
+      if (running) quitAsking();
       break;
     case 'scale':
       settings.scale = item.dataset.scale === 'auto' ? 'auto' : Number(item.dataset.scale);
