@@ -210,9 +210,18 @@ test('sound cues: off by default, remembered, heard in flight and silent when pa
   assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), true);
   assert.equal(await cue(), 0, 'off by default');
   await page.click('.menu:nth-child(1) .menu-title');
+  const warnings = [];
+  page.on('console', (m) => { if (/deprecated/i.test(m.text())) warnings.push(m.text()); });
   await page.click('[data-command="sound-cues"]');
   await page.evaluate(() => window.aveluneTest.tick(1));
   assert.ok(await cue() > 1000, 'a tone in flight');
+  // Played by an audio worklet, which the browser does not warn of.
+  await page.waitForFunction(() => window.aveluneTest.cuePlayer() !== '', { timeout: 3000 });
+  assert.equal(await page.evaluate(() => window.aveluneTest.cuePlayer()), 'AudioWorkletNode');
+  if (await page.evaluate(() => window.aveluneTest.audioState()) === 'running') {
+    await page.waitForFunction(() => window.aveluneTimings.cueBlocks > 2, { timeout: 3000 });  // the module's blocks
+  }
+  assert.deepEqual(warnings, []);
   assert.equal(await page.evaluate(() => window.aveluneTest.cueLevel()), 1, 'played at full gain in flight');
   await page.click('.menu:nth-child(1) .menu-title');
   await page.click('[data-command="pause"]');

@@ -238,10 +238,83 @@
   }
 
   // ---- The sound cues: the game makes the samples, Web Audio plays them ----
-  // A script processor asks the module for each block as the audio needs it;
-  // a gain in front of the speakers takes it to silence within a few
-  // milliseconds when the game is paused, muted or not seen.
-  let cueNode = null, cueGain = null;
+  // An audio worklet plays the blocks the module made: it runs on the audio
+  // thread, where the module is not, so it asks this page for each block
+  // ahead (about 90 ms queued) and the page answers with the module's
+  // samples. Where there is no audio worklet, a script processor asks the
+  // module for each block as the audio needs it. A gain in front of the
+  // speakers takes it to silence within a few milliseconds when the game is
+  // paused, muted or not seen.
+  let cueNode = null, cueGain = null, cueLoading = null;
+  const kCueWorklet = `registerProcessor('avelune-cues', class extends AudioWorkletProcessor {
+    constructor() {
+      super();
+      this.blocks = []; this.at = 0; this.queued = 0; this.asked = 0;
+      this.port.onmessage = (e) => {
+        if (e.data === 'stop') { this.stopped = true; return; }
+        const frames = e.data.length / 2;
+        this.asked -= frames;
+        this.queued += frames;
+        this.blocks.push(e.data);
+      };
+    }
+    process(inputs, outputs) {
+      const [left, right] = outputs[0];
+      for (let i = 0; i < left.length; ++i) {
+        const block = this.blocks[0];
+        if (!block) { left[i] = right[i] = 0; continue; }
+        left[i] = block[this.at] / 32768;
+        right[i] = block[this.at + 1] / 32768;
+        this.at += 2;
+        --this.queued;
+        if (this.at >= block.length) { this.blocks.shift(); this.at = 0; }
+      }
+      const want = 4096 - this.queued - this.asked;
+      if (want >= 1024) { this.asked += want; this.port.postMessage(want); }
+      return !this.stopped;
+    }
+  });`;
+  function cueWorkletNode(ctx) {
+    const node = new AudioWorkletNode(ctx, 'avelune-cues', { numberOfInputs: 0, outputChannelCount: [2] });
+    node.port.onmessage = (event) => {
+      const frames = event.data;
+      const samples = cueFrames(frames);
+      const block = samples ? Int16Array.from(samples) : new Int16Array(frames * 2);
+      node.port.postMessage(block, [block.buffer]);
+      timings.cueBlocks = (timings.cueBlocks || 0) + 1;
+    };
+    return node;
+  }
+  function scriptProcessorNode(ctx) {
+    const node = ctx.createScriptProcessor(1024, 0, 2);
+    node.onaudioprocess = (event) => {
+      const out = event.outputBuffer;
+      const left = out.getChannelData(0), right = out.getChannelData(1);
+      const samples = cueFrames(out.length);
+      if (!samples) {
+        left.fill(0);
+        right.fill(0);
+        return;
+      }
+      for (let i = 0; i < out.length; ++i) {
+        left[i] = samples[2 * i] / 32768;
+        right[i] = samples[2 * i + 1] / 32768;
+      }
+    };
+    return node;
+  }
+  // The worklet's code, loaded once per audio context.
+  function cueModule(ctx) {
+    if (!ctx.audioWorklet) return Promise.resolve(false);
+    if (!cueLoading) {
+      const url = URL.createObjectURL(new Blob([kCueWorklet], { type: 'text/javascript' }));
+      cueLoading = ctx.audioWorklet.addModule(url).then(() => true, (e) => {
+        console.warn('Avelune: no audio worklet here, a script processor plays the cues:', e);
+        return false;
+      }).finally(() => URL.revokeObjectURL(url));
+    }
+    return cueLoading;
+  }
   function cuesAudible() {
     return !settings.muted && document.visibilityState === 'visible';
   }
@@ -260,30 +333,22 @@
     if (running) module._avelune_sound_cues(settings.soundCues && ctx ? 1 : 0, ctx ? ctx.sampleRate : 0);
     if (!ctx) return;
     if (settings.soundCues && !cueNode) {
-      try {
-        cueGain = ctx.createGain();
-        cueGain.connect(ctx.destination);
-        cueNode = ctx.createScriptProcessor(1024, 0, 2);
-        cueNode.onaudioprocess = (event) => {
-          const out = event.outputBuffer;
-          const left = out.getChannelData(0), right = out.getChannelData(1);
-          const samples = cueFrames(out.length);
-          if (!samples) {
-            left.fill(0);
-            right.fill(0);
-            return;
-          }
-          for (let i = 0; i < out.length; ++i) {
-            left[i] = samples[2 * i] / 32768;
-            right[i] = samples[2 * i + 1] / 32768;
-          }
-        };
-        cueNode.connect(cueGain);
-      } catch (e) {
-        console.warn('Avelune: the sound cues cannot play here:', e);
-        cueNode = cueGain = null;
-      }
+      cueModule(ctx).then((worklet) => {
+        if (!settings.soundCues || cueNode) return;  // switched off (or on again) meanwhile
+        try {
+          cueGain = ctx.createGain();
+          cueGain.connect(ctx.destination);
+          cueNode = worklet ? cueWorkletNode(ctx) : scriptProcessorNode(ctx);
+          cueNode.connect(cueGain);
+        } catch (e) {
+          console.warn('Avelune: the sound cues cannot play here:', e);
+          if (cueGain) cueGain.disconnect();
+          cueNode = cueGain = null;
+        }
+        levelCues();
+      });
     } else if (!settings.soundCues && cueNode) {
+      if (cueNode.port) cueNode.port.postMessage('stop');  // the worklet ends
       cueNode.disconnect();
       cueGain.disconnect();
       cueNode = cueGain = null;
@@ -1467,6 +1532,7 @@
         return samples ? samples.reduce((m, v) => Math.max(m, Math.abs(v)), 0) : 0;
       },
       cueLevel: () => cueLevel(),
+      cuePlayer: () => (cueNode ? cueNode.constructor.name : ''),
       atlasName: () => atlas && atlas.name,
       focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
       inFlight: () => running && module._avelune_in_flight() === 1,
