@@ -210,9 +210,18 @@ test('sound cues: off by default, remembered, heard in flight and silent when pa
   assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), true);
   assert.equal(await cue(), 0, 'off by default');
   await page.click('.menu:nth-child(1) .menu-title');
+  const warnings = [];
+  page.on('console', (m) => { if (/deprecated/i.test(m.text())) warnings.push(m.text()); });
   await page.click('[data-command="sound-cues"]');
   await page.evaluate(() => window.aveluneTest.tick(1));
   assert.ok(await cue() > 1000, 'a tone in flight');
+  // Played by an audio worklet, which the browser does not warn of.
+  await page.waitForFunction(() => window.aveluneTest.cuePlayer() !== '', { timeout: 3000 });
+  assert.equal(await page.evaluate(() => window.aveluneTest.cuePlayer()), 'AudioWorkletNode');
+  if (await page.evaluate(() => window.aveluneTest.audioState()) === 'running') {
+    await page.waitForFunction(() => window.aveluneTimings.cueBlocks > 2, { timeout: 3000 });  // the module's blocks
+  }
+  assert.deepEqual(warnings, []);
   assert.equal(await page.evaluate(() => window.aveluneTest.cueLevel()), 1, 'played at full gain in flight');
   await page.click('.menu:nth-child(1) .menu-title');
   await page.click('[data-command="pause"]');
@@ -251,8 +260,11 @@ test('a question holds the game until it is answered', async () => {
   await page.close();
 });
 
-// A small window, and a phone both ways up: the debrief's plot narrows to
-// the window, so it never scrolls sideways.
+// A small window, and a phone both ways up: the dialogs fit the window. The
+// debrief's plot narrows to a small window, so it never scrolls sideways; on
+// a phone it keeps its text readable (its 11 px labels at least 11 CSS px)
+// and pans in its frame. A phone's dialog buttons are 44 px targets, and the
+// logbook's are reached without scrolling sideways.
 for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844, 390, true]]) {
   test(`every dialog fits a ${width} x ${height} window and scrolls inside it`, async () => {
     const page = await openPage(shared.browser, shared.server.url + '?test=1', { viewport: phone
@@ -270,13 +282,37 @@ for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844,
         last.scrollIntoView({ block: 'nearest' });
         const b = last.getBoundingClientRect();
         const plot = document.querySelector(`#${id} .plot-frame`);
+        const canvas = document.querySelector(`#${id} canvas`);
+        const rows = Array.from(document.getElementById(id).querySelectorAll('button'))
+          .map((e) => { const r = e.getBoundingClientRect(); return [e.textContent, r.width, r.height, r.right]; });
         return { box: [box.left, box.top, box.right, box.bottom], button: [b.left, b.top, b.right, b.bottom],
-          sideways: plot ? plot.scrollWidth - plot.clientWidth : 0 };
+          sideways: plot ? plot.scrollWidth - plot.clientWidth : 0, buttons: rows,
+          plotScale: canvas ? parseFloat(canvas.style.width) / 1040 : 1 };
       }, dialog);
       const inside = ([l, t, r, b]) => l >= 0 && t >= 0 && r <= width && b <= height;
       assert.ok(inside(fit.box) && inside(fit.button), `${dialog}: ${JSON.stringify(fit)}`);
-      assert.equal(fit.sideways, 0, `${dialog} scrolls sideways`);
+      if (phone) {
+        if (dialog === 'logbook') assert.ok(fit.buttons.some(([label]) => label === 'Watch'), 'an approach kept');
+        assert.ok(fit.plotScale >= 0.999, `${dialog}: the plot at ${fit.plotScale}`);
+        for (const [label, w, h, right] of fit.buttons) {
+          assert.ok(w >= 44 && h >= 44, `${dialog}: ${label} ${w} x ${h}`);
+          assert.ok(right <= fit.box[2], `${dialog}: ${label} out of sight at ${right}`);
+        }
+      } else {
+        assert.equal(fit.sideways, 0, `${dialog} scrolls sideways`);
+      }
       await page.keyboard.press('Escape');
+    }
+    // The message and the question: their buttons too.
+    for (const id of ['message', 'confirm']) {
+      const sizes = await page.evaluate((i) => {
+        const dialog = document.getElementById(i);
+        dialog.showModal();
+        const all = Array.from(dialog.querySelectorAll('button')).map((b) => b.getBoundingClientRect().height);
+        dialog.close();
+        return all;
+      }, id);
+      for (const h of sizes) assert.ok(!phone || h >= 44, `${id}: a button ${h} px high`);
     }
     await page.close();
   });

@@ -111,6 +111,81 @@ test('watched from the file picker: 16x, pause, step and take over', async () =>
   await page.close();
 });
 
+// The watch bar inside the screen, a finger's buttons 44 x 44, none over the
+// picture; with a mouse it stays in the 24 px menu bar.
+describe('the watch bar fits the screen', () => {
+  const phone = (width, height) => ({ width, height, deviceScaleFactor: 3, hasTouch: true, isMobile: true });
+  const cases = [
+    { name: 'phone upright', viewport: phone(390, 844), least: 44 },
+    { name: 'phone sideways', viewport: phone(844, 390), least: 44 },
+    { name: 'desktop', viewport: { width: 1366, height: 768, deviceScaleFactor: 1 }, inBar: 24 },
+  ];
+  for (const c of cases) {
+    test(c.name, async () => {
+      const page = await openPage(browser, server.url + '?test=1', { viewport: c.viewport });
+      await page.evaluate((t) => { window.aveluneTest.start(); window.aveluneTest.watchText(t, 'f.avflight'); }, headlessFlight);
+      await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
+      const { buttons, picture } = await page.evaluate(() => {
+        const box = (e) => { const r = e.getBoundingClientRect(); return [r.left, r.top, r.right, r.bottom]; };
+        return { picture: box(document.getElementById('screen')),
+          buttons: Array.from(document.querySelectorAll('#watch button')).filter((b) => b.getClientRects().length)
+            .map((b) => [b.textContent, ...box(b)]) };
+      });
+      assert.ok(buttons.length >= 7, `${buttons.length} buttons`);
+      for (const [label, l, t, r, b] of buttons) {
+        const where = `${label}: ${[l, t, r, b].map(Math.round)}`;
+        assert.ok(l >= 0 && t >= 0 && r <= c.viewport.width && b <= c.viewport.height, `${where} off the screen`);
+        assert.ok(l >= picture[2] || r <= picture[0] || t >= picture[3] || b <= picture[1], `${where} over the picture`);
+        if (c.least) assert.ok(r - l >= c.least && b - t >= c.least, `${where} too small`);
+        if (c.inBar) assert.ok(b <= c.inBar, `${where} below the menu bar`);
+      }
+      await page.close();
+    });
+  }
+});
+
+// Closing the bar never leaves the aircraft flying by itself: a flight still
+// playing ends at the game's title; one taken over stays the player's. A
+// taken-over approach that ended is said so.
+describe('closing the watch bar', () => {
+  const cases = [
+    { name: 'while it plays: the title again', takeOver: false, flying: false },
+    { name: 'taken over: the player flies on', takeOver: true, flying: true },
+  ];
+  for (const c of cases) {
+    test(c.name, async () => {
+      const page = await openPage(browser, server.url + '?test=1');
+      await page.evaluate((t, takeOver) => {
+        window.aveluneTest.start();
+        window.aveluneTest.watchText(t, 'f.avflight');
+        window.aveluneTest.tick(60);
+        if (takeOver) document.querySelector('[data-watch="take-over"]').click();
+      }, headlessFlight, c.takeOver);
+      assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), true);
+      await page.click('#watch-close');
+      await page.evaluate(() => window.aveluneTest.tick(40));  // 4 s
+      assert.equal(await page.$eval('#watch', (e) => e.hidden), true);
+      assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), c.flying);
+      assert.equal(await page.evaluate(() => window.aveluneTest.title()), c.flying ? 'Avelune - flying' : 'Avelune');
+      assert.equal(await page.evaluate(() => window.aveluneTest.running()), true);
+      await page.close();
+    });
+  }
+  test('taken over to the end, the bar says the approach ended', async () => {
+    const page = await openPage(browser, server.url + '?test=1');
+    await page.evaluate((t) => {
+      window.aveluneTest.start();
+      window.aveluneTest.watchText(t, 'f.avflight');
+      window.aveluneTest.tick(window.aveluneTest.watchState().ticks - 3);
+      document.querySelector('[data-watch="take-over"]').click();
+      window.aveluneTest.tick(100);
+    }, headlessFlight);
+    assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), false);
+    assert.equal(await page.$eval('#watch-text', (e) => e.textContent), 'Taken over: the approach has ended.');
+    await page.close();
+  });
+});
+
 describe('a flight shared as a link', () => {
   let link;
   before(async () => {

@@ -59,6 +59,13 @@ describe('replays flown by keys match the headless game', () => {
           ? await page.evaluate((x, y) => window.aveluneTest.keyForPoint(x, y), Number(a), Number(b)) : '';
         if (key) {
           await page.keyboard.down(keyCode(key));
+          // The quit lever in flight asks first, and the game never sees the
+          // key: the player says Quit, and the page ends the game there.
+          if (await page.$eval('#confirm', (d) => d.open)) {
+            await page.click('#confirm-yes');
+            await page.waitForFunction(() => !window.aveluneTest.running(), { timeout: 2000 });
+            break;
+          }
           played.push(`keydown ${key}`);
           held = key;
           ++keys;
@@ -205,6 +212,54 @@ test('Restart mid-flight asks first, and Cancel keeps the approach', async () =>
   assert.ok([0, 3].includes((await state(page)).gameState), 'the title again');
   assert.equal(await page.evaluate(() => window.aveluneTest.focused()), 'screen');
   await page.close();
+});
+
+// The quit lever's key and the drawer's quit ask while an approach is flown
+// (Cancel flies on); Escape on the title quits at once. After a quit the
+// card has the focus, so Return starts again.
+describe('quitting asks while an approach is flown', () => {
+  const phone = { width: 844, height: 390, deviceScaleFactor: 3, hasTouch: true, isMobile: true };
+  const cases = [
+    { name: 'Y in flight, Quit', flying: true, quit: (p) => p.keyboard.press('KeyY'), answer: '#confirm-yes' },
+    { name: 'Y in flight, Cancel', flying: true, quit: (p) => p.keyboard.press('KeyY'), answer: '#confirm button[value="no"]' },
+    { name: 'Escape on the title', flying: false, quit: (p) => p.keyboard.press('Escape') },
+    { name: 'the drawer\'s quit on a phone', flying: true, viewport: phone, answer: '#confirm-yes',
+      quit: async (p) => {
+        await (await p.$('#touch-drawer')).tap();
+        await (await p.$('[data-control="QuitLever"]')).tap();
+      } },
+  ];
+  for (const c of cases) {
+    test(c.name, async () => {
+      const page = await openPage(shared.browser, shared.server.url + '?test=1', c.viewport ? { viewport: c.viewport } : {});
+      await page.evaluate((flying) => {
+        const t = window.aveluneTest;
+        t.start();
+        t.tick(3);
+        if (flying) { t.press(334, 227); t.release(334, 227); t.tick(20); }
+      }, c.flying);
+      assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), c.flying);
+      await c.quit(page);
+      const asked = await page.$eval('#confirm', (d) => d.open);
+      assert.equal(asked, Boolean(c.answer), 'asked');
+      if (asked) {
+        assert.equal(await page.$eval('#confirm-text', (e) => e.textContent), 'Quitting ends the approach in flight.');
+        assert.equal(await page.evaluate(() => window.aveluneTest.running()), true, 'nothing ended before the answer');
+        await page.click(c.answer);
+      }
+      const quit = c.answer !== '#confirm button[value="no"]';
+      await page.waitForFunction((q) => window.aveluneTest.running() !== q, { timeout: 2000 }, quit);
+      if (quit) {
+        assert.equal(await page.evaluate(() => window.aveluneTest.focused()), 'card');
+        await page.keyboard.press('Enter');
+        assert.equal(await page.evaluate(() => window.aveluneTest.running()), true, 'Return starts again');
+      } else {
+        assert.equal(await page.evaluate(() => window.aveluneTest.inFlight()), true);
+      }
+      assert.deepEqual(page.aveluneErrors, []);
+      await page.close();
+    });
+  }
 });
 
 test('the player\'s atlas is kept until the built-in one is chosen again', async () => {

@@ -107,11 +107,35 @@ test('two approaches flown: the debrief, the samples, the logbook and its export
   await (await page.$('#logbook-file')).uploadFile(exported);
   await page.waitForFunction(() => document.querySelectorAll('#logbook-table tbody tr').length === 2, { timeout: 3000 });
   assert.equal(await page.evaluate(() => window.aveluneTest.logbookText()), kept);
-  // Importing it again adds nothing.
+  // Importing it again adds nothing, and says so.
   await (await page.$('#logbook-file')).uploadFile(exported);
-  await new Promise((r) => setTimeout(r, 300));
+  await page.waitForFunction(() => document.getElementById('message').open, { timeout: 3000 });
+  assert.equal(await page.$eval('#message-text', (e) => e.textContent),
+    `Nothing new: every entry of ${path.basename(exported)} is in the logbook already.`);
   assert.equal(await page.evaluate(() => window.aveluneTest.logbookText()), kept);
   assert.deepEqual(page.aveluneErrors, []);
   await page.close();
   await fresh.close();
+});
+
+// A file that is no logbook export is named and refused in plain words.
+test('a samples file or a text file offered as a logbook is refused by name', async () => {
+  const context = await browser.createBrowserContext();
+  const page = await open(context);
+  await page.evaluate(() => window.aveluneTest.start());
+  for (const [name, text] of [['samples.csv', 'step,tick,feet\n0,1,2\n'], ['notes.txt', '']]) {
+    const file = path.join(dir, name);
+    fs.writeFileSync(file, text);
+    await menu(page, 2, 'logbook');
+    await (await page.$('#logbook-file')).uploadFile(file);
+    await page.waitForFunction(() => document.getElementById('message').open, { timeout: 3000 });
+    const said = await page.$eval('#message-text', (e) => e.textContent);
+    assert.ok(said.startsWith(`${name} is not an Avelune logbook export`), said);
+    assert.doesNotMatch(said, /JSON|token/);
+    await page.click('#message button');
+    await page.keyboard.press('Escape');
+  }
+  assert.equal(await page.evaluate(() => window.aveluneTest.logbookText()), null);
+  await page.close();
+  await context.close();
 });

@@ -238,10 +238,83 @@
   }
 
   // ---- The sound cues: the game makes the samples, Web Audio plays them ----
-  // A script processor asks the module for each block as the audio needs it;
-  // a gain in front of the speakers takes it to silence within a few
-  // milliseconds when the game is paused, muted or not seen.
-  let cueNode = null, cueGain = null;
+  // An audio worklet plays the blocks the module made: it runs on the audio
+  // thread, where the module is not, so it asks this page for each block
+  // ahead (about 90 ms queued) and the page answers with the module's
+  // samples. Where there is no audio worklet, a script processor asks the
+  // module for each block as the audio needs it. A gain in front of the
+  // speakers takes it to silence within a few milliseconds when the game is
+  // paused, muted or not seen.
+  let cueNode = null, cueGain = null, cueLoading = null;
+  const kCueWorklet = `registerProcessor('avelune-cues', class extends AudioWorkletProcessor {
+    constructor() {
+      super();
+      this.blocks = []; this.at = 0; this.queued = 0; this.asked = 0;
+      this.port.onmessage = (e) => {
+        if (e.data === 'stop') { this.stopped = true; return; }
+        const frames = e.data.length / 2;
+        this.asked -= frames;
+        this.queued += frames;
+        this.blocks.push(e.data);
+      };
+    }
+    process(inputs, outputs) {
+      const [left, right] = outputs[0];
+      for (let i = 0; i < left.length; ++i) {
+        const block = this.blocks[0];
+        if (!block) { left[i] = right[i] = 0; continue; }
+        left[i] = block[this.at] / 32768;
+        right[i] = block[this.at + 1] / 32768;
+        this.at += 2;
+        --this.queued;
+        if (this.at >= block.length) { this.blocks.shift(); this.at = 0; }
+      }
+      const want = 4096 - this.queued - this.asked;
+      if (want >= 1024) { this.asked += want; this.port.postMessage(want); }
+      return !this.stopped;
+    }
+  });`;
+  function cueWorkletNode(ctx) {
+    const node = new AudioWorkletNode(ctx, 'avelune-cues', { numberOfInputs: 0, outputChannelCount: [2] });
+    node.port.onmessage = (event) => {
+      const frames = event.data;
+      const samples = cueFrames(frames);
+      const block = samples ? Int16Array.from(samples) : new Int16Array(frames * 2);
+      node.port.postMessage(block, [block.buffer]);
+      timings.cueBlocks = (timings.cueBlocks || 0) + 1;
+    };
+    return node;
+  }
+  function scriptProcessorNode(ctx) {
+    const node = ctx.createScriptProcessor(1024, 0, 2);
+    node.onaudioprocess = (event) => {
+      const out = event.outputBuffer;
+      const left = out.getChannelData(0), right = out.getChannelData(1);
+      const samples = cueFrames(out.length);
+      if (!samples) {
+        left.fill(0);
+        right.fill(0);
+        return;
+      }
+      for (let i = 0; i < out.length; ++i) {
+        left[i] = samples[2 * i] / 32768;
+        right[i] = samples[2 * i + 1] / 32768;
+      }
+    };
+    return node;
+  }
+  // The worklet's code, loaded once per audio context.
+  function cueModule(ctx) {
+    if (!ctx.audioWorklet) return Promise.resolve(false);
+    if (!cueLoading) {
+      const url = URL.createObjectURL(new Blob([kCueWorklet], { type: 'text/javascript' }));
+      cueLoading = ctx.audioWorklet.addModule(url).then(() => true, (e) => {
+        console.warn('Avelune: no audio worklet here, a script processor plays the cues:', e);
+        return false;
+      }).finally(() => URL.revokeObjectURL(url));
+    }
+    return cueLoading;
+  }
   function cuesAudible() {
     return !settings.muted && document.visibilityState === 'visible';
   }
@@ -260,30 +333,22 @@
     if (running) module._avelune_sound_cues(settings.soundCues && ctx ? 1 : 0, ctx ? ctx.sampleRate : 0);
     if (!ctx) return;
     if (settings.soundCues && !cueNode) {
-      try {
-        cueGain = ctx.createGain();
-        cueGain.connect(ctx.destination);
-        cueNode = ctx.createScriptProcessor(1024, 0, 2);
-        cueNode.onaudioprocess = (event) => {
-          const out = event.outputBuffer;
-          const left = out.getChannelData(0), right = out.getChannelData(1);
-          const samples = cueFrames(out.length);
-          if (!samples) {
-            left.fill(0);
-            right.fill(0);
-            return;
-          }
-          for (let i = 0; i < out.length; ++i) {
-            left[i] = samples[2 * i] / 32768;
-            right[i] = samples[2 * i + 1] / 32768;
-          }
-        };
-        cueNode.connect(cueGain);
-      } catch (e) {
-        console.warn('Avelune: the sound cues cannot play here:', e);
-        cueNode = cueGain = null;
-      }
+      cueModule(ctx).then((worklet) => {
+        if (!settings.soundCues || cueNode) return;  // switched off (or on again) meanwhile
+        try {
+          cueGain = ctx.createGain();
+          cueGain.connect(ctx.destination);
+          cueNode = worklet ? cueWorkletNode(ctx) : scriptProcessorNode(ctx);
+          cueNode.connect(cueGain);
+        } catch (e) {
+          console.warn('Avelune: the sound cues cannot play here:', e);
+          if (cueGain) cueGain.disconnect();
+          cueNode = cueGain = null;
+        }
+        levelCues();
+      });
     } else if (!settings.soundCues && cueNode) {
+      if (cueNode.port) cueNode.port.postMessage('stop');  // the worklet ends
       cueNode.disconnect();
       cueGain.disconnect();
       cueNode = cueGain = null;
@@ -344,6 +409,20 @@
     showNumbers('');
     showTitle();
     showCard(text);
+    card.focus();  // Return starts again
+  }
+  // The player's quit (the quit lever's key, the drawer's quit, Game > Exit):
+  // while an approach is flown it asks first.
+  async function quitAsking() {
+    if (await unlessFlying('Quitting ends the approach in flight.', 'Quit') && running) {
+      endGame('Avelune has ended.\nClick to fly again.');
+    }
+  }
+  // A key that would pull the quit lever while an approach is flown: the
+  // page asks instead of handing it to the game.
+  function asksToQuit(name) {
+    if (!running || !module._avelune_in_flight()) return false;
+    return withString('QuitLever', (at) => module.UTF8ToString(module._avelune_key_for_control(at))) === name;
   }
   function showCard(text) {
     // On a touch screen the player taps.
@@ -438,7 +517,7 @@
     const text = w.status === 'playing' ? `Watching: tick ${w.tick} of ${w.ticks} (${w.ending})`
       : w.status === 'matched' ? 'The flight replayed to its end.'
         : w.status === 'diverged' ? `It went its own way at tick ${w.divergedTick}: ${w.divergence}`
-          : 'Taken over: you are flying.';
+          : module._avelune_in_flight() ? 'Taken over: you are flying.' : 'Taken over: the approach has ended.';
     document.getElementById('watch-text').textContent = text;
     document.getElementById('watch-controls').hidden = !w.watching;
     for (const b of watchBar.querySelectorAll('[data-watch="speed"]')) {
@@ -456,11 +535,21 @@
     case 'step': module._avelune_watch_step(); break;
     case 'take-over': module._avelune_take_over(); break;
     case 'debrief': debriefLatest(); return;
-    case 'close':
+    case 'close': {
+      // As the desktop's panel: a flight still playing (or one that went
+      // its own way and flies on) is not left flying by itself: the game
+      // starts again at its title. Taken over or ended, the game stays.
+      const w = watchState();
+      const unattended = w.watching || (w.status === 'diverged' && module._avelune_in_flight());
       module._avelune_stop_watching();
       watchActive = false;
       watchBar.hidden = true;
+      if (unattended) {
+        startGame(atlas.bytes, atlas.name);
+        return;
+      }
       break;
+    }
     }
     canvas.focus();
     afterGame();
@@ -593,12 +682,19 @@
   // window narrower than the plot, smaller with its shape kept, so that it
   // reads without scrolling sideways (the dialog's frame is 48 px narrower
   // than the window, less a scroll bar's width where it scrolls down).
+  const kLeastText = 11;
   function drawPlot(plot, target) {
     const ratio = window.devicePixelRatio || 1;
     const room = document.documentElement.clientWidth - 48;
     let fit = Math.min(1, room / plot.width);
     if (plot.height * fit > window.innerHeight - 150) fit = Math.min(fit, (room - 16) / plot.width);
     fit = Math.max(0.1, fit);
+    // On a phone the text stays at least 11 CSS px (the plot then pans in
+    // its frame): the smallest words are drawn no smaller than that.
+    if (matchMedia('(pointer: coarse)').matches) {
+      const smallest = Math.min(...plot.items.filter((it) => it.k === 3).map((it) => it.s));
+      if (Number.isFinite(smallest)) fit = Math.max(fit, Math.min(1, kLeastText / smallest));
+    }
     target.width = Math.round(plot.width * fit * ratio);
     target.height = Math.round(plot.height * fit * ratio);
     target.style.width = `${target.width / ratio}px`;
@@ -681,7 +777,12 @@
       const entry = book.entries[i];
       const row = body.insertRow();
       if (i === book.best) row.className = 'best';
-      for (const cell of entry.cells) row.insertCell().textContent = cell;
+      const heads = document.querySelectorAll('#logbook-table thead th');
+      entry.cells.forEach((cell, c) => {
+        const td = row.insertCell();
+        td.textContent = cell;
+        if (heads[c]) td.dataset.label = heads[c].textContent;
+      });
       for (const [label, act] of [['Watch', watchKept], ['Debrief', debriefFlight]]) {
         const button = document.createElement('button');
         button.type = 'button';
@@ -714,7 +815,8 @@
     try {
       data = JSON.parse(await file.text());
     } catch (e) {
-      return showMessage(`${file.name} is not an Avelune logbook: ${e.message}`);
+      console.warn(`Avelune: ${file.name} is not JSON:`, e);
+      return showMessage(`${file.name} is not an Avelune logbook export (the file Logbook > Export saves), so nothing was imported.`);
     }
     const flightsOk = data && typeof data.flights === 'object' && data.flights !== null
       && Object.entries(data.flights).every(([k, v]) => typeof v === 'string' && /^[\w.-]+$/.test(k));
@@ -742,6 +844,7 @@
     await showLogbook();
     const skipped = imported.notes.length ? `\n${imported.notes.join('\n')}` : '';
     if (skipped) showMessage(`${lines.length} approaches added; lines that could not be read were left out:${skipped}`);
+    else if (lines.length === 0) showMessage(`Nothing new: every entry of ${file.name} is in the logbook already.`);
   }
   const logbookInput = document.getElementById('logbook-file');
   document.getElementById('logbook-export').addEventListener('click', exportLogbook);
@@ -909,6 +1012,11 @@
       if (heldKeys.has('key:' + name)) event.preventDefault();
       return;
     }
+    if (asksToQuit(name)) {
+      event.preventDefault();
+      quitAsking();
+      return;
+    }
     if (sendInput(true, 0, name)) event.preventDefault();
   });
   document.addEventListener('keyup', (event) => {
@@ -923,6 +1031,10 @@
     keyFor: (control) => (running ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
     key: (down, name) => {
       if (!down) return heldKeys.has('key:' + name) ? sendInput(false, 0, name) : false;
+      if (running && !paused && !dialogOpen() && !menuOpen() && asksToQuit(name)) {
+        quitAsking();
+        return false;
+      }
       return running && !paused && !dialogOpen() && !menuOpen() && sendInput(true, 0, name);
     },
     relayout: () => layout(),
@@ -1017,6 +1129,9 @@
     ratioQuery.addEventListener('change', layout);
   }
   window.addEventListener('resize', layout);
+  // The stage changes size without the window too (on a phone the watch
+  // bar takes a band of its own below the menu bar).
+  if (window.ResizeObserver) new ResizeObserver(() => layout()).observe(stage);
   document.addEventListener('fullscreenchange', layout);
   function toggleFullscreen() {
     if (document.fullscreenElement) {
@@ -1237,7 +1352,7 @@
       saveScreenshot();
       break;
     case 'quit':
-      if (running) endGame('Avelune has ended.\nClick to fly again.');
+      if (running) quitAsking();
       break;
     case 'scale':
       settings.scale = item.dataset.scale === 'auto' ? 'auto' : Number(item.dataset.scale);
@@ -1417,6 +1532,7 @@
         return samples ? samples.reduce((m, v) => Math.max(m, Math.abs(v)), 0) : 0;
       },
       cueLevel: () => cueLevel(),
+      cuePlayer: () => (cueNode ? cueNode.constructor.name : ''),
       atlasName: () => atlas && atlas.name,
       focused: () => (document.activeElement ? document.activeElement.id || document.activeElement.tagName : ''),
       inFlight: () => running && module._avelune_in_flight() === 1,
