@@ -276,6 +276,9 @@ bool AppendEntry(const std::string& path, const Entry& entry, std::string& error
 }
 
 int BestEntry(const std::vector<Entry>& entries) {
+    // The debrief's score where the arrivals have one, so the logbook and
+    // the debrief name the same best.
+    if (const int scored = BestScoredEntry(entries); scored >= 0) return scored;
     int best = -1;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].outcome != flightfile::Ending::kArrived) continue;

@@ -83,8 +83,10 @@ bool ParseLogbook(const std::string& text, const std::string& path, Contents& co
 // line of its own and the torn line stays as it is.
 bool AppendEntry(const std::string& path, const Entry& entry, std::string& error);
 
-// The index of the best approach: the arrival that stayed furthest from
-// every limit (the earliest of equals); -1 when none arrived.
+// The index of the best approach: the arrival with the highest score, as
+// BestScoredEntry; where no arrival has one (lines written before scores),
+// the arrival that stayed furthest from every limit (the earliest of
+// equals); -1 when none arrived.
 int BestEntry(const std::vector<Entry>& entries);
 // The arrival with the highest score (the earliest of equals), for the
 // debrief's ghost; -1 when no arrival has a score.

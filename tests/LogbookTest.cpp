@@ -108,7 +108,7 @@ TEST(Logbook, AKilledWriterLosesAtMostTheEntryItWasWriting) {
     fs::remove_all(dir);
 }
 
-TEST(Logbook, TheBestIsTheArrivalFurthestFromEveryLimit) {
+TEST(Logbook, TheBestIsTheHighestScoreElseTheArrivalFurthestFromEveryLimit) {
     std::vector<Entry> entries;
     EXPECT_EQ(logbook::BestEntry(entries), -1);
     for (int i = 0; i < 6; ++i) entries.push_back(SampleEntry(i));
@@ -116,6 +116,11 @@ TEST(Logbook, TheBestIsTheArrivalFurthestFromEveryLimit) {
     EXPECT_EQ(logbook::BestEntry(entries), 5);
     entries[5].outcome = flightfile::Ending::kFailed;
     EXPECT_EQ(logbook::BestEntry(entries), 4);
+    // Scored arrivals: the highest score, as the debrief's "Best", whatever
+    // the margins.
+    entries[2].score = 79;
+    entries[4].score = 78;
+    EXPECT_EQ(logbook::BestEntry(entries), 2);
 }
 
 TEST(Logbook, RecordingKeepsTheFlightAndPrunesTheOldest) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/common/AtlasFiles.h"
+#include "platform/sdl/DesktopKeys.h"
 #include "session/FlightSession.h"
 
 namespace {
@@ -154,10 +155,11 @@ void DesktopDebrief::Open(const recorder::Recording& recording, std::string titl
     appearing_ = true;
 }
 
-float DebriefPlotScale(float fit, float uiScale) {
+float DebriefPlotScale(float fit) {
     // In steps of a sixteenth, so that a window dragged larger asks for a
-    // few new font sizes, not one a pixel.
-    return std::max(uiScale, std::floor(fit * 16.0f) / 16.0f);
+    // few new font sizes, not one a pixel; never below 1x, where a tick
+    // label is 11 px.
+    return std::max(1.0f, std::floor(fit * 16.0f) / 16.0f);
 }
 
 void DesktopDebrief::Draw(float top, float uiScale) {
@@ -171,7 +173,7 @@ void DesktopDebrief::Draw(float top, float uiScale) {
         const float chrome = ImGui::GetFrameHeight() + style.WindowPadding.y * 2;
         const float roomX = display.x - 2 * margin, roomY = display.y - top - 2 * margin;
         const float fit = std::min((roomX - style.WindowPadding.x * 2) / plot_.width, (roomY - chrome) / plot_.height);
-        const float scale = DebriefPlotScale(fit, uiScale);
+        const float scale = DebriefPlotScale(fit);
         // Room for the scroll bars where the plot is larger than the window.
         const float width = plot_.width * scale + style.WindowPadding.x * 2 + style.ScrollbarSize;
         const float height = plot_.height * scale + chrome + style.ScrollbarSize;
@@ -179,21 +181,29 @@ void DesktopDebrief::Draw(float top, float uiScale) {
         ImGui::SetNextWindowPos(ImVec2(display.x / 2, top + margin), ImGuiCond_Always, ImVec2(0.5f, 0));
         ImGui::SetNextWindowFocus();
         appearing_ = false;
+        scrollHome_ = true;
     }
     ImGui::PushStyleColor(ImGuiCol_Text, IM_COL32(255, 255, 255, 255));
     const std::string name = title_ + "###debrief";
     const bool shown = ImGui::Begin(name.c_str(), &open_, ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_HorizontalScrollbar);
     ImGui::PopStyleColor();
     if (shown) {
-        // The plot fills the window, and is never smaller than the menus'
-        // scale: its text (a tick label 11 units) then reads as a dialog's,
-        // each size baked exactly; a window too small for it scrolls.
+        // A debrief opened again starts at its title.
+        if (scrollHome_) {
+            ImGui::SetScrollX(0);
+            ImGui::SetScrollY(0);
+            scrollHome_ = false;
+        }
+        // The plot fills the window, never below 1x (its text, a tick label
+        // 11 units, each size baked exactly); a window too small for it
+        // scrolls, by the keys too.
         const ImVec2 avail = ImGui::GetContentRegionAvail();
         const float fit = std::min(avail.x / plot_.width, avail.y / plot_.height);
-        const float scale = DebriefPlotScale(fit, uiScale);
+        const float scale = DebriefPlotScale(fit);
         const ImVec2 origin = ImGui::GetCursorScreenPos();
         DrawDebriefPlot(ImGui::GetWindowDrawList(), plot_, origin, scale, &fonts_);
         ImGui::Dummy(ImVec2(plot_.width * scale, plot_.height * scale));
+        if (ImGui::IsWindowFocused()) ScrollByKeys();
     }
     ImGui::End();
 }

@@ -47,8 +47,8 @@ bool RecordFlight(const flightfile::Flight& flight, const std::string& atlasPath
                   std::string& error);
 
 // The plot's scale in a window that fits it `fit` times: that in steps of a
-// sixteenth, but never below the menus' scale, where its text reads.
-float DebriefPlotScale(float fit, float uiScale);
+// sixteenth, but never below 1x, where its text reads (the window scrolls).
+float DebriefPlotScale(float fit);
 
 class DesktopDebrief {
 public:
@@ -66,6 +66,7 @@ private:
     PlotFonts fonts_;
     bool open_ = false;
     bool appearing_ = false;
+    bool scrollHome_ = false;
     debrief::Plot plot_;
     std::string title_;
 };

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -431,13 +432,15 @@ void DesktopFlights::DrawWatchWindow() {
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
         ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
         if (session_.Watching()) {
+            endFocused_ = false;
             for (const int s : kSpeeds) {
                 char label[8];
                 std::snprintf(label, sizeof label, "%dx", s);
                 if (ImGui::RadioButton(label, speed_ == s)) speed_ = s;
                 ImGui::SameLine();
             }
-            if (ImGui::Button(paused_ ? "Play" : "Pause")) paused_ = !paused_;
+            // One id whatever it says, so the keyboard stays on it.
+            if (ImGui::Button(paused_ ? "Play###pause" : "Pause###pause")) paused_ = !paused_;
             ImGui::SameLine();
             if (ImGui::Button("Step")) {
                 paused_ = true;
@@ -447,7 +450,16 @@ void DesktopFlights::DrawWatchWindow() {
             if (ImGui::Button("Take over")) open = false;
         } else if (replayer->status() == flightfile::Replayer::Status::kMatched) {
             ImGui::TextUnformatted("The flight replayed to its end.");
-            if (DebriefReady() && session_.recorder().latestEnded()->replayed && ImGui::Button("Debrief")) OpenDebrief();
+            if (DebriefReady() && session_.recorder().latestEnded()->replayed) {
+                if (ImGui::Button("Debrief")) OpenDebrief();
+                // The buttons the keyboard was on went with the end: it
+                // goes to Debrief, once.
+                if (watchKeyboard_ && !endFocused_) {
+                    ImGui::SetFocusID(ImGui::GetItemID(), ImGui::GetCurrentWindow());
+                    GImGui->NavDisableHighlight = false;
+                }
+                endFocused_ = true;
+            }
         } else if (replayer->status() == flightfile::Replayer::Status::kDiverged) {
             ImGui::Text("It went its own way at tick %u:", replayer->divergedTick());
             ImGui::TextWrapped("%s", replayer->divergence().c_str());

@@ -147,6 +147,7 @@ private:
     float uiScale_ = 1.0f;
     bool refit_ = false;          // the scale changed: the logbook takes its place and size anew
     bool watchKeyboard_ = false;  // the watching panel has the keyboard
+    bool endFocused_ = false;     // the keyboard was put on Debrief at the watched flight's end
     int watchFocusRequest_ = 0;   // 1 give it the keyboard, -1 give it back, at the next frame
     bool logbookOpen_ = false;
     logbook::Contents logbook_;

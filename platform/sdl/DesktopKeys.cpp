@@ -142,6 +142,23 @@ void DesktopKeys::ControllerRemoved(SDL_JoystickID instance, const Deliver& deli
     }
 }
 
+void ScrollByKeys() {
+    const float line = ImGui::GetTextLineHeightWithSpacing();
+    const auto pressed = [](ImGuiKey key) { return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key)); };
+    float y = ImGui::GetScrollY();
+    if (pressed(ImGuiKey_DownArrow)) y += line;
+    if (pressed(ImGuiKey_UpArrow)) y -= line;
+    if (pressed(ImGuiKey_PageDown)) y += ImGui::GetWindowHeight() - 2 * line;
+    if (pressed(ImGuiKey_PageUp)) y -= ImGui::GetWindowHeight() - 2 * line;
+    if (pressed(ImGuiKey_Home)) y = 0;
+    if (pressed(ImGuiKey_End)) y = ImGui::GetScrollMaxY();
+    if (y != ImGui::GetScrollY()) ImGui::SetScrollY(std::clamp(y, 0.0f, ImGui::GetScrollMaxY()));
+    float x = ImGui::GetScrollX();
+    if (pressed(ImGuiKey_RightArrow)) x += 4 * line;
+    if (pressed(ImGuiKey_LeftArrow)) x -= 4 * line;
+    if (x != ImGui::GetScrollX()) ImGui::SetScrollX(std::clamp(x, 0.0f, ImGui::GetScrollMaxX()));
+}
+
 GameMenuChoice DesktopKeys::DrawGameMenu(const GameMenuState& state, bool& anyOpen) {
     GameMenuChoice choice = GameMenuChoice::kNone;
     if (ImGui::BeginMenu("Game")) {
@@ -217,18 +234,7 @@ void DesktopKeys::DrawKeysWindow() {
             ImGui::TableHeadersRow();
             // Nothing in the table takes the keyboard: the arrows, Page Up
             // and Down, Home and End scroll it.
-            if (ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) {
-                const float line = ImGui::GetTextLineHeightWithSpacing();
-                const float page = ImGui::GetWindowHeight() - 2 * line;
-                float y = ImGui::GetScrollY();
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_DownArrow))) y += line;
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_UpArrow))) y -= line;
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageDown))) y += page;
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_PageUp))) y -= page;
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Home))) y = 0;
-                if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_End))) y = ImGui::GetScrollMaxY();
-                if (y != ImGui::GetScrollY()) ImGui::SetScrollY(std::clamp(y, 0.0f, ImGui::GetScrollMaxY()));
-            }
+            if (ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) ScrollByKeys();
             for (size_t i = 0; i < keymap::kControlCount; ++i) {
                 const std::vector<std::string>& keys = map_.Bound(keymap::Device::kKey, i);
                 const std::vector<std::string>& buttons = map_.Bound(keymap::Device::kButton, i);
