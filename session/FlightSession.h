@@ -73,6 +73,10 @@ public:
         taker_.TakeOver();
         recorder_.TakeOver();
     }
+    // The watch closed while the flight plays: the game goes on from there,
+    // but the approach stays the watched one's, kept out of the logbook (the
+    // player did not take it over).
+    void CloseWatch() { watching_ = false; }
     // Replays a flight through a replayer of the caller's, to its end or
     // where it goes its own way (the caller reads the replayer after).
     flightfile::Replayer::Status Replay(flightfile::Replayer& replayer);

@@ -137,7 +137,6 @@ TEST(FlightRecorder, TheRecordedApproachesAgreeWithTheRecord) {
     }
 }
 
-// The near miss warned on the way down and was steady well before the end.
 // Where the taker and the recorder both see an approach begin and end.
 TEST(ApproachEdges, AnInputBeginsLeavesOrRestartsAnApproach) {
     const auto record = [](uint32_t state, uint32_t fuel, uint32_t flown) {
@@ -171,6 +170,7 @@ TEST(ApproachEdges, AnInputBeginsLeavesOrRestartsAnApproach) {
     }
 }
 
+// The near miss warned on the way down and was steady well before the end.
 TEST(FlightRecorder, TheNearMissRecoversToStable) {
     HeadlessSession session(MakeTestAtlas());
     PlayWatching(session, Slurp(fs::path(AVELUNE_SOURCE_DIR) / "tests" / "replays" / "warning-recovered.events"));

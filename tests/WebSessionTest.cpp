@@ -307,7 +307,8 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
 }
 
 // A watched flight taken over is the player's from there: when it ends it
-// goes to the logbook, as one they flew; a flight only watched does not.
+// goes to the logbook, as one they flew; a flight only watched, or whose
+// watch was closed while it played, does not.
 TEST_F(WebSessionTest, AFlightTakenOverGoesToTheLogbookWhenItEnds) {
     PageClock clock;
     WebSession pilot(GameAtlas(), clock.Hooks());
@@ -318,19 +319,22 @@ TEST_F(WebSessionTest, AFlightTakenOverGoesToTheLogbookWhenItEnds) {
     for (int i = 0; i < 6000 && pilot.TakeEnded("2026-01-01T00:00:00").empty(); ++i) pilot.Tick();
     const std::string text = pilot.FlightText();
     ASSERT_NE(text, "");
-    for (const bool takeOver : {false, true}) {
+    enum class Then { kWatch, kClose, kTakeOver };
+    for (const Then then : {Then::kWatch, Then::kClose, Then::kTakeOver}) {
+        const bool takeOver = then == Then::kTakeOver;
         WebSession watcher(GameAtlas(), clock.Hooks());
         watcher.Tick(3);
         ASSERT_EQ(watcher.Watch(text, "f.avflight"), "");
         for (int i = 0; i < 5; ++i) watcher.StepWatch();
         if (takeOver) watcher.TakeOver();
+        if (then == Then::kClose) watcher.session().CloseWatch();
         while (watcher.session().Watching()) watcher.StepWatch();
         for (int i = 0; i < 6000 && watcher.session().flights().current() != nullptr; ++i) watcher.Tick();
         const std::string ended = watcher.TakeEnded("2026-01-01T00:01:00");
-        EXPECT_EQ(ended.empty(), !takeOver) << (takeOver ? "taken over" : "watched");
+        EXPECT_EQ(ended.empty(), !takeOver) << static_cast<int>(then);
         const recorder::Recording* r = watcher.session().recorder().latestEnded();
         ASSERT_NE(r, nullptr);
-        EXPECT_EQ(r->flown(), takeOver) << "its debrief is the player's, with the best before it as ghost";
+        EXPECT_EQ(r->flown(), takeOver) << static_cast<int>(then) << ": its debrief is the player's only when taken over";
     }
 }
 

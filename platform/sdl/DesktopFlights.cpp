@@ -418,7 +418,7 @@ void DesktopFlights::DrawWatchWindow() {
     }
     if (focusing) watchKeyboard_ = true;
     watchFocusRequest_ = 0;
-    bool open = true;
+    bool open = true, takeOver = false;
     TitleText();
     const bool shown = ImGui::Begin(watchKeyboard_ ? "Watching (F6: game)###watch" : "Watching###watch", &open,
                                     ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoCollapse);
@@ -447,7 +447,7 @@ void DesktopFlights::DrawWatchWindow() {
                 session_.Step();
             }
             ImGui::SameLine();
-            if (ImGui::Button("Take over")) open = false;
+            if (ImGui::Button("Take over")) takeOver = true;
         } else if (replayer->status() == flightfile::Replayer::Status::kMatched) {
             ImGui::TextUnformatted("The flight replayed to its end.");
             if (DebriefReady() && session_.recorder().latestEnded()->replayed) {
@@ -468,15 +468,13 @@ void DesktopFlights::DrawWatchWindow() {
         }
     }
     ImGui::End();
-    if (!open) {
-        // Taking over (or closing after the end): the game is the player's
-        // from here, and so are the keys.
+    if (takeOver) {
+        // The game is the player's from here, and so are the keys.
         watchKeyboard_ = false;
-        if (session_.Watching()) {
-            session_.TakeOver();
-        } else {
-            session_.StopWatching();
-        }
+        session_.TakeOver();
+    } else if (!open) {
+        watchKeyboard_ = false;
+        CloseWatching();
     }
 }
 

@@ -54,10 +54,10 @@ public:
     // The keyboard in the watching panel (its buttons) or back in the game.
     void FocusWatchingPanel(bool focus) { watchFocusRequest_ = focus ? 1 : -1; }
     bool WatchingPanelFocused() const { return (watchKeyboard_ || watchFocusRequest_ > 0) && WatchingPanelOpen(); }
-    // Closes the watching panel as its close box does (taking over first).
+    // Closes the watching panel as its close box does.
     void CloseWatching() {
         if (session_.Watching()) {
-            session_.TakeOver();
+            session_.CloseWatch();
         } else {
             session_.StopWatching();
         }

@@ -22,11 +22,11 @@ std::optional<std::string_view> MapButtonName(SDL_GameControllerButton button);
 // What the player chose from the Game and Help menus this frame.
 enum class GameMenuChoice { kNone, kPause, kMute, kPauseOnFocusLoss, kShowPowerPitch, kSoundCues, kFillWindow, kScale, kKeys };
 
-// The ticks the Game menu shows.
 // In the current ImGui window, which has nothing that takes the keyboard:
 // the arrows, Page Up and Down, Home and End scroll it.
 void ScrollByKeys();
 
+// The ticks the Game menu shows.
 struct GameMenuState {
     bool paused = false;
     bool muted = false;

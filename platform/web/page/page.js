@@ -536,9 +536,9 @@
     case 'take-over': module._avelune_take_over(); break;
     case 'debrief': debriefLatest(); return;
     case 'close': {
-      // As the desktop's panel: a flight still playing (or one that went
-      // its own way and flies on) is not left flying by itself: the game
-      // starts again at its title. Taken over or ended, the game stays.
+      // A flight still playing (or one that went its own way and flies on)
+      // is not left flying by itself: the game starts again at its title.
+      // Taken over or ended, the game stays.
       const w = watchState();
       const unattended = w.watching || (w.status === 'diverged' && module._avelune_in_flight());
       module._avelune_stop_watching();
