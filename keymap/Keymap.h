@@ -170,4 +170,13 @@ private:
     std::vector<Held> held_;
 };
 
+// Whether a control quits the game (the title's QUIT, the cockpit's quit
+// lever): a key or button for one is easily hit by mistake, so the hosts
+// ask first.
+inline bool IsQuitControl(size_t control) {
+    if (control >= kControlCount) return false;
+    const std::string_view name = kControls[control].name;
+    return name == "Quit" || name == "QuitLever";
+}
+
 }  // namespace keymap

@@ -306,6 +306,22 @@ TEST_F(WebSessionTest, FlightsSaveWatchAndRefuse) {
     }
 }
 
+// The keys the page asks about before quitting: the title's QUIT and the
+// quit lever in flight, whichever keys the map gives them.
+TEST_F(WebSessionTest, QuitKeysAreTheMapsQuitControlsOnTheScreenShown) {
+    PageClock clock;
+    WebSession session(GameAtlas(), clock.Hooks());
+    session.Tick(3);
+    EXPECT_TRUE(session.IsQuitInput(keymap::Device::kKey, "Escape")) << "the title's QUIT";
+    EXPECT_FALSE(session.IsQuitInput(keymap::Device::kKey, "Y")) << "no lever on the title";
+    session.KeyDown(keymap::Device::kKey, "Return");
+    session.KeyUp(keymap::Device::kKey, "Return");
+    session.Tick(5);
+    EXPECT_TRUE(session.IsQuitInput(keymap::Device::kKey, "Y")) << "the quit lever in flight";
+    EXPECT_FALSE(session.IsQuitInput(keymap::Device::kKey, "Up"));
+    EXPECT_FALSE(session.IsQuitInput(keymap::Device::kKey, "NoSuchKey"));
+}
+
 // A watched flight taken over is the player's from there: when it ends it
 // goes to the logbook, as one they flew; a flight only watched, or whose
 // watch was closed while it played, does not.

@@ -58,11 +58,6 @@ bool OverPicture(const ImGuiWindow& w) {
     return name != "##MainMenuBar" && name != "Debug##Default";
 }
 
-bool IsQuitControl(size_t control) {
-    const std::string_view name = keymap::kControls[control].name;
-    return name == "Quit" || name == "QuitLever";
-}
-
 bool IsMenuLetter(char letter) {
     for (const MenuPopupDef& popup : kMainMenu) {
         if (ParseMnemonic(popup.label).key == letter) return true;
@@ -232,7 +227,7 @@ void DesktopShell::HandleShellKey(const SDL_KeyboardEvent& key) {
 void DesktopShell::GameInputDown(keymap::Device device, std::string_view name) {
     const auto deliver = [this](flightfile::InputKind kind, int x, int y) { DeliverToGame(kind, x, y); };
     const auto control = keys_->ControlFor(device, name, view_->pressMode, view_->releaseMode);
-    if (control && IsQuitControl(*control)) {
+    if (control && keymap::IsQuitControl(*control)) {
         // A key is easily hit by mistake: the title's QUIT and the cockpit's
         // quit lever, by key or button, ask first.
         quitConfirmRequest_ = true;

@@ -134,6 +134,13 @@ EMSCRIPTEN_KEEPALIVE void avelune_release_keys() {
     if (g_session) g_session->ReleaseKeys();
 }
 // The first key of the map bound to a control by its name ("" for none).
+// Whether a key (device 0) or gamepad button (1) of the map stands for a
+// quitting control on the screen shown.
+EMSCRIPTEN_KEEPALIVE int avelune_is_quit_input(int device, const char* name) {
+    if (!g_session) return 0;
+    return g_session->IsQuitInput(device == 0 ? keymap::Device::kKey : keymap::Device::kButton, name) ? 1 : 0;
+}
+
 EMSCRIPTEN_KEEPALIVE const char* avelune_key_for_control(const char* control) {
     return Keep(g_session ? g_session->KeyForControl(control) : "");
 }

@@ -95,6 +95,12 @@ public:
     // The first key of the map bound to a control, by the control's name
     // ("PadUp", "FullPower"); "" for an unknown control or one with no key.
     std::string KeyForControl(std::string_view control) const;
+    // Whether a key or button of the map stands for a quitting control in
+    // the view's present modes (the page asks before it).
+    bool IsQuitInput(keymap::Device device, std::string_view name) const {
+        const auto control = session_.ControlFor(device, name);
+        return control && keymap::IsQuitControl(*control);
+    }
 
     // ---- Flights, as the desktop keeps and watches them ----
     // The atlas's file hash, written into every flight and checked against a

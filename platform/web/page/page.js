@@ -422,7 +422,7 @@
   // page asks instead of handing it to the game.
   function asksToQuit(name) {
     if (!running || !module._avelune_in_flight()) return false;
-    return withString('QuitLever', (at) => module.UTF8ToString(module._avelune_key_for_control(at))) === name;
+    return withString(name, (at) => module._avelune_is_quit_input(0, at)) === 1;
   }
   function showCard(text) {
     // On a touch screen the player taps.
@@ -632,6 +632,9 @@
     }
     if (linkAsking) return;
     linkAsking = true;
+    // Another question open (a restart, say): this one waits for its answer.
+    const confirm = document.getElementById('confirm');
+    if (confirm.open) await new Promise((resolve) => confirm.addEventListener('close', resolve, { once: true }));
     const watch = await unlessFlying('Watching the shared flight ends the approach in flight.', 'Watch');
     linkAsking = false;
     if (!watch) {
@@ -787,6 +790,8 @@
         const button = document.createElement('button');
         button.type = 'button';
         button.textContent = label;
+        // Named with its approach: every row has a Watch and a Debrief.
+        button.setAttribute('aria-label', `${label} the approach of ${entry.cells[0]}`);
         button.addEventListener('click', () => act(entry.flight));
         row.insertCell().appendChild(button);
       }
