@@ -1031,9 +1031,13 @@
     sendInput(false, 0, name);
   });
 
+  // The key of the map a control (by its name) stands for; '' before a game runs.
+  function keyForControl(control) {
+    return running ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : '';
+  }
   // The touch controls press their control's key through the same path.
   screenApi.attach(stage, card, {
-    keyFor: (control) => (running ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
+    keyFor: keyForControl,
     key: (down, name) => {
       if (!down) return heldKeys.has('key:' + name) ? sendInput(false, 0, name) : false;
       if (running && !paused && !dialogOpen() && !menuOpen() && asksToQuit(name)) {
@@ -1544,8 +1548,7 @@
       // The key of the map that stands for the control under a game pixel now.
       keyForPoint: (x, y) => (running ? module.UTF8ToString(module._avelune_key_for_point(x, y)) : ''),
       // The key a touch control (by its control's name) presses.
-      keyForControl: (control) => (running
-        ? withString(control, (at) => module.UTF8ToString(module._avelune_key_for_control(at))) : ''),
+      keyForControl,
       // The whole picture as the canvas holds it, RGBA in base64.
       pixels: () => {
         const data = context.getImageData(0, 0, kWidth, kHeight).data;
