@@ -14,9 +14,9 @@
 #include "platform/sdl/DesktopOptions.h"
 #include "platform/sdl/DesktopResources.h"
 #include "platform/sdl/DesktopSettings.h"
-#include "flightfile/FlightFile.h"
 #include "platform/sdl/DesktopShell.h"
 #include "platform/sdl/MessageBox.h"
+#include "platform/sdl/XErrors.h"
 
 #ifndef AVELUNE_VERSION
 #define AVELUNE_VERSION "1.0.7"
@@ -85,6 +85,8 @@ int RunDesktop(int argc, char** argv) {
         return 0;
     }
 
+    // Before SDL opens the display: a quit must never end in an X error.
+    ForgiveEventsToClosedWindows();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "avelune: cannot open a window (no display?): %s\n", SDL_GetError());
         return 1;
