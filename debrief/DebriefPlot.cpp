@@ -222,10 +222,22 @@ std::string OutcomeText(const Summary& s) {
     return out;
 }
 
-std::string VerdictText(const Summary& s) {
-    if (s.judgements == 0) return "not judged yet";
-    if (s.stable) return s.stableThroughout ? "stable throughout" : "stable from " + Miles(s.stabilityFeet);
-    return "unstable from " + Miles(s.stabilityFeet);
+// The verdict: unstable where a warning limit was passed late in the
+// approach; else not stable where a gate reached was not stabilised (the
+// warning limits are too wide to see that); else stable.
+struct Verdict {
+    std::string text;
+    bool stable;
+};
+Verdict VerdictOf(const Summary& s, const Assessment& a) {
+    if (s.judgements == 0) return {"not judged yet", true};
+    if (!s.stable) return {"unstable from " + Miles(s.stabilityFeet), false};
+    std::string heights;
+    for (const Gate& g : a.gates) {
+        if (g.reached && !g.stable) heights += (heights.empty() ? "" : " and ") + std::to_string(g.height);
+    }
+    if (!heights.empty()) return {"not stable at " + heights + " ft", false};
+    return {s.stableThroughout ? "stable throughout" : "stable from " + Miles(s.stabilityFeet), true};
 }
 
 std::string NeedleText(int fromCentre) {
@@ -312,7 +324,7 @@ std::vector<std::string> SummaryLines(const Recording& r, const Recording* ghost
     lines.push_back(score);
     lines.push_back("time flown: " + std::to_string(s.secondsFlown) + " s");
     lines.push_back("in warning: " + std::to_string(s.secondsWarned) + " s");
-    lines.push_back("verdict: " + VerdictText(s));
+    lines.push_back("verdict: " + VerdictOf(s, a).text);
     for (const Gate& g : a.gates)
         lines.push_back("gate " + std::to_string(g.height) + " ft: " + GateText(g));
     lines.push_back("airspeed: worst " + std::to_string(a.airspeed.worst) + " mph (fails above 300), warned " +
@@ -540,12 +552,12 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
         paint.Polyline(Steps(plot, plot.steps, r.samples, pitch), kPitch, 2, "inputs.pitch");
     }
 
-    // Where the approach became stable or stopped being so.
+    // Where the last warning ended, or the approach became unstable.
     if (sum.judgements > 0 && !sum.stableThroughout) {
         const float x = static_cast<float>(plot.X(sum.stabilityFeet));
         const Colour c = sum.stable ? kStable : kUnstable;
         for (const Panel* p : panels) paint.Line({x, p->top}, {x, p->bottom}, c, 1.2f, "stability", true);
-        paint.Text(x - 4, plot.profile.bottom - 6, (sum.stable ? "stable from " : "unstable from ") + Miles(sum.stabilityFeet),
+        paint.Text(x - 4, plot.profile.bottom - 6, (sum.stable ? "no warning from " : "unstable from ") + Miles(sum.stabilityFeet),
                    11, c, "stability.label", Align::kLeft, false, true);
     }
 
@@ -615,7 +627,8 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
     }
     row("Time flown", std::to_string(sum.secondsFlown) + " s", kInk);
     row("In warning", std::to_string(sum.secondsWarned) + " s", sum.secondsWarned > 0 ? kWarnLine : kInk);
-    row("Verdict", VerdictText(sum), sum.stable ? kStable : kUnstable);
+    const Verdict verdict = VerdictOf(sum, assessment);
+    row("Verdict", verdict.text, verdict.stable ? kStable : kUnstable);
     for (const Gate& g : assessment.gates)
         row("At " + std::to_string(g.height) + " ft", GateText(g), !g.reached ? kMuted : g.stable ? kStable : kUnstable,
             "summary.gate");

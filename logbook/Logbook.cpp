@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -355,6 +356,34 @@ int BestScoredEntry(const std::vector<Entry>& entries) {
         if (best < 0 || e.score > entries[best].score) best = static_cast<int>(i);
     }
     return best;
+}
+
+EntryCells CellsOf(const Entry& e, bool best) {
+    EntryCells cells;
+    // To the minute: the seconds only widen a list read by the day.
+    cells.when = best ? "* " : "  ";
+    cells.when.append(e.when, 0, 16);
+    std::replace(cells.when.begin(), cells.when.end(), 'T', ' ');
+    cells.outcome = flightfile::EndingName(e.outcome);
+    char text[64];
+    std::snprintf(text, sizeof text, "%u:%02u", e.seconds / 60, e.seconds % 60);
+    cells.time = text;
+    if (e.score >= 0) {
+        std::snprintf(text, sizeof text, "%d %c", e.score, e.grade);
+        cells.score = text;
+    } else {
+        cells.score = "-";
+    }
+    std::snprintf(text, sizeof text, "%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
+    cells.margins = text;
+    if (Version2(e.verdict)) {
+        std::snprintf(text, sizeof text, " from %.1f mi", e.stabilityFeet / 5280.0);
+        cells.verdict = e.verdict + text;
+    } else {
+        cells.verdict = e.verdict;
+    }
+    if (best) cells.verdict += " (best)";
+    return cells;
 }
 
 }  // namespace logbook

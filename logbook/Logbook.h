@@ -92,6 +92,14 @@ int BestEntry(const std::vector<Entry>& entries);
 // debrief's ghost; -1 when no arrival has a score.
 int BestScoredEntry(const std::vector<Entry>& entries);
 
+// An entry as the logbook windows show it, a cell a column: when (to the
+// minute, the best marked "* "), outcome, time flown, score and grade,
+// margins and verdict ("(best)" after the best's).
+struct EntryCells {
+    std::string when, outcome, time, score, margins, verdict;
+};
+EntryCells CellsOf(const Entry& entry, bool best);
+
 // Removes the oldest flight files (by name: they are named by date) of the
 // folder beyond `keep`; returns how many went.
 int PruneFlights(const std::string& flightsFolder, int keep);

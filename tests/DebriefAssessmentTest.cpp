@@ -223,4 +223,31 @@ TEST(DebriefSummary, TheJsonAndTheGhostSayTheSame) {
     EXPECT_TRUE(debrief::BuildDebrief(arrival).Find("ghost.profile").empty());
 }
 
+// The verdict never calls an approach stable beside a gate that was not.
+TEST(DebriefSummary, TheVerdictAgreesWithTheGates) {
+    const Recording steady = Steady();
+    Recording lowGate = Steady();
+    Gs(lowGate, Below(lowGate, 560), Below(lowGate, 440), 40);
+    Recording bothGates = lowGate;
+    Gs(bothGates, Below(bothGates, 1060), Below(bothGates, 940), 40);
+    Recording warned = lowGate;
+    warned.summary.stable = false;
+    warned.summary.stableThroughout = false;
+    warned.summary.stabilityFeet = 10560;
+    const struct {
+        const Recording* r;
+        const char* verdict;
+    } cases[] = {
+        {&steady, "verdict: stable throughout"},
+        {&lowGate, "verdict: not stable at 500 ft"},
+        {&bothGates, "verdict: not stable at 1000 and 500 ft"},
+        {&warned, "verdict: unstable from 2.0 mi"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> lines = debrief::SummaryLines(*c.r, nullptr);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.verdict), lines.end()) << c.verdict;
+    }
+}
+
 }  // namespace
+

@@ -394,7 +394,7 @@ TEST(WebTrainer, LogbookCellsAndPlotJson) {
     arrived.grade = 'B';
     const std::string text = logbook::FormatEntry(arrived) + "\nnot a logbook line\n";
     const std::string json = web::LogbookJson(text);
-    EXPECT_NE(json.find("\"cells\":[\"* 2026-12-10 08:00:01\",\"arrived\",\"3:07\",\"81 B\",\"101 / 45 / 53\","
+    EXPECT_NE(json.find("\"cells\":[\"* 2026-12-10 08:00\",\"arrived\",\"3:07\",\"81 B\",\"101 / 45 / 53\","
                         "\"stable from 9.0 mi (best)\"]"),
               std::string::npos)
         << json;

@@ -525,29 +525,12 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::PushID(i);
                 ImGui::TableNextRow();
                 ImGui::TableNextColumn();
-                // To the minute: the seconds only widen a list read by the day.
-                std::string when = e.when.substr(0, std::min<size_t>(e.when.size(), 16));
-                std::replace(when.begin(), when.end(), 'T', ' ');
-                ImGui::Text("%s%s", i == best ? "* " : "  ", when.c_str());
-                ImGui::TableNextColumn();
-                ImGui::TextUnformatted(flightfile::EndingName(e.outcome));
-                ImGui::TableNextColumn();
-                ImGui::Text("%u:%02u", e.seconds / 60, e.seconds % 60);
-                ImGui::TableNextColumn();
-                if (e.score >= 0) {
-                    ImGui::Text("%d %c", e.score, e.grade);
-                } else {
-                    ImGui::TextUnformatted("-");
+                const logbook::EntryCells cells = logbook::CellsOf(e, i == best);
+                for (const std::string* cell : {&cells.when, &cells.outcome, &cells.time, &cells.score, &cells.margins,
+                                                &cells.verdict}) {
+                    ImGui::TextUnformatted(cell->c_str());
+                    ImGui::TableNextColumn();
                 }
-                ImGui::TableNextColumn();
-                ImGui::Text("%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
-                ImGui::TableNextColumn();
-                if (e.verdict == "stable" || e.verdict == "unstable") {
-                    ImGui::Text("%s from %.1f mi%s", e.verdict.c_str(), e.stabilityFeet / 5280.0, i == best ? " (best)" : "");
-                } else {
-                    ImGui::Text("%s%s", e.verdict.c_str(), i == best ? " (best)" : "");
-                }
-                ImGui::TableNextColumn();
                 if (ImGui::SmallButton("Watch")) {
                     logbookOpen_ = false;
                     Watch((std::filesystem::path(logbook::FlightsFolder(folder_)) / e.flight).string());

@@ -66,24 +66,10 @@ std::string LogbookJson(const std::string& text) {
     for (size_t i = 0; i < contents.entries.size(); ++i) {
         const logbook::Entry& e = contents.entries[i];
         const bool isBest = static_cast<int>(i) == best;
-        std::string when = e.when;
-        for (char& c : when) {
-            if (c == 'T') c = ' ';
-        }
-        char time[16], score[16], margins[48], verdict[64];
-        std::snprintf(time, sizeof time, "%u:%02u", e.seconds / 60, e.seconds % 60);
-        if (e.score >= 0) std::snprintf(score, sizeof score, "%d %c", e.score, e.grade);
-        else std::snprintf(score, sizeof score, "-");
-        std::snprintf(margins, sizeof margins, "%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
-        if (e.verdict == "stable" || e.verdict == "unstable") {
-            std::snprintf(verdict, sizeof verdict, "%s from %.1f mi%s", e.verdict.c_str(), e.stabilityFeet / 5280.0,
-                          isBest ? " (best)" : "");
-        } else {
-            std::snprintf(verdict, sizeof verdict, "%s%s", e.verdict.c_str(), isBest ? " (best)" : "");
-        }
+        const logbook::EntryCells c = logbook::CellsOf(e, isBest);
         out += i ? ",{" : "{";
-        out += "\"cells\":[" + Quoted((isBest ? "* " : "  ") + when) + "," + Quoted(flightfile::EndingName(e.outcome)) +
-               "," + Quoted(time) + "," + Quoted(score) + "," + Quoted(margins) + "," + Quoted(verdict) + "]";
+        out += "\"cells\":[" + Quoted(c.when) + "," + Quoted(c.outcome) + "," + Quoted(c.time) + "," + Quoted(c.score) +
+               "," + Quoted(c.margins) + "," + Quoted(c.verdict) + "]";
         out += ",\"flight\":" + Quoted(e.flight) + ",\"line\":" + Quoted(logbook::FormatEntry(e)) + "}";
     }
     out += "],\"best\":" + std::to_string(best) + ",\"notes\":[";
