@@ -150,6 +150,9 @@ describe('a phone flies by touch', () => {
         } else if (verb === 'tick') {
           played.push(words.join(' '));
           await page.evaluate((n) => window.aveluneTest.tick(n), a === undefined ? 1 : Number(a));
+          // Power and pitch in the bar are never cut short.
+          const [shown, needs, has] = await page.$eval('#numbers', (e) => [e.textContent, e.scrollWidth, e.clientWidth]);
+          if (shown) assert.ok(needs <= has, `"${shown}" needs ${needs} px of ${has}`);
         } else if (verb === 'state') {
           played.push('state');
           states.push(await page.evaluate(() => window.aveluneTest.state()));

@@ -233,8 +233,16 @@
     if (document.title !== title) document.title = title;
   }
   const numbers = document.getElementById('numbers');
+  // Each figure ("Power 17", "Pitch -8") stays whole: on a narrow bar the
+  // second goes under the first rather than being cut.
   function showNumbers(text) {
-    if (numbers.textContent !== text) numbers.textContent = text;
+    if (numbers.dataset.text === text) return;
+    numbers.dataset.text = text;
+    numbers.replaceChildren(...text.split(/ {2,}/).filter((part) => part).flatMap((part, i) => {
+      const figure = document.createElement('span');
+      figure.textContent = part;
+      return i ? [' ', figure] : [figure];
+    }));
   }
 
   // ---- The sound cues: the game makes the samples, Web Audio plays them ----
