@@ -1538,7 +1538,7 @@
       // What the live region said, the title and the bar's numbers.
       told: () => told.slice(),
       title: () => document.title,
-      numbers: () => numbers.textContent,
+      numbers: () => numbers.dataset.text || '',
       // The peak of the next `frames` stereo frames the sound cues would
       // play, and the level the page plays them at (no audio device needed).
       // The loudest sample the module makes in its fourth block from now (a
