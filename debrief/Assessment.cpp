@@ -362,6 +362,22 @@ std::string Number(double v) {
 
 }  // namespace
 
+Verdict VerdictOf(const recorder::Summary& s, const Assessment& a) {
+    if (s.judgements == 0) return {"not judged yet", true, s.stabilityFeet};
+    if (!s.stable) return {Format("unstable from %.1f mi", Miles(s.stabilityFeet)), false, s.stabilityFeet};
+    Verdict v{"", true, s.stabilityFeet};
+    for (const Gate& g : a.gates) {
+        if (!g.reached || g.stable) continue;
+        v.text += v.stable ? "not stable at " : " and ";
+        v.text += std::to_string(g.height);
+        if (v.stable) v.feet = g.feetToGo;
+        v.stable = false;
+    }
+    if (!v.stable) v.text += " ft";
+    else v.text = s.stableThroughout ? "stable throughout" : Format("stable from %.1f mi", Miles(s.stabilityFeet));
+    return v;
+}
+
 std::string FormatJson(const Recording& r, const Assessment& a) {
     const recorder::Summary& sum = r.summary;
     std::string out = "{";

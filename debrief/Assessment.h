@@ -84,6 +84,18 @@ int GsReadout(const recorder::Sample& s);
 // your best", "equals your best".
 std::string VersusBest(int score, int best);
 
+// The approach's verdict: unstable from where a warning limit was passed in
+// the last third of the way flown; else not stable at each gate reached
+// unstabilised (the warning limits are too wide to see that), from the first
+// of them; else stable, from where the last warning ended. The debrief and
+// the logbook both say it.
+struct Verdict {
+    std::string text;   // "stable throughout", "not stable at 500 ft", ...
+    bool stable = true;
+    int32_t feet = 0;   // to go where it became stable or stopped being so
+};
+Verdict VerdictOf(const recorder::Summary& summary, const Assessment& assessment);
+
 // The summary as one JSON object: outcome, score, grade, the gates with their
 // values, the advice shown (rule and text), and the worst value and RMS of
 // each limit.

@@ -222,24 +222,6 @@ std::string OutcomeText(const Summary& s) {
     return out;
 }
 
-// The verdict: unstable where a warning limit was passed late in the
-// approach; else not stable where a gate reached was not stabilised (the
-// warning limits are too wide to see that); else stable.
-struct Verdict {
-    std::string text;
-    bool stable;
-};
-Verdict VerdictOf(const Summary& s, const Assessment& a) {
-    if (s.judgements == 0) return {"not judged yet", true};
-    if (!s.stable) return {"unstable from " + Miles(s.stabilityFeet), false};
-    std::string heights;
-    for (const Gate& g : a.gates) {
-        if (g.reached && !g.stable) heights += (heights.empty() ? "" : " and ") + std::to_string(g.height);
-    }
-    if (!heights.empty()) return {"not stable at " + heights + " ft", false};
-    return {s.stableThroughout ? "stable throughout" : "stable from " + Miles(s.stabilityFeet), true};
-}
-
 std::string NeedleText(int fromCentre) {
     if (fromCentre == 0) return "0";
     return std::to_string(std::abs(fromCentre)) + (fromCentre > 0 ? " R" : " L");

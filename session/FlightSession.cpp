@@ -194,11 +194,13 @@ logbook::Figures LogbookFigures(const recorder::Recording& recording) {
     figures.needleMargin = sum.of(recorder::Limit::kLocalizer).failMargin;
     figures.glideSlopeMargin = sum.of(recorder::Limit::kGlideSlope).failMargin;
     figures.secondsWarned = sum.secondsWarned;
-    figures.stable = sum.stable;
-    figures.stabilityFeet = sum.stabilityFeet;
-    const debrief::Score score = debrief::Assess(recording).score;
-    figures.score = score.points;
-    figures.grade = score.grade;
+    // The verdict the debrief gives, so the two never disagree.
+    const debrief::Assessment assessment = debrief::Assess(recording);
+    const debrief::Verdict verdict = debrief::VerdictOf(sum, assessment);
+    figures.stable = verdict.stable;
+    figures.stabilityFeet = verdict.feet;
+    figures.score = assessment.score.points;
+    figures.grade = assessment.score.grade;
     return figures;
 }
 

@@ -9,6 +9,7 @@
 
 #include "debrief/Assessment.h"
 #include "debrief/DebriefPlot.h"
+#include "session/FlightSession.h"
 #include "tests/ReplayPlayer.h"
 #include "tests/TestAtlas.h"
 
@@ -246,7 +247,14 @@ TEST(DebriefSummary, TheVerdictAgreesWithTheGates) {
     for (const auto& c : cases) {
         const std::vector<std::string> lines = debrief::SummaryLines(*c.r, nullptr);
         EXPECT_NE(std::find(lines.begin(), lines.end(), c.verdict), lines.end()) << c.verdict;
+        // The logbook says the same, from the same place.
+        const debrief::Verdict v = debrief::VerdictOf(c.r->summary, debrief::Assess(*c.r));
+        const logbook::Figures figures = session::LogbookFigures(*c.r);
+        EXPECT_EQ(figures.stable, v.stable) << c.verdict;
+        EXPECT_EQ(figures.stabilityFeet, v.feet) << c.verdict;
     }
+    const debrief::Verdict low = debrief::VerdictOf(lowGate.summary, debrief::Assess(lowGate));
+    EXPECT_EQ(low.feet, debrief::Assess(lowGate).gates[1].feetToGo) << "unstable from the 500 ft gate";
 }
 
 }  // namespace

@@ -515,7 +515,7 @@ void DesktopFlights::DrawLogbook() {
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Score");
-            ImGui::TableSetupColumn("Margins mph/needle/ft");
+            ImGui::TableSetupColumn("Margins mph/needle/G/S");
             ImGui::TableSetupColumn("Verdict");
             ImGui::TableSetupColumn("##watch");
             ImGui::TableSetupColumn("##debrief");
