@@ -192,13 +192,13 @@ EMSCRIPTEN_KEEPALIVE const char* avelune_take_ended(const char* when) {
     return Keep(g_session ? g_session->TakeEnded(when) : "");
 }
 EMSCRIPTEN_KEEPALIVE int avelune_ended_waiting() { return g_session && g_session->EndedWaiting() ? 1 : 0; }
-// The latest approach's debrief plot as JSON, and its samples as CSV; "" for none.
+// The latest approach's debrief as web::DebriefJson's, and its samples as CSV; "" for none.
 EMSCRIPTEN_KEEPALIVE const char* avelune_debrief() { return Keep(g_session ? g_session->DebriefJson() : ""); }
 EMSCRIPTEN_KEEPALIVE const char* avelune_samples_csv() { return Keep(g_session ? g_session->SamplesCsv() : ""); }
 // A logbook's text read for its window (web::LogbookJson).
 EMSCRIPTEN_KEEPALIVE const char* avelune_logbook(const char* text) { return Keep(web::LogbookJson(text)); }
 // The debrief of a saved flight, replayed out of sight on the atlas in
-// `bytes` (taken and freed here): {"plot": ...} or {"error": why}.
+// `bytes` (taken and freed here): web::DebriefJson's or {"error": why}.
 EMSCRIPTEN_KEEPALIVE const char* avelune_debrief_flight(const char* text, const char* name, uint8_t* bytes,
                                                         size_t size) {
     std::string error;
@@ -208,7 +208,7 @@ EMSCRIPTEN_KEEPALIVE const char* avelune_debrief_flight(const char* text, const 
     recorder::Recording recording;
     if (atlas && flightfile::ParseFlight(text, name, flight, error) &&
         session::RecordFlight(flight, std::move(atlas), recording, error)) {
-        return Keep("{\"plot\":" + web::PlotJson(debrief::BuildDebrief(recording)) + "}");
+        return Keep(web::DebriefJson(recording));
     }
     return Keep("{\"error\":" + web::Quoted(error) + "}");
 }

@@ -49,7 +49,7 @@ const recorder::Recording* Debriefed(const session::FlightSession& session) {
 
 std::string WebSession::DebriefJson() const {
     const recorder::Recording* r = Debriefed(session_);
-    return r != nullptr ? web::PlotJson(debrief::BuildDebrief(*r)) : "";
+    return r != nullptr ? web::DebriefJson(*r) : "";
 }
 
 std::string WebSession::SamplesCsv() const {

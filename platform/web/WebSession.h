@@ -130,7 +130,7 @@ public:
     // file's text}; "" when none waits.
     std::string TakeEnded(const std::string& when);
     bool EndedWaiting() const { return ended_.has_value(); }
-    // The debrief (debrief::BuildDebrief, as JSON for the page) and the
+    // The debrief (web::DebriefJson: the plot and its lines) and the
     // samples (CSV) of the latest approach that arrived or failed, flown or
     // watched; "" when there is none.
     std::string DebriefJson() const;

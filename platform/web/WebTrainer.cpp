@@ -47,6 +47,13 @@ std::string PlotJson(const debrief::Plot& plot) {
     return out + "]}";
 }
 
+std::string DebriefJson(const recorder::Recording& recording) {
+    std::string out = "{\"plot\":" + PlotJson(debrief::BuildDebrief(recording)) + ",\"lines\":[";
+    const std::vector<std::string> lines = debrief::SummaryLines(recording, nullptr);
+    for (size_t i = 0; i < lines.size(); ++i) out += (i ? "," : "") + Quoted(lines[i]);
+    return out + "]}";
+}
+
 logbook::Figures FiguresOf(const recorder::Recording& r) { return session::LogbookFigures(r); }
 
 std::string FlightName(const std::string& when, const flightfile::Flight& flight) {

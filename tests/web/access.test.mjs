@@ -301,6 +301,15 @@ for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844,
       } else {
         assert.equal(fit.sideways, 0, `${dialog} scrolls sideways`);
       }
+      // The debrief's summary and advice as text: above the plot on a phone,
+      // wrapped to its width; elsewhere for screen readers only.
+      if (dialog === 'debrief') {
+        const text = await page.$eval('#debrief-text', (e) => ({ seen: e.getBoundingClientRect().width > 1,
+          words: e.textContent, sideways: e.scrollWidth - e.clientWidth }));
+        assert.match(text.words, /verdict .*What to change next time/s);
+        assert.equal(text.seen, phone, 'the text shown on a phone only');
+        if (phone) assert.ok(text.sideways <= 0, `the text is ${text.sideways} px too wide`);
+      }
       await page.keyboard.press('Escape');
     }
     // The message and the question: their buttons too.

@@ -745,16 +745,42 @@
       }
     }
   }
-  function showDebrief(json, title) {
-    drawPlot(JSON.parse(json), document.getElementById('debrief-plot'));
+  // The summary and the advice as text too: read aloud by a screen reader,
+  // and shown above the plot where the screen is too narrow to read its own.
+  function showDebriefText(lines) {
+    const text = document.getElementById('debrief-text');
+    const facts = document.createElement('ul'), advice = document.createElement('ol');
+    for (const line of lines) {
+      const at = line.indexOf(': ');
+      const item = document.createElement('li');
+      if (line.startsWith('advice: ')) {
+        item.textContent = line.slice(at + 2);
+        advice.append(item);
+      } else {
+        const name = document.createElement('b');
+        name.textContent = at > 0 ? line.slice(0, at) : line;
+        item.append(name, at > 0 ? ` ${line.slice(at + 2)}` : '');
+        facts.append(item);
+      }
+    }
+    const heading = document.createElement('h3');
+    heading.textContent = 'What to change next time';
+    text.replaceChildren(facts, ...(advice.childElementCount ? [heading, advice] : []));
+  }
+  function showDebrief(debrief, title) {
+    showDebriefText(debrief.lines || []);
+    drawPlot(debrief.plot, document.getElementById('debrief-plot'));
     document.getElementById('debrief-title').textContent = title;
     closeMenus();
-    document.getElementById('debrief').showModal();
+    const dialog = document.getElementById('debrief');
+    dialog.showModal();
+    // Its top first (the summary on a phone), though Close has the focus.
+    dialog.scrollTop = 0;
   }
   function debriefLatest() {
     const json = running ? module.UTF8ToString(module._avelune_debrief()) : '';
     if (!json) return showMessage('No approach has arrived or failed yet, so there is nothing to debrief.');
-    showDebrief(json, 'Debrief of the latest approach');
+    showDebrief(JSON.parse(json), 'Debrief of the latest approach');
   }
   function saveSamples() {
     const csv = running ? module.UTF8ToString(module._avelune_samples_csv()) : '';
@@ -771,7 +797,7 @@
       module.UTF8ToString(module._avelune_debrief_flight(t, n, at, atlas.bytes.byteLength)))));
     if (result.error) return showMessage(result.error);
     document.getElementById('logbook').close();
-    showDebrief(JSON.stringify(result.plot), `Debrief of ${name}`);
+    showDebrief(result, `Debrief of ${name}`);
   }
   async function watchKept(name) {
     const text = await readKept('flight:' + name);
