@@ -245,9 +245,12 @@ Assessment Assess(const Recording& r) {
     // the advice points at over the part flown, from the judgement where the
     // speed first reached the band (the first approach after start-up begins
     // at 0 mph, climbing off the glide slope whatever the player does).
+    // The advice's G/S leaves out that climb: from the band on, while G/S
+    // only falls back from it, it is the start-up's, not the player's.
     double gsSquares = 0, needleSquares = 0;
     uint32_t judgements = 0, inBand = 0, above = 0, below = 0;
-    bool reachedBand = false;
+    bool reachedBand = false, startedBelow = false, climbing = false;
+    int lastGs = 0;
     const Sample *fastest = nullptr, *slowest = nullptr, *worstGs = nullptr, *worstNeedle = nullptr;
     const Sample *allGs = nullptr, *allNeedle = nullptr;
     for (const Sample& s : r.samples) {
@@ -258,12 +261,19 @@ Assessment Assess(const Recording& r) {
         if (allNeedle == nullptr || std::abs(n) > std::abs(NeedleFromCentre(*allNeedle))) allNeedle = &s;
         if (fastest == nullptr || s.airspeed > fastest->airspeed) fastest = &s;
         const int speed = static_cast<int>(std::min<uint32_t>(s.airspeed, 99999));
-        if (speed >= kGateRule.minSpeed) reachedBand = true;
+        if (judgements == 1) startedBelow = speed < kGateRule.minSpeed;
+        if (speed >= kGateRule.minSpeed && !reachedBand) {
+            reachedBand = true;
+            climbing = startedBelow;
+            lastGs = gs;
+        }
         if (!reachedBand) continue;
         ++inBand;
         gsSquares += double(gs) * gs;
         needleSquares += double(n) * n;
-        if (worstGs == nullptr || gs > GsReadout(*worstGs)) worstGs = &s;
+        if (climbing && (gs > lastGs || gs <= kGateRule.maxGs)) climbing = false;
+        lastGs = gs;
+        if (!climbing && (worstGs == nullptr || gs > GsReadout(*worstGs))) worstGs = &s;
         if (worstNeedle == nullptr || std::abs(n) > std::abs(NeedleFromCentre(*worstNeedle))) worstNeedle = &s;
         if (speed > kGateRule.maxSpeed) ++above;
         if (speed < kGateRule.minSpeed) {

@@ -78,6 +78,13 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
              for (size_t i = 60; i < 80; ++i) r.samples[i].airspeed = trip ? 120 : 145;
          }, "fell to 120 mph"},
         {"glide-slope", [](Recording& r, bool trip) { Gs(r, 30, 80, trip ? 60 : 20); }, "put the nose down"},
+        // A start from 0 mph: the climb that follows, falling back from G/S
+        // 88 once in the band, is not the player's; a later swing is.
+        {"glide-slope", [](Recording& r, bool trip) {
+             for (size_t i = 0; i < 10; ++i) r.samples[i].airspeed = static_cast<uint32_t>(i * 15);
+             for (size_t i = 0; i < 40; ++i) Gs(r, i, i + 1, i < 10 ? 90 : 88 - static_cast<int>(i - 10) * 2);
+             if (trip) Gs(r, 60, 80, 45);
+         }, "G/S reached 45"},
         {"localizer", [](Recording& r, bool trip) {
              for (size_t i = 40; i < 90; ++i) {
                  r.samples[i].localizerNeedle = trip ? 30 : 42;
