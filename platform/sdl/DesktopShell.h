@@ -99,6 +99,7 @@ private:
     // A key or button goes down for the game; the title's QUIT asks first.
     void GameInputDown(keymap::Device device, std::string_view name);
     void DrawQuitConfirm();
+    void ResumeAfterQuestion();
     void AnswerQuit(bool quit);
     // A line at the menu bar's right end for a while ("Saved ...png").
     void ShowStatus(std::string text);
@@ -206,6 +207,7 @@ private:
     int leaveField_ = 0;           // Tab (1) or Shift+Tab (-1) in a text field: leave it in the next frame
     bool quitConfirmRequest_ = false;
     bool quitConfirmOpen_ = false;
+    bool heldForQuestion_ = false;  // the game's timer held while the quit question is up
     int quitAnswer_ = 0;           // 1 quit, -1 stay, 0 not yet
     size_t quitControl_ = 0;       // the control (kControls) the question stands for
     std::string status_;           // shown at the bar's right end until statusUntil_

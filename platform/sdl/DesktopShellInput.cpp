@@ -247,6 +247,12 @@ void DesktopShell::AnswerQuit(bool quit) {
     quit_ = true;
 }
 
+void DesktopShell::ResumeAfterQuestion() {
+    if (!heldForQuestion_) return;
+    heldForQuestion_ = false;
+    host_->timer().Resume(SDL_GetTicks64());
+}
+
 void DesktopShell::DrawQuitConfirm() {
     if (quitConfirmRequest_) {
         ImGui::OpenPopup("Avelune###quit");
@@ -260,7 +266,15 @@ void DesktopShell::DrawQuitConfirm() {
                                                  ImGuiWindowFlags_NoSavedSettings);
     ImGui::PopStyleColor();
     quitConfirmOpen_ = open;
-    if (!open) return;
+    // The game holds while it asks, as in a pause: staying loses nothing.
+    if (open && !heldForQuestion_ && !host_->timer().paused()) {
+        host_->timer().Pause();
+        heldForQuestion_ = true;
+    }
+    if (!open) {
+        ResumeAfterQuestion();
+        return;
+    }
     ImGui::TextUnformatted("Quit Avelune?");
     ImGui::Spacing();
     const float width = ImGui::GetFontSize() * 5;
@@ -270,6 +284,7 @@ void DesktopShell::DrawQuitConfirm() {
     if (quitAnswer_ != 0) {
         ImGui::CloseCurrentPopup();
         quitConfirmOpen_ = false;
+        ResumeAfterQuestion();
         AnswerQuit(quitAnswer_ > 0);
     }
     ImGui::EndPopup();
