@@ -1,6 +1,9 @@
 #include "platform/sdl/SdlHost.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -16,6 +19,34 @@ constexpr Uint32 kCueFrameBytes = kCueChannels * sizeof(int16_t);
 // How far ahead of the device the queue is kept: the loop comes back every
 // SdlHost::kFeedMs, so a pause or a change is heard within about this.
 constexpr Uint32 kLeadFrames = kCueRate * 80 / 1000;
+
+// alsa-lib writes each failed probe to stderr (eight lines a start on a
+// machine without a sound card) through a handler a program may replace.
+void DropAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// The audio subsystem, with ALSA's own messages dropped: where no sound can
+// be had the program says so once, in one line, and plays on in silence.
+bool InitAudio() {
+    static bool quieted = false;
+    if (!quieted) {
+        quieted = true;
+        // The library SDL loads by this name, so the handler is the one it uses.
+        if (void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_GLOBAL)) {
+            using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+            if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"))) {
+                set(DropAlsaMessage);
+            }
+        }
+    }
+    return SDL_WasInit(SDL_INIT_AUDIO) != 0 || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+void SayNoSound() {
+    static bool said = false;
+    if (said) return;
+    said = true;
+    std::fprintf(stderr, "avelune: no sound (%s); the game goes on in silence\n", SDL_GetError());
+}
 
 }  // namespace
 
@@ -74,7 +105,7 @@ void SdlHost::StartSound(const std::string& fileName) {
     const std::string path = (std::filesystem::path(soundFolder_) / fileName).string();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return;
-    if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    if (!InitAudio()) return SayNoSound();
     SDL_AudioSpec spec;
     Uint8* samples = nullptr;
     Uint32 length = 0;
@@ -106,6 +137,7 @@ void SdlHost::StartSound(const std::string& fileName) {
     // No changes allowed: SDL converts the file's format to the device's.
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     cueDevice_ = false;
+    if (audio_ == 0) SayNoSound();
     if (audio_ != 0) {
         SDL_QueueAudio(audio_, samples, length);
         SDL_PauseAudioDevice(audio_, 0);  // plays on SDL's audio thread
@@ -116,7 +148,10 @@ void SdlHost::StartSound(const std::string& fileName) {
 
 bool SdlHost::OpenCueDevice() {
     if (audio_ != 0) return cueDevice_;
-    if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    if (!InitAudio()) {
+        SayNoSound();
+        return false;
+    }
     SDL_AudioSpec spec{};
     spec.freq = kCueRate;
     spec.format = AUDIO_S16SYS;
@@ -126,6 +161,7 @@ bool SdlHost::OpenCueDevice() {
     // No changes allowed: SDL converts to whatever the device plays.
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     if (audio_ == 0) {
+        SayNoSound();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
