@@ -211,6 +211,17 @@ sound_run without-sound "$WORK/silence.raw" quiet
 quiet=$(loud_bytes "$WORK/silence.raw")
 echo "start sound: $loud non-zero bytes heard; without AV1.wav: $quiet"
 [ "$quiet" -eq 0 ] || fail "something was heard without AV1.wav"
+# No sound to be had (ALSA asked for a card that is not there): one line
+# says so, none of ALSA's own, and the game plays on.
+(cd with-sound && SDL_AUDIODRIVER=alsa AUDIODEV=hw:99 exec "$BIN" --scale 1 >"$WORK/out.txt" 2>"$WORK/nosound.txt") &
+APID=$!
+until_ok 30 viewable || fail "no window without sound"
+until_ok 10 title_moved || fail "the title did not move without sound"
+kill -TERM "$APID"; wait_exit "$APID" 10; rc=$?; APID=""
+[ "$rc" -eq 0 ] || fail "exit status $rc without sound"
+[ "$(grep -c 'avelune: no sound' "$WORK/nosound.txt")" -eq 1 ] || fail "no sound was not said once: $(cat "$WORK/nosound.txt")"
+grep -q '^ALSA lib' "$WORK/nosound.txt" && fail "ALSA's own messages reached stderr: $(cat "$WORK/nosound.txt")"
+echo "without sound: $(cat "$WORK/nosound.txt")"
 
 # ---- A bad atlas: a message box, the message on stderr, exit status 1 ---------------
 # SDL's own box where the X core fonts are installed, and always the
