@@ -180,7 +180,7 @@ const Rule kRules[] = {
                           std::abs(n), Side(n), Miles(feet), TurnCause(f.r).c_str(), Side(n));
         } else {
             const double off = last ? OffPath(*last) : 0;
-            text = Format("G/S passed 100 %.1f miles out, %.0f ft %s the 1-in-15 line, and the approach failed: %s "
+            text = Format("G/S passed 100, %.1f miles out, %.0f ft %s the 1-in-15 line, and the approach failed: %s "
                           "a step as soon as G/S passes 25.", Miles(feet), std::abs(off), off >= 0 ? "above" : "below",
                           off > 50 ? "put the nose down" : "raise the nose");
         }
@@ -205,7 +205,7 @@ const Rule kRules[] = {
         if (Failed(f, Limit::kGlideSlope)) return -1;
         const double off = OffPath(*f.worstGs);
         const bool high = off > 50;
-        text = Format("G/S reached %d %.1f miles out, %.0f ft %s the 1-in-15 line: %s one step as soon as G/S "
+        text = Format("G/S reached %d, %.1f miles out, %.0f ft %s the 1-in-15 line: %s one step as soon as G/S "
                       "passes 25, and back a step as the bar returns to the middle.",
                       GsReadout(*f.worstGs), Miles(f.worstGs->feetToGo), std::abs(off), off >= 0 ? "above" : "below",
                       high ? "put the nose down" : "raise the nose");
@@ -246,11 +246,14 @@ Assessment Assess(const Recording& r) {
     // speed first reached the band (the first approach after start-up begins
     // at 0 mph, climbing off the glide slope whatever the player does).
     // The advice's G/S leaves out that climb: from the band on, while G/S
-    // only falls back from it, it is the start-up's, not the player's.
+    // only falls back from it (for half a minute at most: a slope held
+    // high beyond that is the player's), it is the start-up's.
     double gsSquares = 0, needleSquares = 0;
     uint32_t judgements = 0, inBand = 0, above = 0, below = 0;
     bool reachedBand = false, startedBelow = false, climbing = false;
     int lastGs = 0;
+    uint32_t bandStep = 0;
+    constexpr uint32_t kStartClimbSeconds = 30;
     const Sample *fastest = nullptr, *slowest = nullptr, *worstGs = nullptr, *worstNeedle = nullptr;
     const Sample *allGs = nullptr, *allNeedle = nullptr;
     for (const Sample& s : r.samples) {
@@ -266,12 +269,14 @@ Assessment Assess(const Recording& r) {
             reachedBand = true;
             climbing = startedBelow;
             lastGs = gs;
+            bandStep = s.step;
         }
         if (!reachedBand) continue;
         ++inBand;
         gsSquares += double(gs) * gs;
         needleSquares += double(n) * n;
-        if (climbing && (gs > lastGs || gs <= kGateRule.maxGs)) climbing = false;
+        if (climbing && (gs > lastGs || gs <= kGateRule.maxGs || s.step > bandStep + kStartClimbSeconds))
+            climbing = false;
         lastGs = gs;
         if (!climbing && (worstGs == nullptr || gs > GsReadout(*worstGs))) worstGs = &s;
         if (worstNeedle == nullptr || std::abs(n) > std::abs(NeedleFromCentre(*worstNeedle))) worstNeedle = &s;
@@ -355,7 +360,7 @@ Assessment Assess(const Recording& r) {
 }
 
 std::string VersusBest(int score, int best) {
-    if (score > best) return "+" + std::to_string(score - best) + " on your best";
+    if (score > best) return Format("+%d on your best", score - best);
     if (score < best) return std::to_string(best - score) + " below your best";
     return "equals your best";
 }

@@ -296,30 +296,29 @@ double NiceStep(double span, int count) {
     return 10 * power;
 }
 
-std::vector<std::string> SummaryLines(const Recording& r, const Recording* ghost) {
+std::vector<SummaryLine> SummaryLines(const Recording& r, const Recording* ghost) {
     const Summary& s = r.summary;
     const Assessment a = Assess(r);
-    std::vector<std::string> lines;
-    lines.push_back("outcome: " + OutcomeText(s));
-    std::string score = "score: " + ScoreText(a);
+    std::vector<SummaryLine> lines;
+    lines.push_back({"outcome", OutcomeText(s)});
+    std::string score = ScoreText(a);
     if (ghost != nullptr) score += " (" + VersusBest(a.score.points, Assess(*ghost).score.points) + ")";
-    lines.push_back(score);
-    lines.push_back("time flown: " + std::to_string(s.secondsFlown) + " s");
-    lines.push_back("in warning: " + std::to_string(s.secondsWarned) + " s");
-    lines.push_back("verdict: " + VerdictOf(s, a).text);
-    for (const Gate& g : a.gates)
-        lines.push_back("gate " + std::to_string(g.height) + " ft: " + GateText(g));
-    lines.push_back("airspeed: worst " + std::to_string(a.airspeed.worst) + " mph (fails above 300), warned " +
-                    std::to_string(s.of(Limit::kAirspeed).secondsWarned) + " s");
-    lines.push_back("localizer: needle at worst " + NeedleText(a.localizer.worst) + " from centre, RMS " +
-                    Format("%.1f", a.localizer.rms) + " (fails beyond 45), warned " +
-                    std::to_string(s.of(Limit::kLocalizer).secondsWarned) + " s");
-    lines.push_back("glide slope: G/S at worst " + std::to_string(a.glideSlope.worst) + ", RMS " +
-                    Format("%.1f", a.glideSlope.rms) + " (fails above 100), warned " +
-                    std::to_string(s.of(Limit::kGlideSlope).secondsWarned) + " s");
-    for (const Advice& adv : a.advice) lines.push_back("advice: " + adv.text);
+    lines.push_back({"score", score});
+    lines.push_back({"time flown", std::to_string(s.secondsFlown) + " s"});
+    lines.push_back({"in warning", std::to_string(s.secondsWarned) + " s"});
+    lines.push_back({"verdict", VerdictOf(s, a).text});
+    for (const Gate& g : a.gates) lines.push_back({"gate " + std::to_string(g.height) + " ft", GateText(g)});
+    lines.push_back({"airspeed", "worst " + std::to_string(a.airspeed.worst) + " mph (fails above 300), warned " +
+                                     std::to_string(s.of(Limit::kAirspeed).secondsWarned) + " s"});
+    lines.push_back({"localizer", "needle at worst " + NeedleText(a.localizer.worst) + " from centre, RMS " +
+                                      Format("%.1f", a.localizer.rms) + " (fails beyond 45), warned " +
+                                      std::to_string(s.of(Limit::kLocalizer).secondsWarned) + " s"});
+    lines.push_back({"glide slope", "G/S at worst " + std::to_string(a.glideSlope.worst) + ", RMS " +
+                                        Format("%.1f", a.glideSlope.rms) + " (fails above 100), warned " +
+                                        std::to_string(s.of(Limit::kGlideSlope).secondsWarned) + " s"});
+    for (const Advice& adv : a.advice) lines.push_back({kAdviceLine, adv.text});
     if (r.thinned())
-        lines.push_back("samples thinned: every " + std::to_string(r.sampleStride) + "th judgement kept");
+        lines.push_back({"samples thinned", "every " + std::to_string(r.sampleStride) + "th judgement kept"});
     return lines;
 }
 

@@ -81,8 +81,14 @@ double NiceStep(double span, int count);
 // drawn faintly under the traces and compared with by score.
 Plot BuildDebrief(const recorder::Recording& recording, const recorder::Recording* ghost = nullptr);
 
-// The summary lines as text (the headless program prints them too).
-std::vector<std::string> SummaryLines(const recorder::Recording& recording,
+// The summary as lines of text, each a name and what it says ("verdict",
+// "not stable at 500 ft"); the advice's sentences are named kAdviceLine.
+struct SummaryLine {
+    std::string name, text;
+    std::string Joined() const { return name + ": " + text; }
+};
+inline constexpr const char* kAdviceLine = "advice";
+std::vector<SummaryLine> SummaryLines(const recorder::Recording& recording,
                                       const recorder::Recording* ghost = nullptr);
 
 }  // namespace debrief

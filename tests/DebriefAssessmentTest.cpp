@@ -42,6 +42,7 @@ Recording Steady() {
     r.summary.judgements = kSteps;
     r.summary.startFeet = r.samples.front().feetToGo;
     r.summary.endFeet = r.samples.back().feetToGo;
+    r.summary.stabilityFeet = r.summary.startFeet;  // stable from the start, as the recorder says
     return r;
 }
 
@@ -85,6 +86,12 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
              for (size_t i = 0; i < 40; ++i) Gs(r, i, i + 1, i < 10 ? 90 : 88 - static_cast<int>(i - 10) * 2);
              if (trip) Gs(r, 60, 80, 45);
          }, "G/S reached 45"},
+        // ... but not a slope held high long after it.
+        {"glide-slope", [](Recording& r, bool trip) {
+             for (size_t i = 0; i < 10; ++i) r.samples[i].airspeed = static_cast<uint32_t>(i * 15);
+             for (size_t i = 10; i < r.samples.size(); ++i)
+                 Gs(r, i, i + 1, std::max(trip ? 88 - static_cast<int>(i - 10) / 4 : 88 - static_cast<int>(i - 10) * 3, 20));
+         }, "put the nose down"},
         {"localizer", [](Recording& r, bool trip) {
              for (size_t i = 40; i < 90; ++i) {
                  r.samples[i].localizerNeedle = trip ? 30 : 42;
@@ -242,26 +249,32 @@ TEST(DebriefSummary, TheVerdictAgreesWithTheGates) {
     warned.summary.stable = false;
     warned.summary.stableThroughout = false;
     warned.summary.stabilityFeet = 10560;
+    Recording cleared = steady;  // warned early, clear from 4 miles out
+    cleared.summary.stableThroughout = false;
+    cleared.summary.stabilityFeet = 21120;
     const struct {
         const Recording* r;
-        const char* verdict;
+        const char* verdict;  // the debrief's line
+        const char* logged;   // the logbook's verdict cell
     } cases[] = {
-        {&steady, "verdict: stable throughout"},
-        {&lowGate, "verdict: not stable at 500 ft"},
-        {&bothGates, "verdict: not stable at 1000 and 500 ft"},
-        {&warned, "verdict: unstable from 2.0 mi"},
+        {&steady, "verdict: stable throughout", "stable from 9.0 mi"},
+        {&cleared, "verdict: stable from 4.0 mi", "stable from 4.0 mi"},
+        {&lowGate, "verdict: not stable at 500 ft", "unstable from 1.2 mi"},
+        {&bothGates, "verdict: not stable at 1000 and 500 ft", "unstable from 2.6 mi"},
+        {&warned, "verdict: unstable from 2.0 mi", "unstable from 2.0 mi"},
     };
     for (const auto& c : cases) {
-        const std::vector<std::string> lines = debrief::SummaryLines(*c.r, nullptr);
+        std::vector<std::string> lines;
+        for (const debrief::SummaryLine& line : debrief::SummaryLines(*c.r, nullptr)) lines.push_back(line.Joined());
         EXPECT_NE(std::find(lines.begin(), lines.end(), c.verdict), lines.end()) << c.verdict;
-        // The logbook says the same, from the same place.
-        const debrief::Verdict v = debrief::VerdictOf(c.r->summary, debrief::Assess(*c.r));
+        // The logbook's entry for the same approach says the same.
+        flightfile::Flight flight;
+        flight.ending = flightfile::Ending::kArrived;
         const logbook::Figures figures = session::LogbookFigures(*c.r);
-        EXPECT_EQ(figures.stable, v.stable) << c.verdict;
-        EXPECT_EQ(figures.stabilityFeet, v.feet) << c.verdict;
+        EXPECT_EQ(logbook::CellsOf(logbook::EntryFor(flight, "2026-12-10T08:00:00", "f.avflight", &figures), false).verdict,
+                  c.logged)
+            << c.verdict;
     }
-    const debrief::Verdict low = debrief::VerdictOf(lowGate.summary, debrief::Assess(lowGate));
-    EXPECT_EQ(low.feet, debrief::Assess(lowGate).gates[1].feetToGo) << "unstable from the 500 ft gate";
 }
 
 }  // namespace

@@ -510,33 +510,35 @@ void DesktopFlights::DrawLogbook() {
             // Columns as wide as what they hold, measured anew in every frame
             // with the font of the moment: a width kept from another scale
             // (as a resizable column keeps its first) cuts the text off.
+            // The buttons first, where a narrow window never hides them.
             ImGui::TableSetupScrollFreeze(0, 1);
+            ImGui::TableSetupColumn("##watch");
+            ImGui::TableSetupColumn("##debrief");
             ImGui::TableSetupColumn("When");
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Score");
             ImGui::TableSetupColumn("Margins mph/needle/G/S");
             ImGui::TableSetupColumn("Verdict");
-            ImGui::TableSetupColumn("##watch");
-            ImGui::TableSetupColumn("##debrief");
             ImGui::TableHeadersRow();
             for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
                 const logbook::Entry& e = entries[static_cast<size_t>(i)];
                 ImGui::PushID(i);
                 ImGui::TableNextRow();
                 ImGui::TableNextColumn();
+                const bool watch = ImGui::SmallButton("Watch");
+                ImGui::TableNextColumn();
+                if (ImGui::SmallButton("Debrief")) DebriefEntry(e);
                 const logbook::EntryCells cells = logbook::CellsOf(e, i == best);
                 for (const std::string* cell : {&cells.when, &cells.outcome, &cells.time, &cells.score, &cells.margins,
                                                 &cells.verdict}) {
-                    ImGui::TextUnformatted(cell->c_str());
                     ImGui::TableNextColumn();
+                    ImGui::TextUnformatted(cell->c_str());
                 }
-                if (ImGui::SmallButton("Watch")) {
+                if (watch) {
                     logbookOpen_ = false;
                     Watch((std::filesystem::path(logbook::FlightsFolder(folder_)) / e.flight).string());
                 }
-                ImGui::TableNextColumn();
-                if (ImGui::SmallButton("Debrief")) DebriefEntry(e);
                 ImGui::PopID();
             }
             ImGui::EndTable();

@@ -41,13 +41,6 @@ bool InitAudio() {
     return SDL_WasInit(SDL_INIT_AUDIO) != 0 || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
-void SayNoSound() {
-    static bool said = false;
-    if (said) return;
-    said = true;
-    std::fprintf(stderr, "avelune: no sound (%s); the game goes on in silence\n", SDL_GetError());
-}
-
 }  // namespace
 
 SdlHost::SdlHost(std::string soundFolder) : soundFolder_(std::move(soundFolder)) {}
@@ -66,7 +59,19 @@ void SdlHost::CloseSound() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+void SdlHost::NoSound() {
+    if (!soundUnavailable_) {
+        static bool said = false;  // once a run, however often it is asked again
+        if (!said) std::fprintf(stderr, "avelune: no sound (%s); the game goes on in silence\n", SDL_GetError());
+        said = true;
+    }
+    soundUnavailable_ = true;
+    chime_.clear();
+    chimeAt_ = 0;
+}
+
 void SdlHost::SetMuted(bool muted) {
+    if (!muted) soundUnavailable_ = false;  // unmuting asks for sound again
     muted_ = muted;
     if (muted_ && audio_ != 0) CloseSound();
 }
@@ -80,6 +85,7 @@ void SdlHost::SetSoundCues(bool on) {
         SDL_QueueAudio(audio_, mix_.data(), static_cast<Uint32>(mix_.size() * sizeof(int16_t)));
     }
     cuesOn_ = on;
+    if (on) soundUnavailable_ = false;  // asks for sound again
     // Turned on, the tone begins with the next flight record; turned off, it
     // stops being fed (what is queued plays out, the start sound goes on).
     cues_ = on ? std::make_unique<cues::CueGenerator>(kCueRate, debrief::kGateHeights) : nullptr;
@@ -105,7 +111,8 @@ void SdlHost::StartSound(const std::string& fileName) {
     const std::string path = (std::filesystem::path(soundFolder_) / fileName).string();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return;
-    if (!InitAudio()) return SayNoSound();
+    if (soundUnavailable_) return;
+    if (!InitAudio()) return NoSound();
     SDL_AudioSpec spec;
     Uint8* samples = nullptr;
     Uint32 length = 0;
@@ -137,7 +144,7 @@ void SdlHost::StartSound(const std::string& fileName) {
     // No changes allowed: SDL converts the file's format to the device's.
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     cueDevice_ = false;
-    if (audio_ == 0) SayNoSound();
+    if (audio_ == 0) NoSound();
     if (audio_ != 0) {
         SDL_QueueAudio(audio_, samples, length);
         SDL_PauseAudioDevice(audio_, 0);  // plays on SDL's audio thread
@@ -148,8 +155,9 @@ void SdlHost::StartSound(const std::string& fileName) {
 
 bool SdlHost::OpenCueDevice() {
     if (audio_ != 0) return cueDevice_;
+    if (soundUnavailable_) return false;
     if (!InitAudio()) {
-        SayNoSound();
+        NoSound();
         return false;
     }
     SDL_AudioSpec spec{};
@@ -161,7 +169,7 @@ bool SdlHost::OpenCueDevice() {
     // No changes allowed: SDL converts to whatever the device plays.
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     if (audio_ == 0) {
-        SayNoSound();
+        NoSound();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

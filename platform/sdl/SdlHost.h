@@ -74,6 +74,10 @@ private:
     uint64_t drainedSinceMs_ = 0;  // when the queue was first seen empty; 0 while it holds samples
     bool cuesOn_ = false;
     bool cueDevice_ = false;       // audio_ was opened in the cues' format
+    // No sound could be had: not asked for again until the player unmutes
+    // or turns the cues on, rather than on every pass of the loop.
+    bool soundUnavailable_ = false;
+    void NoSound();
     std::unique_ptr<cues::CueGenerator> cues_;
     std::vector<int16_t> chime_;   // the start sound in the cues' format, stereo
     size_t chimeAt_ = 0;           // samples of it queued

@@ -48,10 +48,16 @@ std::string PlotJson(const debrief::Plot& plot) {
 }
 
 std::string DebriefJson(const recorder::Recording& recording) {
-    std::string out = "{\"plot\":" + PlotJson(debrief::BuildDebrief(recording)) + ",\"lines\":[";
-    const std::vector<std::string> lines = debrief::SummaryLines(recording, nullptr);
-    for (size_t i = 0; i < lines.size(); ++i) out += (i ? "," : "") + Quoted(lines[i]);
-    return out + "]}";
+    std::string facts, advice;
+    for (const debrief::SummaryLine& line : debrief::SummaryLines(recording, nullptr)) {
+        if (line.name == debrief::kAdviceLine) {
+            advice += (advice.empty() ? "" : ",") + Quoted(line.text);
+        } else {
+            facts += (facts.empty() ? "[" : ",[") + Quoted(line.name) + "," + Quoted(line.text) + "]";
+        }
+    }
+    return "{\"plot\":" + PlotJson(debrief::BuildDebrief(recording)) + ",\"facts\":[" + facts + "],\"advice\":[" +
+           advice + "]}";
 }
 
 logbook::Figures FiguresOf(const recorder::Recording& r) { return session::LogbookFigures(r); }

@@ -18,9 +18,9 @@ namespace web {
 //  "v" vertical}: everything a canvas needs to draw it as cairo does.
 std::string PlotJson(const debrief::Plot& plot);
 
-// An approach's debrief for the page: {"plot": PlotJson, "lines": the
-// summary and advice as lines of text ("verdict: ...", "advice: ..."), for a
-// screen too narrow to read the plot's own and for screen readers}.
+// An approach's debrief for the page: {"plot": PlotJson, "facts": the
+// summary as [name, text] pairs, "advice": its sentences}, the text for a
+// screen too narrow to read the plot's own and for screen readers.
 std::string DebriefJson(const recorder::Recording& recording);
 
 // The logbook's figures for an approach the recorder followed.

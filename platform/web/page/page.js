@@ -747,28 +747,26 @@
   }
   // The summary and the advice as text too: read aloud by a screen reader,
   // and shown above the plot where the screen is too narrow to read its own.
-  function showDebriefText(lines) {
+  function showDebriefText(facts, advice) {
     const text = document.getElementById('debrief-text');
-    const facts = document.createElement('ul'), advice = document.createElement('ol');
-    for (const line of lines) {
-      const at = line.indexOf(': ');
+    const list = document.createElement('ul'), steps = document.createElement('ol');
+    for (const [name, says] of facts) {
+      const item = document.createElement('li'), label = document.createElement('b');
+      label.textContent = name;
+      item.append(label, ` ${says}`);
+      list.append(item);
+    }
+    for (const sentence of advice) {
       const item = document.createElement('li');
-      if (line.startsWith('advice: ')) {
-        item.textContent = line.slice(at + 2);
-        advice.append(item);
-      } else {
-        const name = document.createElement('b');
-        name.textContent = at > 0 ? line.slice(0, at) : line;
-        item.append(name, at > 0 ? ` ${line.slice(at + 2)}` : '');
-        facts.append(item);
-      }
+      item.textContent = sentence;
+      steps.append(item);
     }
     const heading = document.createElement('h3');
     heading.textContent = 'What to change next time';
-    text.replaceChildren(facts, ...(advice.childElementCount ? [heading, advice] : []));
+    text.replaceChildren(list, ...(advice.length ? [heading, steps] : []));
   }
   function showDebrief(debrief, title) {
-    showDebriefText(debrief.lines || []);
+    showDebriefText(debrief.facts || [], debrief.advice || []);
     drawPlot(debrief.plot, document.getElementById('debrief-plot'));
     document.getElementById('debrief-title').textContent = title;
     closeMenus();
