@@ -19,7 +19,7 @@ using recorder::Outcome;
 using recorder::Recording;
 using recorder::Sample;
 
-constexpr double kFeetPerMile = 5280;
+constexpr double kFeetPerMile = limits::kFeetPerMile;
 constexpr double kGlideSlopeRatio = 15;
 
 // The score: what each part is worth, out of 100.

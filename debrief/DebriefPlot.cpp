@@ -17,7 +17,7 @@ using recorder::Recording;
 using recorder::Sample;
 using recorder::Summary;
 
-constexpr double kFeetPerMile = 5280;
+constexpr double kFeetPerMile = limits::kFeetPerMile;
 constexpr double kGlideSlopeRatio = 15;  // the reference descent: 1 foot in 15
 // The G/S readout is |feet off the reference - 50|, so its warning and
 // failure lie this far either side of the reference line.

@@ -10,6 +10,7 @@
 
 #include "game/Arith.h"
 #include "game/AveluneView.h"
+#include "game/Limits.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr int32_t  kPitchExchangeFactor = 15;     // per thousand: feet per (pit
 constexpr uint32_t kSinkThresholdSpeed  = 104;    // below it the aircraft sinks ever faster
 constexpr int32_t  kSinkStep            = 32;     // change of sinkRate per step
 constexpr uint32_t kLowAltitude         = 150;    // below it the outside view is always shown
-constexpr uint32_t kFeetPerMile         = 5280;
+constexpr uint32_t kFeetPerMile         = limits::kFeetPerMile;
 constexpr uint32_t kSecondsPerHour      = 3600;
 constexpr uint32_t kThresholdDistance   = 47320;  // feet from the start point to the threshold
 constexpr uint32_t kGlideSlopeRatio     = 15;     // the reference descent is 1 foot in 15

@@ -15,6 +15,10 @@
 
 namespace limits {
 
+// The unit every distance of the approach is told in: feet, and miles of
+// this many (the readout, the recorder, the debrief and the logbook).
+constexpr uint32_t kFeetPerMile = 5280;
+
 constexpr uint32_t kAirspeedWarnAbove = 275;  // mph
 constexpr uint32_t kAirspeedFailAbove = 300;
 constexpr int kNeedleCentre = 50;             // localizer needle, 0..100

@@ -377,7 +377,7 @@ EntryCells CellsOf(const Entry& e, bool best) {
     std::snprintf(text, sizeof text, "%d / %d / %d", e.airspeedMargin, e.needleMargin, e.glideSlopeMargin);
     cells.margins = text;
     if (Version2(e.verdict)) {
-        std::snprintf(text, sizeof text, " from %.1f mi", e.stabilityFeet / 5280.0);
+        std::snprintf(text, sizeof text, " from %.1f mi", e.stabilityFeet / double{limits::kFeetPerMile});
         cells.verdict = e.verdict + text;
     } else {
         cells.verdict = e.verdict;

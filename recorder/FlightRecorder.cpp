@@ -8,7 +8,7 @@ namespace recorder {
 
 namespace {
 
-constexpr int64_t kFeetPerMile = 5280;
+constexpr int64_t kFeetPerMile = limits::kFeetPerMile;
 
 // The speed a flight step flew at, from the feet it covered: the step adds
 // speed x 5280 / 3600 feet (rounded down), which grows by more than a foot

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "game/Limits.h"
 #include "platform/common/ReplaceFile.h"
 #include "platform/common/ShareLink.h"
 #include "recorder/FlightCsv.h"
@@ -302,7 +303,7 @@ void DesktopFlights::ListSavedFlights() {
         if (flightfile::LoadFlight(listed.path, flight, error)) {
             listed.outcome = flightfile::EndingName(flight.ending);
             listed.readable = true;
-            listed.milesToGo = std::max(0.0, flight.endDistance / 5280.0);
+            listed.milesToGo = std::max(0.0, flight.endDistance / double{limits::kFeetPerMile});
         } else {
             listed.outcome = "cannot be read";
         }

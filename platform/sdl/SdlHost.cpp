@@ -60,11 +60,9 @@ void SdlHost::CloseSound() {
 }
 
 void SdlHost::NoSound() {
-    if (!soundUnavailable_) {
-        static bool said = false;  // once a run, however often it is asked again
-        if (!said) std::fprintf(stderr, "avelune: no sound (%s); the game goes on in silence\n", SDL_GetError());
-        said = true;
-    }
+    static bool said = false;  // once a run, however often sound is asked for again
+    if (!said) std::fprintf(stderr, "avelune: no sound (%s); the game goes on in silence\n", SDL_GetError());
+    said = true;
     soundUnavailable_ = true;
     chime_.clear();
     chimeAt_ = 0;
@@ -144,8 +142,9 @@ void SdlHost::StartSound(const std::string& fileName) {
     // No changes allowed: SDL converts the file's format to the device's.
     audio_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     cueDevice_ = false;
-    if (audio_ == 0) NoSound();
-    if (audio_ != 0) {
+    if (audio_ == 0) {
+        NoSound();
+    } else {
         SDL_QueueAudio(audio_, samples, length);
         SDL_PauseAudioDevice(audio_, 0);  // plays on SDL's audio thread
         drainedSinceMs_ = 0;
