@@ -192,8 +192,6 @@ double FailAbove(double f) { return Reference(f) + kFailOffPath; }
 double WarnAbove(double f) { return Reference(f) + kWarnOffPath; }
 double WarnBelow(double f) { return Reference(f) - kWarnOffPath; }
 double FailBelow(double f) { return Reference(f) - kFailOffPath; }
-double Sky(double) { return 1e9; }
-double Ground(double) { return -1e9; }
 
 double LimitValue(const Mark& m, Limit limit) {
     switch (limit) {
@@ -396,9 +394,10 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
         const float y0 = static_cast<float>(p.Y(hi)), y1 = static_cast<float>(p.Y(lo));
         if (y1 > y0) paint.Rect(p.left, y0, p.right, y1, c, role);
     };
-    // Profile: the corridor, the warning strips and the failure zones about the glide path.
-    Band(paint, plot, plot.profile, FailAbove, Sky, kFailFill, "profile.fail-band");
-    Band(paint, plot, plot.profile, Ground, FailBelow, kFailFill, "profile.fail-band");
+    // Profile: the corridor and the warning strips about the glide path. The
+    // failure zones are the red lines alone: 150 ft either side of the path on
+    // an axis of thousands of feet, filled they would colour nearly the whole
+    // panel (the G/S panel below shows them filled, at a scale they fit).
     Band(paint, plot, plot.profile, WarnAbove, FailAbove, kWarnFill, "profile.warn-band");
     Band(paint, plot, plot.profile, FailBelow, WarnBelow, kWarnFill, "profile.warn-band");
     Band(paint, plot, plot.profile, WarnBelow, WarnAbove, kCorridor, "profile.corridor");

@@ -134,6 +134,7 @@ TEST(DebriefPlot, TheArrivalRendersItsBandsAndTraces) {
         {"plan warning band", clear, plot.plan.Y(85), 0xffd682},
         {"airspeed failure band", clear, plot.airspeed.Y(350), 0xfcdede},
         {"airspeed warning band", clear, plot.airspeed.Y(288), 0xffd682},
+        {"profile far above the path", clear, plot.profile.Y(plot.profile.high * 7 / 8), 0xffffff},
         {"page beside the plots", plot.width - 4, plot.height - 4, 0xffffff},
     };
     for (const Probe& p : probes) EXPECT_EQ(at(p.x, p.y), p.colour) << p.what;
