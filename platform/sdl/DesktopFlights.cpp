@@ -519,7 +519,7 @@ void DesktopFlights::DrawLogbook() {
             ImGui::TableSetupColumn("Outcome");
             ImGui::TableSetupColumn("Time");
             ImGui::TableSetupColumn("Score");
-            ImGui::TableSetupColumn("Margins mph/needle/G/S");
+            ImGui::TableSetupColumn("Margins\nmph/needle/G/S");  // two lines: the cells are narrower than the heading
             ImGui::TableSetupColumn("Verdict");
             ImGui::TableHeadersRow();
             for (int i = static_cast<int>(entries.size()) - 1; i >= 0; --i) {
