@@ -180,9 +180,11 @@ const Rule kRules[] = {
                           std::abs(n), Side(n), Miles(feet), TurnCause(f.r).c_str(), Side(n));
         } else {
             const double off = last ? OffPath(*last) : 0;
-            text = Format("G/S passed 100, %.1f miles out, %.0f ft %s the 1-in-15 line, and the approach failed: %s "
-                          "a step as soon as G/S passes 25.", Miles(feet), std::abs(off), off >= 0 ? "above" : "below",
-                          off > 50 ? "put the nose down" : "raise the nose");
+            const bool high = off > kBarCentreOffPath;
+            text = Format("G/S passed 100, %.1f miles out, %d ft %s the height that centres the bar, and the "
+                          "approach failed: %s a step as soon as G/S passes 25.", Miles(feet),
+                          last ? GsReadout(*last) : 0, high ? "above" : "below",
+                          high ? "put the nose down" : "raise the nose");
         }
         return kArrivalPoints;
     }},
@@ -203,11 +205,14 @@ const Rule kRules[] = {
     {"glide-slope", [](const Facts& f, std::string& text) -> double {
         if (f.worstGs == nullptr || GsReadout(*f.worstGs) <= kGateRule.maxGs) return -1;
         if (Failed(f, Limit::kGlideSlope)) return -1;
-        const double off = OffPath(*f.worstGs);
-        const bool high = off > 50;
-        text = Format("G/S reached %d, %.1f miles out, %.0f ft %s the 1-in-15 line: %s one step as soon as G/S "
-                      "passes 25, and back a step as the bar returns to the middle.",
-                      GsReadout(*f.worstGs), Miles(f.worstGs->feetToGo), std::abs(off), off >= 0 ? "above" : "below",
+        // Said from where the bar is centred (50 ft above the 1-in-15 line),
+        // the height the player flies to: "0 ft below the line" read as no error.
+        // The readout is those feet; the side comes from the height.
+        const bool high = OffPath(*f.worstGs) > kBarCentreOffPath;
+        const int gs = GsReadout(*f.worstGs);
+        text = Format("G/S reached %d, %.1f miles out, %d ft %s the height that centres the bar: %s one step as "
+                      "soon as G/S passes 25, and back a step as the bar returns to the middle.",
+                      gs, Miles(f.worstGs->feetToGo), gs, high ? "above" : "below",
                       high ? "put the nose down" : "raise the nose");
         return kGlideSlopePoints - f.a.score.glideSlope + WarnShare(f, Limit::kGlideSlope);
     }},

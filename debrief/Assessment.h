@@ -79,6 +79,8 @@ Assessment Assess(const recorder::Recording& recording);
 // The quantities as the cockpit shows them.
 int NeedleFromCentre(const recorder::Sample& s);  // right positive
 int GsReadout(const recorder::Sample& s);
+// The glide-slope bar is centred this many feet above the 1-in-15 line.
+constexpr double kBarCentreOffPath = 50;
 
 // The score's comparison with an earlier best: "+6 on your best", "3 below
 // your best", "equals your best".

@@ -19,9 +19,8 @@ using recorder::Summary;
 
 constexpr double kFeetPerMile = limits::kFeetPerMile;
 constexpr double kGlideSlopeRatio = 15;  // the reference descent: 1 foot in 15
-// The G/S readout is |feet off the reference - 50|, so its warning and
-// failure lie this far either side of the reference line.
-constexpr double kBarCentreOffPath = 50;
+// The G/S readout is |feet off the reference - kBarCentreOffPath|, so its
+// warning and failure lie this far either side of the reference line.
 constexpr double kWarnOffPath = kBarCentreOffPath + limits::kDeviationWarnAbove;
 constexpr double kFailOffPath = kBarCentreOffPath + limits::kDeviationFailAbove;
 
@@ -223,6 +222,24 @@ std::string OutcomeText(const Summary& s) {
 std::string NeedleText(int fromCentre) {
     if (fromCentre == 0) return "0";
     return std::to_string(std::abs(fromCentre)) + (fromCentre > 0 ? " R" : " L");
+}
+
+// Bold 12 px text in the summary's value column: about 7.4 px a character
+// at the widest, 192 px to the page's edge.
+constexpr size_t kSummaryValueChars = 24;
+
+std::vector<std::string> WrapWords(const std::string& text, size_t width) {
+    std::vector<std::string> lines;
+    std::string rest = text;
+    while (rest.size() > width) {
+        size_t cut = rest.rfind(' ', width);
+        if (cut == std::string::npos || cut == 0) cut = rest.find(' ');
+        if (cut == std::string::npos) break;
+        lines.push_back(rest.substr(0, cut));
+        rest.erase(0, cut + 1);
+    }
+    lines.push_back(rest);
+    return lines;
 }
 
 std::string GateText(const Gate& g) {
@@ -588,10 +605,14 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
 
     // The summary.
     float y = plot.profile.top + 4;
+    // A value longer than its column ("not stable at 1000 and 500 ft") goes
+    // on under itself, broken between words: the page ends 192 px to the right.
     auto row = [&](const std::string& label, const std::string& value, Colour c, const char* role = "summary.value") {
         paint.Text(kColumn, y, label, 12, kMuted, "summary.label");
-        paint.Text(kColumn + 84, y, value, 12, c, role, Align::kLeft, true);
-        y += 18;
+        for (const std::string& line : WrapWords(value, kSummaryValueChars)) {
+            paint.Text(kColumn + 84, y, line, 12, c, role, Align::kLeft, true);
+            y += 18;
+        }
     };
     paint.Text(kColumn, plot.profile.top - 9, "Summary", 13, kInk, "summary.title", Align::kLeft, true);
     y += 6;

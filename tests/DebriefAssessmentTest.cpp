@@ -78,7 +78,8 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
         {"slow", [](Recording& r, bool trip) {
              for (size_t i = 60; i < 80; ++i) r.samples[i].airspeed = trip ? 120 : 145;
          }, "fell to 120 mph"},
-        {"glide-slope", [](Recording& r, bool trip) { Gs(r, 30, 80, trip ? 60 : 20); }, "put the nose down"},
+        {"glide-slope", [](Recording& r, bool trip) { Gs(r, 30, 80, trip ? 60 : 20); },
+         "60 ft above the height that centres the bar: put the nose down"},
         // A start from 0 mph: the climb that follows, falling back from G/S
         // 88 once in the band, is not the player's; a later swing is.
         {"glide-slope", [](Recording& r, bool trip) {
@@ -113,7 +114,7 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
              r.summary.outcome = Outcome::kFailed;
              r.summary.failed[static_cast<int>(recorder::Limit::kGlideSlope)] = true;
              r.summary.endFeet = r.samples.back().feetToGo;
-         }, "G/S passed 100"},
+         }, "G/S passed 100, 4.0 miles out, 101 ft above the height that centres the bar"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rule);

@@ -150,6 +150,21 @@ TEST(DebriefPlot, TheArrivalRendersItsBandsAndTraces) {
     EXPECT_GT(int((arrived >> 8) & 0xff), int((arrived >> 16) & 0xff) + 60) << std::hex << arrived;
 }
 
+// The arrival flown with G/S held at 40 (above the gates' 25, below the
+// warning): unstable at both gates, the longest verdict there is. Every
+// summary value stays on the page, the verdict whole across its lines.
+TEST(DebriefPlot, LongSummaryValuesWrapInsideThePage) {
+    recorder::Recording r = Recorded("arrival");
+    for (recorder::Sample& s : r.samples) s.glideSlopeDeviation = 40;
+    const Plot plot = debrief::BuildDebrief(r);
+    std::string values;
+    for (const Primitive* p : plot.Find("summary.value")) {
+        EXPECT_LE(p->points.at(0).x + 7.4 * p->text.size(), plot.width) << p->text;
+        values += p->text + " ";
+    }
+    EXPECT_NE(values.find("not stable at 1000 and 500 ft "), std::string::npos) << values;
+}
+
 TEST(DebriefPlot, FilesAreWrittenWholeOrNamedInTheError) {
     const Plot plot = debrief::BuildDebrief(Recorded("overspeed-failure"));
     const fs::path dir = fs::temp_directory_path() / ("avelune-debrief-" + std::to_string(::getpid()));
