@@ -441,7 +441,12 @@ void DesktopFlights::DrawWatchWindow() {
                 ImGui::SameLine();
             }
             // One id whatever it says, so the keyboard stays on it.
-            if (ImGui::Button(paused_ ? "Play###pause" : "Pause###pause")) paused_ = !paused_;
+            // As wide as the wider of its two words, so the buttons after it
+            // never move under the pointer when it changes.
+            const ImGuiStyle& style = ImGui::GetStyle();
+            const float pauseWidth =
+                std::max(ImGui::CalcTextSize("Pause").x, ImGui::CalcTextSize("Play").x) + 2 * style.FramePadding.x;
+            if (ImGui::Button(paused_ ? "Play###pause" : "Pause###pause", ImVec2(pauseWidth, 0))) paused_ = !paused_;
             ImGui::SameLine();
             if (ImGui::Button("Step")) {
                 paused_ = true;
@@ -464,6 +469,11 @@ void DesktopFlights::DrawWatchWindow() {
         } else if (replayer->status() == flightfile::Replayer::Status::kDiverged) {
             ImGui::Text("It went its own way at tick %u:", replayer->divergedTick());
             ImGui::TextWrapped("%s", replayer->divergence().c_str());
+        } else if (const recorder::Recording* ended = session_.recorder().latestEnded();
+                   session_.recorder().current() == nullptr && ended != nullptr && ended->takenOver) {
+            // The approach taken over has ended; the panel says so, not "flying".
+            ImGui::Text("Taken over, then %s.", recorder::OutcomeName(ended->summary.outcome));
+            if (DebriefReady() && ImGui::Button("Debrief")) OpenDebrief();
         } else {
             ImGui::TextUnformatted("Taken over: you are flying.");
         }
@@ -527,9 +537,10 @@ void DesktopFlights::DrawLogbook() {
                 ImGui::PushID(i);
                 ImGui::TableNextRow();
                 ImGui::TableNextColumn();
-                const bool watch = ImGui::SmallButton("Watch");
+                // Whole buttons: a small one's frame runs through its letters.
+                const bool watch = ImGui::Button("Watch");
                 ImGui::TableNextColumn();
-                if (ImGui::SmallButton("Debrief")) DebriefEntry(e);
+                if (ImGui::Button("Debrief")) DebriefEntry(e);
                 const logbook::EntryCells cells = logbook::CellsOf(e, i == best);
                 for (const std::string* cell : {&cells.when, &cells.outcome, &cells.time, &cells.score, &cells.margins,
                                                 &cells.verdict}) {
