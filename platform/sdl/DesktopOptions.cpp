@@ -52,6 +52,8 @@ std::string DesktopUsage(const char* programName) {
     const std::string name = programName != nullptr ? programName : "avelune";
     return "Usage: " + name + " [--scale N] [--help] [--version]\n"
            "       " + name + " --headless ...   (the game without a window; see --headless --help)\n"
+           "       " + name + " --share-link FILE.avflight [--page-url URL]\n"
+           "              (print a link that opens the flight in the web page)\n"
            "\n"
            "Avelune, an instrument landing simulator game. Fly the approach with the\n"
            "left mouse button, the keys or a gamepad (Help > Keys lists them).\n"
