@@ -287,6 +287,7 @@ for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844,
           .map((e) => { const r = e.getBoundingClientRect(); return [e.textContent, r.width, r.height, r.right]; });
         return { box: [box.left, box.top, box.right, box.bottom], button: [b.left, b.top, b.right, b.bottom],
           sideways: plot ? plot.scrollWidth - plot.clientWidth : 0, buttons: rows,
+          upright: plot ? plot.scrollHeight - plot.clientHeight : 0,
           plotScale: canvas ? parseFloat(canvas.style.width) / 1040 : 1 };
       }, dialog);
       const inside = ([l, t, r, b]) => l >= 0 && t >= 0 && r <= width && b <= height;
@@ -294,6 +295,8 @@ for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844,
       if (phone) {
         if (dialog === 'logbook') assert.ok(fit.buttons.some(([label]) => label === 'Watch'), 'an approach kept');
         assert.ok(fit.plotScale >= 0.999, `${dialog}: the plot at ${fit.plotScale}`);
+        // The dialog scrolls; the plot within it only sideways.
+        assert.ok(fit.upright <= 0, `${dialog}: the plot scrolls ${fit.upright} px inside its frame`);
         for (const [label, w, h, right] of fit.buttons) {
           assert.ok(w >= 44 && h >= 44, `${dialog}: ${label} ${w} x ${h}`);
           assert.ok(right <= fit.box[2], `${dialog}: ${label} out of sight at ${right}`);
