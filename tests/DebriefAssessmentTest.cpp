@@ -87,6 +87,13 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
              for (size_t i = 0; i < 40; ++i) Gs(r, i, i + 1, i < 10 ? 90 : 88 - static_cast<int>(i - 10) * 2);
              if (trip) Gs(r, 60, 80, 45);
          }, "G/S reached 45"},
+        // The return as the README flies it: about 1.3 a second from 83,
+        // forty seconds to the bar's middle, is still the start-up's.
+        {"glide-slope", [](Recording& r, bool trip) {
+             for (size_t i = 0; i < 4; ++i) r.samples[i].airspeed = static_cast<uint32_t>(i * 40);
+             for (size_t i = 4; i < 50; ++i) Gs(r, i, i + 1, std::max(83 - static_cast<int>((i - 4) * 13 / 10), 20));
+             if (trip) Gs(r, 80, 100, 40);
+         }, "G/S reached 40"},
         // ... but not a slope held high long after it.
         {"glide-slope", [](Recording& r, bool trip) {
              for (size_t i = 0; i < 10; ++i) r.samples[i].airspeed = static_cast<uint32_t>(i * 15);
@@ -140,6 +147,15 @@ TEST(DebriefAdvice, EachRuleFiresOnItsFlightAndNotOnANearOne) {
     EXPECT_EQ(clean.score.points, 100);
     EXPECT_EQ(clean.score.grade, 'A');
     for (const debrief::Gate& g : clean.gates) EXPECT_EQ(g.reason, "stable");
+    // The README's first approach: the start-up climb costs points, but no
+    // one rule is the player's to mend; the debrief says that, not nothing.
+    Recording thin = Steady();
+    for (size_t i = 0; i < 4; ++i) thin.samples[i].airspeed = static_cast<uint32_t>(i * 40);
+    for (size_t i = 0; i < 50; ++i) Gs(thin, i, i + 1, i < 4 ? 91 : std::max(83 - static_cast<int>((i - 4) * 13 / 10), 0));
+    const debrief::Assessment spread = debrief::Assess(thin);
+    EXPECT_LT(spread.score.points, 90);
+    ASSERT_EQ(spread.advice.size(), 1u);
+    EXPECT_STREQ(spread.advice[0].rule, "spread");
 }
 
 TEST(DebriefScore, ArrivalsRankAboveFailures) {
