@@ -431,7 +431,14 @@ void DesktopFlights::DrawWatchWindow() {
     if (shown) {
         const flightfile::Flight& f = replayer->flight();
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
-        ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
+        const flightfile::Replayer::Status status = replayer->status();
+        if (session_.Watching() || status == flightfile::Replayer::Status::kMatched ||
+            status == flightfile::Replayer::Status::kDiverged) {
+            ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
+        } else {
+            // Taken over: the file's count stopped there, and its ending is not the player's.
+            ImGui::Text("taken over at tick %u of %u", replayer->tick(), f.ticks);
+        }
         if (session_.Watching()) {
             endFocused_ = false;
             for (const int s : kSpeeds) {

@@ -288,9 +288,15 @@ for (const [width, height, phone] of [[900, 700, false], [390, 844, true], [844,
         return { box: [box.left, box.top, box.right, box.bottom], button: [b.left, b.top, b.right, b.bottom],
           sideways: plot ? plot.scrollWidth - plot.clientWidth : 0, buttons: rows,
           upright: plot ? plot.scrollHeight - plot.clientHeight : 0,
+          // With Close at the far end in view, the close box is still at the top.
+          closeTop: document.querySelector(`#${id} .caption-close`)?.getBoundingClientRect().top ?? null,
           plotScale: canvas ? parseFloat(canvas.style.width) / 1040 : 1 };
       }, dialog);
       const inside = ([l, t, r, b]) => l >= 0 && t >= 0 && r <= width && b <= height;
+      if (dialog !== 'about') {
+        assert.ok(fit.closeTop !== null && fit.closeTop >= fit.box[1] && fit.closeTop <= fit.box[1] + 8,
+          `${dialog}: the close box at ${fit.closeTop}, the window's top at ${fit.box[1]}`);
+      }
       assert.ok(inside(fit.box) && inside(fit.button), `${dialog}: ${JSON.stringify(fit)}`);
       if (phone) {
         if (dialog === 'logbook') assert.ok(fit.buttons.some(([label]) => label === 'Watch'), 'an approach kept');
