@@ -27,6 +27,9 @@ constexpr double kFailOffPath = kBarCentreOffPath + limits::kDeviationFailAbove;
 constexpr float kLeft = 84, kRight = 700;
 constexpr float kColumn = 764;  // the summary and the legend
 constexpr size_t kWrapChars = 150;  // advice lines, at 12 units
+// Summary values, bold at 12 units: about 7.4 a character at the widest,
+// 192 to the page's edge.
+constexpr size_t kSummaryValueChars = 24;
 
 // clang-format off
 constexpr Colour kInk        {30, 30, 30};
@@ -222,24 +225,6 @@ std::string OutcomeText(const Summary& s) {
 std::string NeedleText(int fromCentre) {
     if (fromCentre == 0) return "0";
     return std::to_string(std::abs(fromCentre)) + (fromCentre > 0 ? " R" : " L");
-}
-
-// Bold 12 px text in the summary's value column: about 7.4 px a character
-// at the widest, 192 px to the page's edge.
-constexpr size_t kSummaryValueChars = 24;
-
-std::vector<std::string> WrapWords(const std::string& text, size_t width) {
-    std::vector<std::string> lines;
-    std::string rest = text;
-    while (rest.size() > width) {
-        size_t cut = rest.rfind(' ', width);
-        if (cut == std::string::npos || cut == 0) cut = rest.find(' ');
-        if (cut == std::string::npos) break;
-        lines.push_back(rest.substr(0, cut));
-        rest.erase(0, cut + 1);
-    }
-    lines.push_back(rest);
-    return lines;
 }
 
 std::string GateText(const Gate& g) {
@@ -609,7 +594,9 @@ Plot BuildDebrief(const Recording& r, const Recording* ghost) {
     // on under itself, broken between words: the page ends 192 px to the right.
     auto row = [&](const std::string& label, const std::string& value, Colour c, const char* role = "summary.value") {
         paint.Text(kColumn, y, label, 12, kMuted, "summary.label");
-        for (const std::string& line : WrapWords(value, kSummaryValueChars)) {
+        std::vector<std::string> lines = Wrap(value, kSummaryValueChars);
+        if (lines.empty()) lines.emplace_back();
+        for (const std::string& line : lines) {
             paint.Text(kColumn + 84, y, line, 12, c, role, Align::kLeft, true);
             y += 18;
         }

@@ -431,13 +431,14 @@ void DesktopFlights::DrawWatchWindow() {
     if (shown) {
         const flightfile::Flight& f = replayer->flight();
         ImGui::Text("%s", std::filesystem::path(watchedPath_).filename().string().c_str());
-        const flightfile::Replayer::Status status = replayer->status();
-        if (session_.Watching() || status == flightfile::Replayer::Status::kMatched ||
-            status == flightfile::Replayer::Status::kDiverged) {
-            ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
-        } else {
-            // Taken over: the file's count stopped there, and its ending is not the player's.
+        using Status = flightfile::Replayer::Status;
+        const Status status = replayer->status();
+        const bool takenOver = !session_.Watching() && status != Status::kMatched && status != Status::kDiverged;
+        if (takenOver) {
+            // The file's count stopped there, and its ending is not the player's.
             ImGui::Text("taken over at tick %u of %u", replayer->tick(), f.ticks);
+        } else {
+            ImGui::Text("tick %u of %u  (%s)", replayer->tick(), f.ticks, flightfile::EndingName(f.ending));
         }
         if (session_.Watching()) {
             endFocused_ = false;
@@ -461,7 +462,7 @@ void DesktopFlights::DrawWatchWindow() {
             }
             ImGui::SameLine();
             if (ImGui::Button("Take over")) takeOver = true;
-        } else if (replayer->status() == flightfile::Replayer::Status::kMatched) {
+        } else if (status == Status::kMatched) {
             ImGui::TextUnformatted("The flight replayed to its end.");
             if (DebriefReady() && session_.recorder().latestEnded()->replayed) {
                 if (ImGui::Button("Debrief")) OpenDebrief();
@@ -473,7 +474,7 @@ void DesktopFlights::DrawWatchWindow() {
                 }
                 endFocused_ = true;
             }
-        } else if (replayer->status() == flightfile::Replayer::Status::kDiverged) {
+        } else if (status == Status::kDiverged) {
             ImGui::Text("It went its own way at tick %u:", replayer->divergedTick());
             ImGui::TextWrapped("%s", replayer->divergence().c_str());
         } else if (const recorder::Recording* ended = session_.recorder().latestEnded();
